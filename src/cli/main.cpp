@@ -1,0 +1,10 @@
+// Entry point of `talvo-dbf`.
+#include "cli.h"
+
+#include <iostream>
+
+int main(int argc, char **argv)
+{
+    std::ios::sync_with_stdio(false);
+    return cli::run(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+}

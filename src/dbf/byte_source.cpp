@@ -1,0 +1,97 @@
+// Memory-mapped and in-memory byte sources.
+#include "byte_source.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace dbf {
+namespace {
+
+class MappedFile final : public ByteSource
+{
+public:
+    MappedFile(void *address, uint64_t size) : m_address(address), m_size(size) { }
+    ~MappedFile() override
+    {
+        if (m_address)
+            munmap(m_address, static_cast<size_t>(m_size));
+    }
+    MappedFile(const MappedFile &) = delete;
+    MappedFile &operator=(const MappedFile &) = delete;
+
+    const uint8_t *data() const override { return static_cast<const uint8_t *>(m_address); }
+    uint64_t size() const override { return m_size; }
+
+private:
+    void *m_address;
+    uint64_t m_size;
+};
+
+class Buffer final : public ByteSource
+{
+public:
+    explicit Buffer(std::string bytes) : m_bytes(std::move(bytes)) { }
+    const uint8_t *data() const override
+    {
+        return reinterpret_cast<const uint8_t *>(m_bytes.data());
+    }
+    uint64_t size() const override { return m_bytes.size(); }
+
+private:
+    std::string m_bytes;
+};
+
+Error systemError(const std::string &path, int error)
+{
+    const ErrorCode code = (error == ENOENT || error == ENOTDIR) ? ErrorCode::FileNotFound
+                                                                 : ErrorCode::FileUnreadable;
+    const char *what =
+            code == ErrorCode::FileNotFound ? "wurde nicht gefunden" : "kann nicht gelesen werden";
+    return {code, "Die Datei »" + path + "« " + what + " (" + std::strerror(error) + ")."};
+}
+
+} // namespace
+
+Result<std::shared_ptr<const ByteSource>> ByteSource::mapFile(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return systemError(path, errno);
+
+    struct stat info
+    { };
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return systemError(path, error);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return Error {ErrorCode::FileUnreadable,
+                      "Die Datei »" + path + "« ist keine gewöhnliche Datei."};
+    }
+
+    const auto size = static_cast<uint64_t>(info.st_size);
+    void *address = nullptr;
+    if (size > 0) {
+        address = ::mmap(nullptr, static_cast<size_t>(size), PROT_READ, MAP_SHARED, fd, 0);
+        if (address == MAP_FAILED) {
+            const int error = errno;
+            ::close(fd);
+            return systemError(path, error);
+        }
+    }
+    ::close(fd); // the mapping keeps the file readable
+    return std::shared_ptr<const ByteSource>(std::make_shared<MappedFile>(address, size));
+}
+
+std::shared_ptr<const ByteSource> ByteSource::fromBuffer(std::string bytes)
+{
+    return std::make_shared<Buffer>(std::move(bytes));
+}
+
+} // namespace dbf

@@ -1,0 +1,31 @@
+// Read-only bytes of a table or memo file: a memory-mapped file, or a buffer in memory for tests.
+#pragma once
+
+#include "error.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace dbf {
+
+class ByteSource
+{
+public:
+    virtual ~ByteSource() = default;
+    virtual const uint8_t *data() const = 0;
+    virtual uint64_t size() const = 0;
+
+    std::string_view view() const
+    {
+        return {reinterpret_cast<const char *>(data()), static_cast<size_t>(size())};
+    }
+
+    // Opens `path` with O_RDONLY and maps it read-only; the file is never locked or written.
+    // Fails with FileNotFound or FileUnreadable.
+    static Result<std::shared_ptr<const ByteSource>> mapFile(const std::string &path);
+    static std::shared_ptr<const ByteSource> fromBuffer(std::string bytes);
+};
+
+} // namespace dbf

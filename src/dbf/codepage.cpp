@@ -1,0 +1,329 @@
+// Language-driver table, .cpg names, code page detection and decoding through ICU.
+#include "codepage.h"
+
+#include <algorithm>
+#include <memory>
+#include <unicode/uchar.h>
+#include <unicode/ucnv.h>
+#include <unicode/utf8.h>
+
+namespace dbf {
+namespace {
+
+struct DriverEntry
+{
+    uint8_t driver;
+    const char *codePage;
+};
+
+// Language driver IDs of dBase IV/5/7 and FoxPro/Visual FoxPro (their documentation's table).
+constexpr DriverEntry kDrivers[] = {
+        {0x01, "CP437"},  {0x02, "CP850"},          {0x03, "CP1252"},   {0x04, "MACINTOSH"},
+        {0x08, "CP865"},  {0x09, "CP437"},          {0x0A, "CP850"},    {0x0B, "CP437"},
+        {0x0D, "CP437"},  {0x0E, "CP850"},          {0x0F, "CP437"},    {0x10, "CP850"},
+        {0x11, "CP437"},  {0x12, "CP850"},          {0x13, "CP932"},    {0x14, "CP850"},
+        {0x15, "CP437"},  {0x16, "CP850"},          {0x17, "CP865"},    {0x18, "CP437"},
+        {0x19, "CP437"},  {0x1A, "CP850"},          {0x1B, "CP437"},    {0x1C, "CP863"},
+        {0x1D, "CP850"},  {0x1F, "CP852"},          {0x22, "CP852"},    {0x23, "CP852"},
+        {0x24, "CP860"},  {0x25, "CP850"},          {0x26, "CP866"},    {0x37, "CP850"},
+        {0x40, "CP852"},  {0x4D, "CP936"},          {0x4E, "CP949"},    {0x4F, "CP950"},
+        {0x50, "CP874"},  {0x57, "CP1252"},         {0x58, "CP1252"},   {0x59, "CP1252"},
+        {0x64, "CP852"},  {0x65, "CP866"},          {0x66, "CP865"},    {0x67, "CP861"},
+        {0x6A, "CP737"},  {0x6B, "CP857"},          {0x6C, "CP863"},    {0x78, "CP950"},
+        {0x79, "CP949"},  {0x7A, "CP936"},          {0x7B, "CP932"},    {0x7C, "CP874"},
+        {0x7D, "CP1255"}, {0x7E, "CP1256"},         {0x86, "CP737"},    {0x87, "CP852"},
+        {0x88, "CP857"},  {0x96, "X-MAC-CYRILLIC"}, {0x97, "X-MAC-CE"}, {0x98, "X-MAC-GREEK"},
+        {0xC8, "CP1250"}, {0xC9, "CP1251"},         {0xCA, "CP1254"},   {0xCB, "CP1253"},
+        {0xCC, "CP1257"},
+};
+
+std::string upper(std::string_view text)
+{
+    std::string result(text);
+    std::transform(result.begin(), result.end(), result.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return result;
+}
+
+std::string trimmed(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+bool allDigits(std::string_view text)
+{
+    return !text.empty()
+            && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// ICU's name for one of our canonical names.
+std::string converterName(const std::string &canonical)
+{
+    if (canonical.rfind("CP", 0) == 0) {
+        const std::string number = canonical.substr(2);
+        if (number == "874" || number.size() == 4)
+            return "windows-" + number;
+        return "cp" + number;
+    }
+    return canonical;
+}
+
+struct ConverterCloser
+{
+    void operator()(UConverter *converter) const { ucnv_close(converter); }
+};
+using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
+
+ConverterPtr openConverter(const std::string &name)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    ConverterPtr converter(ucnv_open(name.c_str(), &status));
+    if (U_FAILURE(status))
+        return nullptr;
+    return converter;
+}
+
+void appendUtf8(std::string &out, UChar32 c)
+{
+    char buffer[4];
+    int32_t length = 0;
+    UBool error = false;
+    U8_APPEND(buffer, length, 4, c, error);
+    if (!error)
+        out.append(buffer, static_cast<size_t>(length));
+}
+
+// Valid UTF-8 with at least one multi-byte sequence.
+bool isUtf8Text(const std::vector<std::string_view> &samples, bool &anyHighByte)
+{
+    anyHighByte = false;
+    for (std::string_view sample : samples) {
+        int32_t i = 0;
+        const auto length = static_cast<int32_t>(sample.size());
+        while (i < length) {
+            if (static_cast<uint8_t>(sample[i]) < 0x80) {
+                ++i;
+                continue;
+            }
+            anyHighByte = true;
+            UChar32 c;
+            U8_NEXT(reinterpret_cast<const uint8_t *>(sample.data()), i, length, c);
+            if (c < 0)
+                return false;
+        }
+    }
+    return anyHighByte;
+}
+
+// Letters count for a reading, box drawing, control characters and holes against it.
+int letterScore(const TextDecoder &decoder, const std::array<uint64_t, 128> &highBytes)
+{
+    int64_t score = 0;
+    for (int b = 0; b < 128; ++b) {
+        if (!highBytes[b])
+            continue;
+        const char byte = static_cast<char>(0x80 + b);
+        const std::string text = decoder.decode(std::string_view(&byte, 1));
+        UChar32 c = 0;
+        int32_t i = 0;
+        U8_NEXT(reinterpret_cast<const uint8_t *>(text.data()), i,
+                static_cast<int32_t>(text.size()), c);
+        int weight = 0;
+        if (u_isalpha(c))
+            weight = 1;
+        else if (c < 0 || c == 0xFFFD || u_iscntrl(c) || (c >= 0x2500 && c <= 0x259F))
+            weight = -1;
+        score += weight * static_cast<int64_t>(highBytes[b]);
+    }
+    return static_cast<int>(std::clamp<int64_t>(score, INT32_MIN, INT32_MAX));
+}
+
+} // namespace
+
+std::string codePageOfLanguageDriver(uint8_t driver)
+{
+    for (const DriverEntry &entry : kDrivers) {
+        if (entry.driver == driver)
+            return entry.codePage;
+    }
+    return {};
+}
+
+std::string codePageOfDriverName(std::string_view name)
+{
+    // dBase 7 driver names: "DB" + DOS code page + language ("DB850DE0", "DB866RU0"), or
+    // "DBWIN" + language for the Windows code pages ("DBWINWE0", "DBWINUS0").
+    const std::string n = upper(name);
+    if (n.size() >= 5 && n.rfind("DB", 0) == 0 && allDigits(n.substr(2, 3)))
+        return "CP" + n.substr(2, 3);
+    if (n.rfind("DBWIN", 0) == 0) {
+        const std::string language = n.substr(5, 2);
+        if (language == "EE" || language == "CZ" || language == "PL" || language == "HU")
+            return "CP1250";
+        if (language == "RU")
+            return "CP1251";
+        return "CP1252";
+    }
+    return {};
+}
+
+std::string codePageOfCpg(std::string_view content)
+{
+    std::string n = upper(trimmed(content));
+    if (n == "UTF-8" || n == "UTF8")
+        return "UTF-8";
+    for (const char *prefix : {"ANSI ", "OEM ", "WINDOWS-", "CP", "IBM"}) {
+        if (n.rfind(prefix, 0) == 0)
+            n = trimmed(n.substr(std::char_traits<char>::length(prefix)));
+    }
+    if (n.rfind("ISO-8859-", 0) == 0 && allDigits(n.substr(9)))
+        return "ISO-8859-" + n.substr(9);
+    if (n.rfind("8859", 0) == 0) { // "88591", "8859-1", "8859_15"
+        std::string part = n.substr(4);
+        if (!part.empty() && (part[0] == '-' || part[0] == '_'))
+            part = part.substr(1);
+        if (allDigits(part))
+            return "ISO-8859-" + part;
+    }
+    if (allDigits(n) && n.size() >= 3 && n.size() <= 4)
+        return "CP" + n;
+    return {};
+}
+
+EncodingChoice detectEncoding(const std::vector<std::string_view> &samples)
+{
+    bool anyHighByte = false;
+    if (isUtf8Text(samples, anyHighByte))
+        return {"UTF-8", EncodingChoice::Source::Detected,
+                "keine Angabe in der Datei; die Texte sind gültiges UTF-8"};
+    if (!anyHighByte)
+        return {"CP850", EncodingChoice::Source::Detected,
+                "keine Angabe in der Datei; die Stichprobe enthält nur ASCII, DOS-Codepage "
+                "CP850 angenommen"};
+
+    std::array<uint64_t, 128> highBytes {};
+    for (std::string_view sample : samples) {
+        for (char c : sample) {
+            if (static_cast<uint8_t>(c) >= 0x80)
+                ++highBytes[static_cast<uint8_t>(c) - 0x80];
+        }
+    }
+    std::string best;
+    int bestScore = 0;
+    for (const char *candidate : {"CP850", "CP1252", "CP437"}) {
+        const int score = letterScore(*TextDecoder::create(candidate), highBytes);
+        if (best.empty() || score > bestScore) {
+            best = candidate;
+            bestScore = score;
+        }
+    }
+    return {best, EncodingChoice::Source::Detected,
+            "keine Angabe in der Datei; " + best
+                    + " ergibt in der Stichprobe die meisten Buchstaben"};
+}
+
+Result<TextDecoder> TextDecoder::create(const std::string &name)
+{
+    TextDecoder decoder;
+    decoder.m_name = upper(name);
+    if (decoder.m_name == "UTF-8" || decoder.m_name == "UTF8") {
+        decoder.m_name = "UTF-8";
+        decoder.m_kind = Kind::Utf8;
+        return decoder;
+    }
+    decoder.m_converter = converterName(decoder.m_name);
+    ConverterPtr converter = openConverter(decoder.m_converter);
+    if (!converter) {
+        decoder.m_converter = name; // any other name ICU knows
+        converter = openConverter(name);
+    }
+    if (!converter)
+        return Error {ErrorCode::UnknownEncoding, "Die Codepage »" + name + "« ist unbekannt."};
+
+    if (ucnv_getMaxCharSize(converter.get()) > 1) {
+        decoder.m_kind = Kind::MultiByte;
+        return decoder;
+    }
+    decoder.m_kind = Kind::SingleByte;
+    decoder.m_table.resize(256);
+    for (int b = 0; b < 256; ++b) {
+        Mapped &mapped = decoder.m_table[b];
+        if (b < 0x80) {
+            // Every code page a dBase file uses keeps ASCII below 0x80; ICU's IBM tables
+            // swap 0x1A, 0x1C and 0x7F among the control characters, which dBase does not.
+            mapped.bytes[0] = static_cast<char>(b);
+            mapped.length = 1;
+            continue;
+        }
+        const char byte = static_cast<char>(b);
+        UChar unit[4];
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_reset(converter.get());
+        const int32_t units = ucnv_toUChars(converter.get(), unit, 4, &byte, 1, &status);
+        UChar32 c = 0xFFFD;
+        if (U_SUCCESS(status) && units > 0) {
+            int32_t i = 0;
+            U16_NEXT(unit, i, units, c);
+        }
+        std::string utf8;
+        appendUtf8(utf8, c);
+        mapped.length = static_cast<uint8_t>(utf8.size());
+        std::copy(utf8.begin(), utf8.end(), mapped.bytes.begin());
+    }
+    return decoder;
+}
+
+std::string TextDecoder::decode(std::string_view bytes) const
+{
+    std::string out;
+    switch (m_kind) {
+    case Kind::SingleByte:
+        out.reserve(bytes.size());
+        for (char c : bytes) {
+            const Mapped &mapped = m_table[static_cast<uint8_t>(c)];
+            out.append(mapped.bytes.data(), mapped.length);
+        }
+        return out;
+    case Kind::Utf8: {
+        out.reserve(bytes.size());
+        int32_t i = 0;
+        const auto length = static_cast<int32_t>(bytes.size());
+        const auto *data = reinterpret_cast<const uint8_t *>(bytes.data());
+        while (i < length) {
+            if (data[i] < 0x80) {
+                out.push_back(static_cast<char>(data[i++]));
+                continue;
+            }
+            UChar32 c;
+            U8_NEXT(data, i, length, c);
+            appendUtf8(out, c < 0 ? 0xFFFD : c);
+        }
+        return out;
+    }
+    case Kind::MultiByte: {
+        ConverterPtr converter = openConverter(m_converter);
+        if (!converter)
+            return out;
+        std::u16string units(bytes.size() * 2 + 1, u'\0');
+        UErrorCode status = U_ZERO_ERROR;
+        const int32_t count =
+                ucnv_toUChars(converter.get(), reinterpret_cast<UChar *>(units.data()),
+                              static_cast<int32_t>(units.size()), bytes.data(),
+                              static_cast<int32_t>(bytes.size()), &status);
+        out.reserve(bytes.size() * 2);
+        for (int32_t i = 0; i < count;) {
+            UChar32 c;
+            U16_NEXT(units.data(), i, count, c);
+            appendUtf8(out, c);
+        }
+        return out;
+    }
+    }
+    return out;
+}
+
+} // namespace dbf

@@ -1,0 +1,63 @@
+// Code pages of dBase text: which one a table uses, and decoding its bytes to UTF-8.
+#pragma once
+
+#include "error.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dbf {
+
+// The code page a table is read with, and where that choice came from.
+struct EncodingChoice
+{
+    enum class Source { LanguageDriver, CpgFile, Detected, Override };
+    std::string name; // canonical, as accepted by --encoding: "CP850", "CP1252", "UTF-8" …
+    Source source = Source::Detected;
+    std::string reason; // German, for `talvo-dbf info`
+};
+
+// The code page a language-driver byte (header byte 29) stands for; "" for 0x00 and unknown
+// bytes. Table: dBase and Visual FoxPro documentation of the language driver IDs.
+std::string codePageOfLanguageDriver(uint8_t driver);
+
+// The code page of a dBase 7 language driver name ("DBWINWE0", "DB866RU0"); "" when unknown.
+std::string codePageOfDriverName(std::string_view name);
+
+// The code page a .cpg file names ("UTF-8", "1252", "ANSI 1252", "88591", "OEM 866" …);
+// "" when it names none this reader knows.
+std::string codePageOfCpg(std::string_view content);
+
+// Chooses a code page from sample text bytes when the file says nothing: valid UTF-8 stays
+// UTF-8; otherwise the one of CP850, CP1252 and CP437 whose reading gives the most letters
+// (CP850, the German DOS code page, wins ties).
+EncodingChoice detectEncoding(const std::vector<std::string_view> &samples);
+
+// Decodes text of one code page to UTF-8. Cheap to copy and safe to use from any thread.
+class TextDecoder
+{
+public:
+    // Fails with UnknownEncoding when no converter exists for `name`.
+    static Result<TextDecoder> create(const std::string &name);
+
+    const std::string &name() const { return m_name; }
+    std::string decode(std::string_view bytes) const;
+
+private:
+    enum class Kind { SingleByte, Utf8, MultiByte };
+    struct Mapped
+    {
+        std::array<char, 4> bytes;
+        uint8_t length;
+    };
+
+    std::string m_name;
+    std::string m_converter;
+    Kind m_kind = Kind::Utf8;
+    std::vector<Mapped> m_table; // 256 entries for single-byte code pages
+};
+
+} // namespace dbf

@@ -1,0 +1,258 @@
+// Parsing of the table header and the field descriptors (layouts in docs/dbf_format.md).
+#include "header.h"
+
+#include <cstdio>
+
+namespace dbf {
+namespace {
+
+uint16_t le16(std::string_view b, size_t at)
+{
+    return static_cast<uint16_t>(static_cast<uint8_t>(b[at])
+                                 | static_cast<uint8_t>(b[at + 1]) << 8);
+}
+
+uint32_t le32(std::string_view b, size_t at)
+{
+    return static_cast<uint32_t>(le16(b, at)) | static_cast<uint32_t>(le16(b, at + 2)) << 16;
+}
+
+std::string hexByte(uint8_t value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", value);
+    return text;
+}
+
+Error damaged(ErrorCode code, const std::string &path, uint64_t offset, const std::string &what)
+{
+    return {code,
+            "Die Datei »" + path + "« ist beschädigt: " + what + " (Byte " + std::to_string(offset)
+                    + ")."};
+}
+
+struct VersionInfo
+{
+    Dialect dialect;
+    bool known;
+};
+
+VersionInfo classify(uint8_t version)
+{
+    switch (version) {
+    case 0x02:
+        return {Dialect::DBase2, true};
+    case 0x03:
+    case 0x83:
+        return {Dialect::DBase3, true};
+    case 0x05: // dBase 5 for DOS keeps the dBase IV layout
+    case 0x43:
+    case 0x63:
+    case 0x7B:
+    case 0x8B:
+    case 0xB3:
+    case 0xCB:
+        return {Dialect::DBase4, true};
+    case 0x04:
+    case 0x8C:
+        return {Dialect::DBase7, true};
+    case 0xF5:
+    case 0xFB:
+        return {Dialect::FoxPro, true};
+    case 0x30:
+    case 0x31:
+    case 0x32:
+        return {Dialect::VisualFoxPro, true};
+    default:
+        return {Dialect::DBase3, false};
+    }
+}
+
+// Layout of one descriptor family: where descriptors start, their size and where each item is.
+struct DescriptorLayout
+{
+    size_t firstDescriptor;
+    size_t size;
+    size_t nameLength;
+    size_t typeAt, lengthAt, decimalsAt, flagsAt;
+};
+
+constexpr DescriptorLayout kDBase2 {8, 16, 11, 11, 12, 15, 0};
+constexpr DescriptorLayout kDBase3 {32, 32, 11, 11, 16, 17, 18};
+constexpr DescriptorLayout kDBase7 {68, 48, 32, 32, 33, 34, 0};
+
+bool endsDescriptors(uint8_t first)
+{
+    // 0x0D is the standard terminator. 0x0A stands there in files written by old shapelib
+    // versions (3dpoints.dbf, brklinz.dbf), 0x00 in files of a javadbf bug report (bug 77).
+    return first == 0x0D || first == 0x0A || first == 0x00;
+}
+
+void assignNullBits(TableHeader &header)
+{
+    // Visual FoxPro keeps one bit per V/Q field (value shorter than the field) and one per
+    // nullable field in _NullFlags, in field order, the length bit first: seen in vfp.dbf
+    // (php-xbase), whose three varchar fields carry bits 5, 9 and 11 with their lengths.
+    int next = 0;
+    for (size_t i = 0; i < header.fields.size(); ++i) {
+        Field &field = header.fields[i];
+        if (field.type == '0' && field.rawName == "_NullFlags") {
+            field.hidden = true;
+            header.nullFlagsField = static_cast<int>(i);
+            continue;
+        }
+        if (field.type == 'V' || field.type == 'Q')
+            field.varLengthBit = next++;
+        if (field.flags & 0x02)
+            field.nullBit = next++;
+    }
+    if (header.nullFlagsField < 0) {
+        for (Field &field : header.fields)
+            field.nullBit = field.varLengthBit = -1;
+    }
+}
+
+} // namespace
+
+bool Field::isMemo(Dialect dialect) const
+{
+    switch (type) {
+    case 'M':
+    case 'G':
+    case 'P':
+        return true;
+    case 'B': // a double in Visual FoxPro, a binary memo in dBase
+        return dialect != Dialect::VisualFoxPro;
+    case 'W':
+        return true;
+    default:
+        return false;
+    }
+}
+
+const char *dialectName(Dialect dialect, uint8_t version)
+{
+    switch (dialect) {
+    case Dialect::DBase2:
+        return "dBase II";
+    case Dialect::DBase3:
+        return version == 0x83 ? "dBase III+ mit Memo" : "dBase III";
+    case Dialect::DBase4:
+        return (version & 0x80) ? "dBase IV mit Memo" : "dBase IV";
+    case Dialect::DBase7:
+        return (version & 0x80) ? "dBase 7 mit Memo" : "dBase 7";
+    case Dialect::FoxPro:
+        return version == 0xFB ? "FoxBASE" : "FoxPro 2 mit Memo";
+    case Dialect::VisualFoxPro:
+        return "Visual FoxPro";
+    }
+    return "dBase";
+}
+
+Result<TableHeader> parseHeader(std::string_view file, const std::string &path)
+{
+    TableHeader header;
+    if (file.empty())
+        return Error {ErrorCode::NotADbfFile,
+                      "Die Datei »" + path + "« ist keine dBase-Datei: sie ist leer."};
+
+    header.version = static_cast<uint8_t>(file[0]);
+    const VersionInfo info = classify(header.version);
+    if (!info.known)
+        return Error {ErrorCode::NotADbfFile,
+                      "Die Datei »" + path + "« ist keine dBase-Datei: unbekannte Versionskennung "
+                              + hexByte(header.version) + " (Byte 0)."};
+    header.dialect = info.dialect;
+
+    const DescriptorLayout &layout = header.dialect == Dialect::DBase2 ? kDBase2
+            : header.dialect == Dialect::DBase7                        ? kDBase7
+                                                                       : kDBase3;
+    if (file.size() < layout.firstDescriptor)
+        return damaged(ErrorCode::HeaderTruncated, path, file.size(),
+                       "der Dateikopf endet vorzeitig nach " + std::to_string(file.size())
+                               + " Bytes");
+
+    // Offsets: dBase II            0 version, 1-2 records, 3-5 date (M D Y), 6-7 record length
+    //          dBase III and later 0 version, 1-3 date (Y-1900 M D), 4-7 records,
+    //                              8-9 header length, 10-11 record length, 28 flags, 29 driver
+    //          dBase 7 adds        32-63 language driver name
+    if (header.dialect == Dialect::DBase2) {
+        header.headerRecordCount = le16(file, 1);
+        header.month = static_cast<uint8_t>(file[3]);
+        header.day = static_cast<uint8_t>(file[4]);
+        header.year = 1900 + static_cast<uint8_t>(file[5]);
+        header.recordLength = le16(file, 6);
+        header.headerLength = 521; // fixed: 8 bytes, 32 descriptors of 16 bytes, terminator
+    } else {
+        header.year = 1900 + static_cast<uint8_t>(file[1]);
+        header.month = static_cast<uint8_t>(file[2]);
+        header.day = static_cast<uint8_t>(file[3]);
+        header.headerRecordCount = le32(file, 4);
+        header.headerLength = le16(file, 8);
+        header.recordLength = le16(file, 10);
+        header.tableFlags = static_cast<uint8_t>(file[28]);
+        header.languageDriver = static_cast<uint8_t>(file[29]);
+        if (header.dialect == Dialect::DBase7) {
+            const std::string_view name = file.substr(32, 32);
+            header.languageDriverName = std::string(name.substr(0, name.find('\0')));
+        }
+    }
+
+    if (header.headerLength > file.size())
+        return damaged(ErrorCode::HeaderOutsideFile, path, 8,
+                       "die Kopflänge " + std::to_string(header.headerLength)
+                               + " zeigt hinter das Dateiende bei " + std::to_string(file.size()));
+    if (header.headerLength < layout.firstDescriptor)
+        return damaged(ErrorCode::HeaderTruncated, path, 8,
+                       "die Kopflänge " + std::to_string(header.headerLength) + " ist zu klein");
+    if (header.recordLength == 0)
+        return damaged(ErrorCode::ZeroRecordLength, path,
+                       header.dialect == Dialect::DBase2 ? 6 : 10, "die Datensatzlänge ist 0");
+
+    size_t at = layout.firstDescriptor;
+    while (at + layout.size <= header.headerLength
+           && !endsDescriptors(static_cast<uint8_t>(file[at]))) {
+        const std::string_view d = file.substr(at, layout.size);
+        Field field;
+        const std::string_view name = d.substr(0, layout.nameLength);
+        field.rawName = std::string(name.substr(0, name.find('\0')));
+        field.type = d[layout.typeAt];
+        field.length = static_cast<uint8_t>(d[layout.lengthAt]);
+        field.decimals = static_cast<uint8_t>(d[layout.decimalsAt]);
+        if (layout.flagsAt && header.dialect == Dialect::VisualFoxPro)
+            field.flags = static_cast<uint8_t>(d[layout.flagsAt]);
+        header.fields.push_back(std::move(field));
+        at += layout.size;
+    }
+
+    // C fields over 255 bytes keep the high byte of their length in the decimals byte (Clipper,
+    // FoxPro: pr90.dbf, FolderRoot.dbf), but Excel writes decimals into C fields as well
+    // (wrong-exented-character-field.dbf). Only the record length tells them apart.
+    uint64_t plainSum = 1, wideSum = 1;
+    for (const Field &field : header.fields) {
+        plainSum += field.length;
+        wideSum +=
+                field.type == 'C' ? field.length + (uint32_t(field.decimals) << 8) : field.length;
+    }
+    const bool wide = wideSum != plainSum && wideSum == header.recordLength;
+    uint32_t offset = 1;
+    for (size_t i = 0; i < header.fields.size(); ++i) {
+        Field &field = header.fields[i];
+        if (wide && field.type == 'C') {
+            field.length += uint32_t(field.decimals) << 8;
+            field.decimals = 0;
+        }
+        field.offset = offset;
+        offset += field.length;
+        if (offset > header.recordLength)
+            return damaged(ErrorCode::FieldsOverrunRecord, path,
+                           layout.firstDescriptor + i * layout.size,
+                           "das Feld »" + field.rawName + "« reicht über die Datensatzlänge "
+                                   + std::to_string(header.recordLength) + " hinaus");
+    }
+
+    assignNullBits(header);
+    return header;
+}
+
+} // namespace dbf

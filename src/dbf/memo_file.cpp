@@ -1,0 +1,130 @@
+// Reading memo blocks (layouts in docs/dbf_format.md).
+#include "memo_file.h"
+
+namespace dbf {
+namespace {
+
+uint32_t be32(const uint8_t *p)
+{
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+uint32_t le32(const uint8_t *p)
+{
+    return uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+}
+
+} // namespace
+
+Result<MemoFile> MemoFile::open(std::shared_ptr<const ByteSource> bytes, MemoFormat format,
+                                std::string path)
+{
+    MemoFile memo;
+    memo.m_bytes = std::move(bytes);
+    memo.m_format = format;
+    memo.m_path = std::move(path);
+    const uint8_t *data = memo.m_bytes->data();
+    const uint64_t size = memo.m_bytes->size();
+
+    // Header: .dbt III  0-3 next free block (LE), blocks of 512
+    //         .dbt IV/7 0-3 next free block (LE), 20-21 block size (LE)
+    //         .fpt      0-3 next free block (BE), 6-7 block size (BE), header of 512 bytes
+    const uint64_t needed = format == MemoFormat::DBase3 ? 4
+            : format == MemoFormat::DBase4               ? 22
+                                                         : 8;
+    if (size < needed)
+        return Error {ErrorCode::HeaderTruncated,
+                      "Die Memodatei »" + memo.m_path + "« ist beschädigt: ihr Kopf endet nach "
+                              + std::to_string(size) + " Bytes (Byte " + std::to_string(size)
+                              + ")."};
+    switch (format) {
+    case MemoFormat::DBase3:
+        memo.m_blockSize = memo.m_headerSize = 512;
+        break;
+    case MemoFormat::DBase4: {
+        const uint32_t blockSize = uint32_t(data[20]) | uint32_t(data[21]) << 8;
+        // dBase III+ writers leave the block size 0 in files that dBase IV tables point to.
+        memo.m_blockSize = memo.m_headerSize = blockSize ? blockSize : 512;
+        break;
+    }
+    case MemoFormat::FoxPro:
+        memo.m_blockSize = uint32_t(data[6]) << 8 | data[7];
+        memo.m_headerSize = 512;
+        break;
+    }
+    return memo;
+}
+
+MemoValue MemoFile::read(uint64_t block) const
+{
+    MemoValue value;
+    if (block == 0)
+        return value;
+    const uint8_t *data = m_bytes->data();
+    const uint64_t size = m_bytes->size();
+    if (m_blockSize == 0) {
+        value.problem = "Blockgröße 0 im Kopf der Memodatei";
+        return value;
+    }
+    const uint64_t start = block * m_blockSize;
+    if (start < m_headerSize || start >= size) {
+        value.problem = "Memoblock " + std::to_string(block) + " liegt "
+                + (start >= size ? "hinter dem Ende" : "im Kopf") + " der Memodatei (Byte "
+                + std::to_string(start) + ")";
+        return value;
+    }
+
+    if (m_format == MemoFormat::FoxPro) {
+        // Block: 0-3 type (0 picture, 1 text, 2 object), 4-7 length, both big-endian
+        if (size - start < 8) {
+            value.problem = "Memoblock " + std::to_string(block) + " ist abgeschnitten (Byte "
+                    + std::to_string(start) + ")";
+            return value;
+        }
+        const uint32_t type = be32(data + start);
+        uint64_t length = be32(data + start + 4);
+        value.binary = type != 1;
+        if (length > size - start - 8) {
+            value.problem = "Memolänge " + std::to_string(length)
+                    + " reicht über das Dateiende (Byte " + std::to_string(start + 4) + ")";
+            length = size - start - 8;
+        }
+        value.bytes = std::string_view(reinterpret_cast<const char *>(data + start + 8), length);
+        return value;
+    }
+
+    if (m_format == MemoFormat::DBase4 && size - start >= 8 && data[start] == 0xFF
+        && data[start + 1] == 0xFF && data[start + 2] == 0x08 && data[start + 3] == 0x00) {
+        // Block: FF FF 08 00, then the length including these 8 bytes (LE)
+        uint64_t length = le32(data + start + 4);
+        if (length < 8) {
+            value.problem = "Memolänge " + std::to_string(length) + " ist zu klein (Byte "
+                    + std::to_string(start + 4) + ")";
+            return value;
+        }
+        length -= 8;
+        if (length > size - start - 8) {
+            value.problem = "Memolänge " + std::to_string(length)
+                    + " reicht über das Dateiende (Byte " + std::to_string(start + 4) + ")";
+            length = size - start - 8;
+        }
+        value.bytes = std::string_view(reinterpret_cast<const char *>(data + start + 8), length);
+        return value;
+    }
+    return readDBase3(start);
+}
+
+MemoValue MemoFile::readDBase3(uint64_t start) const
+{
+    // dBase III text runs to the first 0x1A; without one, to the end of the file.
+    MemoValue value;
+    const char *begin = reinterpret_cast<const char *>(m_bytes->data() + start);
+    const std::string_view rest(begin, m_bytes->size() - start);
+    const size_t end = rest.find('\x1A');
+    if (end == std::string_view::npos)
+        value.problem = "Memotext ohne Endmarke 0x1A (Byte " + std::to_string(start) + ")";
+    value.bytes = rest.substr(0, end);
+    return value;
+}
+
+} // namespace dbf

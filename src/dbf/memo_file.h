@@ -1,0 +1,48 @@
+// Memo files (.dbt of dBase III and IV/7, .fpt of FoxPro): the values behind memo fields.
+#pragma once
+
+#include "byte_source.h"
+#include "error.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace dbf {
+
+enum class MemoFormat { DBase3, DBase4, FoxPro };
+
+struct MemoValue
+{
+    std::string_view bytes; // points into the memo file
+    bool binary = false; // a FoxPro picture or object block
+    std::string problem; // German, empty when the block was read as it should be
+};
+
+class MemoFile
+{
+public:
+    // Reads the memo file's header. Fails with HeaderTruncated for a file shorter than its
+    // header; a bad block size is not an error here but reported with each value read.
+    static Result<MemoFile> open(std::shared_ptr<const ByteSource> bytes, MemoFormat format,
+                                 std::string path);
+
+    MemoFormat format() const { return m_format; }
+    const std::string &path() const { return m_path; }
+    uint32_t blockSize() const { return m_blockSize; }
+
+    // The memo starting at `block`. Block 0 is the empty memo. Out-of-range pointers and
+    // lengths are clamped to the file and described in `problem`; this never fails.
+    MemoValue read(uint64_t block) const;
+
+private:
+    MemoValue readDBase3(uint64_t start) const;
+
+    std::shared_ptr<const ByteSource> m_bytes;
+    MemoFormat m_format = MemoFormat::DBase3;
+    std::string m_path;
+    uint32_t m_blockSize = 512;
+    uint32_t m_headerSize = 512;
+};
+
+} // namespace dbf

@@ -1,0 +1,297 @@
+// Opening a table: header, record count, code page and memo file; reading values.
+#include "table.h"
+
+#include "companion_file.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace dbf {
+namespace {
+
+std::string lower(std::string_view text)
+{
+    std::string result(text);
+    std::transform(result.begin(), result.end(), result.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return result;
+}
+
+bool isRecordFlag(char flag)
+{
+    return flag == ' ' || flag == '*';
+}
+
+// Records sampled to choose a code page: the first ones and some spread over the whole file,
+// so that the choice costs the same for ten records and for ten million.
+constexpr uint64_t kLeadingSample = 64;
+constexpr uint64_t kSpreadSample = 192;
+
+std::string extensionOf(const std::string &path)
+{
+    const auto slash = path.find_last_of('/');
+    const auto dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    return lower(path.substr(dot));
+}
+
+} // namespace
+
+Result<Table> Table::open(const std::string &path, const OpenOptions &options)
+{
+    auto bytes = ByteSource::mapFile(path);
+    if (!bytes)
+        return bytes.error();
+    auto table = create(path, *bytes, options);
+    if (!table)
+        return table;
+
+    if (table->m_header.fields.end()
+        != std::find_if(table->m_header.fields.begin(), table->m_header.fields.end(),
+                        [&](const Field &f) { return f.isMemo(table->m_header.dialect); })) {
+        const bool fox = table->m_header.dialect == Dialect::FoxPro
+                || table->m_header.dialect == Dialect::VisualFoxPro;
+        const std::string memoPath = extensionOf(path) == ".dbc" ? findCompanion(path, {".dct"})
+                : fox ? findCompanion(path, {".fpt", ".dbt"})
+                      : findCompanion(path, {".dbt", ".fpt"});
+        if (memoPath.empty()) {
+            table->m_warnings.push_back(
+                    "Die Memodatei zur Tabelle fehlt; Memofelder bleiben leer.");
+        } else {
+            auto memoBytes = ByteSource::mapFile(memoPath);
+            const std::string memoExtension = extensionOf(memoPath);
+            const MemoFormat format = memoExtension == ".dbt"
+                    ? (table->m_header.dialect == Dialect::DBase3 ? MemoFormat::DBase3
+                                                                  : MemoFormat::DBase4)
+                    : MemoFormat::FoxPro;
+            if (memoBytes)
+                table->openMemo(*memoBytes, format, memoPath);
+            else
+                table->m_warnings.push_back(memoBytes.error().description
+                                            + " Memofelder bleiben leer.");
+        }
+    }
+    return table;
+}
+
+Result<Table> Table::fromBytes(const std::string &name, std::string table,
+                               std::optional<std::string> memo, MemoFormat memoFormat,
+                               const OpenOptions &options)
+{
+    auto result = create(name, ByteSource::fromBuffer(std::move(table)), options);
+    if (result && memo)
+        result->openMemo(ByteSource::fromBuffer(std::move(*memo)), memoFormat, name + " (Memo)");
+    return result;
+}
+
+Result<Table> Table::create(const std::string &path, std::shared_ptr<const ByteSource> bytes,
+                            const OpenOptions &options)
+{
+    auto header = parseHeader(bytes->view(), path);
+    if (!header)
+        return header.error();
+
+    Table table;
+    table.m_path = path;
+    table.m_bytes = std::move(bytes);
+    table.m_header = std::move(*header);
+    table.m_includeDeleted = options.includeDeleted;
+    table.m_warnings = table.m_header.warnings;
+    for (size_t i = 0; i < table.m_header.fields.size(); ++i) {
+        if (!table.m_header.fields[i].hidden)
+            table.m_visible.push_back(i);
+    }
+    table.countRecords();
+
+    std::string cpgContent;
+    if (const std::string cpg = findCompanion(path, {".cpg"}); !cpg.empty()) {
+        if (auto cpgBytes = ByteSource::mapFile(cpg))
+            cpgContent = std::string((*cpgBytes)->view().substr(0, 64));
+    }
+    if (auto chosen = table.chooseEncoding(options, cpgContent); !chosen)
+        return chosen.error();
+
+    for (size_t index : table.m_visible) {
+        std::string name = table.m_decoder.decode(table.m_header.fields[index].rawName);
+        while (!name.empty() && name.back() == ' ')
+            name.pop_back();
+        table.m_names.push_back(std::move(name));
+    }
+    return table;
+}
+
+void Table::countRecords()
+{
+    const uint64_t size = m_bytes->size();
+    const uint64_t length = m_header.recordLength;
+    const uint64_t available = size - m_header.headerLength;
+    const uint64_t whole = available / length;
+    const uint64_t inHeader = m_header.headerRecordCount;
+    const char *data = reinterpret_cast<const char *>(m_bytes->data()) + m_header.headerLength;
+
+    if (inHeader <= whole) {
+        // More records than the header says: seen in files of interrupted writers
+        // (lessThanActualRecords.dbf of go-dbf). Records count as long as they start with a
+        // deletion flag; the end marker, padding or stray bytes after the data do not.
+        m_recordCount = inHeader;
+        while (m_recordCount < whole && isRecordFlag(data[m_recordCount * length]))
+            ++m_recordCount;
+        if (m_recordCount > inHeader)
+            m_warnings.push_back("Der Dateikopf nennt " + std::to_string(inHeader)
+                                 + " Datensätze, die Datei enthält " + std::to_string(m_recordCount)
+                                 + ".");
+        return;
+    }
+
+    // Fewer records than the header says: a file cut short. A last record that is only partly
+    // there is kept and padded with blanks, so that what it still holds can be read.
+    m_recordCount = whole;
+    const uint64_t rest = available - whole * length;
+    const bool partial = rest > 1 || (rest == 1 && data[whole * length] != '\x1A');
+    if (partial) {
+        m_partialRecord.assign(data + whole * length, rest);
+        m_partialRecord.resize(length, ' ');
+        ++m_recordCount;
+    }
+    m_warnings.push_back("Der Dateikopf nennt " + std::to_string(inHeader)
+                         + " Datensätze, die Datei enthält nur " + std::to_string(m_recordCount)
+                         + (partial ? ", der letzte davon unvollständig." : "."));
+}
+
+std::vector<std::string_view> Table::textSample() const
+{
+    std::vector<std::string_view> sample;
+    for (const Field &field : m_header.fields)
+        sample.push_back(field.rawName);
+
+    auto addRecord = [&](uint64_t record) {
+        for (const Field &field : m_header.fields) {
+            if (field.type == 'C' || field.type == 'V')
+                sample.push_back(recordBytes(record).substr(field.offset, field.length));
+        }
+    };
+    const uint64_t leading = std::min(m_recordCount, kLeadingSample);
+    for (uint64_t record = 0; record < leading; ++record)
+        addRecord(record);
+    if (m_recordCount > leading) {
+        const uint64_t step = std::max<uint64_t>(1, (m_recordCount - leading) / kSpreadSample);
+        for (uint64_t record = leading; record < m_recordCount; record += step)
+            addRecord(record);
+    }
+    return sample;
+}
+
+Result<bool> Table::chooseEncoding(const OpenOptions &options, const std::string &cpgContent)
+{
+    char driver[8];
+    std::snprintf(driver, sizeof driver, "0x%02X", m_header.languageDriver);
+
+    if (!options.encoding.empty()) {
+        m_encoding = {options.encoding, EncodingChoice::Source::Override,
+                      "vom Aufrufer vorgegeben"};
+    } else if (const std::string fromCpg = codePageOfCpg(cpgContent); !fromCpg.empty()) {
+        m_encoding = {fromCpg, EncodingChoice::Source::CpgFile, "aus der .cpg-Datei"};
+    } else if (const std::string fromDriver = codePageOfLanguageDriver(m_header.languageDriver);
+               !fromDriver.empty()) {
+        m_encoding = {fromDriver, EncodingChoice::Source::LanguageDriver,
+                      std::string("aus dem Sprachtreiber-Byte ") + driver};
+    } else if (const std::string fromName = codePageOfDriverName(m_header.languageDriverName);
+               !fromName.empty()) {
+        m_encoding = {fromName, EncodingChoice::Source::LanguageDriver,
+                      "aus dem Sprachtreiber »" + m_header.languageDriverName + "«"};
+    } else {
+        m_encoding = detectEncoding(textSample());
+        if (m_header.languageDriver != 0)
+            m_encoding.reason = std::string("Sprachtreiber-Byte ") + driver + " ist unbekannt; "
+                    + m_encoding.reason.substr(m_encoding.reason.find(';') + 2);
+    }
+
+    auto decoder = TextDecoder::create(m_encoding.name);
+    if (!decoder && m_encoding.source == EncodingChoice::Source::Override)
+        return decoder.error();
+    if (!decoder) {
+        // A code page ICU does not have (Mazovia, Kamenický): read the text as the bytes suggest.
+        const std::string unknown = m_encoding.name;
+        m_encoding = detectEncoding(textSample());
+        m_encoding.reason = "Codepage " + unknown + " wird nicht unterstützt; "
+                + m_encoding.reason.substr(m_encoding.reason.find(';') + 2);
+        decoder = TextDecoder::create(m_encoding.name);
+    }
+    m_encoding.name = decoder->name();
+    m_decoder = *decoder;
+    return true;
+}
+
+void Table::openMemo(std::shared_ptr<const ByteSource> bytes, MemoFormat format, std::string path)
+{
+    auto memo = MemoFile::open(std::move(bytes), format, std::move(path));
+    if (memo)
+        m_memo = std::move(*memo);
+    else
+        m_warnings.push_back(memo.error().description + " Memofelder bleiben leer.");
+}
+
+const std::string &Table::memoPath() const
+{
+    static const std::string none;
+    return m_memo ? m_memo->path() : none;
+}
+
+int Table::fieldIndex(std::string_view name) const
+{
+    const std::string wanted = lower(name);
+    for (size_t i = 0; i < m_names.size(); ++i) {
+        if (lower(m_names[i]) == wanted)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::string_view Table::recordBytes(uint64_t record) const
+{
+    const uint64_t length = m_header.recordLength;
+    if (!m_partialRecord.empty() && record + 1 == m_recordCount)
+        return m_partialRecord;
+    const char *data = reinterpret_cast<const char *>(m_bytes->data()) + m_header.headerLength;
+    return {data + record * length, static_cast<size_t>(length)};
+}
+
+std::string_view Table::fieldBytes(uint64_t record, size_t index) const
+{
+    const Field &f = field(index);
+    return recordBytes(record).substr(f.offset, f.length);
+}
+
+FieldText Table::text(uint64_t record, size_t index) const
+{
+    const std::string_view bytes = recordBytes(record);
+    std::string_view nullFlags;
+    if (m_header.nullFlagsField >= 0) {
+        const Field &flags = m_header.fields[static_cast<size_t>(m_header.nullFlagsField)];
+        nullFlags = bytes.substr(flags.offset, flags.length);
+    }
+    const FieldContext context {m_header.dialect, m_decoder, m_memo ? &*m_memo : nullptr,
+                                nullFlags};
+    const Field &f = field(index);
+    return fieldText(f, bytes.substr(f.offset, f.length), context);
+}
+
+std::optional<uint64_t> Table::nextRecord(uint64_t record) const
+{
+    for (; record < m_recordCount; ++record) {
+        if (m_includeDeleted || !isDeleted(record))
+            return record;
+    }
+    return std::nullopt;
+}
+
+uint64_t Table::countDeleted() const
+{
+    uint64_t deleted = 0;
+    for (uint64_t record = 0; record < m_recordCount; ++record)
+        deleted += isDeleted(record) ? 1 : 0;
+    return deleted;
+}
+
+} // namespace dbf

@@ -1,0 +1,92 @@
+// A dBase table opened read-only: its fields, its records and their values as text.
+#pragma once
+
+#include "byte_source.h"
+#include "codepage.h"
+#include "error.h"
+#include "field_text.h"
+#include "header.h"
+#include "memo_file.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dbf {
+
+struct OpenOptions
+{
+    bool includeDeleted = false; // dBase's SET DELETED OFF: deleted records are visited too
+    std::string encoding; // a code page name that overrides the table's own, "" for none
+};
+
+// Opening reads the header only: no record is read and no memory is spent per record until a
+// caller asks. All reading is const and safe from any thread.
+class Table
+{
+public:
+    // Opens `path` and its memo and .cpg files, found whatever the case of their extensions.
+    // Fails with the errors of ByteSource::mapFile and parseHeader, and UnknownEncoding for an
+    // override no converter exists for. A missing or damaged memo file is only a warning.
+    static Result<Table> open(const std::string &path, const OpenOptions &options = {});
+
+    // The same from bytes in memory; `memo` may be null. `name` stands for the path.
+    static Result<Table> fromBytes(const std::string &name, std::string table,
+                                   std::optional<std::string> memo = {},
+                                   MemoFormat memoFormat = MemoFormat::DBase3,
+                                   const OpenOptions &options = {});
+
+    const std::string &path() const { return m_path; }
+    const TableHeader &header() const { return m_header; }
+    const EncodingChoice &encoding() const { return m_encoding; }
+    const TextDecoder &decoder() const { return m_decoder; }
+    const std::string &memoPath() const; // "" when there is no memo file
+    const std::vector<std::string> &warnings() const { return m_warnings; }
+    bool includesDeleted() const { return m_includeDeleted; }
+
+    // The visible fields: all but _NullFlags.
+    size_t fieldCount() const { return m_visible.size(); }
+    const Field &field(size_t index) const { return m_header.fields[m_visible[index]]; }
+    const std::string &fieldName(size_t index) const { return m_names[index]; }
+    // Index of the visible field named `name`, compared without regard to case; -1 if none.
+    int fieldIndex(std::string_view name) const;
+
+    // Records present in the file, deleted ones included; may differ from the header's count.
+    uint64_t recordCount() const { return m_recordCount; }
+    // REQUIRES: record < recordCount()
+    bool isDeleted(uint64_t record) const { return recordBytes(record)[0] == '*'; }
+    std::string_view recordBytes(uint64_t record) const;
+    std::string_view fieldBytes(uint64_t record, size_t field) const;
+    FieldText text(uint64_t record, size_t field) const;
+
+    // The first record at or after `record` that is visited: not deleted, unless deleted records
+    // are included. std::nullopt past the last one.
+    std::optional<uint64_t> nextRecord(uint64_t record) const;
+    uint64_t countDeleted() const;
+
+private:
+    Table() = default;
+    static Result<Table> create(const std::string &path, std::shared_ptr<const ByteSource> bytes,
+                                const OpenOptions &options);
+    void countRecords();
+    Result<bool> chooseEncoding(const OpenOptions &options, const std::string &cpgContent);
+    std::vector<std::string_view> textSample() const;
+    void openMemo(std::shared_ptr<const ByteSource> bytes, MemoFormat format, std::string path);
+
+    std::string m_path;
+    std::shared_ptr<const ByteSource> m_bytes;
+    TableHeader m_header;
+    std::vector<size_t> m_visible;
+    std::vector<std::string> m_names;
+    uint64_t m_recordCount = 0;
+    std::string m_partialRecord; // the last record when the file cuts it short, blank-padded
+    EncodingChoice m_encoding;
+    TextDecoder m_decoder;
+    std::optional<MemoFile> m_memo;
+    std::vector<std::string> m_warnings;
+    bool m_includeDeleted = false;
+};
+
+} // namespace dbf

@@ -1,0 +1,144 @@
+// The command-line tool: its commands, output formats, options and error reports.
+#include "cli.h"
+#include "dbf_builder.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+using dbfbuild::DbfBuilder;
+
+namespace {
+
+struct CliRun
+{
+    int exit;
+    std::string out;
+    std::string err;
+};
+
+CliRun runTool(const std::vector<std::string> &args)
+{
+    std::ostringstream out, err;
+    const int exit = cli::run(args, out, err);
+    return {exit, out.str(), err.str()};
+}
+
+class Cli : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_table = m_dir.write(
+                "funk.dbf",
+                DbfBuilder(0x03, {{"CALL", 'C', 10}, {"RIG", 'C', 30}, {"NOF_SSB", 'N', 6, 1}})
+                        .languageDriver(0x02)
+                        .record({"DL1ABC", "IC-7300, \"Dipol\"", "12.5"})
+                        .record({"DK9XX", "alt", ""}, true)
+                        .record({"OE3J\x99", "Yaesu\r\nFT-817", "3"})
+                        .bytes());
+    }
+
+    TempDir m_dir;
+    std::string m_table;
+};
+
+TEST_F(Cli, ShowsRecordsAsTextBlocks)
+{
+    const CliRun r = runTool({"show", m_table});
+    EXPECT_EQ(r.exit, 0);
+    EXPECT_EQ(r.out.substr(0, r.out.find("\n\n")),
+              "Datensatz 1\nCALL    : DL1ABC\nRIG     : IC-7300, \"Dipol\"\nNOF_SSB : 12,5");
+    EXPECT_NE(r.out.find("Datensatz 3\nCALL    : OE3JÖ"), std::string::npos);
+    EXPECT_EQ(r.out.find("DK9XX"), std::string::npos); // deleted
+}
+
+TEST_F(Cli, WritesCsvAfterRfc4180)
+{
+    const CliRun r = runTool({"show", m_table, "--format", "csv"});
+    EXPECT_EQ(r.out,
+              "CALL,RIG,NOF_SSB\r\n"
+              "DL1ABC,\"IC-7300, \"\"Dipol\"\"\",\"12,5\"\r\n"
+              "OE3JÖ,\"Yaesu\r\nFT-817\",3\r\n");
+}
+
+TEST_F(Cli, WritesOneJsonObjectPerLineWithDeletedFlags)
+{
+    const CliRun r = runTool({"show", m_table, "--format", "json", "--deleted", "--limit", "2"});
+    std::istringstream lines(r.out);
+    std::vector<nlohmann::json> records;
+    for (std::string line; std::getline(lines, line);)
+        records.push_back(nlohmann::json::parse(line));
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0]["RIG"], "IC-7300, \"Dipol\"");
+    EXPECT_EQ(records[0]["_deleted"], false);
+    EXPECT_EQ(records[1]["CALL"], "DK9XX");
+    EXPECT_EQ(records[1]["_deleted"], true);
+}
+
+TEST_F(Cli, EncodingOverride)
+{
+    const CliRun r = runTool({"show", m_table, "--format", "csv", "--encoding", "CP1252"});
+    EXPECT_NE(r.out.find("OE3J™"), std::string::npos);
+}
+
+TEST_F(Cli, InfoNamesVersionCodePageCountsAndFields)
+{
+    const CliRun r = runTool({"info", m_table});
+    EXPECT_EQ(r.exit, 0);
+    for (const char *expected :
+         {"0x03 (dBase III)", "CP850 (aus dem Sprachtreiber-Byte 0x02)",
+          "3 laut Kopf, 3 vorhanden, 1 gelöscht", "NOF_SSB     N      6   1"})
+        EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
+}
+
+TEST_F(Cli, FailuresGoToStandardErrorWithNumber)
+{
+    const CliRun missing = runTool({"show", m_dir.file("fehlt.dbf")});
+    EXPECT_EQ(missing.exit, 1);
+    EXPECT_EQ(missing.err.rfind("talvo-dbf: 7001: Die Datei »" + m_dir.file("fehlt.dbf"), 0), 0u)
+            << missing.err;
+
+    const std::string notDbf = m_dir.write("text.dbf", "Dies ist keine Tabelle.");
+    EXPECT_EQ(runTool({"info", notDbf}).err.rfind("talvo-dbf: 7010: ", 0), 0u);
+
+    for (const std::vector<std::string> &args : {std::vector<std::string> {},
+                                                 {"zeige", m_table},
+                                                 {"show"},
+                                                 {"show", m_table, "--format", "xml"},
+                                                 {"show", m_table, "--limit", "viele"},
+                                                 {"show", m_table, "--bunt"}}) {
+        const CliRun usage = runTool(args);
+        EXPECT_EQ(usage.exit, 2);
+        EXPECT_EQ(usage.err.rfind("talvo-dbf: 7100: ", 0), 0u) << usage.err;
+    }
+}
+
+TEST(CliHelp, HelpAndVersion)
+{
+    EXPECT_NE(runTool({"--help"}).out.find("Aufruf: talvo-dbf"), std::string::npos);
+    EXPECT_EQ(runTool({"--version"}).out, "talvo-dbf 1.0.2\n");
+}
+
+TEST(SampleStations, ShowUmlautsRight)
+{
+    const std::string sample = TALVO_SAMPLE_TABLE;
+    const CliRun info = runTool({"info", sample});
+    ASSERT_EQ(info.exit, 0) << info.err;
+    EXPECT_NE(info.out.find("Codepage:         CP850"), std::string::npos);
+    EXPECT_NE(info.out.find("AKTIVIT_TE"), std::string::npos);
+
+    const CliRun show = runTool({"show", sample, "--format", "csv"});
+    ASSERT_EQ(show.exit, 0);
+    EXPECT_EQ(
+            show.out.rfind("CALL,DXCC_WAE,LOCATOR,NEW_OLD_CA,PR_ADRESSE,PR_CLUSTER,E_MAIL,VORNAME,"
+                           "AKTIVIT_TE,RIG,NOF_CW_LPM,NOF_SSB,UP_DATE\r\n",
+                           0),
+            0u);
+    for (const char *umlaut : {"ä", "ö", "ü", "ß"})
+        EXPECT_NE(show.out.find(umlaut), std::string::npos) << umlaut;
+    EXPECT_EQ(show.out.find("\xEF\xBF\xBD"), std::string::npos); // no replacement characters
+}
+
+} // namespace

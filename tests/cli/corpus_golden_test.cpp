@@ -1,0 +1,325 @@
+// Reads every table of the shared corpus with talvo-dbf and compares the reading with the
+// reference readings of dbfread, listing each known difference with its reason.
+#include "cli.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using nlohmann::ordered_json;
+
+const fs::path kCorpus = TALVO_CORPUS_DIR;
+
+// Where our reading and dbfread's differ on purpose. "*" stands for every field.
+struct KnownDifference
+{
+    const char *table;
+    const char *field;
+    const char *reason;
+};
+
+const char kNoDBase7[] =
+        "dbfread has no dBase 7 (48-byte field descriptors): its fields are garbage";
+const char kLatin1[] =
+        "no code page in the file; dbfread fell back to latin-1, we choose by the bytes";
+const char kBinaryMemo[] = "a picture in a memo: dbfread shows its bytes, we say it is binary data";
+const char kVarLength[] = "dbfread ignores the length byte of V fields that _NullFlags points to";
+const char kNullFlags[] = "dbfread ignores _NullFlags; the value is null there";
+
+const KnownDifference kKnownDifferences[] = {
+        {"OSGeo__shapelib/tests/shape_eg_data/polygon.dbf", "AA",
+         "an overflowed number (********) is shown raw, dbfread reads it as null"},
+        {"albfernandez__javadbf/src/test/resources/bug-102/bug102.dbf", "*", kNoDBase7},
+        {"albfernandez__javadbf/src/test/resources/fixtures/dbase_7.dbf", "*", kNoDBase7},
+        {"albfernandez__javadbf/src/test/resources/inventory.dbf", "*", kNoDBase7},
+        {"albfernandez__javadbf/src/test/resources/test_delete.dbf", "*", kNoDBase7},
+        {"luads__php-xbase/tests/Resources/dBase/dBaseVII.dbf", "*", kNoDBase7},
+        {"luads__php-xbase/tests/Resources/dBase/dBaseVII_double.dbf", "*", kNoDBase7},
+        {"luads__php-xbase/tests/Resources/dBase/dBaseVII_int.dbf", "*", kNoDBase7},
+        {"luads__php-xbase/tests/Resources/dBase/dBaseVII_ts.dbf", "*", kNoDBase7},
+        {"infused__dbf/spec/fixtures/dbase_8c.dbf", "*", kNoDBase7},
+        {"infused__dbf/spec/fixtures/dbase_02.dbf", "*",
+         "dbfread has no dBase II (16-byte field descriptors): its fields are garbage"},
+        {"albfernandez__javadbf/src/test/resources/bug-33-corrupted-file-sync-mode/"
+         "myfileafter-corrupted.dbf",
+         "*",
+         "the one record the header counts is zero-filled; dbfread skips it and reads stray bytes "
+         "after it at the wrong offset"},
+        {"albfernandez__javadbf/src/test/resources/bug_64_excel_dbf/"
+         "wrong-exented-character-field.dbf",
+         "*",
+         "dbfread takes the decimals of a C field as the high byte of its length; the record "
+         "length says it is not"},
+        {"albfernandez__javadbf/src/test/resources/dbc-files/sids.dbc", "*",
+         "compressed records: no readable table, we show what the header describes"},
+        {"albfernandez__javadbf/src/test/resources/dbc-files/storm.dbc", "*",
+         "compressed records: no readable table, we show what the header describes"},
+        {"albfernandez__javadbf/src/test/resources/numbers2.dbf", "DOUBLE2",
+         "dbfread reads O fields as little-endian doubles; they are stored big-endian, "
+         "sign-flipped"},
+        {"infused__dbf/spec/fixtures/mazovia.dbf", "#records",
+         "both records have the flag byte 0x00: dbfread drops them, we show them (as GDAL does)"},
+        {"infused__dbf/spec/fixtures/dbase_03_cyrillic.dbf", "*",
+         "the text is UTF-8, which we detect; dbfread used latin-1"},
+        {"infused__dbf/spec/fixtures/dbase_83.dbf", "DESC",
+         "memo text holds 0x85 (… in CP1252) with no code page given; dbfread used latin-1, we "
+         "read "
+         "CP850 since the character fields are plain ASCII"},
+        {"infused__dbf/spec/fixtures/dbase_8b.dbf", "MEMO",
+         "the memo block header gives a length one byte short of the text; we keep to the length"},
+        {"yellowfeather__DbfDataReader/test/fixtures/client.dbf", "CLIEN_HIST",
+         "dbfread reads past the length in the memo block header into stale bytes"},
+        {"infused__dbf/spec/fixtures/dbase_f5.dbf", "*", kLatin1},
+        {"albfernandez__javadbf/src/test/resources/bug-46-zero_field_count/a3.dbf", "*", kLatin1},
+        {"albfernandez__javadbf/src/test/resources/bug-60-fieldlength/060.dbf", "*", kLatin1},
+        {"luads__php-xbase/tests/Resources/dbf/cbrf_122019N1.dbf", "*", kLatin1},
+        {"luads__php-xbase/tests/Resources/dBase/dBaseIII_nomemo.dbf", "*", kLatin1},
+        {"yellowfeather__DbfDataReader/test/fixtures/MS__KHDM.DBF", "*", kLatin1},
+        {"infused__dbf/spec/fixtures/foxprodb/FOXPRO-DB-TEST.DBC", "*",
+         "dbfread does not find the .DCT memo file of a database container"},
+        {"luads__php-xbase/tests/Resources/dBase/dBaseIII.dbf", "IMAGE", kBinaryMemo},
+        {"luads__php-xbase/tests/Resources/dBase/dBaseIV.dbf", "IMAGE", kBinaryMemo},
+        {"luads__php-xbase/tests/Resources/foxpro/Foxpro2.dbf", "IMAGE", kBinaryMemo},
+        {"albfernandez__javadbf/src/test/resources/bug-56-index-out-of-bounds/56-testdata.dbf", "*",
+         kVarLength},
+        {"infused__dbf/spec/fixtures/dbase_32.dbf", "NAME", kVarLength},
+        {"luads__php-xbase/tests/Resources/foxpro/vfp.dbf", "VARCHAR", kVarLength},
+        {"luads__php-xbase/tests/Resources/foxpro/vfp.dbf", "VARCHAR_BI", kVarLength},
+        {"luads__php-xbase/tests/Resources/foxpro/issue115.dbf", "MASINA", kNullFlags},
+        {"yortus__DBFFile/test/fixtures/vfp_gb2312_memo.dbf", "PARENTID", kNullFlags},
+};
+
+const KnownDifference *knownDifference(const std::string &table, const std::string &field)
+{
+    for (const KnownDifference &known : kKnownDifferences) {
+        if (table == known.table && (field == known.field || std::string(known.field) == "*"))
+            return &known;
+    }
+    return nullptr;
+}
+
+std::vector<std::string> corpusTables()
+{
+    std::vector<std::string> tables;
+    for (const auto &entry : fs::recursive_directory_iterator(kCorpus)) {
+        const fs::path relative = fs::relative(entry.path(), kCorpus);
+        const std::string top = relative.begin()->string();
+        if (top == "golden" || top == "tools" || !entry.is_regular_file())
+            continue;
+        std::string extension = entry.path().extension().string();
+        for (char &c : extension)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (extension == ".dbf" || extension == ".dbc")
+            tables.push_back(relative.string());
+    }
+    std::sort(tables.begin(), tables.end());
+    return tables;
+}
+
+std::string stripped(std::string text)
+{
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\0'))
+        text.pop_back();
+    return text;
+}
+
+bool sameNumber(const std::string &ours, double expected)
+{
+    std::string text = ours;
+    std::replace(text.begin(), text.end(), ',', '.');
+    char *end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0')
+        return false;
+    return std::abs(value - expected) <= 1e-9 * std::max(1.0, std::abs(expected));
+}
+
+std::string germanDate(const std::string &iso) // yyyy-mm-dd[Thh:mm:ss]
+{
+    std::string date = iso.substr(8, 2) + "." + iso.substr(5, 2) + "." + iso.substr(0, 4);
+    if (iso.size() >= 19)
+        date += " " + iso.substr(11, 8);
+    return date;
+}
+
+// Whether our text shows what dbfread read; true for values dbfread could not type.
+bool sameValue(const json &ours, const json &reference)
+{
+    const std::string text = ours.is_null() ? std::string() : ours.get<std::string>();
+    if (reference.is_null())
+        return text.empty();
+    if (reference.is_boolean())
+        return text == (reference.get<bool>() ? "Wahr" : "Falsch");
+    if (reference.is_number())
+        return sameNumber(text, reference.get<double>());
+    if (reference.is_string())
+        return stripped(text) == stripped(reference.get<std::string>());
+    if (reference.contains("date") || reference.contains("datetime"))
+        return text == germanDate(reference.begin()->get<std::string>());
+    if (reference.contains("decimal"))
+        return sameNumber(text, std::stod(reference["decimal"].get<std::string>()));
+    return true; // bytes_hex, invalid_hex: binary or undecodable, nothing to compare
+}
+
+// Rows of an RFC 4180 file, as GDAL writes them.
+std::vector<std::vector<std::string>> readCsv(std::istream &in)
+{
+    std::vector<std::vector<std::string>> rows(1);
+    std::string cell;
+    bool quoted = false;
+    for (char c; in.get(c);) {
+        if (quoted) {
+            if (c == '"' && in.peek() == '"')
+                cell += static_cast<char>(in.get());
+            else if (c == '"')
+                quoted = false;
+            else
+                cell += c;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            rows.back().push_back(std::move(cell));
+            cell.clear();
+        } else if (c == '\n') {
+            rows.back().push_back(std::move(cell));
+            cell.clear();
+            rows.emplace_back();
+        } else if (c != '\r') {
+            cell += c;
+        }
+    }
+    if (rows.back().empty())
+        rows.pop_back();
+    return rows;
+}
+
+// Where dbfread failed, GDAL's reading is the reference: same records, same text and numbers.
+void compareWithGdal(const std::string &table, const std::vector<ordered_json> &records)
+{
+    std::ifstream csvFile(kCorpus / "golden" / (table + ".ogr.csv"));
+    if (!csvFile)
+        return; // GDAL failed as well
+    const auto rows = readCsv(csvFile);
+    ASSERT_FALSE(rows.empty());
+    ASSERT_EQ(records.size(), rows.size() - 1) << table << ": records (GDAL)";
+    for (size_t r = 0; r < records.size(); ++r) {
+        for (size_t column = 0; column < rows[0].size() && column < rows[r + 1].size(); ++column) {
+            if (!records[r].contains(rows[0][column]))
+                continue;
+            const std::string ours = records[r][rows[0][column]].get<std::string>();
+            const std::string &theirs = rows[r + 1][column];
+            char *end = nullptr;
+            const double number = std::strtod(theirs.c_str(), &end);
+            const bool numeric = !theirs.empty() && *end == '\0';
+            EXPECT_TRUE(numeric ? sameNumber(ours, number) : stripped(ours) == stripped(theirs))
+                    << table << " record " << r << " field " << rows[0][column] << ": ours \""
+                    << ours << "\", GDAL \"" << theirs << '"';
+        }
+    }
+}
+
+class CorpusGolden : public ::testing::TestWithParam<std::string>
+{ };
+
+TEST_P(CorpusGolden, MatchesReferenceReading)
+{
+    const std::string table = GetParam();
+    std::ifstream goldenFile(kCorpus / "golden" / (table + ".dbfread.json"));
+    ASSERT_TRUE(goldenFile) << "no reference reading for " << table;
+    const json golden = json::parse(goldenFile);
+
+    std::ostringstream out, err;
+    const int exit = cli::run({"show", (kCorpus / table).string(), "--format", "json", "--deleted"},
+                              out, err);
+    ASSERT_EQ(exit, 0) << err.str();
+
+    std::vector<ordered_json> records, deleted;
+    std::istringstream lines(out.str());
+    for (std::string line; std::getline(lines, line);) {
+        ordered_json record = ordered_json::parse(line);
+        const bool isDeleted = record["_deleted"].get<bool>();
+        record.erase("_deleted");
+        (isDeleted ? deleted : records).push_back(std::move(record));
+    }
+
+    if (golden["result"] == "failed") {
+        if (!knownDifference(table, "#records"))
+            compareWithGdal(table, records);
+        return;
+    }
+
+    std::vector<std::string> referenceFields;
+    for (const json &field : golden["fields"]) {
+        if (field["type"] != "0")
+            referenceFields.push_back(field["name"]);
+    }
+
+    if (const KnownDifference *known = knownDifference(table, "#fields"); !known) {
+        std::vector<std::string> ourFields;
+        if (!records.empty() || !deleted.empty()) {
+            for (const auto &item : (records.empty() ? deleted : records).front().items())
+                ourFields.push_back(item.key());
+        }
+        if (!ourFields.empty()) {
+            EXPECT_EQ(ourFields.size(), referenceFields.size()) << table;
+        }
+    }
+    if (!knownDifference(table, "#records")) {
+        EXPECT_EQ(records.size(), golden["records"].size()) << table << ": records";
+        EXPECT_EQ(deleted.size(), golden["deleted_records"].size()) << table << ": deleted";
+    }
+
+    auto compare = [&](const std::vector<ordered_json> &ours, const json &reference) {
+        const size_t count = std::min(ours.size(), reference.size());
+        for (size_t r = 0; r < count; ++r) {
+            size_t column = 0;
+            for (const auto &item : ours[r].items()) {
+                if (column >= referenceFields.size() || column >= reference[r].size())
+                    break;
+                const json &expected = reference[r][column];
+                const std::string &field = referenceFields[column++];
+                if (knownDifference(table, field))
+                    continue;
+                EXPECT_TRUE(sameValue(item.value(), expected))
+                        << table << " record " << r << " field " << field << ": ours "
+                        << item.value().dump() << ", dbfread " << expected.dump();
+            }
+        }
+    };
+    if (!knownDifference(table, "#values")) {
+        compare(records, golden["records"]);
+        compare(deleted, golden["deleted_records"]);
+    }
+}
+
+std::string testName(const ::testing::TestParamInfo<std::string> &info)
+{
+    std::string name = info.param;
+    for (char &c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    }
+    return name;
+}
+
+TEST(CorpusGoldenAvailable, CorpusIsPresent)
+{
+    if (!fs::exists(kCorpus))
+        GTEST_SKIP() << "no shared corpus at " << kCorpus << ": the corpus comparisons are skipped";
+    EXPECT_FALSE(corpusTables().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, CorpusGolden,
+                         ::testing::ValuesIn(fs::exists(kCorpus) ? corpusTables()
+                                                                 : std::vector<std::string>()),
+                         testName);
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(CorpusGolden);
+
+} // namespace

@@ -1,0 +1,140 @@
+// Choosing the code page of a table, and decoding text to UTF-8.
+#include "dbf/codepage.h"
+#include "dbf/table.h"
+#include "dbf_builder.h"
+#include "support/case_name.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+using dbfbuild::DbfBuilder;
+
+namespace {
+
+dbf::Result<dbf::Table> tableWith(const std::vector<std::string> &names, uint8_t driver,
+                                  const std::string &encoding = {})
+{
+    DbfBuilder builder(0x03, {{"VORNAME", 'C', 20}});
+    builder.languageDriver(driver);
+    for (const std::string &name : names)
+        builder.record({name});
+    dbf::OpenOptions options;
+    options.encoding = encoding;
+    return dbf::Table::fromBytes("c.dbf", builder.bytes(), {}, dbf::MemoFormat::DBase3, options);
+}
+
+TEST(CodePage, LanguageDriverDecides)
+{
+    auto cp850 = tableWith({"J\x94rg"}, 0x02);
+    ASSERT_TRUE(cp850);
+    EXPECT_EQ(cp850->encoding().name, "CP850");
+    EXPECT_EQ(cp850->encoding().source, dbf::EncodingChoice::Source::LanguageDriver);
+    EXPECT_EQ(cp850->text(0, 0).text, "Jörg");
+
+    auto ansi = tableWith({"J\xF6rg"}, 0x57);
+    ASSERT_TRUE(ansi);
+    EXPECT_EQ(ansi->text(0, 0).text, "Jörg");
+}
+
+struct DetectionCase
+{
+    const char *name;
+    std::vector<std::string> texts;
+    const char *codePage;
+    const char *first;
+};
+
+class Detection : public ::testing::TestWithParam<DetectionCase>
+{ };
+
+TEST_P(Detection, ChoosesByTheBytesWhenTheFileSaysNothing)
+{
+    auto table = tableWith(GetParam().texts, 0x00);
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->encoding().name, GetParam().codePage);
+    EXPECT_EQ(table->encoding().source, dbf::EncodingChoice::Source::Detected);
+    EXPECT_FALSE(table->encoding().reason.empty());
+    EXPECT_EQ(table->text(0, 0).text, GetParam().first);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+        Dbf, Detection,
+        ::testing::Values(DetectionCase {"GermanDos",
+                                         {"J\x81rgen", "B\x84rbel", "Gro\xE1", "\x99tzi"},
+                                         "CP850",
+                                         "Jürgen"},
+                          DetectionCase {"GermanDosCapitals",
+                                         {"M\x9ALLER",
+                                          "\x8E"
+                                          "RGER",
+                                          "\x99ZTAL"},
+                                         "CP850",
+                                         "MÜLLER"},
+                          DetectionCase {"GermanWindows",
+                                         {"J\xFCrgen", "B\xE4rbel", "Gro\xDF", "\xD6tzi"},
+                                         "CP1252",
+                                         "Jürgen"},
+                          DetectionCase {
+                                  "Utf8", {"J\xC3\xBCrgen", "S\xC3\xB8ren"}, "UTF-8", "Jürgen"},
+                          DetectionCase {"PlainAscii", {"Hans", "Uwe"}, "CP850", "Hans"}),
+        CaseName());
+
+TEST(CodePage, OverrideWinsAndUnknownOverrideFails)
+{
+    auto forced = tableWith({"J\x81rgen"}, 0x03, "CP850");
+    ASSERT_TRUE(forced);
+    EXPECT_EQ(forced->text(0, 0).text, "Jürgen");
+    EXPECT_EQ(forced->encoding().source, dbf::EncodingChoice::Source::Override);
+
+    auto unknown = tableWith({"x"}, 0x03, "CP99999");
+    ASSERT_FALSE(unknown);
+    EXPECT_EQ(unknown.error().code, dbf::ErrorCode::UnknownEncoding);
+}
+
+TEST(CodePage, CpgFileBeatsLanguageDriver)
+{
+    TempDir dir;
+    dir.write("welt.dbf",
+              DbfBuilder(0x03, {{"NAME", 'C', 10}})
+                      .languageDriver(0x02)
+                      .record({"K\xC3\xB6ln"})
+                      .bytes());
+    dir.write("welt.cpg", "UTF-8\n");
+    auto table = dbf::Table::open(dir.file("welt.dbf"));
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->encoding().source, dbf::EncodingChoice::Source::CpgFile);
+    EXPECT_EQ(table->text(0, 0).text, "Köln");
+}
+
+TEST(CodePage, CpgNames)
+{
+    EXPECT_EQ(dbf::codePageOfCpg("UTF-8"), "UTF-8");
+    EXPECT_EQ(dbf::codePageOfCpg(" 1252\r\n"), "CP1252");
+    EXPECT_EQ(dbf::codePageOfCpg("ANSI 1251"), "CP1251");
+    EXPECT_EQ(dbf::codePageOfCpg("88591"), "ISO-8859-1");
+    EXPECT_EQ(dbf::codePageOfCpg("ISO-8859-15"), "ISO-8859-15");
+    EXPECT_EQ(dbf::codePageOfCpg("OEM 866"), "CP866");
+    EXPECT_EQ(dbf::codePageOfCpg("Klingonisch"), "");
+}
+
+TEST(CodePage, DriverNamesOfDBase7)
+{
+    EXPECT_EQ(dbf::codePageOfDriverName("DB866RU0"), "CP866");
+    EXPECT_EQ(dbf::codePageOfDriverName("DBWINWE0"), "CP1252");
+    EXPECT_EQ(dbf::codePageOfDriverName(""), "");
+}
+
+TEST(CodePage, DecodersKeepAsciiAndControlCharacters)
+{
+    for (const char *name : {"CP437", "CP850", "CP866", "CP1252", "CP1251", "CP852"}) {
+        auto decoder = dbf::TextDecoder::create(name);
+        ASSERT_TRUE(decoder) << name;
+        EXPECT_EQ(decoder->decode(std::string("a\x1A\x1C\x7F", 4)), std::string("a\x1A\x1C\x7F", 4))
+                << name;
+    }
+    auto gbk = dbf::TextDecoder::create("CP936");
+    ASSERT_TRUE(gbk);
+    EXPECT_EQ(gbk->decode("\xD6\xD0\xCE\xC4"), "中文");
+}
+
+} // namespace

@@ -1,0 +1,133 @@
+// The text each field type is shown as, and values that cannot be decoded.
+#include "dbf/table.h"
+#include "dbf_builder.h"
+#include "support/case_name.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+
+using dbfbuild::DbfBuilder;
+using dbfbuild::Layout;
+
+namespace {
+
+struct ValueCase
+{
+    const char *name;
+    uint8_t version;
+    char type;
+    uint8_t length;
+    uint8_t decimals;
+    std::string stored;
+    std::string shown;
+    bool raw;
+};
+
+std::string le(uint64_t value, size_t bytes)
+{
+    std::string out;
+    for (size_t i = 0; i < bytes; ++i)
+        out.push_back(static_cast<char>(value >> (8 * i)));
+    return out;
+}
+
+std::string be(uint64_t value, size_t bytes)
+{
+    std::string out = le(value, bytes);
+    return std::string(out.rbegin(), out.rend());
+}
+
+uint64_t bitsOf(double value)
+{
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+class Values : public ::testing::TestWithParam<ValueCase>
+{ };
+
+TEST_P(Values, AreShownAsTheViewerShowsThem)
+{
+    const ValueCase &c = GetParam();
+    const Layout layout = c.version == 0x04 ? Layout::DBase7
+            : c.version == 0x30             ? Layout::FoxPro
+                                            : Layout::DBase3;
+    auto table = dbf::Table::fromBytes(
+            "v.dbf",
+            DbfBuilder(c.version, {{"F", c.type, c.length, c.decimals}}, layout)
+                    .languageDriver(0x02)
+                    .record({c.stored})
+                    .bytes());
+    ASSERT_TRUE(table) << table.error().description;
+    const dbf::FieldText text = table->text(0, 0);
+    EXPECT_EQ(text.text, c.shown);
+    EXPECT_EQ(text.raw, c.raw);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+        Dbf, Values,
+        ::testing::Values(
+                ValueCase {"CharacterKeepsLeadingBlanks", 0x03, 'C', 8, 0, "  DL1", "  DL1", false},
+                ValueCase {"CharacterUmlautsFromCp850", 0x03, 'C', 8, 0, "J\x81rgen", "Jürgen",
+                           false},
+                ValueCase {"CharacterTrailingNulsArePadding", 0x03, 'C', 6, 0,
+                           std::string("ab\0\0\0\0", 6), "ab", false},
+                ValueCase {"CharacterNulInsideIsFlagged", 0x03, 'C', 4, 0, std::string("\0ab", 3),
+                           std::string("\0ab", 3), true},
+                ValueCase {"NumberWithDecimalComma", 0x03, 'N', 8, 2, "-12.50", "-12,50", false},
+                ValueCase {"NumberEmpty", 0x03, 'N', 5, 0, "", "", false},
+                ValueCase {"NumberOverflowStarsShownRaw", 0x03, 'N', 5, 0, "*****", "*****", true},
+                ValueCase {"FloatWithExponent", 0x03, 'F', 12, 0, "1.5E+03", "1,5E+03", false},
+                ValueCase {"Date", 0x03, 'D', 8, 0, "19870314", "14.03.1987", false},
+                ValueCase {"DateBlank", 0x03, 'D', 8, 0, "", "", false},
+                ValueCase {"DateZeros", 0x03, 'D', 8, 0, "00000000", "", false},
+                ValueCase {"DateNulBytes", 0x03, 'D', 8, 0, std::string(8, '\0'), "", false},
+                ValueCase {"DateNotADay", 0x03, 'D', 8, 0, "19870230", "19870230", true},
+                ValueCase {"DateText", 0x03, 'D', 8, 0, "NotAYear", "NotAYear", true},
+                ValueCase {"LogicalTrue", 0x03, 'L', 1, 0, "T", "Wahr", false},
+                ValueCase {"LogicalJa", 0x03, 'L', 1, 0, "J", "Wahr", false},
+                ValueCase {"LogicalNo", 0x03, 'L', 1, 0, "n", "Falsch", false},
+                ValueCase {"LogicalUnknown", 0x03, 'L', 1, 0, "?", "", false},
+                ValueCase {"LogicalOdd", 0x03, 'L', 1, 0, "1", "1", true},
+                ValueCase {"FoxInteger", 0x30, 'I', 4, 0, le(uint32_t(-42), 4), "-42", false},
+                ValueCase {"DBase7Integer", 0x04, 'I', 4, 0, be(0x80000000u + 7, 4), "7", false},
+                ValueCase {"DBase7IntegerNegative", 0x04, 'I', 4, 0, be(0x7FFFFFFFu, 4), "-1",
+                           false},
+                ValueCase {"FoxDouble", 0x30, 'B', 8, 2, le(bitsOf(2.3), 8), "2,3", false},
+                ValueCase {"DBase7Double", 0x04, 'O', 8, 0, be(bitsOf(43.65) ^ (1ull << 63), 8),
+                           "43,65", false},
+                ValueCase {"DBase7DoubleNegative", 0x04, 'O', 8, 0, be(~bitsOf(-199.99), 8),
+                           "-199,99", false},
+                ValueCase {"Currency", 0x30, 'Y', 8, 4, le(uint64_t(-123456), 8), "-12,3456",
+                           false},
+                ValueCase {"FoxDateTime", 0x30, 'T', 8, 0, le(2451545, 4) + le(3723000, 4),
+                           "01.01.2000 01:02:03", false},
+                ValueCase {"FoxDateTimeEmpty", 0x30, 'T', 8, 0, std::string(8, '\0'), "", false},
+                ValueCase {"DBase7Timestamp", 0x04, '@', 8, 0,
+                           be(bitsOf(657072.0 * 86400000 + 3661000), 8), "01.01.1800 01:01:01",
+                           false},
+                ValueCase {"UnknownTypeShownRaw", 0x03, 'X', 4, 0, "ab", "ab", true}),
+        CaseName());
+
+TEST(Values, VisualFoxProNullsAndVarcharLengths)
+{
+    // NAME V(10) gets the length bit 0, NOTE C(5) nullable the null bit 1.
+    const std::string bytes =
+            DbfBuilder(
+                    0x30,
+                    {{"NAME", 'V', 10}, {"NOTE", 'C', 5, 0, 0x02}, {"_NullFlags", '0', 1, 0, 0x05}},
+                    Layout::FoxPro)
+                    .record({std::string("abc\0\0\0\0\0\0\x03", 10), "x", std::string(1, '\x03')})
+                    .record({"full value", "y", std::string(1, '\0')})
+                    .bytes();
+    auto table = dbf::Table::fromBytes("n.dbf", bytes);
+    ASSERT_TRUE(table);
+    ASSERT_EQ(table->fieldCount(), 2u); // _NullFlags is hidden
+    EXPECT_EQ(table->text(0, 0).text, "abc");
+    EXPECT_TRUE(table->text(0, 1).null);
+    EXPECT_EQ(table->text(1, 0).text, "full value");
+    EXPECT_EQ(table->text(1, 1).text, "y");
+}
+
+} // namespace

@@ -1,0 +1,173 @@
+// Opening tables of every layout, the tolerances for odd headers, and clear rejections.
+#include "dbf/table.h"
+#include "dbf_builder.h"
+#include "support/case_name.h"
+
+#include <gtest/gtest.h>
+
+using dbfbuild::DbfBuilder;
+using dbfbuild::FieldSpec;
+using dbfbuild::Layout;
+
+namespace {
+
+std::string simpleTable()
+{
+    return DbfBuilder(0x03, {{"CALL", 'C', 10}, {"NOF_SSB", 'N', 5}})
+            .record({"DL1ABC", "12"})
+            .record({"OE3XYZ", "7"})
+            .bytes();
+}
+
+dbf::Result<dbf::Table> openBytes(std::string bytes)
+{
+    return dbf::Table::fromBytes("test.dbf", std::move(bytes));
+}
+
+struct LayoutCase
+{
+    const char *name;
+    uint8_t version;
+    Layout layout;
+    dbf::Dialect dialect;
+};
+
+class Layouts : public ::testing::TestWithParam<LayoutCase>
+{ };
+
+TEST_P(Layouts, OpensWithFieldsAndValues)
+{
+    const LayoutCase &c = GetParam();
+    const std::string bytes = DbfBuilder(c.version, {{"CALL", 'C', 10}, {"RIG", 'C', 20}}, c.layout)
+                                      .record({"DK2XY", "IC-7300"})
+                                      .bytes();
+    auto table = openBytes(bytes);
+    ASSERT_TRUE(table) << table.error().description;
+    EXPECT_EQ(table->header().dialect, c.dialect);
+    ASSERT_EQ(table->fieldCount(), 2u);
+    EXPECT_EQ(table->fieldName(1), "RIG");
+    ASSERT_EQ(table->recordCount(), 1u);
+    EXPECT_EQ(table->text(0, 0).text, "DK2XY");
+    EXPECT_EQ(table->text(0, 1).text, "IC-7300");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+        Dbf, Layouts,
+        ::testing::Values(LayoutCase {"dBase2", 0x02, Layout::DBase2, dbf::Dialect::DBase2},
+                          LayoutCase {"dBase3", 0x03, Layout::DBase3, dbf::Dialect::DBase3},
+                          LayoutCase {"dBase4", 0x8B, Layout::DBase3, dbf::Dialect::DBase4},
+                          LayoutCase {"dBase7", 0x04, Layout::DBase7, dbf::Dialect::DBase7},
+                          LayoutCase {"FoxPro2", 0xF5, Layout::DBase3, dbf::Dialect::FoxPro},
+                          LayoutCase {"VisualFoxPro", 0x30, Layout::FoxPro,
+                                      dbf::Dialect::VisualFoxPro}),
+        CaseName());
+
+struct Damage
+{
+    const char *name;
+    void (*apply)(std::string &bytes);
+    dbf::ErrorCode code;
+    const char *where; // part of the description
+};
+
+class Rejections : public ::testing::TestWithParam<Damage>
+{ };
+
+TEST_P(Rejections, FailWithNumberAndPlace)
+{
+    std::string bytes = simpleTable();
+    GetParam().apply(bytes);
+    auto table = openBytes(bytes);
+    ASSERT_FALSE(table);
+    EXPECT_EQ(table.error().code, GetParam().code);
+    EXPECT_NE(table.error().description.find("»test.dbf«"), std::string::npos)
+            << table.error().description;
+    EXPECT_NE(table.error().description.find(GetParam().where), std::string::npos)
+            << table.error().description;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+        Dbf, Rejections,
+        ::testing::Values(Damage {"Empty", [](std::string &b) { b.clear(); },
+                                  dbf::ErrorCode::NotADbfFile, "leer"},
+                          Damage {"UnknownVersion", [](std::string &b) { b[0] = 'P'; },
+                                  dbf::ErrorCode::NotADbfFile, "0x50 (Byte 0)"},
+                          Damage {"CutInsideHeader", [](std::string &b) { b.resize(20); },
+                                  dbf::ErrorCode::HeaderTruncated, "Byte 20"},
+                          Damage {"HeaderLengthPastEnd", [](std::string &b) { b[9] = '\x7F'; },
+                                  dbf::ErrorCode::HeaderOutsideFile, "(Byte 8)"},
+                          Damage {"HeaderLengthTooSmall",
+                                  [](std::string &b) {
+                                      b[8] = 16;
+                                      b[9] = 0;
+                                  },
+                                  dbf::ErrorCode::HeaderTruncated, "(Byte 8)"},
+                          Damage {"ZeroRecordLength",
+                                  [](std::string &b) {
+                                      b[10] = 0;
+                                      b[11] = 0;
+                                  },
+                                  dbf::ErrorCode::ZeroRecordLength, "(Byte 10)"},
+                          Damage {"FieldPastRecord", [](std::string &b) { b[32 + 32 + 16] = 100; },
+                                  dbf::ErrorCode::FieldsOverrunRecord, "»NOF_SSB« reicht über"}),
+        CaseName());
+
+TEST(Header, MissingFileIsNamed)
+{
+    auto table = dbf::Table::open("/nonexistent/stations.dbf");
+    ASSERT_FALSE(table);
+    EXPECT_EQ(table.error().number(), 7001);
+    EXPECT_NE(table.error().description.find("/nonexistent/stations.dbf"), std::string::npos);
+}
+
+TEST(Header, FieldListEndsWithoutTerminatorOrWithOddOne)
+{
+    // Header length 64 leaves no room for the 0x0D after the one descriptor.
+    std::string bytes = DbfBuilder(0x03, {{"NAME", 'C', 8}}).record({"Asia"}).bytes();
+    std::string noTerminator = bytes.substr(0, 64) + bytes.substr(65);
+    noTerminator[8] = 64;
+    auto table = openBytes(noTerminator);
+    ASSERT_TRUE(table) << table.error().description;
+    EXPECT_EQ(table->text(0, 0).text, "Asia");
+
+    for (char terminator : {'\x0A', '\x00'}) {
+        std::string odd = bytes;
+        odd[64] = terminator;
+        auto oddTable = openBytes(odd);
+        ASSERT_TRUE(oddTable);
+        EXPECT_EQ(oddTable->fieldCount(), 1u);
+        EXPECT_EQ(oddTable->text(0, 0).text, "Asia");
+    }
+}
+
+TEST(Header, DecimalsOfLongCharacterFieldAreLengthHighByteOnlyWhenRecordLengthSaysSo)
+{
+    // A C field of 300 bytes: length byte 44, decimals 1.
+    std::string wide = DbfBuilder(0x03, {{"NOTE", 'C', 44, 1}, {"N", 'C', 2}}).bytes();
+    wide[10] = static_cast<char>((1 + 300 + 2) & 0xFF);
+    wide[11] = static_cast<char>((1 + 300 + 2) >> 8);
+    wide.pop_back(); // end marker
+    wide += " " + std::string(299, 'x') + "y" + "ok" + "\x1A";
+    auto table = openBytes(wide);
+    ASSERT_TRUE(table) << table.error().description;
+    EXPECT_EQ(table->field(0).length, 300u);
+    EXPECT_EQ(table->text(0, 0).text.size(), 300u);
+    EXPECT_EQ(table->text(0, 1).text, "ok");
+
+    // Excel writes decimals into C fields that are not part of the length.
+    auto excel = openBytes(
+            DbfBuilder(0x03, {{"HOEHE", 'C', 8, 2}, {"N", 'C', 2}}).record({"800", "ab"}).bytes());
+    ASSERT_TRUE(excel);
+    EXPECT_EQ(excel->field(0).length, 8u);
+    EXPECT_EQ(excel->text(0, 1).text, "ab");
+}
+
+TEST(Header, FieldNamesAreFoundWithoutRegardToCase)
+{
+    auto table = openBytes(simpleTable());
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->fieldIndex("nof_ssb"), 1);
+    EXPECT_EQ(table->fieldIndex("RIG"), -1);
+}
+
+} // namespace

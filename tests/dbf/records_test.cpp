@@ -1,0 +1,104 @@
+// Which records a table holds: header counts that lie, cut files, end markers, deleted records.
+#include "dbf/table.h"
+#include "dbf_builder.h"
+
+#include <gtest/gtest.h>
+
+using dbfbuild::DbfBuilder;
+
+namespace {
+
+// Three records of 6 bytes (flag + C(5)), the second deleted; header length 65.
+std::string threeRecords()
+{
+    return DbfBuilder(0x03, {{"CALL", 'C', 5}})
+            .record({"DL1AA"})
+            .record({"DL2BB"}, true)
+            .record({"DL3CC"})
+            .bytes();
+}
+
+void setHeaderCount(std::string &bytes, uint32_t count)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[4 + i] = static_cast<char>(count >> (8 * i));
+}
+
+dbf::Table open(std::string bytes, bool includeDeleted = false)
+{
+    dbf::OpenOptions options;
+    options.includeDeleted = includeDeleted;
+    auto table =
+            dbf::Table::fromBytes("t.dbf", std::move(bytes), {}, dbf::MemoFormat::DBase3, options);
+    EXPECT_TRUE(table) << table.error().description;
+    return std::move(*table);
+}
+
+std::vector<std::string> visitedCalls(const dbf::Table &table)
+{
+    std::vector<std::string> calls;
+    for (auto r = table.nextRecord(0); r; r = table.nextRecord(*r + 1))
+        calls.push_back(table.text(*r, 0).text);
+    return calls;
+}
+
+TEST(Records, DeletedAreSkippedUnlessIncluded)
+{
+    using Calls = std::vector<std::string>;
+    EXPECT_EQ(visitedCalls(open(threeRecords())), (Calls {"DL1AA", "DL3CC"}));
+    const dbf::Table all = open(threeRecords(), true);
+    EXPECT_EQ(visitedCalls(all), (Calls {"DL1AA", "DL2BB", "DL3CC"}));
+    EXPECT_TRUE(all.isDeleted(1));
+    EXPECT_EQ(all.countDeleted(), 1u);
+}
+
+TEST(Records, HeaderCountLowerThanRecordsPresentTrustsTheFile)
+{
+    std::string bytes = threeRecords();
+    setHeaderCount(bytes, 1);
+    const dbf::Table table = open(bytes);
+    EXPECT_EQ(table.recordCount(), 3u);
+    ASSERT_EQ(table.warnings().size(), 1u);
+    EXPECT_NE(table.warnings()[0].find("nennt 1 Datensätze, die Datei enthält 3"),
+              std::string::npos);
+}
+
+TEST(Records, BytesAfterTheDataAreNoRecords)
+{
+    std::string bytes = threeRecords();
+    bytes += std::string(12, '\x1A'); // padding of end markers, as some writers leave
+    EXPECT_EQ(open(bytes).recordCount(), 3u);
+    EXPECT_TRUE(open(bytes).warnings().empty());
+}
+
+TEST(Records, HeaderCountHigherThanFileKeepsWhatIsThere)
+{
+    std::string bytes = threeRecords();
+    setHeaderCount(bytes, 1000);
+    bytes.pop_back(); // no end marker
+    bytes.resize(bytes.size() - 3); // last record cut after "DL"
+    const dbf::Table table = open(bytes);
+    ASSERT_EQ(table.recordCount(), 3u);
+    EXPECT_EQ(table.text(2, 0).text, "DL"); // padded with blanks, which are trimmed
+    ASSERT_EQ(table.warnings().size(), 1u);
+    EXPECT_NE(table.warnings()[0].find("nur 3, der letzte davon unvollständig"), std::string::npos);
+}
+
+TEST(Records, NoEndMarkerIsFine)
+{
+    std::string bytes = threeRecords();
+    bytes.pop_back();
+    const dbf::Table table = open(bytes);
+    EXPECT_EQ(table.recordCount(), 3u);
+    EXPECT_TRUE(table.warnings().empty());
+}
+
+TEST(Records, TableWithoutRecordsOrFields)
+{
+    EXPECT_EQ(open(DbfBuilder(0x03, {{"CALL", 'C', 5}}).bytes()).recordCount(), 0u);
+    const dbf::Table empty = open(DbfBuilder(0x03, {}).record({}).bytes());
+    EXPECT_EQ(empty.fieldCount(), 0u);
+    EXPECT_EQ(empty.recordCount(), 1u);
+}
+
+} // namespace
