@@ -17,7 +17,6 @@ enum class ErrorCode : int {
     HeaderOutsideFile = 7012,
     FieldsOverrunRecord = 7013,
     ZeroRecordLength = 7014,
-    BadFieldDescriptor = 7015,
     UnknownEncoding = 7020,
 };
 

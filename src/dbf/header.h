@@ -41,12 +41,11 @@ struct TableHeader
     uint8_t tableFlags = 0;
     std::vector<Field> fields;
     int nullFlagsField = -1; // index of _NullFlags, -1 if none
-    std::vector<std::string> warnings;
 };
 
 // Parses the header at the start of `file`. `path` only names the file in messages.
-// Fails with NotADbfFile, HeaderTruncated, HeaderOutsideFile, ZeroRecordLength,
-// FieldsOverrunRecord or BadFieldDescriptor.
+// Fails with NotADbfFile, HeaderTruncated, HeaderOutsideFile, ZeroRecordLength or
+// FieldsOverrunRecord.
 Result<TableHeader> parseHeader(std::string_view file, const std::string &path);
 
 const char *dialectName(Dialect dialect, uint8_t version);

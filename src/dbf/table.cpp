@@ -36,6 +36,33 @@ std::string extensionOf(const std::string &path)
     return lower(path.substr(dot));
 }
 
+struct MemoLocation
+{
+    bool needed = false; // the table has memo fields
+    std::string path;
+    MemoFormat format = MemoFormat::DBase3;
+};
+
+// FoxPro tables keep memos in .fpt, database containers in .dct, dBase tables in .dbt; the
+// other extension is tried as well for tables whose writer mixed them up.
+MemoLocation findMemoFile(const std::string &tablePath, const TableHeader &header)
+{
+    MemoLocation memo;
+    memo.needed = std::any_of(header.fields.begin(), header.fields.end(),
+                              [&](const Field &f) { return f.isMemo(header.dialect); });
+    if (!memo.needed)
+        return memo;
+    const bool fox = header.dialect == Dialect::FoxPro || header.dialect == Dialect::VisualFoxPro;
+    memo.path = extensionOf(tablePath) == ".dbc" ? findCompanion(tablePath, {".dct"})
+            : fox                                ? findCompanion(tablePath, {".fpt", ".dbt"})
+                                                 : findCompanion(tablePath, {".dbt", ".fpt"});
+    if (extensionOf(memo.path) != ".dbt")
+        memo.format = MemoFormat::FoxPro;
+    else if (header.dialect != Dialect::DBase3)
+        memo.format = MemoFormat::DBase4;
+    return memo;
+}
+
 } // namespace
 
 Result<Table> Table::open(const std::string &path, const OpenOptions &options)
@@ -47,30 +74,14 @@ Result<Table> Table::open(const std::string &path, const OpenOptions &options)
     if (!table)
         return table;
 
-    if (table->m_header.fields.end()
-        != std::find_if(table->m_header.fields.begin(), table->m_header.fields.end(),
-                        [&](const Field &f) { return f.isMemo(table->m_header.dialect); })) {
-        const bool fox = table->m_header.dialect == Dialect::FoxPro
-                || table->m_header.dialect == Dialect::VisualFoxPro;
-        const std::string memoPath = extensionOf(path) == ".dbc" ? findCompanion(path, {".dct"})
-                : fox ? findCompanion(path, {".fpt", ".dbt"})
-                      : findCompanion(path, {".dbt", ".fpt"});
-        if (memoPath.empty()) {
-            table->m_warnings.push_back(
-                    "Die Memodatei zur Tabelle fehlt; Memofelder bleiben leer.");
-        } else {
-            auto memoBytes = ByteSource::mapFile(memoPath);
-            const std::string memoExtension = extensionOf(memoPath);
-            const MemoFormat format = memoExtension == ".dbt"
-                    ? (table->m_header.dialect == Dialect::DBase3 ? MemoFormat::DBase3
-                                                                  : MemoFormat::DBase4)
-                    : MemoFormat::FoxPro;
-            if (memoBytes)
-                table->openMemo(*memoBytes, format, memoPath);
-            else
-                table->m_warnings.push_back(memoBytes.error().description
-                                            + " Memofelder bleiben leer.");
-        }
+    if (const MemoLocation memo = findMemoFile(path, table->m_header); !memo.path.empty()) {
+        if (auto memoBytes = ByteSource::mapFile(memo.path))
+            table->openMemo(*memoBytes, memo.format, memo.path);
+        else
+            table->m_warnings.push_back(memoBytes.error().description
+                                        + " Memofelder bleiben leer.");
+    } else if (memo.needed) {
+        table->m_warnings.push_back("Die Memodatei zur Tabelle fehlt; Memofelder bleiben leer.");
     }
     return table;
 }
@@ -97,7 +108,6 @@ Result<Table> Table::create(const std::string &path, std::shared_ptr<const ByteS
     table.m_bytes = std::move(bytes);
     table.m_header = std::move(*header);
     table.m_includeDeleted = options.includeDeleted;
-    table.m_warnings = table.m_header.warnings;
     for (size_t i = 0; i < table.m_header.fields.size(); ++i) {
         if (!table.m_header.fields[i].hidden)
             table.m_visible.push_back(i);
