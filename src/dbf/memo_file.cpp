@@ -66,7 +66,8 @@ MemoValue MemoFile::read(uint64_t block) const
         value.problem = "Blockgröße 0 im Kopf der Memodatei";
         return value;
     }
-    const uint64_t start = block * m_blockSize;
+    // Compared before multiplying, so that a huge block number cannot wrap around.
+    const uint64_t start = block < size / m_blockSize + 1 ? block * m_blockSize : size;
     if (start < m_headerSize || start >= size) {
         value.problem = "Memoblock " + std::to_string(block) + " liegt "
                 + (start >= size ? "hinter dem Ende" : "im Kopf") + " der Memodatei (Byte "
@@ -81,37 +82,37 @@ MemoValue MemoFile::read(uint64_t block) const
                     + std::to_string(start) + ")";
             return value;
         }
-        const uint32_t type = be32(data + start);
-        uint64_t length = be32(data + start + 4);
-        value.binary = type != 1;
-        if (length > size - start - 8) {
-            value.problem = "Memolänge " + std::to_string(length)
-                    + " reicht über das Dateiende (Byte " + std::to_string(start + 4) + ")";
-            length = size - start - 8;
-        }
-        value.bytes = std::string_view(reinterpret_cast<const char *>(data + start + 8), length);
+        value.binary = be32(data + start) != 1;
+        takeData(value, start, be32(data + start + 4));
         return value;
     }
 
     if (m_format == MemoFormat::DBase4 && size - start >= 8 && data[start] == 0xFF
         && data[start + 1] == 0xFF && data[start + 2] == 0x08 && data[start + 3] == 0x00) {
         // Block: FF FF 08 00, then the length including these 8 bytes (LE)
-        uint64_t length = le32(data + start + 4);
+        const uint32_t length = le32(data + start + 4);
         if (length < 8) {
             value.problem = "Memolänge " + std::to_string(length) + " ist zu klein (Byte "
                     + std::to_string(start + 4) + ")";
             return value;
         }
-        length -= 8;
-        if (length > size - start - 8) {
-            value.problem = "Memolänge " + std::to_string(length)
-                    + " reicht über das Dateiende (Byte " + std::to_string(start + 4) + ")";
-            length = size - start - 8;
-        }
-        value.bytes = std::string_view(reinterpret_cast<const char *>(data + start + 8), length);
+        takeData(value, start, length - 8);
         return value;
     }
     return readDBase3(start);
+}
+
+void MemoFile::takeData(MemoValue &value, uint64_t start, uint64_t length) const
+{
+    // The data follows an 8-byte block header; a length past the end is cut to the file.
+    const uint64_t available = m_bytes->size() - start - 8;
+    if (length > available) {
+        value.problem = "Memolänge " + std::to_string(length) + " reicht über das Dateiende (Byte "
+                + std::to_string(start + 4) + ")";
+        length = available;
+    }
+    value.bytes = std::string_view(reinterpret_cast<const char *>(m_bytes->data() + start + 8),
+                                   static_cast<size_t>(length));
 }
 
 MemoValue MemoFile::readDBase3(uint64_t start) const

@@ -36,6 +36,8 @@ public:
     MemoValue read(uint64_t block) const;
 
 private:
+    // REQUIRES: the file holds at least 8 bytes from `start`
+    void takeData(MemoValue &value, uint64_t start, uint64_t length) const;
     MemoValue readDBase3(uint64_t start) const;
 
     std::shared_ptr<const ByteSource> m_bytes;
