@@ -1,7 +1,6 @@
 // The reader's error value: a number and a German description of what failed and where.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <utility>
 #include <variant>
@@ -29,12 +28,12 @@ struct Error
 };
 
 // Either a value or the error that prevented it.
-template<typename T>
+template<typename T, typename E = Error>
 class Result
 {
 public:
     Result(T value) : m_value(std::move(value)) { }
-    Result(Error error) : m_value(std::move(error)) { }
+    Result(E error) : m_value(std::move(error)) { }
 
     bool ok() const { return std::holds_alternative<T>(m_value); }
     explicit operator bool() const { return ok(); }
@@ -48,10 +47,10 @@ public:
     const T *operator->() const { return &value(); }
 
     // REQUIRES: !ok()
-    const Error &error() const { return std::get<Error>(m_value); }
+    const E &error() const { return std::get<E>(m_value); }
 
 private:
-    std::variant<T, Error> m_value;
+    std::variant<T, E> m_value;
 };
 
 } // namespace dbf

@@ -1,0 +1,42 @@
+// German collation and case folding of field texts, through ICU.
+#pragma once
+
+#include "error.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+struct UCollator;
+
+namespace recordset {
+
+// German dictionary order: umlauts with their base letters, case only breaking ties.
+// Not safe to share between threads; each record set has its own.
+class Collator
+{
+public:
+    // Fails with kInvalidArgument when ICU has no collation data.
+    static Result<Collator> german();
+
+    // Appends the sort key of `utf16` at the default strength; keys compare like the texts.
+    void appendSortKey(std::u16string_view utf16, std::string &out) const;
+    // Compares UTF-8 texts ignoring case: <0, 0, >0.
+    int compareIgnoringCase(std::string_view a, std::string_view b) const;
+
+private:
+    struct Close
+    {
+        void operator()(UCollator *collator) const;
+    };
+    std::shared_ptr<UCollator> m_sorting;
+    std::shared_ptr<UCollator> m_ignoringCase;
+};
+
+// The Unicode case folding of UTF-8 text, for comparisons that ignore case.
+std::string foldCase(std::string_view utf8);
+
+// UTF-8 to UTF-16 into `out`, replacing malformed sequences.
+void toUtf16(std::string_view utf8, std::u16string &out);
+
+} // namespace recordset

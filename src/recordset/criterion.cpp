@@ -1,0 +1,271 @@
+// A recursive-descent parser for filter and find criteria.
+#include "criterion.h"
+
+#include "text_util.h"
+
+#include <charconv>
+
+namespace recordset {
+namespace {
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+class Parser
+{
+public:
+    Parser(const std::string &text, const char *what) : m_text(text), m_what(what) { }
+
+    Result<Criterion> parse()
+    {
+        Criterion criterion = expression();
+        skipBlanks();
+        if (!m_error && m_at < m_text.size())
+            fail("nach dem vollständigen Vergleich folgt noch »" + m_text.substr(m_at) + "«");
+        if (m_error)
+            return *m_error;
+        return criterion;
+    }
+
+private:
+    void fail(const std::string &why)
+    {
+        if (!m_error)
+            m_error = Error {kInvalidArgument,
+                             "Das " + std::string(m_what) + " »" + m_text
+                                     + "« ist ungültig: an Stelle " + std::to_string(m_at + 1) + " "
+                                     + why + "."};
+    }
+
+    void skipBlanks()
+    {
+        while (m_at < m_text.size() && isBlank(m_text[m_at]))
+            ++m_at;
+    }
+
+    // The keyword at the current place, as a whole word; consumed when found.
+    bool keyword(const char *word)
+    {
+        skipBlanks();
+        const std::string lower =
+                asciiLower(m_text.substr(m_at, std::char_traits<char>::length(word)));
+        const size_t end = m_at + lower.size();
+        if (lower != word
+            || (end < m_text.size() && !isBlank(m_text[end]) && m_text[end] != '('
+                && m_text[end] != '\'' && m_text[end] != '#' && m_text[end] != '['))
+            return false;
+        m_at = end;
+        return true;
+    }
+
+    Criterion join(Criterion::Kind kind, Criterion first, const char *word,
+                   Criterion (Parser::*next)())
+    {
+        if (m_error || !keyword(word))
+            return first;
+        Criterion joined;
+        joined.kind = kind;
+        joined.children.push_back(std::move(first));
+        do {
+            joined.children.push_back((this->*next)());
+        } while (!m_error && keyword(word));
+        return joined;
+    }
+
+    Criterion expression() { return join(Criterion::Kind::Or, term(), "or", &Parser::term); }
+    Criterion term() { return join(Criterion::Kind::And, factor(), "and", &Parser::factor); }
+
+    Criterion factor()
+    {
+        skipBlanks();
+        if (m_at < m_text.size() && m_text[m_at] == '(') {
+            ++m_at;
+            Criterion inner = expression();
+            skipBlanks();
+            if (m_at >= m_text.size() || m_text[m_at] != ')')
+                fail("fehlt die schließende Klammer");
+            else
+                ++m_at;
+            return inner;
+        }
+        Criterion leaf;
+        leaf.clause.field = field();
+        if (!m_error)
+            leaf.clause.op = op();
+        if (!m_error)
+            leaf.clause.value = value();
+        return leaf;
+    }
+
+    std::string field()
+    {
+        skipBlanks();
+        if (m_at < m_text.size() && m_text[m_at] == '[') {
+            const size_t close = m_text.find(']', m_at);
+            if (close == std::string::npos) {
+                fail("fehlt die schließende eckige Klammer des Feldnamens");
+                return {};
+            }
+            std::string name = m_text.substr(m_at + 1, close - m_at - 1);
+            m_at = close + 1;
+            if (name.empty())
+                fail("steht ein leerer Feldname");
+            return name;
+        }
+        const size_t start = m_at;
+        while (m_at < m_text.size() && !isBlank(m_text[m_at])
+               && std::string_view("=<>'#()[").find(m_text[m_at]) == std::string_view::npos)
+            ++m_at;
+        if (m_at == start)
+            fail("wird ein Feldname erwartet");
+        return m_text.substr(start, m_at - start);
+    }
+
+    Operator op()
+    {
+        skipBlanks();
+        static const std::pair<const char *, Operator> kOperators[] = {
+                {"<>", Operator::NotEqual},
+                {"<=", Operator::LessOrEqual},
+                {">=", Operator::GreaterOrEqual},
+                {"=", Operator::Equal},
+                {"<", Operator::Less},
+                {">", Operator::Greater},
+        };
+        for (const auto &[symbol, op] : kOperators) {
+            if (m_text.compare(m_at, std::char_traits<char>::length(symbol), symbol) == 0) {
+                m_at += std::char_traits<char>::length(symbol);
+                return op;
+            }
+        }
+        if (keyword("like"))
+            return Operator::Like;
+        fail("wird ein Vergleichsoperator erwartet (= < > <= >= <> LIKE)");
+        return Operator::Equal;
+    }
+
+    Literal value()
+    {
+        skipBlanks();
+        if (m_at >= m_text.size()) {
+            fail("fehlt der Vergleichswert");
+            return {};
+        }
+        if (m_text[m_at] == '\'')
+            return text();
+        if (m_text[m_at] == '#')
+            return date();
+        return number();
+    }
+
+    Literal text()
+    {
+        Literal literal;
+        for (size_t at = m_at + 1; at < m_text.size(); ++at) {
+            if (m_text[at] != '\'') {
+                literal.text.push_back(m_text[at]);
+            } else if (at + 1 < m_text.size() && m_text[at + 1] == '\'') {
+                literal.text.push_back('\'');
+                ++at;
+            } else {
+                m_at = at + 1;
+                return literal;
+            }
+        }
+        fail("fehlt das schließende Hochkomma");
+        return literal;
+    }
+
+    Literal date()
+    {
+        Literal literal;
+        literal.kind = Literal::Kind::Date;
+        const size_t close = m_text.find('#', m_at + 1);
+        if (close == std::string::npos) {
+            fail("fehlt das schließende #");
+            return literal;
+        }
+        literal.text = m_text.substr(m_at + 1, close - m_at - 1);
+        const char separator = literal.text.find('/') != std::string::npos ? '/' : '-';
+        const std::vector<std::string> parts = split(literal.text, separator);
+        int values[3] = {};
+        bool valid = parts.size() == 3;
+        for (size_t i = 0; valid && i < 3; ++i) {
+            const std::string part = trimmed(parts[i]);
+            valid = !part.empty() && part.size() <= 4
+                    && std::from_chars(part.data(), part.data() + part.size(), values[i]).ptr
+                            == part.data() + part.size();
+        }
+        // Two-digit years as the platform read them: 00 to 29 this century, 30 to 99 the last.
+        int year = values[2];
+        if (valid && trimmed(parts[2]).size() <= 2)
+            year += year < 30 ? 2000 : 1900;
+        if (!valid || !dayNumber(year, values[0], values[1], literal.day))
+            fail("ist »#" + literal.text + "#« kein Datum der Form #Monat-Tag-Jahr#");
+        m_at = close + 1;
+        return literal;
+    }
+
+    Literal number()
+    {
+        Literal literal;
+        literal.kind = Literal::Kind::Number;
+        size_t end = m_at;
+        if (end < m_text.size() && (m_text[end] == '-' || m_text[end] == '+'))
+            ++end;
+        while (end < m_text.size()
+               && (isDigit(m_text[end]) || m_text[end] == '.' || m_text[end] == ','
+                   || m_text[end] == 'e' || m_text[end] == 'E'
+                   || ((m_text[end] == '-' || m_text[end] == '+')
+                       && (m_text[end - 1] == 'e' || m_text[end - 1] == 'E'))))
+            ++end;
+        literal.text = m_text.substr(m_at, end - m_at);
+        std::string plain = literal.text;
+        for (char &c : plain) {
+            if (c == ',')
+                c = '.';
+        }
+        const char *first = plain.data() + (plain.size() > 0 && plain[0] == '+' ? 1 : 0);
+        const auto parsed = std::from_chars(first, plain.data() + plain.size(), literal.number);
+        if (plain.empty() || parsed.ec != std::errc()
+            || parsed.ptr != plain.data() + plain.size()) {
+            fail("wird ein Wert erwartet: 'Text', #Datum# oder eine Zahl");
+            return literal;
+        }
+        m_at = end;
+        return literal;
+    }
+
+    const std::string &m_text;
+    const char *m_what;
+    size_t m_at = 0;
+    std::optional<Error> m_error;
+};
+
+} // namespace
+
+bool dayNumber(int year, int month, int day, int32_t &result)
+{
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1
+        || day > days[month - 1] + (month == 2 && leap ? 1 : 0))
+        return false;
+    // Days from civil (Howard Hinnant's algorithm).
+    const int y = year - (month <= 2 ? 1 : 0);
+    const int era = y / 400;
+    const int yearOfEra = y - era * 400;
+    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    result = era * 146097 + dayOfEra - 719468;
+    return true;
+}
+
+Result<Criterion> parseCriterion(const std::string &text, const char *what)
+{
+    return Parser(text, what).parse();
+}
+
+} // namespace recordset

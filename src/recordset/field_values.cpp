@@ -1,0 +1,153 @@
+// Reading field values as text, numbers and dates.
+#include "field_values.h"
+
+#include "collator.h"
+#include "criterion.h"
+
+#include <charconv>
+
+namespace recordset {
+namespace {
+
+ValueKind kindOf(const dbf::Field &field, dbf::Dialect dialect)
+{
+    switch (field.type) {
+    case 'N':
+    case 'F':
+    case 'I':
+    case '+':
+    case 'O':
+    case 'Y':
+        return ValueKind::Number;
+    case 'B':
+        return dialect == dbf::Dialect::VisualFoxPro ? ValueKind::Number : ValueKind::Text;
+    case 'D':
+    case 'T':
+    case '@':
+        return ValueKind::Date;
+    case 'L':
+        return ValueKind::Logical;
+    default:
+        return ValueKind::Text;
+    }
+}
+
+bool parseNumber(std::string_view text, double &value)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    char buffer[64];
+    if (text.empty() || text.size() > sizeof buffer)
+        return false;
+    for (size_t i = 0; i < text.size(); ++i)
+        buffer[i] = text[i] == ',' ? '.' : text[i];
+    const auto result = std::from_chars(buffer, buffer + text.size(), value);
+    return result.ec == std::errc() && result.ptr == buffer + text.size();
+}
+
+int digits(std::string_view text, size_t at, size_t count)
+{
+    int value = 0;
+    for (size_t i = at; i < at + count; ++i) {
+        if (i >= text.size() || text[i] < '0' || text[i] > '9')
+            return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+} // namespace
+
+FieldValues::FieldValues(const dbf::Table &table, size_t field)
+    : m_table(table),
+      m_field(field),
+      m_kind(kindOf(table.field(field), table.header().dialect)),
+      m_character(table.field(field).type == 'C' && table.field(field).nullBit < 0)
+{ }
+
+bool FieldValues::asciiBytes(uint32_t record, std::string_view &bytes) const
+{
+    if (!m_character)
+        return false;
+    bytes = m_table.fieldBytes(record, m_field);
+    while (!bytes.empty() && (bytes.back() == ' ' || bytes.back() == '\0'))
+        bytes.remove_suffix(1);
+    for (char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80 || c == '\0')
+            return false;
+    }
+    return true;
+}
+
+std::string FieldValues::text(uint32_t record) const
+{
+    std::string_view bytes;
+    if (asciiBytes(record, bytes))
+        return std::string(bytes);
+    return m_table.text(record, m_field).text;
+}
+
+void FieldValues::foldedText(uint32_t record, std::string &out) const
+{
+    std::string_view bytes;
+    if (asciiBytes(record, bytes)) {
+        out.assign(bytes);
+        for (char &c : out) {
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        }
+        return;
+    }
+    out = foldCase(m_table.text(record, m_field).text);
+}
+
+void FieldValues::utf16Text(uint32_t record, std::u16string &out) const
+{
+    std::string_view bytes;
+    if (asciiBytes(record, bytes)) {
+        out.assign(bytes.begin(), bytes.end());
+        return;
+    }
+    toUtf16(m_table.text(record, m_field).text, out);
+}
+
+bool FieldValues::number(uint32_t record, double &value) const
+{
+    std::string_view bytes;
+    const dbf::Field &field = m_table.field(m_field);
+    if ((field.type == 'N' || field.type == 'F') && field.nullBit < 0)
+        return parseNumber(m_table.fieldBytes(record, m_field), value);
+    if (asciiBytes(record, bytes))
+        return parseNumber(bytes, value);
+    return parseNumber(m_table.text(record, m_field).text, value);
+}
+
+bool FieldValues::date(uint32_t record, double &value) const
+{
+    int32_t day = 0;
+    const dbf::Field &field = m_table.field(m_field);
+    if (field.type == 'D' && field.nullBit < 0) { // yyyymmdd as stored
+        const std::string_view bytes = m_table.fieldBytes(record, m_field);
+        if (!dayNumber(digits(bytes, 0, 4), digits(bytes, 4, 2), digits(bytes, 6, 2), day))
+            return false;
+        value = day;
+        return true;
+    }
+    // dd.mm.yyyy, with hh:mm:ss after a blank for date-times
+    const dbf::FieldText shown = m_table.text(record, m_field);
+    const std::string_view text = shown.text;
+    if (text.size() < 10 || text[2] != '.' || text[5] != '.'
+        || !dayNumber(digits(text, 6, 4), digits(text, 3, 2), digits(text, 0, 2), day))
+        return false;
+    value = day;
+    if (text.size() >= 19 && text[10] == ' ')
+        value += (digits(text, 11, 2) * 3600 + digits(text, 14, 2) * 60 + digits(text, 17, 2))
+                / 86400.0;
+    return true;
+}
+
+} // namespace recordset

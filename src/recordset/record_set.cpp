@@ -1,0 +1,382 @@
+// Opening, navigating, filtering, sorting and searching the record set.
+#include "record_set.h"
+
+#include "query.h"
+
+namespace recordset {
+namespace {
+
+bool sameName(const std::string &a, const std::string &b)
+{
+    return foldCase(a) == foldCase(b);
+}
+
+} // namespace
+
+Result<std::shared_ptr<RecordSet>> RecordSet::Open(const std::string &connection,
+                                                   const std::string &queryText,
+                                                   const dbf::OpenOptions &options)
+{
+    auto path = databasePath(connection);
+    if (!path)
+        return path.error();
+    auto query = parseQuery(queryText);
+    if (!query)
+        return query.error();
+    if (!sameName(query->table, tableNameOf(*path)))
+        return Error {kTableNotFound,
+                      "Die Tabelle »" + query->table + "« gibt es in der Datenbank »" + *path
+                              + "« nicht."};
+    auto table = dbf::Table::open(*path, options);
+    if (!table)
+        return Error {kTableNotFound, table.error().description};
+    if (table->recordCount() > UINT32_MAX)
+        return Error {kTableNotFound,
+                      "Die Datei »" + *path + "« hat mehr als " + std::to_string(UINT32_MAX)
+                              + " Datensätze."};
+    auto collator = Collator::german();
+    if (!collator)
+        return collator.error();
+
+    std::shared_ptr<RecordSet> set(new RecordSet);
+    set->m_table = std::make_shared<const dbf::Table>(std::move(*table));
+    set->m_collator = std::move(*collator);
+    const dbf::Table &t = *set->m_table;
+    auto noColumn = [&](const std::string &name) {
+        return Error {kErrorsInCommand,
+                      "Die Spalte »" + name + "« gibt es in der Tabelle »" + query->table
+                              + "« nicht."};
+    };
+    if (query->columns.empty()) {
+        for (size_t i = 0; i < t.fieldCount(); ++i)
+            set->m_columns.push_back(i);
+    }
+    for (const std::string &name : query->columns) {
+        const int field = t.fieldIndex(name);
+        if (field < 0)
+            return noColumn(name);
+        set->m_columns.push_back(static_cast<size_t>(field));
+    }
+
+    set->m_base = RecordOrder::fileOrder(t);
+    if (!query->orderBy.empty()) {
+        const int field = t.fieldIndex(query->orderBy);
+        if (field < 0)
+            return noColumn(query->orderBy);
+        std::vector<uint32_t> records = set->m_base.records();
+        sortRecords(records, {{static_cast<size_t>(field), query->descending}}, t,
+                    *set->m_collator);
+        set->m_base = RecordOrder::list(std::move(records));
+    }
+    set->m_view = set->m_base;
+    set->placeAt(0, true);
+    return set;
+}
+
+Status RecordSet::closedError() const
+{
+    if (m_table)
+        return std::nullopt;
+    return Error {kObjectClosed, "Die Datensatzgruppe ist geschlossen."};
+}
+
+Status RecordSet::Close()
+{
+    if (auto error = closedError())
+        return error;
+    m_table.reset();
+    m_base = m_view = RecordOrder();
+    m_filter.reset();
+    m_sort.clear();
+    return std::nullopt;
+}
+
+int RecordSet::fieldOf(const std::string &name) const
+{
+    for (size_t column : m_columns) {
+        if (sameName(m_table->fieldName(column), name))
+            return static_cast<int>(column);
+    }
+    return -1;
+}
+
+void RecordSet::moved()
+{
+    if (m_moveHandler)
+        m_moveHandler();
+}
+
+// Puts the set on `position`, or before the first record (beforeFirst) or after the last
+// when there is no record there.
+void RecordSet::placeAt(std::optional<uint64_t> position, bool beforeFirst)
+{
+    const std::optional<uint32_t> record = position ? m_view.at(*position) : std::nullopt;
+    if (record) {
+        m_bof = m_eof = false;
+        m_position = *position;
+        m_record = *record;
+        return;
+    }
+    m_bof = beforeFirst;
+    m_eof = !beforeFirst;
+    if (!m_view.at(0)) // an empty set stands before its first and after its last record at once
+        m_bof = m_eof = true;
+}
+
+void RecordSet::rebuildView()
+{
+    if (!m_filter && m_sort.empty()) {
+        m_view = m_base;
+        return;
+    }
+    std::vector<uint32_t> records = m_base.records();
+    if (m_filter) {
+        std::erase_if(records, [&](uint32_t record) { return !m_filter->matches(record); });
+    }
+    sortRecords(records, m_sort, *m_table, *m_collator);
+    m_view = RecordOrder::list(std::move(records));
+}
+
+Result<int64_t> RecordSet::RecordCount()
+{
+    if (auto error = closedError())
+        return *error;
+    return static_cast<int64_t>(m_view.size());
+}
+
+Result<int64_t> RecordSet::AbsolutePosition()
+{
+    if (auto error = closedError())
+        return *error;
+    if (!m_bof && !m_eof)
+        return static_cast<int64_t>(m_position) + 1;
+    if (m_bof && m_eof)
+        return kPositionUnknown;
+    return m_bof ? kPositionBOF : kPositionEOF;
+}
+
+Status RecordSet::SetAbsolutePosition(int64_t position)
+{
+    if (auto error = closedError())
+        return error;
+    const auto count = static_cast<int64_t>(m_view.size());
+    if (position < 1 || position > count)
+        return Error {kInvalidArgument,
+                      "Die Position " + std::to_string(position)
+                              + " gibt es nicht; die Datensatzgruppe hat " + std::to_string(count)
+                              + " Datensätze."};
+    placeAt(static_cast<uint64_t>(position - 1), true);
+    moved();
+    return std::nullopt;
+}
+
+Result<int64_t> RecordSet::Bookmark()
+{
+    if (auto error = closedError())
+        return *error;
+    if (m_bof || m_eof)
+        return Error {kNoCurrentRecord, "Es gibt keinen aktuellen Datensatz."};
+    return static_cast<int64_t>(m_record) + 1;
+}
+
+Status RecordSet::SetBookmark(int64_t bookmark)
+{
+    if (auto error = closedError())
+        return error;
+    std::optional<uint64_t> position;
+    if (bookmark >= 1 && static_cast<uint64_t>(bookmark) <= m_table->recordCount())
+        position = m_view.positionOf(static_cast<uint32_t>(bookmark - 1));
+    if (!position)
+        return Error {kInvalidArgument,
+                      "Das Lesezeichen " + std::to_string(bookmark)
+                              + " bezeichnet keinen Datensatz der "
+                                "Datensatzgruppe."};
+    placeAt(position, true);
+    moved();
+    return std::nullopt;
+}
+
+Status RecordSet::MoveFirst()
+{
+    if (auto error = closedError())
+        return error;
+    placeAt(0, true);
+    moved();
+    return std::nullopt;
+}
+
+Status RecordSet::MoveLast()
+{
+    if (auto error = closedError())
+        return error;
+    const uint64_t count = m_view.size();
+    placeAt(count ? std::optional<uint64_t>(count - 1) : std::nullopt, false);
+    moved();
+    return std::nullopt;
+}
+
+Status RecordSet::MoveNext()
+{
+    if (auto error = closedError())
+        return error;
+    if (m_eof)
+        return Error {kNoCurrentRecord,
+                      "Die Datensatzgruppe steht schon hinter dem letzten Datensatz."};
+    placeAt(m_bof ? 0 : m_position + 1, false);
+    moved();
+    return std::nullopt;
+}
+
+Status RecordSet::MovePrevious()
+{
+    if (auto error = closedError())
+        return error;
+    if (m_bof)
+        return Error {kNoCurrentRecord,
+                      "Die Datensatzgruppe steht schon vor dem ersten Datensatz."};
+    if (m_eof)
+        return MoveLast();
+    placeAt(m_position > 0 ? std::optional<uint64_t>(m_position - 1) : std::nullopt, true);
+    moved();
+    return std::nullopt;
+}
+
+Result<bool> RecordSet::AtBOF() const
+{
+    if (auto error = closedError())
+        return *error;
+    return m_bof;
+}
+
+Result<bool> RecordSet::AtEOF() const
+{
+    if (auto error = closedError())
+        return *error;
+    return m_eof;
+}
+
+Result<size_t> RecordSet::FieldCount() const
+{
+    if (auto error = closedError())
+        return *error;
+    return m_columns.size();
+}
+
+Result<std::string> RecordSet::FieldName(size_t index) const
+{
+    if (auto error = closedError())
+        return *error;
+    if (index >= m_columns.size())
+        return Error {kItemNotFound,
+                      "Das Feld Nummer " + std::to_string(index)
+                              + " gibt es nicht; die Datensatzgruppe hat "
+                              + std::to_string(m_columns.size()) + " Felder."};
+    return m_table->fieldName(m_columns[index]);
+}
+
+Result<std::string> RecordSet::FieldText(size_t index) const
+{
+    auto name = FieldName(index);
+    if (!name)
+        return name.error();
+    if (m_bof || m_eof)
+        return Error {kNoCurrentRecord, "Es gibt keinen aktuellen Datensatz."};
+    return m_table->text(m_record, m_columns[index]).text;
+}
+
+Status RecordSet::SetFilter(const std::string &criterion)
+{
+    if (auto error = closedError())
+        return error;
+    std::optional<Predicate> filter;
+    if (!criterion.empty()) {
+        auto parsed = parseCriterion(criterion, "Filterkriterium");
+        if (!parsed)
+            return parsed.error();
+        auto bound = Predicate::bind(
+                *parsed, *m_table, [this](const std::string &name) { return fieldOf(name); },
+                *m_collator, criterion, "Filterkriterium");
+        if (!bound)
+            return bound.error();
+        filter = std::move(*bound);
+    }
+    m_filterText = criterion;
+    m_filter = std::move(filter);
+    rebuildView();
+    placeAt(0, true);
+    moved();
+    return std::nullopt;
+}
+
+Status RecordSet::SetSort(const std::string &sort)
+{
+    if (auto error = closedError())
+        return error;
+    auto fields = parseSort(sort, [this](const std::string &name) { return fieldOf(name); });
+    if (!fields)
+        return fields.error();
+    m_sortText = sort;
+    m_sort = std::move(*fields);
+    rebuildView();
+    placeAt(0, true);
+    moved();
+    return std::nullopt;
+}
+
+Status RecordSet::Find(const std::string &criterion, int64_t skip, SearchDirection direction,
+                       std::optional<int64_t> start)
+{
+    if (auto error = closedError())
+        return error;
+    auto parsed = parseCriterion(criterion, "Suchkriterium");
+    if (!parsed)
+        return parsed.error();
+    if (parsed->kind != Criterion::Kind::Clause)
+        return Error {kInvalidArgument,
+                      "Das Suchkriterium »" + criterion
+                              + "« ist ungültig: gesucht wird nach einem "
+                                "einzigen Vergleich, ohne AND und OR."};
+    auto predicate = Predicate::bind(
+            *parsed, *m_table, [this](const std::string &name) { return fieldOf(name); },
+            *m_collator, criterion, "Suchkriterium");
+    if (!predicate)
+        return predicate.error();
+
+    std::optional<uint64_t> from;
+    if (!start) {
+        if (m_bof || m_eof)
+            return Error {kNoCurrentRecord, "Es gibt keinen aktuellen Datensatz."};
+        from = m_position;
+    } else if (!m_bof && !m_eof && *start == int64_t(m_record) + 1) {
+        from = m_position;
+    } else if (*start >= 1 && static_cast<uint64_t>(*start) <= m_table->recordCount()) {
+        from = m_view.positionOf(static_cast<uint32_t>(*start - 1));
+    }
+    if (!from)
+        return Error {kInvalidArgument,
+                      "Das Lesezeichen " + std::to_string(*start)
+                              + " bezeichnet keinen Datensatz der "
+                                "Datensatzgruppe."};
+
+    const int64_t step = direction == SearchDirection::Forward ? 1 : -1;
+    std::optional<uint64_t> found;
+    for (int64_t position = static_cast<int64_t>(*from) + skip * step; position >= 0;
+         position += step) {
+        const std::optional<uint32_t> record = m_view.at(static_cast<uint64_t>(position));
+        if (!record)
+            break;
+        if (predicate->matches(*record)) {
+            found = static_cast<uint64_t>(position);
+            break;
+        }
+    }
+    placeAt(found, direction == SearchDirection::Backward);
+    if (!found) { // no match: beyond the end searched towards, even in a set that has records
+        m_bof = direction == SearchDirection::Backward;
+        m_eof = !m_bof;
+    }
+    moved();
+    return std::nullopt;
+}
+
+} // namespace recordset

@@ -1,0 +1,127 @@
+// The record set: a static, read-only snapshot of one table with filter, sort, find and
+// bookmarks, as the viewer's commands use it.
+#pragma once
+
+#include "collator.h"
+#include "dbf/table.h"
+#include "error.h"
+#include "predicate.h"
+#include "record_order.h"
+#include "sort_order.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace recordset {
+
+// AbsolutePosition when there is no current record.
+constexpr int64_t kPositionUnknown = -1;
+constexpr int64_t kPositionBOF = -2;
+constexpr int64_t kPositionEOF = -3;
+
+enum class SearchDirection { Forward = 1, Backward = -1 };
+
+// Every operation on a closed record set fails with kObjectClosed. Positions are 1-based.
+// Bookmarks are record numbers + 1: they designate the same record across filter and sort
+// changes for as long as the record set lives. Not thread-safe: one record set, one thread.
+class RecordSet
+{
+public:
+    // Opens the file that `connection` names ("…;database=PATH") read-only and runs `query`
+    // on it. The current record is the first one. Fails with kTableNotFound for a missing or
+    // unreadable file or a table other than the file's, kErrorsInCommand for a query outside
+    // the supported form or naming a column the table lacks.
+    static Result<std::shared_ptr<RecordSet>> Open(const std::string &connection,
+                                                   const std::string &query,
+                                                   const dbf::OpenOptions &options = {});
+
+    // Called after every move of the current record, whatever caused it.
+    void setMoveHandler(std::function<void()> handler) { m_moveHandler = std::move(handler); }
+
+    // Releases the table. Closing a closed set fails with kObjectClosed.
+    Status Close();
+    bool isOpen() const { return m_table != nullptr; }
+
+    // The number of records as currently filtered. In file order without filter the first
+    // call scans the deletion flags once; opening does not.
+    Result<int64_t> RecordCount();
+    // 1-based place of the current record in the current order; kPositionBOF, kPositionEOF or
+    // kPositionUnknown when there is none.
+    Result<int64_t> AbsolutePosition();
+    // Moves to `position`; kInvalidArgument outside 1 … RecordCount.
+    Status SetAbsolutePosition(int64_t position);
+    // The current record's bookmark; kNoCurrentRecord when there is none.
+    Result<int64_t> Bookmark();
+    // Makes the record `bookmark` designates current; kInvalidArgument if it designates no
+    // record of the current presentation.
+    Status SetBookmark(int64_t bookmark);
+
+    // MoveFirst and MoveLast leave an empty set before its first and after its last record.
+    // MoveNext past the last record gives EOF, MovePrevious before the first BOF; moving on
+    // from there fails with kNoCurrentRecord.
+    Status MoveFirst();
+    Status MoveLast();
+    Status MoveNext();
+    Status MovePrevious();
+    // (`BOF` and `EOF`; EOF is a macro of the C library.)
+    Result<bool> AtBOF() const;
+    Result<bool> AtEOF() const;
+
+    Result<size_t> FieldCount() const;
+    // Name of field `index`, as the table spells it; kItemNotFound outside the record.
+    Result<std::string> FieldName(size_t index) const;
+    // Text of field `index` of the current record as the reader shows it ("" for null);
+    // kItemNotFound outside the record, kNoCurrentRecord without a current record.
+    Result<std::string> FieldText(size_t index) const;
+
+    // The filter criterion in force, "" for none. Setting one keeps the sort, moves to the
+    // first record and fails with kInvalidArgument for a criterion it cannot parse or apply,
+    // leaving the filter in force as it was. "" clears the filter.
+    const std::string &Filter() const { return m_filterText; }
+    Status SetFilter(const std::string &criterion);
+    // The sort in force, "" for the query's order. Setting one keeps the filter, moves to the
+    // first record and fails with kInvalidArgument, leaving the sort as it was.
+    const std::string &Sort() const { return m_sortText; }
+    Status SetSort(const std::string &sort);
+
+    // Starting at the record `start` designates (the current record without it), moved on by
+    // `skip` records in `direction`, makes the first record that matches `criterion` (one
+    // clause) current. Without a match the set stands at EOF searching forward, at BOF
+    // searching backward. Fails with kInvalidArgument for a bad criterion or bookmark and
+    // kNoCurrentRecord without a start.
+    Status Find(const std::string &criterion, int64_t skip = 0,
+                SearchDirection direction = SearchDirection::Forward,
+                std::optional<int64_t> start = std::nullopt);
+
+    // REQUIRES: isOpen()
+    const dbf::Table &table() const { return *m_table; }
+
+private:
+    RecordSet() = default;
+    Status closedError() const;
+    int fieldOf(const std::string &name) const;
+    void rebuildView();
+    void placeAt(std::optional<uint64_t> position, bool beforeFirst);
+    void moved();
+
+    std::shared_ptr<const dbf::Table> m_table;
+    std::optional<Collator> m_collator;
+    std::vector<size_t> m_columns; // record set field → table field
+    RecordOrder m_base; // the query's order
+    RecordOrder m_view; // filtered and sorted
+    std::string m_filterText;
+    std::optional<Predicate> m_filter;
+    std::string m_sortText;
+    std::vector<SortField> m_sort;
+
+    bool m_bof = true;
+    bool m_eof = true;
+    uint64_t m_position = 0; // valid while neither BOF nor EOF
+    uint32_t m_record = 0;
+    std::function<void()> m_moveHandler;
+};
+
+} // namespace recordset

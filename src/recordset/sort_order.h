@@ -1,0 +1,30 @@
+// Sort texts ("field [ASC|DESC], …") and the stable sort of records by them.
+#pragma once
+
+#include "collator.h"
+#include "dbf/table.h"
+#include "error.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace recordset {
+
+struct SortField
+{
+    size_t field; // in the table
+    bool descending = false;
+};
+
+// Parses a sort text; "" gives no fields. `fieldOf` gives the table field of a name, or -1.
+// Fails with kInvalidArgument, quoting the text and naming what is wrong.
+Result<std::vector<SortField>> parseSort(const std::string &text,
+                                         const std::function<int(const std::string &)> &fieldOf);
+
+// Orders `records` by `fields`: text in German dictionary order, numbers by value, dates by
+// date, empty values first (last when descending). Records that compare equal keep their order.
+void sortRecords(std::vector<uint32_t> &records, const std::vector<SortField> &fields,
+                 const dbf::Table &table, const Collator &collator);
+
+} // namespace recordset

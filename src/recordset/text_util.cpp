@@ -1,0 +1,57 @@
+// Small text helpers of the record set.
+#include "text_util.h"
+
+namespace recordset {
+
+std::string trimmed(std::string_view text)
+{
+    size_t begin = 0, end = text.size();
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
+    return std::string(text.substr(begin, end - begin));
+}
+
+std::string asciiLower(std::string_view text)
+{
+    std::string lower(text);
+    for (char &c : lower) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+std::vector<std::string> split(const std::string &text, char separator)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t at = text.find(separator); at != std::string::npos;
+         at = text.find(separator, start)) {
+        parts.push_back(text.substr(start, at - start));
+        start = at + 1;
+    }
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+std::vector<std::string> splitBlanks(const std::string &text)
+{
+    std::vector<std::string> words;
+    std::string word;
+    for (char c : text) {
+        if (isBlank(c)) {
+            if (!word.empty())
+                words.push_back(std::move(word));
+            word.clear();
+        } else {
+            word.push_back(c);
+        }
+    }
+    if (!word.empty())
+        words.push_back(std::move(word));
+    return words;
+}
+
+} // namespace recordset

@@ -1,0 +1,10 @@
+// Lets GoogleTest show QString values readably in failure messages.
+#pragma once
+
+#include <QString>
+#include <ostream>
+
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
