@@ -69,7 +69,7 @@ FieldValues::FieldValues(const dbf::Table &table, size_t field)
       m_character(table.field(field).type == 'C' && table.field(field).nullBit < 0)
 { }
 
-bool FieldValues::asciiBytes(uint32_t record, std::string_view &bytes) const
+bool FieldValues::plainAscii(uint32_t record, std::string_view &bytes) const
 {
     if (!m_character)
         return false;
@@ -77,7 +77,7 @@ bool FieldValues::asciiBytes(uint32_t record, std::string_view &bytes) const
     while (!bytes.empty() && (bytes.back() == ' ' || bytes.back() == '\0'))
         bytes.remove_suffix(1);
     for (char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80 || c == '\0')
+        if (c < 0x20 || c > 0x7E)
             return false;
     }
     return true;
@@ -86,7 +86,7 @@ bool FieldValues::asciiBytes(uint32_t record, std::string_view &bytes) const
 std::string FieldValues::text(uint32_t record) const
 {
     std::string_view bytes;
-    if (asciiBytes(record, bytes))
+    if (plainAscii(record, bytes))
         return std::string(bytes);
     return m_table.text(record, m_field).text;
 }
@@ -94,7 +94,7 @@ std::string FieldValues::text(uint32_t record) const
 void FieldValues::foldedText(uint32_t record, std::string &out) const
 {
     std::string_view bytes;
-    if (asciiBytes(record, bytes)) {
+    if (plainAscii(record, bytes)) {
         out.assign(bytes);
         for (char &c : out) {
             if (c >= 'A' && c <= 'Z')
@@ -108,7 +108,7 @@ void FieldValues::foldedText(uint32_t record, std::string &out) const
 void FieldValues::utf16Text(uint32_t record, std::u16string &out) const
 {
     std::string_view bytes;
-    if (asciiBytes(record, bytes)) {
+    if (plainAscii(record, bytes)) {
         out.assign(bytes.begin(), bytes.end());
         return;
     }
@@ -121,7 +121,7 @@ bool FieldValues::number(uint32_t record, double &value) const
     const dbf::Field &field = m_table.field(m_field);
     if ((field.type == 'N' || field.type == 'F') && field.nullBit < 0)
         return parseNumber(m_table.fieldBytes(record, m_field), value);
-    if (asciiBytes(record, bytes))
+    if (plainAscii(record, bytes))
         return parseNumber(bytes, value);
     return parseNumber(m_table.text(record, m_field).text, value);
 }

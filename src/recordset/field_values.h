@@ -23,15 +23,15 @@ public:
     void foldedText(uint32_t record, std::string &out) const;
     // The text as UTF-16, for sort keys.
     void utf16Text(uint32_t record, std::u16string &out) const;
+    // The field's bytes without trailing blanks, when they are printable ASCII and so are their
+    // own text; false otherwise.
+    bool plainAscii(uint32_t record, std::string_view &bytes) const;
     // The value as a number; false for an empty value or text that is no number.
     bool number(uint32_t record, double &value) const;
     // Days since 1.1.1970, with the time of day as fraction; false for an empty or bad date.
     bool date(uint32_t record, double &value) const;
 
 private:
-    // The field's bytes without trailing blanks when they are plain ASCII text; false otherwise.
-    bool asciiBytes(uint32_t record, std::string_view &bytes) const;
-
     const dbf::Table &m_table;
     size_t m_field;
     ValueKind m_kind;

@@ -1,6 +1,7 @@
 // Evaluation of criteria on records: text ignoring case, numbers, dates and LIKE patterns.
 #include "predicate.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace recordset {
@@ -14,8 +15,9 @@ struct Predicate::Node
     std::shared_ptr<FieldValues> values;
     Operator op = Operator::Equal;
     Literal::Kind literalKind = Literal::Kind::Text;
-    std::string foldedLiteral; // text and LIKE comparisons
-    std::string literal; // ordering comparisons of text
+    std::string literal; // text comparisons
+    bool literalIsPlainAscii = false;
+    std::string foldedLiteral; // LIKE patterns
     double number = 0; // number and date comparisons
     const Collator *collator = nullptr;
 
@@ -45,6 +47,25 @@ bool compare(Operator op, T a, T b)
         return false;
     }
     return false;
+}
+
+// For printable ASCII the German collation ignoring case orders like this: equal exactly when
+// equal but for case. Only equality is decided here.
+int asciiCompareIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return 1;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return 1;
+    }
+    return 0;
+}
+
+bool isPlainAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
 }
 
 std::string withoutTrailingBlanks(std::string text)
@@ -104,11 +125,10 @@ bool Predicate::Node::clauseMatches(uint32_t record) const
     case Literal::Kind::Text:
         break;
     }
-    if (op == Operator::Equal || op == Operator::NotEqual) {
-        thread_local std::string folded;
-        values->foldedText(record, folded);
-        return compare(op, std::string_view(folded), std::string_view(foldedLiteral));
-    }
+    std::string_view bytes;
+    if ((op == Operator::Equal || op == Operator::NotEqual) && literalIsPlainAscii
+        && values->plainAscii(record, bytes))
+        return compare(op, asciiCompareIgnoringCase(bytes, literal), 0);
     return compare(op, collator->compareIgnoringCase(values->text(record), literal), 0);
 }
 
@@ -161,6 +181,7 @@ Result<Predicate> Predicate::bind(const Criterion &criterion, const dbf::Table &
         node.literalKind = c.clause.value.kind;
         node.collator = &collator;
         node.literal = withoutTrailingBlanks(c.clause.value.text);
+        node.literalIsPlainAscii = isPlainAscii(node.literal);
         node.foldedLiteral = foldCase(node.literal);
         node.number = node.literalKind == Literal::Kind::Date ? c.clause.value.day
                                                               : c.clause.value.number;

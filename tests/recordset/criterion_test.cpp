@@ -1,0 +1,135 @@
+// Parsing of filter and find criteria: every form the viewer's commands produce.
+#include "recordset/criterion.h"
+#include "support/case_name.h"
+
+#include <gtest/gtest.h>
+
+using recordset::Criterion;
+using recordset::Literal;
+using recordset::Operator;
+
+namespace {
+
+struct ClauseCase
+{
+    const char *name;
+    const char *text;
+    const char *field;
+    Operator op;
+    Literal::Kind kind;
+    const char *value;
+};
+
+class Clauses : public ::testing::TestWithParam<ClauseCase>
+{ };
+
+TEST_P(Clauses, AreParsed)
+{
+    const ClauseCase &c = GetParam();
+    const auto criterion = recordset::parseCriterion(c.text, "Filterkriterium");
+    ASSERT_TRUE(criterion) << criterion.error().description;
+    ASSERT_EQ(criterion->kind, Criterion::Kind::Clause);
+    EXPECT_EQ(criterion->clause.field, c.field);
+    EXPECT_EQ(criterion->clause.op, c.op);
+    EXPECT_EQ(criterion->clause.value.kind, c.kind);
+    EXPECT_EQ(criterion->clause.value.text, c.value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+        RecordSet, Clauses,
+        ::testing::Values(ClauseCase {"TextWithTwoBlanks", "[CALL] =  'DL'", "CALL",
+                                      Operator::Equal, Literal::Kind::Text, "DL"},
+                          ClauseCase {"Like", "[CALL] LIKE 'DL*'", "CALL", Operator::Like,
+                                      Literal::Kind::Text, "DL*"},
+                          ClauseCase {"LikeLowerCase", "[CALL] like 'dl*'", "CALL", Operator::Like,
+                                      Literal::Kind::Text, "dl*"},
+                          ClauseCase {"Number", "[NOF_SSB] >= 5", "NOF_SSB",
+                                      Operator::GreaterOrEqual, Literal::Kind::Number, "5"},
+                          ClauseCase {"NumberTwoBlanks", "[NOF_SSB] >=  5", "NOF_SSB",
+                                      Operator::GreaterOrEqual, Literal::Kind::Number, "5"},
+                          ClauseCase {"DecimalComma", "[NOF_SSB] = 1,5", "NOF_SSB", Operator::Equal,
+                                      Literal::Kind::Number, "1,5"},
+                          ClauseCase {"NumberOnTextField", "[LOCATOR] = 12", "LOCATOR",
+                                      Operator::Equal, Literal::Kind::Number, "12"},
+                          ClauseCase {"Date", "[UP_DATE] >  #01-05-2003#", "UP_DATE",
+                                      Operator::Greater, Literal::Kind::Date, "01-05-2003"},
+                          ClauseCase {"Year", "[UP_DATE] =  #01-01-2003#", "UP_DATE",
+                                      Operator::Equal, Literal::Kind::Date, "01-01-2003"},
+                          ClauseCase {"DateWithSlashes", "[UP_DATE] <= #12/31/1999#", "UP_DATE",
+                                      Operator::LessOrEqual, Literal::Kind::Date, "12/31/1999"},
+                          ClauseCase {"NotEqualFirstField", "[CALL] <> '0'", "CALL",
+                                      Operator::NotEqual, Literal::Kind::Text, "0"},
+                          ClauseCase {"WithoutBrackets", "CALL<'M'", "CALL", Operator::Less,
+                                      Literal::Kind::Text, "M"},
+                          ClauseCase {"DoubledApostrophe", "[VORNAME] = 'O''Brien'", "VORNAME",
+                                      Operator::Equal, Literal::Kind::Text, "O'Brien"},
+                          ClauseCase {"Umlauts", "[VORNAME] LIKE 'J*rg'", "VORNAME", Operator::Like,
+                                      Literal::Kind::Text, "J*rg"}),
+        CaseName());
+
+TEST(Criteria, DatesAreMonthFirstAndCheckedAsDays)
+{
+    const auto fifthOfJanuary =
+            recordset::parseCriterion("[UP_DATE] = #01-05-2003#", "Filterkriterium");
+    int32_t expected = 0;
+    ASSERT_TRUE(recordset::dayNumber(2003, 1, 5, expected));
+    EXPECT_EQ(fifthOfJanuary->clause.value.day, expected);
+    EXPECT_TRUE(recordset::dayNumber(1970, 1, 1, expected));
+    EXPECT_EQ(expected, 0);
+    EXPECT_FALSE(recordset::dayNumber(2003, 2, 29, expected));
+}
+
+TEST(Criteria, AndBindsCloserThanOrAndParenthesesGroup)
+{
+    const auto c =
+            recordset::parseCriterion("[A] = 'x' OR [B] = 1 AND [C] LIKE 'y*'", "Filterkriterium");
+    ASSERT_TRUE(c);
+    ASSERT_EQ(c->kind, Criterion::Kind::Or);
+    ASSERT_EQ(c->children.size(), 2u);
+    EXPECT_EQ(c->children[1].kind, Criterion::Kind::And);
+
+    const auto grouped =
+            recordset::parseCriterion("([A] = 'x' or [B] = 1) and [C] = 'z'", "Filterkriterium");
+    ASSERT_TRUE(grouped);
+    ASSERT_EQ(grouped->kind, Criterion::Kind::And);
+    EXPECT_EQ(grouped->children[0].kind, Criterion::Kind::Or);
+}
+
+struct RejectedCase
+{
+    const char *name;
+    const char *text;
+    const char *place;
+};
+
+class Rejected : public ::testing::TestWithParam<RejectedCase>
+{ };
+
+TEST_P(Rejected, WithNumberQuoteAndPlace)
+{
+    const auto criterion = recordset::parseCriterion(GetParam().text, "Filterkriterium");
+    ASSERT_FALSE(criterion);
+    EXPECT_EQ(criterion.error().number, recordset::kInvalidArgument);
+    const std::string &description = criterion.error().description;
+    EXPECT_NE(description.find(std::string("Filterkriterium »") + GetParam().text + "«"),
+              std::string::npos)
+            << description;
+    EXPECT_NE(description.find(GetParam().place), std::string::npos) << description;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+        RecordSet, Rejected,
+        ::testing::Values(RejectedCase {"NoOperator", "[CALL] D 'L'",
+                                        "an Stelle 8 wird ein Vergleichsoperator"},
+                          RejectedCase {"EmptyDate", "[UP_DATE] =  #--#", "#--#"},
+                          RejectedCase {"NoDay", "[UP_DATE] = #02-30-2003#", "kein Datum"},
+                          RejectedCase {"OpenText", "[CALL] = 'DL", "schließende Hochkomma"},
+                          RejectedCase {"StrayApostrophe", "[CALL] = 'O'Brien'",
+                                        "folgt noch »Brien'«"},
+                          RejectedCase {"SignWithBlank", "[NOF_SSB] =- 5", "an Stelle 12"},
+                          RejectedCase {"NoValue", "[CALL] =", "fehlt der Vergleichswert"},
+                          RejectedCase {"OpenParenthesis", "([CALL] = 'x'", "schließende Klammer"},
+                          RejectedCase {"OpenBracket", "[CALL = 'x'", "eckige Klammer"}),
+        CaseName());
+
+} // namespace

@@ -1,0 +1,83 @@
+// Connection texts, query texts and the table names derived from paths.
+#include "recordset/query.h"
+#include "support/case_name.h"
+
+#include <gtest/gtest.h>
+
+using recordset::Query;
+
+namespace {
+
+TEST(Connection, OnlyDatabaseNamesTheFile)
+{
+    const auto path = recordset::databasePath(
+            "Provider=MSDASQL;Persist Security Info=False;Mode=Read;dsn=dBASE-Dateien;uid=;"
+            "database=/home/funk/Meine Stationen.dbf");
+    ASSERT_TRUE(path);
+    EXPECT_EQ(*path, "/home/funk/Meine Stationen.dbf");
+    EXPECT_EQ(*recordset::databasePath("DATABASE=STATIONEN.DBF"), "STATIONEN.DBF");
+
+    const auto none = recordset::databasePath("Provider=MSDASQL;Mode=Read");
+    ASSERT_FALSE(none);
+    EXPECT_EQ(none.error().number, recordset::kTableNotFound);
+}
+
+TEST(Connection, TableNameIsTheFileNameWithoutItsLastExtension)
+{
+    EXPECT_EQ(recordset::tableNameOf("D:\\Funk\\Stationen.dbf"), "Stationen");
+    EXPECT_EQ(recordset::tableNameOf("/srv/funk/Liste.2003.dbf"), "Liste.2003");
+    EXPECT_EQ(recordset::tableNameOf("STATIONEN"), "STATIONEN");
+    EXPECT_EQ(recordset::tableNameOf("Meine Stationen.DBF"), "Meine Stationen");
+}
+
+struct QueryCase
+{
+    const char *name;
+    const char *text;
+    Query expected;
+};
+
+class Queries : public ::testing::TestWithParam<QueryCase>
+{ };
+
+TEST_P(Queries, AreParsed)
+{
+    const auto query = recordset::parseQuery(GetParam().text);
+    ASSERT_TRUE(query) << query.error().description;
+    EXPECT_EQ(query->columns, GetParam().expected.columns);
+    EXPECT_EQ(query->table, GetParam().expected.table);
+    EXPECT_EQ(query->orderBy, GetParam().expected.orderBy);
+    EXPECT_EQ(query->descending, GetParam().expected.descending);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+        RecordSet, Queries,
+        ::testing::Values(
+                QueryCase {"Plain", "select * from Stationen", {{}, "Stationen", "", false}},
+                QueryCase {"Ordered",
+                           "select * from Stationen Order by CALL",
+                           {{}, "Stationen", "CALL", false}},
+                QueryCase {"Columns",
+                           "select CALL,DXCC_WAE,LOCATOR from Stationen Order by CALL",
+                           {{"CALL", "DXCC_WAE", "LOCATOR"}, "Stationen", "CALL", false}},
+                QueryCase {"BlanksInTableName",
+                           "SELECT * FROM Meine Stationen ORDER BY call desc",
+                           {{}, "Meine Stationen", "call", true}},
+                QueryCase {"SpacedColumns",
+                           "Select CALL , RIG from t",
+                           {{"CALL", "RIG"}, "t", "", false}}),
+        CaseName());
+
+TEST(Queries, OutsideTheFormAreRejectedWithTheText)
+{
+    for (const char *text :
+         {"", "delete from t", "select from t", "select * t", "select * from",
+          "select * from t order by", "select * from t order by a b", "select a b from t"}) {
+        const auto query = recordset::parseQuery(text);
+        ASSERT_FALSE(query) << text;
+        EXPECT_EQ(query.error().number, recordset::kErrorsInCommand);
+        EXPECT_NE(query.error().description.find(std::string("»") + text + "«"), std::string::npos);
+    }
+}
+
+} // namespace

@@ -1,0 +1,326 @@
+// Filter, sort and find on random tables, checked against a plain reference written here:
+// display texts compared with ICU directly, records filtered and sorted one by one.
+#include "dbf_builder.h"
+#include "recordset/record_set.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <regex>
+#include <unicode/ucol.h>
+#include <unicode/ustring.h>
+
+using dbfbuild::DbfBuilder;
+using recordset::RecordSet;
+using recordset::SearchDirection;
+
+namespace {
+
+// Letters, umlauts (CP850 bytes), digits and signs whose order the collation decides.
+const std::vector<std::string> kPieces = {"a", "A",    "\x84", "\x8E", "o",  "O",  "\x94", "\x99",
+                                          "u", "\x81", "\x9A", "\xE1", "ss", "b",  "B",    "z",
+                                          "Z", " ",    "0",    "9",    "-",  "DL", "dl"};
+const std::vector<std::string> kUtf8Pieces = {"a", "A", "ä", "Ä", "o",  "O",  "ö", "Ö",
+                                              "u", "ü", "Ü", "ß", "ss", "b",  "B", "z",
+                                              "Z", " ", "0", "9", "-",  "DL", "dl"};
+
+struct Collators
+{
+    Collators()
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        sorting = ucol_open("de", &status);
+        ignoringCase = ucol_open("de", &status);
+        ucol_setStrength(ignoringCase, UCOL_SECONDARY);
+    }
+    ~Collators()
+    {
+        ucol_close(sorting);
+        ucol_close(ignoringCase);
+    }
+    int compare(UCollator *collator, const std::string &a, const std::string &b) const
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        return ucol_strcollUTF8(collator, a.data(), int32_t(a.size()), b.data(), int32_t(b.size()),
+                                &status);
+    }
+    UCollator *sorting;
+    UCollator *ignoringCase;
+};
+
+std::string folded(const std::string &utf8)
+{
+    UChar in[256], out[768];
+    char result[2048];
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strFromUTF8(in, 256, &length, utf8.data(), int32_t(utf8.size()), &status);
+    const int32_t foldedLength = u_strFoldCase(out, 768, in, length, U_FOLD_CASE_DEFAULT, &status);
+    u_strToUTF8(result, sizeof result, &length, out, foldedLength, &status);
+    return std::string(result, size_t(length));
+}
+
+// One row as the reference sees it: the display texts of the reader.
+struct Row
+{
+    uint32_t record;
+    std::string name, number, date; // "12,5", "dd.mm.yyyy"
+};
+
+struct Clause
+{
+    int field; // 0 name, 1 number, 2 date
+    std::string op;
+    std::string literal; // as it goes into the criterion
+    std::string value; // text, number or yyyy-mm-dd behind it
+};
+
+class Reference
+{
+public:
+    explicit Reference(const Collators &collators) : m_collators(collators) { }
+
+    bool matches(const Row &row, const Clause &c) const
+    {
+        if (c.field == 0) {
+            // Trailing blanks do not count, neither in the value nor in the literal.
+            const std::string text = row.name;
+            std::string literal = c.value;
+            while (!literal.empty() && literal.back() == ' ')
+                literal.pop_back();
+            if (c.op == "LIKE") {
+                std::string pattern;
+                for (char ch : folded(literal)) {
+                    if (ch == '*' || ch == '%')
+                        pattern += ".*";
+                    else if (std::string("\\^$.|?+()[]{}-").find(ch) != std::string::npos)
+                        pattern += std::string("\\") + ch;
+                    else
+                        pattern += ch;
+                }
+                return std::regex_match(folded(text), std::regex(pattern));
+            }
+            return holds(c.op, m_collators.compare(m_collators.ignoringCase, text, literal));
+        }
+        if (c.field == 1) {
+            std::string text = row.number;
+            std::replace(text.begin(), text.end(), ',', '.');
+            char *end = nullptr;
+            const double value = std::strtod(text.c_str(), &end);
+            if (text.empty() || *end)
+                return false;
+            const double literal = std::stod(c.value);
+            return holds(c.op, value < literal ? -1 : value > literal ? 1 : 0);
+        }
+        if (row.date.empty())
+            return false;
+        const std::string iso =
+                row.date.substr(6, 4) + "-" + row.date.substr(3, 2) + "-" + row.date.substr(0, 2);
+        return holds(c.op, iso.compare(c.value));
+    }
+
+    // <0, 0, >0 in the sort of `field`: empty values first.
+    int compare(const Row &a, const Row &b, int field) const
+    {
+        if (field == 0)
+            return m_collators.compare(m_collators.sorting, a.name, b.name);
+        const std::string &x = field == 1 ? a.number : a.date;
+        const std::string &y = field == 1 ? b.number : b.date;
+        if (x.empty() || y.empty())
+            return x.empty() == y.empty() ? 0 : x.empty() ? -1 : 1;
+        if (field == 1) {
+            std::string p = x, q = y;
+            std::replace(p.begin(), p.end(), ',', '.');
+            std::replace(q.begin(), q.end(), ',', '.');
+            const double u = std::stod(p), v = std::stod(q);
+            return u < v ? -1 : u > v ? 1 : 0;
+        }
+        const std::string p = x.substr(6) + x.substr(3, 2) + x.substr(0, 2);
+        const std::string q = y.substr(6) + y.substr(3, 2) + y.substr(0, 2);
+        return p.compare(q);
+    }
+
+private:
+    static bool holds(const std::string &op, int order)
+    {
+        if (op == "=")
+            return order == 0;
+        if (op == "<>")
+            return order != 0;
+        if (op == "<")
+            return order < 0;
+        if (op == "<=")
+            return order <= 0;
+        if (op == ">")
+            return order > 0;
+        return order >= 0;
+    }
+
+    const Collators &m_collators;
+};
+
+class Randomized : public ::testing::Test
+{
+protected:
+    std::mt19937 m_random {20261206};
+
+    size_t pick(size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(m_random); }
+
+    // A name of up to four pieces; in a pattern, a wildcard may stand between two of them.
+    std::string randomName(bool utf8, bool wildcard = false)
+    {
+        std::string name;
+        const size_t n = pick(5), star = wildcard ? pick(n + 1) : n + 1;
+        for (size_t i = 0; i <= n; ++i) {
+            if (i == star)
+                name += pick(2) ? "*" : "%";
+            if (i < n)
+                name += (utf8 ? kUtf8Pieces : kPieces)[pick(kPieces.size())];
+        }
+        return name;
+    }
+
+    std::string randomDate()
+    {
+        char text[16];
+        std::snprintf(text, sizeof text, "%04zu%02zu%02zu", 1990 + pick(20), 1 + pick(12),
+                      1 + pick(28));
+        return text;
+    }
+
+    Clause randomClause()
+    {
+        static const char *ops[] = {"=", "<>", "<", "<=", ">", ">=", "LIKE"};
+        Clause c;
+        c.field = int(pick(3));
+        c.op = ops[pick(c.field == 0 ? 7 : 6)];
+        if (c.field == 0) {
+            c.value = randomName(true, c.op == "LIKE" && pick(2));
+            c.literal = "'" + c.value + "'";
+        } else if (c.field == 1) {
+            c.value = std::to_string(int(pick(200)) - 50) + (pick(2) ? ".5" : "");
+            c.literal = c.value;
+            if (pick(2))
+                std::replace(c.literal.begin(), c.literal.end(), '.', ',');
+        } else {
+            const std::string d = randomDate();
+            c.value = d.substr(0, 4) + "-" + d.substr(4, 2) + "-" + d.substr(6, 2);
+            c.literal = "#" + d.substr(4, 2) + "-" + d.substr(6, 2) + "-" + d.substr(0, 4) + "#";
+        }
+        return c;
+    }
+
+    static std::string criterionOf(const Clause &c)
+    {
+        static const char *names[] = {"[NAME]", "[NUM]", "[DAT]"};
+        return std::string(names[c.field]) + " " + c.op + " " + c.literal;
+    }
+};
+
+std::vector<int64_t> presentation(RecordSet &set)
+{
+    std::vector<int64_t> bookmarks;
+    EXPECT_FALSE(set.MoveFirst());
+    while (!*set.AtEOF()) {
+        bookmarks.push_back(*set.Bookmark());
+        EXPECT_FALSE(set.MoveNext());
+    }
+    return bookmarks;
+}
+
+TEST_F(Randomized, FilterSortAndFindAgreeWithTheReference)
+{
+    const Collators collators;
+    const Reference reference(collators);
+    TempDir dir;
+    int cases = 0;
+    for (int table = 0; table < 50; ++table) {
+        DbfBuilder builder(0x03, {{"NAME", 'C', 12}, {"NUM", 'N', 6, 1}, {"DAT", 'D', 8}});
+        builder.languageDriver(0x02);
+        for (size_t i = 0, n = 20 + pick(150); i < n; ++i) {
+            const std::string number =
+                    pick(8) == 0 ? "" : std::to_string(int(pick(200)) - 50) + (pick(2) ? ".5" : "");
+            builder.record({randomName(false), number, pick(8) == 0 ? "" : randomDate()},
+                           pick(10) == 0);
+        }
+        const std::string path = dir.write("t" + std::to_string(table) + ".dbf", builder.bytes());
+        auto opened =
+                RecordSet::Open("database=" + path, "select * from t" + std::to_string(table));
+        ASSERT_TRUE(opened);
+        RecordSet &set = **opened;
+
+        std::vector<Row> rows;
+        const dbf::Table &t = set.table();
+        for (auto r = t.nextRecord(0); r; r = t.nextRecord(*r + 1))
+            rows.push_back(
+                    {uint32_t(*r), t.text(*r, 0).text, t.text(*r, 1).text, t.text(*r, 2).text});
+
+        for (int round = 0; round < 60; ++round, ++cases) {
+            std::vector<Clause> clauses {randomClause()};
+            std::string criterion = criterionOf(clauses[0]);
+            const bool both = pick(4) == 0;
+            if (both) {
+                clauses.push_back(randomClause());
+                criterion += " AND " + criterionOf(clauses[1]);
+            }
+            const int sortField = int(pick(4)) - 1; // -1: no sort
+            const bool descending = pick(2);
+            static const char *fields[] = {"NAME", "NUM", "DAT"};
+            const std::string sort = sortField < 0
+                    ? ""
+                    : std::string(fields[sortField]) + (descending ? " DESC" : "");
+
+            std::vector<Row> expected;
+            for (const Row &row : rows) {
+                if (std::all_of(clauses.begin(), clauses.end(),
+                                [&](const Clause &c) { return reference.matches(row, c); }))
+                    expected.push_back(row);
+            }
+            if (sortField >= 0) {
+                std::stable_sort(expected.begin(), expected.end(), [&](const Row &a, const Row &b) {
+                    return descending ? reference.compare(b, a, sortField) < 0
+                                      : reference.compare(a, b, sortField) < 0;
+                });
+            }
+            std::vector<int64_t> expectedBookmarks;
+            for (const Row &row : expected)
+                expectedBookmarks.push_back(int64_t(row.record) + 1);
+
+            ASSERT_FALSE(set.SetSort(sort)) << sort;
+            ASSERT_FALSE(set.SetFilter(criterion)) << criterion;
+            ASSERT_EQ(presentation(set), expectedBookmarks) << criterion << " / " << sort;
+
+            if (expected.empty())
+                continue;
+            // A find of one clause from a random match, with or without a skip, either way.
+            const Clause wanted = randomClause();
+            const size_t start = pick(expected.size());
+            const int64_t skip = int64_t(pick(2));
+            const bool backward = pick(2);
+            int64_t position = int64_t(start) + (backward ? -skip : skip);
+            std::optional<int64_t> found;
+            for (; position >= 0 && position < int64_t(expected.size());
+                 position += backward ? -1 : 1) {
+                if (reference.matches(expected[size_t(position)], wanted)) {
+                    found = int64_t(expected[size_t(position)].record) + 1;
+                    break;
+                }
+            }
+            ASSERT_FALSE(set.Find(criterionOf(wanted), skip,
+                                  backward ? SearchDirection::Backward : SearchDirection::Forward,
+                                  expectedBookmarks[start]));
+            if (found) {
+                const auto bookmark = set.Bookmark();
+                ASSERT_TRUE(bookmark.ok()) << criterionOf(wanted) << " from " << start << " skip "
+                                           << skip << (backward ? " backward" : " forward");
+                EXPECT_EQ(*bookmark, *found) << criterionOf(wanted);
+            } else
+                EXPECT_TRUE(backward ? *set.AtBOF() : *set.AtEOF()) << criterionOf(wanted);
+        }
+        ASSERT_FALSE(set.SetFilter(""));
+        ASSERT_FALSE(set.SetSort(""));
+    }
+    EXPECT_EQ(cases, 3000);
+}
+
+} // namespace

@@ -1,0 +1,317 @@
+// The record set through its public interface: opening, moving, filter, sort, find, bookmarks.
+#include "dbf_builder.h"
+#include "recordset/record_set.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+using dbfbuild::DbfBuilder;
+using recordset::RecordSet;
+using recordset::SearchDirection;
+
+namespace {
+
+// Eight stations in CP850, the fourth deleted; the seventh has "0" as its call.
+std::string stations()
+{
+    return DbfBuilder(0x03,
+                      {{"CALL", 'C', 10},
+                       {"VORNAME", 'C', 20},
+                       {"NOF_SSB", 'N', 5, 1},
+                       {"UP_DATE", 'D', 8}})
+            .languageDriver(0x02)
+            .record({"DL1ABC", "J\x81rgen", "12", "20030105"})
+            .record({"dk2xy", "Bj\x94rn", "5", "19991231"})
+            .record({"OE3JOE", "\x8Erger", "", "20030101"})
+            .record({"DL9ZZ", "Gel\x94scht", "1", "20000101"}, true)
+            .record({"9A1AA", "\x99mer", "1.5", ""})
+            .record({"DL1ABC", "Zoe", "7", "20050601"})
+            .record({"0", "Null", "0", "19850101"})
+            .record({"HB9XYZ", "andr\x82", "", "20030106"})
+            .bytes();
+}
+
+class RecordSetTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { m_path = m_dir.write("Funk Liste.dbf", stations()); }
+
+    std::shared_ptr<RecordSet> open(const std::string &query = "select * from Funk Liste")
+    {
+        auto set = RecordSet::Open("Provider=MSDASQL;Mode=Read;uid=;database=" + m_path, query);
+        EXPECT_TRUE(set) << set.error().description;
+        (*set)->setMoveHandler([this] { ++m_moves; });
+        return *set;
+    }
+
+    // The values of `field` in the current presentation, from the first record on.
+    static std::vector<std::string> column(RecordSet &set, size_t field = 0)
+    {
+        std::vector<std::string> values;
+        EXPECT_FALSE(set.MoveFirst());
+        while (!*set.AtEOF()) {
+            values.push_back(*set.FieldText(field));
+            EXPECT_FALSE(set.MoveNext());
+        }
+        return values;
+    }
+
+    using Texts = std::vector<std::string>;
+    TempDir m_dir;
+    std::string m_path;
+    int m_moves = 0;
+};
+
+TEST_F(RecordSetTest, OpensInFileOrderWithoutDeletedRecords)
+{
+    auto set = open();
+    EXPECT_EQ(*set->AbsolutePosition(), 1);
+    EXPECT_EQ(*set->FieldText(1), "Jürgen");
+    EXPECT_EQ(*set->RecordCount(), 7);
+    EXPECT_EQ(column(*set),
+              (Texts {"DL1ABC", "dk2xy", "OE3JOE", "9A1AA", "DL1ABC", "0", "HB9XYZ"}));
+    EXPECT_EQ(*set->FieldName(3), "UP_DATE");
+}
+
+TEST_F(RecordSetTest, OrderByCallIsGermanAndStable)
+{
+    auto set = open("select * from FUNK LISTE Order by CALL");
+    EXPECT_EQ(column(*set),
+              (Texts {"0", "9A1AA", "dk2xy", "DL1ABC", "DL1ABC", "HB9XYZ", "OE3JOE"}));
+    column(*set, 1); // the two DL1ABC keep their file order
+    ASSERT_FALSE(set->SetAbsolutePosition(4));
+    EXPECT_EQ(*set->FieldText(1), "Jürgen");
+
+    auto descending = open("select * from Funk Liste order by VORNAME desc");
+    EXPECT_EQ(column(*descending, 1),
+              (Texts {"Zoe", "Ömer", "Null", "Jürgen", "Björn", "Ärger", "andré"}));
+}
+
+TEST_F(RecordSetTest, ColumnQueryPicksAndOrdersColumns)
+{
+    auto set = open("select UP_DATE,CALL from Funk Liste Order by CALL");
+    EXPECT_EQ(*set->FieldCount(), 2u);
+    EXPECT_EQ(*set->FieldName(0), "UP_DATE");
+    EXPECT_EQ(*set->FieldText(0), "01.01.1985");
+    EXPECT_EQ(set->FieldName(2).error().number, recordset::kItemNotFound);
+}
+
+TEST_F(RecordSetTest, OpenFailuresCarryTheirNumbers)
+{
+    const std::string connection = "database=" + m_path;
+    struct Case
+    {
+        std::string connection, query;
+        int32_t number;
+        const char *names;
+    };
+    for (const Case &c : std::vector<Case> {
+                 {connection, "select * from Andere", recordset::kTableNotFound, "Andere"},
+                 {"database=" + m_dir.file("fehlt.dbf"), "select * from fehlt",
+                  recordset::kTableNotFound, "fehlt.dbf"},
+                 {connection, "select CALL,RUFNAME from Funk Liste", recordset::kErrorsInCommand,
+                  "RUFNAME"},
+                 {connection, "select * from Funk Liste order by QTH", recordset::kErrorsInCommand,
+                  "QTH"},
+                 {connection, "zeige alles", recordset::kErrorsInCommand, "zeige alles"}}) {
+        const auto set = RecordSet::Open(c.connection, c.query);
+        ASSERT_FALSE(set) << c.query;
+        EXPECT_EQ(set.error().number, c.number) << c.query;
+        EXPECT_NE(set.error().description.find(c.names), std::string::npos)
+                << set.error().description;
+    }
+    EXPECT_EQ(recordset::kTableNotFound, -2147217865);
+}
+
+TEST_F(RecordSetTest, MovesReachBofAndEofAndNotify)
+{
+    auto set = open();
+    ASSERT_FALSE(set->MovePrevious());
+    EXPECT_TRUE(*set->AtBOF());
+    EXPECT_EQ(*set->AbsolutePosition(), recordset::kPositionBOF);
+    EXPECT_EQ(set->MovePrevious()->number, recordset::kNoCurrentRecord);
+    EXPECT_EQ(set->Bookmark().error().number, recordset::kNoCurrentRecord);
+    EXPECT_EQ(set->FieldText(0).error().number, recordset::kNoCurrentRecord);
+    ASSERT_FALSE(set->MoveNext());
+    EXPECT_EQ(*set->AbsolutePosition(), 1);
+
+    ASSERT_FALSE(set->MoveLast());
+    EXPECT_EQ(*set->AbsolutePosition(), 7);
+    ASSERT_FALSE(set->MoveNext());
+    EXPECT_TRUE(*set->AtEOF());
+    EXPECT_EQ(*set->AbsolutePosition(), recordset::kPositionEOF);
+    EXPECT_EQ(set->MoveNext()->number, recordset::kNoCurrentRecord);
+    ASSERT_FALSE(set->MovePrevious());
+    EXPECT_EQ(*set->FieldText(0), "HB9XYZ");
+    EXPECT_EQ(m_moves, 5);
+
+    EXPECT_EQ(set->SetAbsolutePosition(8)->number, recordset::kInvalidArgument);
+    ASSERT_FALSE(set->SetAbsolutePosition(3));
+    EXPECT_EQ(*set->FieldText(0), "OE3JOE");
+}
+
+TEST_F(RecordSetTest, ClosedSetRefusesEverything)
+{
+    auto set = open();
+    ASSERT_FALSE(set->Close());
+    EXPECT_EQ(set->Close()->number, recordset::kObjectClosed);
+    EXPECT_EQ(set->RecordCount().error().number, recordset::kObjectClosed);
+    EXPECT_EQ(set->MoveFirst()->number, recordset::kObjectClosed);
+    EXPECT_EQ(set->SetFilter("")->number, recordset::kObjectClosed);
+    EXPECT_EQ(set->FieldName(0).error().number, recordset::kObjectClosed);
+}
+
+struct FilterCase
+{
+    const char *criterion;
+    std::vector<std::string> calls;
+};
+
+TEST_F(RecordSetTest, FiltersCompareTextNumbersAndDates)
+{
+    auto set = open();
+    for (const FilterCase &c : std::vector<FilterCase> {
+                 {"[CALL] =  'DL1ABC'", {"DL1ABC", "DL1ABC"}},
+                 {"[CALL] = 'dl1abc   '", {"DL1ABC", "DL1ABC"}},
+                 {"[CALL] LIKE 'DL*'", {"DL1ABC", "DL1ABC"}},
+                 {"[CALL] LIKE 'd%'", {"DL1ABC", "dk2xy", "DL1ABC"}},
+                 {"[CALL] LIKE '*9*'", {"9A1AA", "HB9XYZ"}},
+                 {"[VORNAME] LIKE 'j*RGEN'", {"DL1ABC"}},
+                 {"[VORNAME] = 'ÄRGER'", {"OE3JOE"}},
+                 {"[VORNAME] < 'B'", {"OE3JOE", "HB9XYZ"}},
+                 {"[NOF_SSB] >= 5", {"DL1ABC", "dk2xy", "DL1ABC"}},
+                 {"[NOF_SSB] = 1,5", {"9A1AA"}},
+                 {"[NOF_SSB] < 1.5", {"0"}},
+                 {"[CALL] = 0", {"0"}},
+                 {"[UP_DATE] >  #01-05-2003#", {"DL1ABC", "HB9XYZ"}},
+                 {"[UP_DATE] =  #01-01-2003#", {"OE3JOE"}},
+                 {"[UP_DATE] < #1/1/90#", {"0"}},
+                 {"[CALL] <> '0'", {"DL1ABC", "dk2xy", "OE3JOE", "9A1AA", "DL1ABC", "HB9XYZ"}},
+                 {"[CALL] LIKE 'DL*' AND [NOF_SSB] < 10 OR [CALL] = 'dk2xy'", {"dk2xy", "DL1ABC"}},
+                 {"[CALL] LIKE 'DL*' AND ([NOF_SSB] < 10 OR [VORNAME] LIKE 'J*')",
+                  {"DL1ABC", "DL1ABC"}},
+                 {"[CALL] = 'XX9XX'", {}}}) {
+        ASSERT_FALSE(set->SetFilter(c.criterion)) << c.criterion;
+        EXPECT_EQ(set->Filter(), c.criterion);
+        EXPECT_EQ(*set->RecordCount(), static_cast<int64_t>(c.calls.size())) << c.criterion;
+        EXPECT_EQ(column(*set), c.calls) << c.criterion;
+    }
+}
+
+TEST_F(RecordSetTest, RejectedFilterKeepsTheOneInForce)
+{
+    auto set = open();
+    ASSERT_FALSE(set->SetFilter("[CALL] LIKE 'DL*'"));
+    for (const char *bad :
+         {"[CALL] D 'L'", "[UP_DATE] =  #--#", "[QTH] = 'x'", "[CALL] > #01-01-2000#"}) {
+        const auto error = set->SetFilter(bad);
+        ASSERT_TRUE(error) << bad;
+        EXPECT_EQ(error->number, recordset::kInvalidArgument);
+        EXPECT_NE(error->description.find(bad), std::string::npos);
+    }
+    EXPECT_EQ(set->Filter(), "[CALL] LIKE 'DL*'");
+    EXPECT_EQ(*set->RecordCount(), 2);
+    ASSERT_FALSE(set->SetFilter(""));
+    EXPECT_EQ(*set->RecordCount(), 7);
+}
+
+TEST_F(RecordSetTest, SortKeepsFilterAndFilterKeepsSort)
+{
+    auto set = open();
+    ASSERT_FALSE(set->SetSort("NOF_SSB DESC"));
+    EXPECT_EQ(column(*set),
+              (Texts {"DL1ABC", "DL1ABC", "dk2xy", "9A1AA", "0", "OE3JOE", "HB9XYZ"}));
+    ASSERT_FALSE(set->SetFilter("[UP_DATE] > #01-01-2000#"));
+    EXPECT_EQ(set->Sort(), "NOF_SSB DESC");
+    EXPECT_EQ(column(*set), (Texts {"DL1ABC", "DL1ABC", "OE3JOE", "HB9XYZ"}));
+    ASSERT_FALSE(set->SetSort("UP_DATE"));
+    EXPECT_EQ(column(*set), (Texts {"OE3JOE", "DL1ABC", "HB9XYZ", "DL1ABC"}));
+    ASSERT_FALSE(set->SetSort("VORNAME, CALL"));
+    EXPECT_EQ(column(*set, 1), (Texts {"andré", "Ärger", "Jürgen", "Zoe"}));
+    EXPECT_EQ(set->SetSort("QTH")->number, recordset::kInvalidArgument);
+    EXPECT_EQ(set->SetSort("CALL hoch")->number, recordset::kInvalidArgument);
+    EXPECT_EQ(set->Sort(), "VORNAME, CALL");
+    ASSERT_FALSE(set->SetSort(""));
+    EXPECT_EQ(column(*set), (Texts {"DL1ABC", "OE3JOE", "DL1ABC", "HB9XYZ"}));
+    EXPECT_EQ(set->Filter(), "[UP_DATE] > #01-01-2000#");
+}
+
+TEST_F(RecordSetTest, EmptyValuesSortFirst)
+{
+    auto set = open();
+    ASSERT_FALSE(set->SetSort("UP_DATE"));
+    EXPECT_EQ(column(*set),
+              (Texts {"9A1AA", "0", "dk2xy", "OE3JOE", "DL1ABC", "HB9XYZ", "DL1ABC"}));
+}
+
+TEST_F(RecordSetTest, BookmarksDesignateRecordsAcrossFilterAndSort)
+{
+    auto set = open();
+    ASSERT_FALSE(set->SetAbsolutePosition(5)); // the second DL1ABC, record 6 of the file
+    const int64_t bookmark = *set->Bookmark();
+    EXPECT_EQ(bookmark, 6);
+    ASSERT_FALSE(set->SetSort("VORNAME"));
+    ASSERT_FALSE(set->SetFilter("[CALL] LIKE 'DL*'"));
+    ASSERT_FALSE(set->SetBookmark(bookmark));
+    EXPECT_EQ(*set->FieldText(1), "Zoe");
+    EXPECT_EQ(*set->AbsolutePosition(), 2);
+    EXPECT_EQ(set->SetBookmark(2)->number, recordset::kInvalidArgument); // filtered out
+    EXPECT_EQ(set->SetBookmark(4)->number, recordset::kInvalidArgument); // deleted
+    EXPECT_EQ(set->SetBookmark(0)->number, recordset::kInvalidArgument);
+    EXPECT_EQ(set->SetBookmark(99)->number, recordset::kInvalidArgument);
+}
+
+TEST_F(RecordSetTest, FindWalksThePresentationBothWays)
+{
+    auto set = open();
+    ASSERT_FALSE(set->SetSort("VORNAME"));
+    // Order: andré(HB9XYZ) Ärger(OE3JOE) Björn(dk2xy) Jürgen(DL1ABC) Null(0) Ömer(9A1AA)
+    // Zoe(DL1ABC)
+    ASSERT_FALSE(set->MoveFirst());
+    const std::string dl = "[CALL] LIKE 'DL*'";
+    ASSERT_FALSE(set->Find(dl, 0, SearchDirection::Forward, *set->Bookmark()));
+    EXPECT_EQ(*set->FieldText(1), "Jürgen");
+    const int64_t first = *set->Bookmark();
+    ASSERT_FALSE(set->Find(dl, 1, SearchDirection::Forward, first));
+    EXPECT_EQ(*set->FieldText(1), "Zoe");
+    ASSERT_FALSE(set->Find(dl, 1, SearchDirection::Forward, *set->Bookmark()));
+    EXPECT_TRUE(*set->AtEOF());
+
+    ASSERT_FALSE(set->SetBookmark(first));
+    ASSERT_FALSE(set->Find(dl, 1, SearchDirection::Backward, first));
+    EXPECT_TRUE(*set->AtBOF());
+
+    ASSERT_FALSE(set->MoveLast());
+    ASSERT_FALSE(set->Find(dl, 0, SearchDirection::Backward));
+    EXPECT_EQ(*set->FieldText(1), "Zoe");
+    ASSERT_FALSE(set->Find(dl, 1, SearchDirection::Backward));
+    EXPECT_EQ(*set->FieldText(1), "Jürgen");
+
+    EXPECT_EQ(set->Find("[CALL] LIKE 'DL*' AND [NOF_SSB] > 1")->number,
+              recordset::kInvalidArgument);
+    EXPECT_EQ(set->Find("[CALL] LIKE 'O'Brien'")->number, recordset::kInvalidArgument);
+    EXPECT_EQ(set->Find(dl, 0, SearchDirection::Forward, 4)->number, recordset::kInvalidArgument);
+}
+
+TEST_F(RecordSetTest, FindOnlySeesFilteredRecords)
+{
+    auto set = open();
+    ASSERT_FALSE(set->SetFilter("[NOF_SSB] < 10"));
+    ASSERT_FALSE(set->MoveFirst());
+    ASSERT_FALSE(set->Find("[CALL] LIKE 'DL*'", 0, SearchDirection::Forward, *set->Bookmark()));
+    EXPECT_EQ(*set->FieldText(1), "Zoe");
+}
+
+TEST_F(RecordSetTest, EmptyResultStandsAtBofAndEof)
+{
+    auto set = open();
+    ASSERT_FALSE(set->SetFilter("[CALL] = 'niemand'"));
+    EXPECT_TRUE(*set->AtBOF());
+    EXPECT_TRUE(*set->AtEOF());
+    EXPECT_EQ(*set->AbsolutePosition(), recordset::kPositionUnknown);
+    EXPECT_FALSE(set->MoveFirst());
+    EXPECT_FALSE(set->MoveLast());
+    EXPECT_TRUE(*set->AtEOF());
+}
+
+} // namespace
