@@ -1,104 +1,19 @@
 // Command line parsing and the `info` and `show` commands.
 #include "cli.h"
 
+#include "options.h"
 #include "record_writer.h"
+#include "recordset/query.h"
+#include "recordset/record_set.h"
 
-#include <charconv>
 #include <cstdio>
 #include <iomanip>
-#include <optional>
 
 namespace cli {
 namespace {
 
 // The tool's own error number for a command line it does not understand.
 constexpr int kUsageError = 7100;
-
-const char kUsage[] = R"(Aufruf: talvo-dbf BEFEHL DATEI [OPTIONEN]
-
-Liest dBase-Tabellen (.DBF) nur lesend und zeigt sie so, wie der Betrachter sie zeigt.
-
-Befehle:
-  info DATEI     Version, Codepage, Datensätze, Felder, Memodatei und Warnungen
-  show DATEI     die Datensätze
-
-Optionen für show:
-  --format text|csv|json   Ausgabeform (Vorgabe: text); csv nach RFC 4180, json eine Zeile
-                           je Datensatz
-  --limit N                höchstens N Datensätze
-  --deleted                gelöschte Datensätze mit ausgeben, mit ihrer Markierung
-  --encoding NAME          Codepage vorgeben (z. B. CP850, CP1252, UTF-8)
-
-  --help                   diese Hilfe
-  --version                Versionsnummer
-)";
-
-struct Options
-{
-    std::string command;
-    std::string file;
-    Format format = Format::Text;
-    std::optional<uint64_t> limit;
-    dbf::OpenOptions open;
-};
-
-struct UsageError
-{
-    std::string message;
-};
-
-std::optional<UsageError> parse(const std::vector<std::string> &args, Options &options)
-{
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string &arg = args[i];
-        auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= args.size())
-                return std::nullopt;
-            return args[++i];
-        };
-        if (arg == "--format") {
-            const auto v = value();
-            if (v == "text")
-                options.format = Format::Text;
-            else if (v == "csv")
-                options.format = Format::Csv;
-            else if (v == "json")
-                options.format = Format::Json;
-            else
-                return UsageError {"--format erwartet text, csv oder json."};
-        } else if (arg == "--limit") {
-            const auto v = value();
-            uint64_t n = 0;
-            if (!v || v->empty()
-                || std::from_chars(v->data(), v->data() + v->size(), n).ptr
-                        != v->data() + v->size())
-                return UsageError {"--limit erwartet eine Zahl."};
-            options.limit = n;
-        } else if (arg == "--deleted") {
-            options.open.includeDeleted = true;
-        } else if (arg == "--encoding") {
-            const auto v = value();
-            if (!v || v->empty())
-                return UsageError {"--encoding erwartet den Namen einer Codepage."};
-            options.open.encoding = *v;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return UsageError {"Unbekannte Option »" + arg + "«."};
-        } else if (options.command.empty()) {
-            options.command = arg;
-        } else if (options.file.empty()) {
-            options.file = arg;
-        } else {
-            return UsageError {"Überzähliges Argument »" + arg + "«."};
-        }
-    }
-    if (options.command != "info" && options.command != "show")
-        return UsageError {options.command.empty()
-                                   ? "Befehl fehlt (info oder show)."
-                                   : "Unbekannter Befehl »" + options.command + "«."};
-    if (options.file.empty())
-        return UsageError {"Dateiname fehlt."};
-    return std::nullopt;
-}
 
 std::string hexByte(uint8_t value)
 {
@@ -138,49 +53,96 @@ void writeInfo(const dbf::Table &table, std::ostream &out)
     }
 }
 
-void writeRecords(const dbf::Table &table, const Options &options, std::ostream &out)
+int fail(std::ostream &err, int32_t number, const std::string &description)
 {
-    auto writer = RecordWriter::create(options.format, table, out);
+    err << "talvo-dbf: " << number << ": " << description << '\n';
+    return 1;
+}
+
+// The records of the presentation, or with a search only its matches, one after another.
+int writeRecords(recordset::RecordSet &set, const Options &options, std::ostream &out,
+                 std::ostream &err)
+{
+    auto writer = RecordWriter::create(options.format, set, out);
     writer->begin();
+    const auto direction = options.backward ? recordset::SearchDirection::Backward
+                                            : recordset::SearchDirection::Forward;
+    auto step = [&](bool first) -> recordset::Status {
+        if (options.find.empty())
+            return first ? set.MoveFirst() : set.MoveNext();
+        if (first) {
+            if (auto moved = options.backward ? set.MoveLast() : set.MoveFirst())
+                return moved;
+            if (*set.AtEOF())
+                return std::nullopt; // nothing to search
+        }
+        return set.Find(options.find, first ? options.skip : 1, direction);
+    };
     uint64_t written = 0;
-    for (auto record = table.nextRecord(0); record && (!options.limit || written < *options.limit);
-         record = table.nextRecord(*record + 1), ++written)
-        writer->write(*record);
+    for (bool first = true; !options.limit || written < *options.limit; first = false) {
+        if (auto error = step(first))
+            return fail(err, error->number, error->description);
+        if (*set.AtEOF() || *set.AtBOF())
+            break;
+        writer->write();
+        ++written;
+    }
+    return options.find.empty() || written ? 0 : 1;
+}
+
+int show(const Options &options, std::ostream &out, std::ostream &err)
+{
+    const std::string query = options.query.empty()
+            ? "select * from " + recordset::tableNameOf(options.file)
+            : options.query;
+    auto opened = recordset::RecordSet::Open("database=" + options.file, query, options.open);
+    if (!opened)
+        return fail(err, opened.error().number, opened.error().description);
+    recordset::RecordSet &set = **opened;
+    if (!options.filter.empty()) {
+        if (auto error = set.SetFilter(options.filter))
+            return fail(err, error->number, error->description);
+    }
+    if (!options.sort.empty()) {
+        if (auto error = set.SetSort(options.sort))
+            return fail(err, error->number, error->description);
+    }
+    if (options.count) {
+        out << *set.RecordCount() << '\n';
+        return 0;
+    }
+    return writeRecords(set, options, out, err);
 }
 
 } // namespace
 
 int run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
 {
-    for (const std::string &arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            out << kUsage;
-            return 0;
-        }
-        if (arg == "--version") {
-            out << "talvo-dbf " << TALVO_VERSION << '\n';
-            return 0;
-        }
-    }
-
     Options options;
-    if (const auto usage = parse(args, options)) {
-        err << "talvo-dbf: " << kUsageError << ": " << usage->message
-            << " Hilfe: talvo-dbf --help\n";
+    if (const auto usage = parseOptions(args, options)) {
+        err << "talvo-dbf: " << kUsageError << ": " << *usage << " Hilfe: talvo-dbf --help\n";
         return 2;
     }
-
-    const auto table = dbf::Table::open(options.file, options.open);
-    if (!table) {
-        err << "talvo-dbf: " << table.error().number() << ": " << table.error().description << '\n';
-        return 1;
+    if (options.help) {
+        out << kUsage;
+        return 0;
     }
-    if (options.command == "info")
+    if (options.version) {
+        out << "talvo-dbf " << TALVO_VERSION << '\n';
+        return 0;
+    }
+
+    int exit = 0;
+    if (options.command == "info") {
+        const auto table = dbf::Table::open(options.file, options.open);
+        if (!table)
+            return fail(err, table.error().number(), table.error().description);
         writeInfo(*table, out);
-    else
-        writeRecords(*table, options, out);
+    } else {
+        exit = show(options, out, err);
+    }
     out.flush();
-    return 0;
+    return exit;
 }
 
 } // namespace cli

@@ -14,32 +14,53 @@ size_t displayWidth(const std::string &utf8)
     }));
 }
 
+// What every writer needs: the field names, and the texts and deleted flag of the current record.
+class Fields
+{
+public:
+    explicit Fields(recordset::RecordSet &set) : m_set(set)
+    {
+        for (size_t i = 0; i < *set.FieldCount(); ++i)
+            m_names.push_back(*set.FieldName(i));
+    }
+
+    const std::vector<std::string> &names() const { return m_names; }
+    std::string text(size_t index) const { return *m_set.FieldText(index); }
+    bool showsDeleted() const { return m_set.table().includesDeleted(); }
+    bool isDeleted() const { return m_set.table().isDeleted(uint64_t(*m_set.Bookmark() - 1)); }
+    int64_t position() const { return *m_set.AbsolutePosition(); }
+
+private:
+    recordset::RecordSet &m_set;
+    std::vector<std::string> m_names;
+};
+
 class TextWriter final : public RecordWriter
 {
 public:
-    TextWriter(const dbf::Table &table, std::ostream &out) : m_table(table), m_out(out)
+    TextWriter(recordset::RecordSet &set, std::ostream &out) : m_fields(set), m_out(out)
     {
-        for (size_t i = 0; i < table.fieldCount(); ++i)
-            m_width = std::max(m_width, displayWidth(table.fieldName(i)));
+        for (const std::string &name : m_fields.names())
+            m_width = std::max(m_width, displayWidth(name));
     }
 
-    void write(uint64_t record) override
+    void write() override
     {
         if (m_written++)
             m_out << '\n';
-        m_out << "Datensatz " << record + 1;
-        if (m_table.includesDeleted() && m_table.isDeleted(record))
+        m_out << "Datensatz " << m_fields.position();
+        if (m_fields.showsDeleted() && m_fields.isDeleted())
             m_out << " (gelöscht)";
         m_out << '\n';
-        for (size_t i = 0; i < m_table.fieldCount(); ++i) {
-            const std::string &name = m_table.fieldName(i);
+        for (size_t i = 0; i < m_fields.names().size(); ++i) {
+            const std::string &name = m_fields.names()[i];
             m_out << name << std::string(m_width - displayWidth(name), ' ') << " : "
-                  << m_table.text(record, i).text << '\n';
+                  << m_fields.text(i) << '\n';
         }
     }
 
 private:
-    const dbf::Table &m_table;
+    Fields m_fields;
     std::ostream &m_out;
     size_t m_width = 0;
     uint64_t m_written = 0;
@@ -48,23 +69,25 @@ private:
 class CsvWriter final : public RecordWriter
 {
 public:
-    CsvWriter(const dbf::Table &table, std::ostream &out) : m_table(table), m_out(out) { }
+    CsvWriter(recordset::RecordSet &set, std::ostream &out) : m_fields(set), m_out(out) { }
 
     void begin() override
     {
-        for (size_t i = 0; i < m_table.fieldCount(); ++i)
-            cell(i, m_table.fieldName(i));
-        if (m_table.includesDeleted())
-            cell(m_table.fieldCount(), "_deleted");
+        const size_t count = m_fields.names().size();
+        for (size_t i = 0; i < count; ++i)
+            cell(i, m_fields.names()[i]);
+        if (m_fields.showsDeleted())
+            cell(count, "_deleted");
         m_out << "\r\n";
     }
 
-    void write(uint64_t record) override
+    void write() override
     {
-        for (size_t i = 0; i < m_table.fieldCount(); ++i)
-            cell(i, m_table.text(record, i).text);
-        if (m_table.includesDeleted())
-            cell(m_table.fieldCount(), m_table.isDeleted(record) ? "1" : "0");
+        const size_t count = m_fields.names().size();
+        for (size_t i = 0; i < count; ++i)
+            cell(i, m_fields.text(i));
+        if (m_fields.showsDeleted())
+            cell(count, m_fields.isDeleted() ? "1" : "0");
         m_out << "\r\n";
     }
 
@@ -86,7 +109,7 @@ private:
         m_out << '"';
     }
 
-    const dbf::Table &m_table;
+    Fields m_fields;
     std::ostream &m_out;
 };
 
@@ -125,21 +148,21 @@ void writeJsonString(std::ostream &out, const std::string &value)
 class JsonWriter final : public RecordWriter
 {
 public:
-    JsonWriter(const dbf::Table &table, std::ostream &out) : m_table(table), m_out(out)
+    JsonWriter(recordset::RecordSet &set, std::ostream &out) : m_fields(set), m_out(out)
     {
         // Duplicate field names (dbase_03.dbf has two Point_ID) would collapse in a JSON
         // object, so later ones get a number.
         std::set<std::string> used;
-        for (size_t i = 0; i < table.fieldCount(); ++i) {
-            std::string key = table.fieldName(i);
+        for (const std::string &name : m_fields.names()) {
+            std::string key = name;
             for (int n = 2; used.count(key); ++n)
-                key = table.fieldName(i) + "_" + std::to_string(n);
+                key = name + "_" + std::to_string(n);
             used.insert(key);
             m_keys.push_back(std::move(key));
         }
     }
 
-    void write(uint64_t record) override
+    void write() override
     {
         m_out << '{';
         for (size_t i = 0; i < m_keys.size(); ++i) {
@@ -147,36 +170,32 @@ public:
                 m_out << ',';
             writeJsonString(m_out, m_keys[i]);
             m_out << ':';
-            const dbf::FieldText value = m_table.text(record, i);
-            if (value.null)
-                m_out << "null";
-            else
-                writeJsonString(m_out, value.text);
+            writeJsonString(m_out, m_fields.text(i));
         }
-        if (m_table.includesDeleted())
+        if (m_fields.showsDeleted())
             m_out << (m_keys.empty() ? "" : ",")
-                  << "\"_deleted\":" << (m_table.isDeleted(record) ? "true" : "false");
+                  << "\"_deleted\":" << (m_fields.isDeleted() ? "true" : "false");
         m_out << "}\n";
     }
 
 private:
-    const dbf::Table &m_table;
+    Fields m_fields;
     std::ostream &m_out;
     std::vector<std::string> m_keys;
 };
 
 } // namespace
 
-std::unique_ptr<RecordWriter> RecordWriter::create(Format format, const dbf::Table &table,
+std::unique_ptr<RecordWriter> RecordWriter::create(Format format, recordset::RecordSet &set,
                                                    std::ostream &out)
 {
     switch (format) {
     case Format::Text:
-        return std::make_unique<TextWriter>(table, out);
+        return std::make_unique<TextWriter>(set, out);
     case Format::Csv:
-        return std::make_unique<CsvWriter>(table, out);
+        return std::make_unique<CsvWriter>(set, out);
     case Format::Json:
-        return std::make_unique<JsonWriter>(table, out);
+        return std::make_unique<JsonWriter>(set, out);
     }
     return nullptr;
 }

@@ -1,7 +1,7 @@
-// Writing records of a table as text blocks, CSV (RFC 4180) or JSON lines.
+// Writing the records of a record set as text blocks, CSV (RFC 4180) or JSON lines.
 #pragma once
 
-#include "dbf/table.h"
+#include "recordset/record_set.h"
 
 #include <memory>
 #include <ostream>
@@ -15,10 +15,12 @@ class RecordWriter
 public:
     virtual ~RecordWriter() = default;
     virtual void begin() { }
-    virtual void write(uint64_t record) = 0;
+    // Writes the current record. REQUIRES: the set stands on a record.
+    virtual void write() = 0;
 
-    // A writer for `table` to `out`. Deleted records carry their flag when the table includes them.
-    static std::unique_ptr<RecordWriter> create(Format format, const dbf::Table &table,
+    // A writer of `set`'s current records to `out`. Deleted records carry their flag when the
+    // table includes them.
+    static std::unique_ptr<RecordWriter> create(Format format, recordset::RecordSet &set,
                                                 std::ostream &out);
 };
 

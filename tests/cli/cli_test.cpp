@@ -50,7 +50,7 @@ TEST_F(Cli, ShowsRecordsAsTextBlocks)
     EXPECT_EQ(r.exit, 0);
     EXPECT_EQ(r.out.substr(0, r.out.find("\n\n")),
               "Datensatz 1\nCALL    : DL1ABC\nRIG     : IC-7300, \"Dipol\"\nNOF_SSB : 12,5");
-    EXPECT_NE(r.out.find("Datensatz 3\nCALL    : OE3JÖ"), std::string::npos);
+    EXPECT_NE(r.out.find("Datensatz 2\nCALL    : OE3JÖ"), std::string::npos); // numbered as shown
     EXPECT_EQ(r.out.find("DK9XX"), std::string::npos); // deleted
 }
 
@@ -95,10 +95,13 @@ TEST_F(Cli, InfoNamesVersionCodePageCountsAndFields)
 
 TEST_F(Cli, FailuresGoToStandardErrorWithNumber)
 {
-    const CliRun missing = runTool({"show", m_dir.file("fehlt.dbf")});
+    const CliRun missing = runTool({"info", m_dir.file("fehlt.dbf")});
     EXPECT_EQ(missing.exit, 1);
     EXPECT_EQ(missing.err.rfind("talvo-dbf: 7001: Die Datei »" + m_dir.file("fehlt.dbf"), 0), 0u)
             << missing.err;
+    // The record set reports a missing table with the number its callers know.
+    EXPECT_EQ(runTool({"show", m_dir.file("fehlt.dbf")}).err.rfind("talvo-dbf: -2147217865: ", 0),
+              0u);
 
     const std::string notDbf = m_dir.write("text.dbf", "Dies ist keine Tabelle.");
     EXPECT_EQ(runTool({"info", notDbf}).err.rfind("talvo-dbf: 7010: ", 0), 0u);
@@ -115,10 +118,72 @@ TEST_F(Cli, FailuresGoToStandardErrorWithNumber)
     }
 }
 
+TEST_F(Cli, QueryFilterSortCountAndFind)
+{
+    using Calls = std::vector<std::string>;
+    auto calls = [](std::vector<std::string> args) {
+        args.insert(args.end(), {"--format", "json"});
+        Calls result;
+        std::istringstream lines(runTool(args).out);
+        for (std::string line; std::getline(lines, line);)
+            result.push_back(nlohmann::json::parse(line)["CALL"]);
+        return result;
+    };
+
+    EXPECT_EQ(calls({"show", m_table, "--query", "select * from funk Order by CALL"}),
+              (Calls {"DL1ABC", "OE3JÖ"}));
+    EXPECT_EQ(calls({"show", m_table, "--deleted", "--sort", "CALL DESC"}),
+              (Calls {"OE3JÖ", "DL1ABC", "DK9XX"}));
+    EXPECT_EQ(runTool({"show", m_table, "--query", "select RIG from funk", "--format", "csv",
+                       "--limit", "1"})
+                      .out,
+              "RIG\r\n\"IC-7300, \"\"Dipol\"\"\"\r\n");
+    EXPECT_EQ(runTool({"show", m_table, "--count", "--filter", "[NOF_SSB] >= 3"}).out, "2\n");
+    EXPECT_EQ(runTool({"show", m_table, "--deleted", "--count"}).out, "3\n");
+
+    const Calls find = {"show", m_table, "--deleted", "--find", "[CALL] LIKE 'D*'"};
+    auto found = [&](Calls extra) {
+        extra.insert(extra.begin(), find.begin(), find.end());
+        return calls(extra);
+    };
+    EXPECT_EQ(found({}), (Calls {"DL1ABC", "DK9XX"}));
+    EXPECT_EQ(found({"--backward"}), (Calls {"DK9XX", "DL1ABC"}));
+    EXPECT_EQ(found({"--skip", "1"}), (Calls {"DK9XX"}));
+    EXPECT_EQ(found({"--limit", "1"}), (Calls {"DL1ABC"}));
+
+    const CliRun none = runTool({"show", m_table, "--find", "[CALL] = 'XX1XX'"});
+    EXPECT_EQ(none.exit, 1);
+    EXPECT_EQ(none.out, "");
+    const CliRun badFilter = runTool({"show", m_table, "--filter", "[CALL] D 'L'"});
+    EXPECT_EQ(badFilter.exit, 1);
+    EXPECT_EQ(badFilter.err.rfind("talvo-dbf: 3001: Das Filterkriterium »[CALL] D 'L'«", 0), 0u);
+    EXPECT_EQ(runTool({"show", m_table, "--backward"}).exit, 2);
+}
+
 TEST(CliHelp, HelpAndVersion)
 {
     EXPECT_NE(runTool({"--help"}).out.find("Aufruf: talvo-dbf"), std::string::npos);
     EXPECT_EQ(runTool({"--version"}).out, "talvo-dbf 1.0.2\n");
+}
+
+TEST(SampleStations, DlStationsInCallSignOrder)
+{
+    const CliRun r =
+            runTool({"show", TALVO_SAMPLE_TABLE, "--query", "select * from stations Order by CALL",
+                     "--filter", "[CALL] LIKE 'DL*'", "--format", "csv"});
+    ASSERT_EQ(r.exit, 0) << r.err;
+    std::istringstream lines(r.out);
+    std::string line, previous;
+    std::getline(lines, line);
+    int count = 0;
+    while (std::getline(lines, line)) {
+        const std::string call = line.substr(0, line.find(','));
+        EXPECT_EQ(call.rfind("DL", 0), 0u) << call;
+        EXPECT_LE(previous, call); // plain call signs: German order is byte order here
+        previous = call;
+        ++count;
+    }
+    EXPECT_GT(count, 50);
 }
 
 TEST(SampleStations, ShowUmlautsRight)

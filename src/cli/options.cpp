@@ -1,0 +1,128 @@
+// Parsing the command line of `talvo-dbf`.
+#include "options.h"
+
+#include <charconv>
+
+namespace cli {
+
+const char kUsage[] = R"(Aufruf: talvo-dbf BEFEHL DATEI [OPTIONEN]
+
+Liest dBase-Tabellen (.DBF) nur lesend und zeigt sie so, wie der Betrachter sie zeigt.
+
+Befehle:
+  info DATEI     Version, Codepage, Datensätze, Felder, Memodatei und Warnungen
+  show DATEI     die Datensätze
+
+Optionen für show:
+  --query TEXT             Abfrage, z. B. "select * from stations Order by CALL"
+                           (Vorgabe: "select * from TABELLE", Tabelle = Dateiname ohne Endung)
+  --filter KRITERIUM       z. B. "[CALL] LIKE 'DL*'" oder "[UP_DATE] > #01-05-2003#"
+  --sort TEXT              z. B. "VORNAME" oder "NOF_SSB DESC, CALL"
+  --find KRITERIUM         nur die Treffer, einer nach dem anderen, vom ersten an
+    --backward             vom letzten Datensatz an rückwärts
+    --skip N               die ersten N Datensätze beim ersten Schritt überspringen
+  --count                  nur die Anzahl der Datensätze
+  --format text|csv|json   Ausgabeform (Vorgabe: text); csv nach RFC 4180, json eine Zeile
+                           je Datensatz
+  --limit N                höchstens N Datensätze
+  --deleted                gelöschte Datensätze mit ausgeben, mit ihrer Markierung
+  --encoding NAME          Codepage vorgeben (z. B. CP850, CP1252, UTF-8)
+
+  --help                   diese Hilfe
+  --version                Versionsnummer
+
+Rückgabewert: 0 bei Erfolg, 1 bei einem Fehler oder wenn --find nichts findet, 2 bei einem
+falschen Aufruf.
+)";
+
+namespace {
+
+bool parseCount(const std::optional<std::string> &text, uint64_t &value)
+{
+    return text && !text->empty()
+            && std::from_chars(text->data(), text->data() + text->size(), value).ptr
+            == text->data() + text->size();
+}
+
+} // namespace
+
+std::optional<std::string> parseOptions(const std::vector<std::string> &args, Options &options)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= args.size())
+                return std::nullopt;
+            return args[++i];
+        };
+        auto text = [&](std::string &target) -> std::optional<std::string> {
+            const auto v = value();
+            if (!v)
+                return arg + " erwartet einen Text.";
+            target = *v;
+            return std::nullopt;
+        };
+        std::optional<std::string> problem;
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
+        } else if (arg == "--format") {
+            const auto v = value();
+            if (v == "text")
+                options.format = Format::Text;
+            else if (v == "csv")
+                options.format = Format::Csv;
+            else if (v == "json")
+                options.format = Format::Json;
+            else
+                return "--format erwartet text, csv oder json.";
+        } else if (arg == "--limit" || arg == "--skip") {
+            uint64_t n = 0;
+            if (!parseCount(value(), n))
+                return arg + " erwartet eine Zahl.";
+            if (arg == "--limit")
+                options.limit = n;
+            else
+                options.skip = static_cast<int64_t>(n);
+        } else if (arg == "--deleted") {
+            options.open.includeDeleted = true;
+        } else if (arg == "--backward") {
+            options.backward = true;
+        } else if (arg == "--count") {
+            options.count = true;
+        } else if (arg == "--encoding") {
+            problem = text(options.open.encoding);
+        } else if (arg == "--query") {
+            problem = text(options.query);
+        } else if (arg == "--filter") {
+            problem = text(options.filter);
+        } else if (arg == "--sort") {
+            problem = text(options.sort);
+        } else if (arg == "--find") {
+            problem = text(options.find);
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return "Unbekannte Option »" + arg + "«.";
+        } else if (options.command.empty()) {
+            options.command = arg;
+        } else if (options.file.empty()) {
+            options.file = arg;
+        } else {
+            return "Überzähliges Argument »" + arg + "«.";
+        }
+        if (problem)
+            return problem;
+    }
+    if (options.help || options.version)
+        return std::nullopt;
+    if (options.command != "info" && options.command != "show")
+        return options.command.empty() ? "Befehl fehlt (info oder show)."
+                                       : "Unbekannter Befehl »" + options.command + "«.";
+    if (options.file.empty())
+        return "Dateiname fehlt.";
+    if ((options.backward || options.skip) && options.find.empty())
+        return "--backward und --skip gehören zu --find.";
+    return std::nullopt;
+}
+
+} // namespace cli
