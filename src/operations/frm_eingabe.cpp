@@ -1,0 +1,112 @@
+// The column-and-term dialog.
+#include "operations/frm_eingabe.h"
+
+#include "viewer/twips.h"
+
+#include "platform/platform.h"
+
+#include <QEvent>
+
+namespace operations {
+namespace {
+
+FrmEingabe *g_instance = nullptr;
+
+} // namespace
+
+FrmEingabe &FrmEingabe::instance()
+{
+    if (!g_instance)
+        g_instance = new FrmEingabe;
+    return *g_instance;
+}
+
+void FrmEingabe::unload()
+{
+    delete g_instance;
+    g_instance = nullptr;
+}
+
+FrmEingabe::FrmEingabe()
+    : Frame1(new QGroupBox(QStringLiteral("&Spalte auswählen:"), this)),
+      List1(new QListWidget(Frame1)),
+      Label1(new QLabel(QStringLiteral("S&uchbegriff: "), this)),
+      Text1(new QLineEdit(this)),
+      Label2(new QLabel(QStringLiteral("Platzhalter  wie   *   %    sind  möglich"), this)),
+      Command1(new QPushButton(QStringLiteral("&OK"), this)),
+      Command2(new QPushButton(QStringLiteral("&Abbrechen"), this))
+{
+    using viewer::px;
+    setWindowTitle(QStringLiteral("  Suchen"));
+    setModal(true);
+    setFixedSize(px(5550), px(1815));
+
+    Frame1->setGeometry(px(60), px(60), px(2355), px(1635));
+    List1->setGeometry(px(120), px(360), px(2115), px(1110));
+    QFont courier(QStringLiteral("Courier New"));
+    courier.setStyleHint(QFont::Monospace);
+    List1->setFont(courier);
+    List1->setToolTip(QStringLiteral("Spalte,mit der gearbeitet werden soll: zbsp. DXCC  "));
+    Label1->setGeometry(px(2580), px(180), px(1575), px(315));
+    Label1->setBuddy(Text1);
+    Text1->setGeometry(px(4200), px(120), px(1215), px(315));
+    Text1->setToolTip(QStringLiteral("Suchwort eingeben"));
+    Label2->setGeometry(px(2580), px(660), px(2835), px(495));
+    Label2->setWordWrap(true);
+    Command1->setGeometry(px(2580), px(1320), px(1215), px(375));
+    Command1->setDefault(true);
+    Command2->setGeometry(px(4260), px(1320), px(1215), px(375));
+
+    // The frame's access key leads to the list.
+    connect(Frame1, &QGroupBox::clicked, List1, [this] { List1->setFocus(); });
+    setTabOrder(List1, Text1);
+    setTabOrder(Text1, Command1);
+    setTabOrder(Command1, Command2);
+
+    connect(List1, &QListWidget::itemClicked, this, [this] { List1_Click(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+}
+
+bool FrmEingabe::sortMode() const
+{
+    return windowTitle() == QLatin1String("Sortieren");
+}
+
+bool FrmEingabe::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        Text1->clear(); // Form_Activate: every showing starts with an empty term
+    return QDialog::event(event);
+}
+
+void FrmEingabe::List1_Click()
+{
+    if (!sortMode())
+        Text1->setFocus();
+}
+
+void FrmEingabe::Command1_Click()
+{
+    const bool chosen = List1->currentRow() >= 0 && List1->currentItem()
+            && List1->currentItem()->isSelected();
+    if (!chosen || (!sortMode() && Text1->text().isEmpty())) {
+        platform::services().beep();
+        return;
+    }
+    m_resultText = QString::number(List1->currentRow()) + QLatin1Char(' ') + Text1->text();
+    hide();
+}
+
+void FrmEingabe::Command2_Click()
+{
+    m_resultText.clear();
+    hide();
+}
+
+void FrmEingabe::reject()
+{
+    Command2_Click(); // Esc and the window's close command cancel
+}
+
+} // namespace operations

@@ -1,0 +1,37 @@
+// Entry point of `talvo-dbase-viewer`.
+#include "startup/startmodul.h"
+
+#include "database/program_state.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Without a display Qt would abort; say what is missing and how to do without one instead.
+bool haveDisplay()
+{
+    return std::getenv("QT_QPA_PLATFORM") || std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (!haveDisplay()) {
+        std::fputs("talvo-dbase-viewer: keine grafische Oberfläche gefunden (weder DISPLAY noch "
+                   "WAYLAND_DISPLAY gesetzt); ohne Bildschirm: QT_QPA_PLATFORM=vnc "
+                   "talvo-dbase-viewer starten und mit einem VNC-Programm verbinden.\n",
+                   stderr);
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(database::kApplicationTitle);
+    QApplication::setApplicationVersion(QStringLiteral(TALVO_VERSION));
+    QApplication::setQuitOnLastWindowClosed(false); // the viewer's shut-down ends the program
+    const auto viewer = startup::Main();
+    if (!viewer)
+        return 0;
+    return QApplication::exec();
+}

@@ -1,0 +1,236 @@
+// The start procedure, the open-file dialog function and the info screen.
+#include "startup/startmodul.h"
+
+#include "startup/vorbild.h"
+
+#include "database/database_names.h"
+#include "database/program_state.h"
+#include "database/steps.h"
+
+#include "operations/frm_eingabe.h"
+
+#include "platform/platform.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLockFile>
+#include <QPointer>
+#include <QStandardPaths>
+#include <QThread>
+
+namespace startup {
+namespace {
+
+// The OLE DB code for a table that cannot be found, as a signed 32-bit number.
+constexpr qint32 kTableNotFound = static_cast<qint32>(0x80040E37u);
+// The open dialog's flag for "the chosen file must exist", and the ones always added: long
+// file names and no read-only box.
+constexpr qint32 kFileMustExist = 0x1000;
+constexpr qint32 kAlwaysAddedFlags = 0x200004;
+constexpr double kInfoSeconds = 6.0;
+
+QPointer<Vorbild> g_startScreen;
+
+Vorbild &loadStartScreen()
+{
+    if (!g_startScreen)
+        g_startScreen = new Vorbild;
+    return *g_startScreen;
+}
+
+void unloadStartScreen()
+{
+    delete g_startScreen.data();
+}
+
+// One copy per user session: a lock in the runtime folder, which a crashed copy's stale lock
+// does not block (QLockFile sees that its process is gone).
+bool isFirstCopy()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    static QLockFile lock(folder + QStringLiteral("/talvo-dbase-viewer.lock"));
+    lock.setStaleLockTime(0);
+    return lock.tryLock(0);
+}
+
+// The start error path: silent while the window is not shown yet; then once more for 3639;
+// otherwise the " Fehler " message, with advice for a table that cannot be found.
+database::AfterError startError(const database::RunTimeError &error)
+{
+    database::ProgramState &state = database::program();
+    if (!state.viewerVisible)
+        return database::AfterError::Next;
+    if (state.lastRecordSourceError == database::kRetryRefreshError) {
+        state.lastRecordSourceError = 0;
+        return database::AfterError::Retry;
+    }
+    platform::setMousePointer(platform::kArrow);
+    QString advice;
+    if (error.number == kTableNotFound) {
+        const QString folder = QDir::currentPath();
+        advice = state.lineBreak + state.lineBreak
+                + QStringLiteral("Das Datenbankmodul hat eventuell ein Problem mit langen Ordner-Namen.");
+        if (!state.databasePath.contains(folder))
+            advice += state.lineBreak + QStringLiteral("Abhilfe: die Datenbank in den Ordner ")
+                    + folder + QStringLiteral(" kopieren.");
+        state.databasePath.clear();
+    }
+    platform::messageBox(QStringLiteral("Beim Programmstart: ") + state.lineBreak
+                                 + error.description + advice,
+                         platform::kExclamation, QStringLiteral(" Fehler "));
+    platform::setMousePointer(platform::kHourglass);
+    return database::AfterError::Next;
+}
+
+void attempt(const database::Step &step)
+{
+    database::runSteps({ step }, startError);
+}
+
+// "Datenbank (*.DBF)|*.DBF|Alle (*.*)|*.*" in Qt's form: "Datenbank (*.DBF)", "Alle (*)".
+QStringList nameFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        const QString pattern = parts[i + 1];
+        QString patterns = pattern;
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        patterns.replace(QLatin1String("*.*"), QLatin1String("*")); // all files, dot or none
+        const QString shown = QLatin1Char('(') + pattern + QLatin1Char(')');
+        if (description.endsWith(shown))
+            description.chop(shown.size());
+        filters << description.trimmed() + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return filters;
+}
+
+} // namespace
+
+QString firstDbfFile(const QString &folder)
+{
+    QDir dir(folder);
+    dir.setNameFilters({ QStringLiteral("*.dbf") });
+    dir.setFilter(QDir::Files); // regular files, any case of the pattern
+    dir.setSorting(QDir::Name);
+    const QStringList names = dir.entryList();
+    return names.isEmpty() ? QString() : names.first();
+}
+
+QString ShowOpenDialog(const QString &title, const QString &fileName, const QString &filter,
+                       const QString &folder, qint32 extraFlags, qint32 filterIndex)
+{
+    platform::OpenDialogRequest request;
+    const qint32 flags = (extraFlags ? extraFlags : kFileMustExist) + kAlwaysAddedFlags;
+    request.title = title.isEmpty() ? QStringLiteral("Öffnen") : title;
+    request.folder = folder;
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')) && !folder.endsWith(QLatin1Char('\\')))
+        request.folder += QLatin1Char('/');
+    request.nameFilters = nameFilters(filter.isEmpty() ? QStringLiteral("Alle (*.*)|*.*") : filter);
+    request.filterIndex = (filterIndex ? filterIndex : 1) - 1;
+    request.fileMustExist = flags & kFileMustExist;
+    request.fileName = fileName;
+    const QString chosen = platform::services().openFile(request);
+    platform::doEvents();
+    return chosen;
+}
+
+void mnuInfo_Click(viewer::Viewer &viewer)
+{
+    Vorbild &screen = loadStartScreen();
+    screen.setWindowTitle(QStringLiteral(" Info"));
+    screen.show();
+    screen.repaint();
+    // Input waits until the screen has gone; painting and the desktop's requests go on.
+    const double start = platform::services().seconds();
+    while (platform::services().seconds() - start <= kInfoSeconds) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+        QThread::msleep(10);
+    }
+    unloadStartScreen();
+    viewer.repaint();
+}
+
+std::unique_ptr<viewer::Viewer> Main()
+{
+    database::ProgramState &state = database::program();
+    if (!isFirstCopy()) {
+        platform::messageBox(QStringLiteral("Das Programm zweimal zu aktivieren ist nicht ratsam. ")
+                                     + QStringLiteral("Wenn Sie diese Möglichkeit benötigen, so wenden Sie ")
+                                     + QStringLiteral("sich bitte an den Autor dieser Software."),
+                             platform::kExclamation,
+                             database::kApplicationTitle + QStringLiteral(" läuft bereits "));
+        return nullptr;
+    }
+    state.lineBreak = QStringLiteral("\r\n");
+    platform::setMousePointer(platform::kHourglass);
+    platform::doEvents();
+
+    Vorbild &screen = loadStartScreen();
+    screen.show();
+    screen.repaint();
+
+    state.databasePath = platform::readSetting(database::kApplicationTitle, QStringLiteral("Settings"),
+                                               QStringLiteral("Datenbank"), QString());
+    QString found;
+    if (state.databasePath.isEmpty()) {
+        found = firstDbfFile(QDir::currentPath());
+        if (!found.isEmpty())
+            state.databasePath = found;
+    } else if (QFileInfo(state.databasePath).isFile()) {
+        found = QFileInfo(state.databasePath).fileName();
+    }
+
+    auto window = std::make_unique<viewer::Viewer>();
+    viewer::Viewer &viewer = *window;
+    viewer.setOpenDialog(ShowOpenDialog);
+    viewer.setCommand(viewer::Command::Info, [&viewer] { mnuInfo_Click(viewer); });
+    viewer.setActivationHook([] {
+        if (g_startScreen)
+            g_startScreen->hide();
+    });
+
+    if (found.isEmpty()) {
+        platform::setMousePointer(platform::kArrow);
+        platform::messageBox(QStringLiteral("Keine dBase-Datenbank in diesem Ordner vorhanden!")
+                                     + state.lineBreak + QStringLiteral("Bitte selber öffnen."),
+                             platform::kExclamation, QStringLiteral(" Problem"));
+        platform::setMousePointer(platform::kHourglass);
+    } else {
+        platform::doEvents();
+        operations::FrmEingabe &dialog = operations::FrmEingabe::instance();
+        for (int i = 0; i < viewer::Viewer::kFieldCount; ++i)
+            dialog.List1->addItem(QString::number(i) + QLatin1Char(' ') + viewer.lblLabels()[i]->text());
+        platform::setMousePointer(platform::kHourglass);
+
+        QString tableName;
+        attempt([&]() -> database::RunTimeStatus {
+            const auto fileName = database::fileNameFromPath(state.databasePath);
+            const auto table = fileName ? database::tableNameFromFileName(*fileName) : fileName;
+            if (!table)
+                return table.error();
+            tableName = *table;
+            return std::nullopt;
+        });
+        viewer.datPrimaryRS().setConnectionString(database::connectionText(state.databasePath));
+        viewer.datPrimaryRS().setRecordSource(database::plainFullQuery(tableName));
+        platform::doEvents();
+        attempt([&] { return viewer.datPrimaryRS().Refresh(); });
+    }
+
+    unloadStartScreen();
+    viewer.show();
+    state.viewerVisible = true;
+
+    platform::doEvents();
+    if (state.lastRecordSourceError == database::kRetryRefreshError)
+        attempt([&] { return viewer.datPrimaryRS().Refresh(); });
+    state.lastRecordSourceError = 0;
+    platform::setMousePointer(platform::kArrow);
+    return window;
+}
+
+} // namespace startup

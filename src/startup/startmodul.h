@@ -1,0 +1,30 @@
+// The start module `Startmodul`: the start procedure `Main`, the open-file dialog function
+// `ShowOpenDialog`, and the info screen.
+#pragma once
+
+#include "viewer/viewer.h"
+
+#include <QString>
+#include <memory>
+
+namespace startup {
+
+// Runs the start procedure: refuses a second copy, shows the start screen, finds the database,
+// opens it in the viewer window and shows the window. Returns the window, or nullptr when the
+// program is to end at once (a second copy).
+std::unique_ptr<viewer::Viewer> Main();
+
+// Shows the open-file dialog; returns the chosen full path, "" when cancelled or failed.
+// `filter` is in the bar form "Datenbank (*.DBF)|*.DBF|Alle (*.*)|*.*"; "" stands for
+// "Alle (*.*)|*.*". Flags 0 stand for 4096 (the file must exist), filter index 0 for 1.
+QString ShowOpenDialog(const QString &title, const QString &fileName, const QString &filter,
+                       const QString &folder, qint32 extraFlags, qint32 filterIndex);
+
+// The info screen: the start screen titled " Info" for a little more than six seconds, during
+// which no input is handled but the screen keeps painting.
+void mnuInfo_Click(viewer::Viewer &viewer);
+
+// The first regular file of `folder` whose name matches *.dbf in any case, in name order; "".
+QString firstDbfFile(const QString &folder);
+
+} // namespace startup

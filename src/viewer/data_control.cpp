@@ -1,0 +1,157 @@
+// The data control: record set, buttons, counter and bound fields.
+#include "viewer/data_control.h"
+
+#include "database/program_state.h"
+
+#include "platform/platform.h"
+
+#include <QHBoxLayout>
+#include <QStyle>
+#include <QToolButton>
+
+namespace viewer {
+namespace {
+
+QString fromUtf8(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+DataControl::DataControl(QWidget *parent) : QWidget(parent), m_caption(new QLabel(this))
+{
+    setToolTip(QStringLiteral(" blättern in den Daten "));
+    setAutoFillBackground(true);
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 1, 2, 1);
+    layout->setSpacing(0);
+    auto button = [&](QStyle::StandardPixmap icon, const QString &name, auto slot) {
+        auto *b = new QToolButton(this);
+        b->setIcon(style()->standardIcon(icon));
+        b->setAccessibleName(name);
+        b->setFocusPolicy(Qt::NoFocus); // the window sees every key
+        b->setAutoRaise(true);
+        connect(b, &QToolButton::clicked, this, slot);
+        layout->addWidget(b);
+    };
+    button(QStyle::SP_MediaSkipBackward, tr("Erster"), [this] { move(&recordset::RecordSet::MoveFirst, false); });
+    button(QStyle::SP_MediaSeekBackward, tr("Voriger"), [this] { move(&recordset::RecordSet::MovePrevious, true); });
+    m_caption->setAlignment(Qt::AlignCenter);
+    layout->addWidget(m_caption, 1);
+    button(QStyle::SP_MediaSeekForward, tr("Nächster"), [this] { move(&recordset::RecordSet::MoveNext, true); });
+    button(QStyle::SP_MediaSkipForward, tr("Letzter"), [this] { move(&recordset::RecordSet::MoveLast, false); });
+}
+
+DataControl::~DataControl()
+{
+    if (m_set)
+        m_set->setMoveHandler(nullptr);
+}
+
+void DataControl::setConnectionString(const QString &connection)
+{
+    m_connectionString = connection;
+}
+
+void DataControl::setRecordSource(const QString &query)
+{
+    m_recordSource = query;
+}
+
+database::RunTimeStatus DataControl::Refresh()
+{
+    auto opened = recordset::RecordSet::Open(m_connectionString.toStdString(),
+                                             m_recordSource.toStdString());
+    if (m_set) {
+        m_set->setMoveHandler(nullptr);
+        (void)m_set->Close();
+        m_set.reset();
+    }
+    if (!opened) {
+        const database::RunTimeError error { opened.error().number, fromUtf8(opened.error().description) };
+        showCurrentRecord();
+        // While the window is shown, the command that refreshed reports the failure; before,
+        // none does, so the control raises its own notification.
+        if (!database::program().viewerVisible)
+            raiseError(error.number, error.description);
+        return error;
+    }
+    setRecordset(*opened);
+    emit MoveComplete();
+    return std::nullopt;
+}
+
+void DataControl::setRecordset(std::shared_ptr<recordset::RecordSet> set)
+{
+    if (m_set && m_set != set)
+        m_set->setMoveHandler(nullptr);
+    m_set = std::move(set);
+    if (m_set) {
+        m_set->setMoveHandler([this] {
+            showCurrentRecord();
+            emit MoveComplete();
+        });
+    }
+    showCurrentRecord();
+}
+
+QString DataControl::Caption() const
+{
+    return m_caption->text();
+}
+
+void DataControl::setCaption(const QString &caption)
+{
+    m_caption->setText(caption);
+}
+
+void DataControl::bind(QLabel *field, const QString &column)
+{
+    m_bindings.push_back({ field, column });
+    showCurrentRecord();
+}
+
+void DataControl::showCurrentRecord()
+{
+    for (const Binding &binding : m_bindings) {
+        QString text;
+        if (m_set && m_set->isOpen()) {
+            const size_t count = m_set->FieldCount().value();
+            for (size_t i = 0; i < count; ++i) {
+                if (fromUtf8(*m_set->FieldName(i)).compare(binding.column, Qt::CaseInsensitive) == 0) {
+                    if (const auto value = m_set->FieldText(i))
+                        text = fromUtf8(*value);
+                    break;
+                }
+            }
+        }
+        binding.field->setText(text);
+    }
+}
+
+void DataControl::raiseError(qint32 number, QString description)
+{
+    bool cancelDisplay = false;
+    emit Error(number, description, cancelDisplay);
+    if (!cancelDisplay)
+        platform::messageBox(description, platform::kExclamation, database::kApplicationTitle);
+}
+
+// The buttons: moving past either end leaves the set on its first or last record.
+void DataControl::move(recordset::Status (recordset::RecordSet::*step)(), bool stayAtEnd)
+{
+    if (!m_set || !m_set->isOpen())
+        return;
+    if (stayAtEnd) {
+        const bool forward = step == &recordset::RecordSet::MoveNext;
+        const auto position = m_set->AbsolutePosition();
+        const auto count = m_set->RecordCount();
+        if (position && count && *position == (forward ? *count : 1))
+            return;
+    }
+    if (auto error = (m_set.get()->*step)())
+        raiseError(error->number, fromUtf8(error->description));
+}
+
+} // namespace viewer

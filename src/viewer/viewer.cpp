@@ -1,0 +1,286 @@
+// The viewer window: layout, life cycle, keys, record counter, error reports and menus.
+#include "viewer/viewer.h"
+
+#include "viewer/twips.h"
+
+#include "database/database_commands.h"
+#include "database/database_names.h"
+#include "database/program_state.h"
+#include "database/station_record.h"
+
+#include "platform/platform.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QMenuBar>
+
+namespace viewer {
+namespace {
+
+// Client area and the places of the controls, in twips.
+constexpr int kClientWidth = 5535, kClientHeight = 6120;
+constexpr int kLabelLeft = 120, kLabelWidth = 1815, kLabelHeight = 240;
+constexpr int kFieldLeft = 2040;
+constexpr int kBarTop = 5745, kBarHeight = 375;
+
+struct FieldPlace
+{
+    int fieldTop, fieldHeight, labelTop, fieldWidth;
+};
+
+constexpr FieldPlace kPlaces[Viewer::kFieldCount] = {
+    { 420, 315, 480, 3405 },  { 780, 315, 840, 3400 },   { 1140, 315, 1200, 3400 },
+    { 1500, 315, 1560, 3405 }, { 1860, 315, 1920, 3405 }, { 2220, 315, 2280, 3405 },
+    { 2580, 315, 2640, 3405 }, { 2940, 315, 3000, 3405 }, { 3300, 630, 3420, 3405 },
+    { 3960, 630, 4080, 3400 }, { 4620, 315, 4680, 3400 }, { 4980, 315, 5040, 3400 },
+    { 5340, 315, 5400, 3400 },
+};
+
+// Key codes of the navigation keys.
+constexpr int kKeyPageUp = 33, kKeyPageDown = 34, kKeyUp = 38, kKeyDown = 40;
+
+int keyCode(int qtKey)
+{
+    switch (qtKey) {
+    case Qt::Key_PageUp:
+        return kKeyPageUp;
+    case Qt::Key_PageDown:
+        return kKeyPageDown;
+    case Qt::Key_Up:
+        return kKeyUp;
+    case Qt::Key_Down:
+        return kKeyDown;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+QString activationCaption(const QString &databasePath)
+{
+    const auto fileName = database::fileNameFromPath(databasePath);
+    const auto table = fileName ? database::tableNameFromFileName(*fileName) : fileName;
+    return QStringLiteral("  dBase-Viewer: ") + (table ? *table : QString());
+}
+
+Viewer::Viewer(QWidget *parent) : QMainWindow(parent), m_dataControl(nullptr)
+{
+    platform::setMousePointer(platform::kHourglass);
+    setWindowTitle(QStringLiteral("  dBase - Viewer"));
+    setFocusPolicy(Qt::StrongFocus);
+    createFields();
+    createMenus();
+    connect(m_dataControl, &DataControl::MoveComplete, this, &Viewer::datPrimaryRS_MoveComplete);
+    connect(m_dataControl, &DataControl::Error, this, &Viewer::datPrimaryRS_Error);
+}
+
+void Viewer::createFields()
+{
+    auto *client = new QWidget(this);
+    client->setFixedSize(px(kClientWidth), px(kClientHeight));
+    setCentralWidget(client);
+
+    // An etched rule under the menu bar.
+    auto *rule = new QFrame(client);
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+    rule->setGeometry(px(30), 0, px(5520 - 30), 2);
+
+    for (int i = 0; i < kFieldCount; ++i) {
+        const FieldPlace &place = kPlaces[i];
+        m_labels[i] = new QLabel(database::stationColumnCaption(i), client);
+        m_labels[i]->setGeometry(px(kLabelLeft), px(place.labelTop), px(kLabelWidth), px(kLabelHeight));
+
+        QLabel *field = new QLabel(client);
+        field->setGeometry(px(kFieldLeft), px(place.fieldTop), px(place.fieldWidth), px(place.fieldHeight));
+        field->setAutoFillBackground(true);
+        field->setBackgroundRole(QPalette::Base);
+        field->setForegroundRole(QPalette::Text);
+        field->setFrameShape(QFrame::StyledPanel);
+        field->setFrameShadow(QFrame::Sunken);
+        field->setIndent(3);
+        field->setWordWrap(place.fieldHeight > 315);
+        field->setAlignment(Qt::AlignLeft | (place.fieldHeight > 315 ? Qt::AlignTop : Qt::AlignVCenter));
+        field->setTextFormat(Qt::PlainText);
+        field->setFocusPolicy(Qt::NoFocus);
+        m_fields[i] = field;
+    }
+
+    m_dataControl = new DataControl(client);
+    m_dataControl->setGeometry(0, px(kBarTop), px(kClientWidth), px(kBarHeight));
+    for (int i = 0; i < kFieldCount; ++i)
+        m_dataControl->bind(m_fields[i], database::stationColumnName(i));
+    setFixedSize(sizeHint());
+}
+
+void Viewer::createMenus()
+{
+    auto item = [this](QMenu *menu, const QString &caption, const QKeySequence &shortcut,
+                       auto slot) {
+        QAction *action = menu->addAction(caption);
+        action->setShortcut(shortcut);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+
+    mnuDat = menuBar()->addMenu(QStringLiteral("&Datei"));
+    mnuOpen = item(mnuDat, QStringLiteral("&Öffnen"), QKeySequence(Qt::CTRL | Qt::Key_O),
+                   [this] { database::mnuOpen_Click(*this, m_showOpenDialog); });
+    mnuSortCall = item(mnuDat, QStringLiteral("&Neu laden"), QKeySequence(Qt::CTRL | Qt::Key_N),
+                       [this] { database::mnuSortCall_Click(*this); });
+    mnuDat->addSeparator();
+    mnuEnde = item(mnuDat, QStringLiteral("B&eenden"), QKeySequence(Qt::CTRL | Qt::Key_E),
+                   [this] { close(); });
+
+    mnuBearb = menuBar()->addMenu(QStringLiteral("&Bearbeiten"));
+    mnuFiltern = item(mnuBearb, QStringLiteral("&Filtern"), QKeySequence(Qt::CTRL | Qt::Key_F),
+                      [this] { runCommand(Command::Filter); });
+    mnuSortieren = item(mnuBearb, QStringLiteral("sor&tieren"), QKeySequence(Qt::CTRL | Qt::Key_T),
+                        [this] { runCommand(Command::Sort); });
+    mnuBearb->addSeparator();
+    mnuWiederherstellen = item(mnuBearb, QStringLiteral("&wiederherstellen"),
+                               QKeySequence(Qt::CTRL | Qt::Key_W),
+                               [this] { runCommand(Command::Restore); });
+
+    mnuSu = menuBar()->addMenu(QStringLiteral("&Suchen"));
+    mnuSearch = item(mnuSu, QStringLiteral("S&uchen"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                     [this] { runCommand(Command::Search); });
+
+    mnuH = menuBar()->addMenu(QStringLiteral("&?"));
+    mnuHelp = item(mnuH, QStringLiteral("&Kurz-Hilfe"), QKeySequence(Qt::Key_F1),
+                   [this] { mnuHelp_Click(); });
+    mnuInfo = item(mnuH, QStringLiteral("&Info"), QKeySequence(Qt::Key_F2),
+                   [this] { runCommand(Command::Info); });
+
+    // The enabling rule runs when a menu opens, and only then.
+    connect(mnuDat, &QMenu::aboutToShow, this, [this] { applyEnablingRule({ mnuSortCall }); });
+    connect(mnuBearb, &QMenu::aboutToShow, this, [this] {
+        applyEnablingRule({ mnuFiltern, mnuSortieren, mnuWiederherstellen });
+    });
+    connect(mnuSu, &QMenu::aboutToShow, this, [this] { applyEnablingRule({ mnuSearch }); });
+}
+
+void Viewer::applyEnablingRule(const std::vector<QAction *> &items)
+{
+    const bool haveDatabase = !database::program().databasePath.isEmpty();
+    for (QAction *action : items)
+        action->setEnabled(haveDatabase);
+}
+
+void Viewer::setCommand(Command command, std::function<void()> run)
+{
+    m_commands[static_cast<size_t>(command)] = std::move(run);
+}
+
+void Viewer::setOpenDialog(database::OpenDialogFunction showOpenDialog)
+{
+    m_showOpenDialog = std::move(showOpenDialog);
+}
+
+void Viewer::setActivationHook(std::function<void()> hook)
+{
+    m_activationHook = std::move(hook);
+}
+
+void Viewer::runCommand(Command command)
+{
+    if (const auto &run = m_commands[static_cast<size_t>(command)])
+        run();
+}
+
+QString Viewer::shownFieldText(int index) const
+{
+    return m_fields[static_cast<size_t>(index)]->text();
+}
+
+void Viewer::mnuHelp_Click()
+{
+    const QString &lineBreak = database::program().lineBreak;
+    platform::messageBox(QStringLiteral("Es ist noch keine ausführliche Hilfe vorhanden.     ")
+                                 + lineBreak
+                                 + QStringLiteral("Wenn Sie aber den Mauszeiger über dem Fenster,      ")
+                                 + lineBreak
+                                 + QStringLiteral("über das Sie etwas wissen möchten, stehen lassen,   ")
+                                 + lineBreak + QStringLiteral("so erscheint ein Hinweis."),
+                         platform::kInformation, QStringLiteral("Kurzhilfe"));
+}
+
+bool Viewer::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return QMainWindow::event(event);
+}
+
+void Viewer::Form_Activate()
+{
+    if (m_activationHook)
+        m_activationHook();
+    setWindowTitle(activationCaption(database::program().databasePath));
+}
+
+void Viewer::keyPressEvent(QKeyEvent *event)
+{
+    const int code = keyCode(event->key());
+    const auto set = m_dataControl->Recordset();
+    if (code && set && set->isOpen()) {
+        const auto position = set->AbsolutePosition();
+        const auto count = set->RecordCount();
+        if (position && count && *count > 0) {
+            // Up steps forward and Down back; Page Up jumps to the end and Page Down to the start.
+            if (code == kKeyUp && *position != *count && *position >= 1)
+                (void)set->SetAbsolutePosition(*position + 1);
+            else if (code == kKeyDown && *position != 1 && *position >= 1)
+                (void)set->SetAbsolutePosition(*position - 1);
+            else if (code == kKeyPageUp)
+                (void)set->SetAbsolutePosition(*count);
+            else if (code == kKeyPageDown)
+                (void)set->SetAbsolutePosition(1);
+        }
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void Viewer::datPrimaryRS_MoveComplete()
+{
+    const auto set = m_dataControl->Recordset();
+    const auto position = set ? set->AbsolutePosition() : recordset::Result<int64_t>(recordset::kPositionUnknown);
+    m_dataControl->setCaption(QStringLiteral(" DS: ") + QString::number(position ? *position : recordset::kPositionUnknown));
+}
+
+void Viewer::datPrimaryRS_Error(qint32 number, QString &description, bool &cancelDisplay)
+{
+    database::ProgramState &state = database::program();
+    state.lastRecordSourceError = number;
+    constexpr qint32 kNeverShown = 16389;
+    if (number == kNeverShown) {
+        cancelDisplay = true;
+        return;
+    }
+    if (!state.viewerVisible)
+        return; // during start-up the control's own display shows it
+    cancelDisplay = true;
+    platform::messageBox(QStringLiteral("Datenbank-Fehler:") + description, platform::kExclamation,
+                         QStringLiteral(" unerwarteter Fehler"));
+}
+
+void Viewer::closeEvent(QCloseEvent *event)
+{
+    // The shut-down sequence; every step runs whatever became of the one before.
+    database::ProgramState &state = database::program();
+    platform::writeSetting(database::kApplicationTitle, QStringLiteral("Settings"),
+                           QStringLiteral("Datenbank"), state.databasePath);
+    platform::setMousePointer(platform::kArrow);
+    database::closeQuietly(*m_dataControl);
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        if (*it != this)
+            (*it)->close();
+    }
+    event->accept();
+    QCoreApplication::quit();
+}
+
+} // namespace viewer
