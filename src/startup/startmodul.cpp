@@ -43,16 +43,21 @@ void unloadStartScreen()
     delete g_startScreen.data();
 }
 
-// One copy per user session: a lock in the runtime folder, which a crashed copy's stale lock
-// does not block (QLockFile sees that its process is gone).
+std::unique_ptr<QLockFile> g_singleCopyLock;
+
+// One copy per user session: a lock in the runtime folder, held while the program runs. A
+// crashed copy's lock does not block: QLockFile sees that its process is gone.
 bool isFirstCopy()
 {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();
-    static QLockFile lock(folder + QStringLiteral("/talvo-dbase-viewer.lock"));
-    lock.setStaleLockTime(0);
-    return lock.tryLock(0);
+    auto lock = std::make_unique<QLockFile>(folder + QStringLiteral("/talvo-dbase-viewer.lock"));
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0))
+        return false;
+    g_singleCopyLock = std::move(lock);
+    return true;
 }
 
 // The start error path: silent while the window is not shown yet; then once more for 3639;
@@ -109,6 +114,11 @@ QStringList nameFilters(const QString &filter)
 }
 
 } // namespace
+
+void releaseSingleCopy()
+{
+    g_singleCopyLock.reset();
+}
 
 QString firstDbfFile(const QString &folder)
 {

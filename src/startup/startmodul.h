@@ -24,6 +24,9 @@ QString ShowOpenDialog(const QString &title, const QString &fileName, const QStr
 // which no input is handled but the screen keeps painting.
 void mnuInfo_Click(viewer::Viewer &viewer);
 
+// Gives up this copy's claim to be the only one, so that another may start.
+void releaseSingleCopy();
+
 // The first regular file of `folder` whose name matches *.dbf in any case, in name order; "".
 QString firstDbfFile(const QString &folder);
 

@@ -1,7 +1,7 @@
 // File and table names derived from database paths, and the connection and query texts built
 // from them.
 #include "database/database_names.h"
-#include "qstring_printer.h"
+#include "support/qstring_printer.h"
 #include "support/case_name.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // LastPosFromRight: places counted from the right, separators of one and more characters, and
 // the overflow of places beyond the 16-bit range.
 #include "database/last_pos_from_right.h"
-#include "qstring_printer.h"
+#include "support/qstring_printer.h"
 #include "support/case_name.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The station record: thirteen columns in their fixed order with their captions.
 #include "database/station_record.h"
-#include "qstring_printer.h"
+#include "support/qstring_printer.h"
 
 #include <gtest/gtest.h>
 

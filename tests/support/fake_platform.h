@@ -1,0 +1,55 @@
+// Platform services for tests: message boxes and dialogs are recorded, not shown; the clock
+// moves on by itself.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <deque>
+#include <vector>
+
+struct RecordedMessage
+{
+    QString text;
+    int style;
+    QString title;
+    int pointer; // the mouse pointer while the box was up
+};
+
+class FakePlatform final : public platform::Services
+{
+public:
+    FakePlatform() { platform::setServices(this); }
+    ~FakePlatform() override { platform::setServices(nullptr); }
+    FakePlatform(const FakePlatform &) = delete;
+    FakePlatform &operator=(const FakePlatform &) = delete;
+
+    void messageBox(const QString &text, int style, const QString &title) override
+    {
+        messages.push_back({text, style, title, platform::mousePointer()});
+    }
+
+    QString openFile(const platform::OpenDialogRequest &request) override
+    {
+        openRequests.push_back(request);
+        if (openAnswers.empty())
+            return {};
+        const QString answer = openAnswers.front();
+        openAnswers.pop_front();
+        return answer;
+    }
+
+    double seconds() override
+    {
+        clock += clockStep;
+        return clock;
+    }
+
+    void beep() override { ++beeps; }
+
+    std::vector<RecordedMessage> messages;
+    std::vector<platform::OpenDialogRequest> openRequests;
+    std::deque<QString> openAnswers;
+    double clock = 0;
+    double clockStep = 0.5;
+    int beeps = 0;
+};

@@ -1,0 +1,156 @@
+// Opening another file and reloading, through the viewer window's menu.
+#include "viewer/viewer.h"
+
+#include "database/database_names.h"
+#include "database/program_state.h"
+
+#include "support/fake_platform.h"
+#include "support/qstring_printer.h"
+#include "support/station_table.h"
+#include "support/temp_dir.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The open-file dialog function as the start module passes it: answers come from the fake.
+QString fakeOpenDialog(const QString &title, const QString &fileName, const QString &, const QString &folder,
+                       qint32, qint32)
+{
+    platform::OpenDialogRequest request;
+    request.title = title;
+    request.fileName = fileName;
+    request.folder = folder;
+    return platform::services().openFile(request);
+}
+
+class DatabaseCommands : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        database::program() = {};
+        database::program().lineBreak = QStringLiteral("\r\n");
+        database::program().viewerVisible = true;
+        first = QString::fromStdString(dir.write("Erste.dbf", tenStations()));
+        second = QString::fromStdString(dir.write("Zweite Liste.dbf",
+                                                  stationTable({station("OE1AA"), station("DA0XX")})));
+        window.setOpenDialog(fakeOpenDialog);
+        database::program().databasePath = first;
+        window.datPrimaryRS().setConnectionString(database::connectionText(first));
+        window.datPrimaryRS().setRecordSource(database::plainFullQuery("Erste"));
+        ASSERT_FALSE(window.datPrimaryRS().Refresh());
+    }
+
+    QString call() const { return window.shownFieldText(0); }
+
+    FakePlatform fake;
+    TempDir dir;
+    QString first, second;
+    viewer::Viewer window;
+};
+
+TEST_F(DatabaseCommands, OpenShowsTheChosenFileInCallOrder)
+{
+    fake.openAnswers.push_back(second);
+    window.mnuOpen->trigger();
+    ASSERT_EQ(fake.openRequests.size(), 1u);
+    EXPECT_EQ(fake.openRequests[0].title, "Talvo-Datenbank öffnen");
+    EXPECT_EQ(fake.openRequests[0].fileName, "Erste.dbf");
+    EXPECT_EQ(fake.openRequests[0].folder, QString::fromStdString(dir.file("")).chopped(1));
+    EXPECT_EQ(database::program().databasePath, second);
+    EXPECT_EQ(window.windowTitle(), "dBase-Viewer: Zweite Liste");
+    EXPECT_EQ(window.datPrimaryRS().ConnectionString(), database::connectionText(second));
+    EXPECT_EQ(window.datPrimaryRS().RecordSource(), database::columnQuery("Zweite Liste"));
+    EXPECT_EQ(call(), "DA0XX");
+    EXPECT_EQ(window.datPrimaryRS().Caption(), " DS: 1");
+    EXPECT_TRUE(fake.messages.empty());
+    EXPECT_EQ(platform::mousePointer(), platform::kArrow);
+}
+
+TEST_F(DatabaseCommands, CancelOrANameWithoutDbfKeepsTheCurrentSet)
+{
+    fake.openAnswers = {"", QString::fromStdString(dir.write("notiz.txt", "Text"))};
+    window.mnuOpen->trigger();
+    window.mnuOpen->trigger();
+    EXPECT_EQ(database::program().databasePath, first);
+    // The record set stays open and usable.
+    const auto set = window.datPrimaryRS().Recordset();
+    ASSERT_TRUE(set && set->isOpen());
+    ASSERT_FALSE(set->MoveNext());
+    EXPECT_EQ(call(), "OE3XYZ");
+    EXPECT_TRUE(fake.messages.empty());
+}
+
+TEST_F(DatabaseCommands, PresetsFollowTheDatabasePath)
+{
+    database::program().databasePath = QStringLiteral("STATIONEN.DBF");
+    window.mnuOpen->trigger();
+    EXPECT_EQ(fake.openRequests.back().fileName, "STATIONEN.DBF");
+    EXPECT_EQ(fake.openRequests.back().folder, QDir::currentPath());
+    database::program().databasePath.clear();
+    window.mnuOpen->trigger();
+    EXPECT_EQ(fake.openRequests.back().fileName, "");
+    EXPECT_EQ(fake.openRequests.back().folder, "");
+}
+
+TEST_F(DatabaseCommands, OpenFallsBackToReloadWhenTheFirstCallIsEmpty)
+{
+    const QString blanks = QString::fromStdString(
+            dir.write("leer.DBF.bak", stationTable({station(""), station("DL1AA")})));
+    fake.openAnswers.push_back(blanks); // ".DBF" occurs in the name, so it passes
+    window.mnuOpen->trigger();
+    EXPECT_EQ(window.datPrimaryRS().RecordSource(), database::orderedFullQuery("leer.DBF"));
+}
+
+TEST_F(DatabaseCommands, OpenOfAnotherKindOfTableReportsAndGoesOn)
+{
+    const QString other = QString::fromStdString(dir.write(
+            "kunden.dbf", dbfbuild::DbfBuilder(0x03, {{"NAME", 'C', 10}}).record({"Meier"}).bytes()));
+    fake.openAnswers.push_back(other);
+    window.mnuOpen->trigger();
+    // The column query fails, the field stays empty, so the reload runs and fails as well.
+    ASSERT_EQ(fake.messages.size(), 2u);
+    for (const RecordedMessage &message : fake.messages) {
+        EXPECT_EQ(message.style, 0);
+        EXPECT_EQ(message.title, "Talvo-dBase-Viewer");
+        EXPECT_EQ(message.pointer, platform::kArrow);
+    }
+    EXPECT_TRUE(fake.messages[0].text.contains("CALL"));
+    EXPECT_EQ(window.windowTitle(), "dBase-Viewer: kunden");
+    EXPECT_EQ(platform::mousePointer(), platform::kArrow);
+}
+
+TEST_F(DatabaseCommands, ReloadDropsFilterAndSortAndOrdersByCall)
+{
+    ASSERT_FALSE(window.datPrimaryRS().Recordset()->SetFilter("[CALL] LIKE 'O*'"));
+    EXPECT_EQ(call(), "OE3XYZ");
+    window.mnuSortCall->trigger();
+    EXPECT_EQ(window.datPrimaryRS().RecordSource(), "select * from Erste Order by CALL");
+    EXPECT_EQ(call(), "9A1AA");
+    EXPECT_EQ(*window.datPrimaryRS().Recordset()->RecordCount(), 10);
+    EXPECT_EQ(window.datPrimaryRS().Caption(), " DS: 1");
+}
+
+TEST_F(DatabaseCommands, ReloadOfAVanishedFileReportsOnce)
+{
+    QFile::remove(first);
+    window.mnuSortCall->trigger();
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_TRUE(fake.messages[0].text.contains("Erste.dbf"));
+    EXPECT_EQ(fake.messages[0].style, 0);
+    EXPECT_EQ(database::program().databasePath, first);
+    EXPECT_EQ(platform::mousePointer(), platform::kArrow);
+}
+
+TEST_F(DatabaseCommands, ReloadWithoutAPathDoesNothing)
+{
+    database::program().databasePath.clear();
+    platform::setMousePointer(platform::kDefaultPointer);
+    window.mnuSortCall->trigger();
+    EXPECT_EQ(platform::mousePointer(), platform::kDefaultPointer);
+    EXPECT_EQ(call(), "DL1ABC");
+}
+
+} // namespace

@@ -1,0 +1,258 @@
+// The viewer window with its real data control: fields, counter, keys, caption, error reports,
+// menus, short help and shut-down.
+#include "viewer/viewer.h"
+
+#include "database/database_names.h"
+#include "database/program_state.h"
+
+#include "operations/frm_eingabe.h"
+
+#include "support/fake_platform.h"
+#include "support/qstring_printer.h"
+#include "support/station_table.h"
+#include "support/temp_dir.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ViewerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        database::program() = {};
+        database::program().lineBreak = QStringLiteral("\r\n");
+        path = QString::fromStdString(dir.write("Stationen.dbf", tenStations()));
+        window = std::make_unique<viewer::Viewer>();
+    }
+
+    void refresh(const QString &databasePath, const QString &query)
+    {
+        database::program().databasePath = databasePath;
+        window->datPrimaryRS().setConnectionString(database::connectionText(databasePath));
+        window->datPrimaryRS().setRecordSource(query);
+        ASSERT_FALSE(window->datPrimaryRS().Refresh());
+    }
+
+    QString counter() const { return window->datPrimaryRS().Caption(); }
+    QString call() const { return window->shownFieldText(0); }
+
+    FakePlatform fake;
+    TempDir dir;
+    QString path;
+    std::unique_ptr<viewer::Viewer> window;
+};
+
+TEST_F(ViewerTest, ShowsTheLabelledFieldsOfTheFirstStation)
+{
+    refresh(path, database::plainFullQuery("Stationen"));
+    EXPECT_EQ(window->lblLabels()[8]->text(), "AKTIVITÄTEN :");
+    EXPECT_EQ(window->lblLabels()[12]->text(), "UPDATE :");
+    EXPECT_EQ(call(), "DL1ABC");
+    EXPECT_EQ(window->shownFieldText(7), "Jürgen");
+    EXPECT_EQ(window->shownFieldText(12), "05.01.2003");
+    EXPECT_EQ(counter(), " DS: 1");
+    EXPECT_EQ(window->datPrimaryRS().toolTip(), " blättern in den Daten ");
+    for (QLabel *field : window->txtFields())
+        EXPECT_EQ(field->focusPolicy(), Qt::NoFocus);
+}
+
+TEST_F(ViewerTest, KeysMoveWithinTheSetAndStopAtItsEnds)
+{
+    refresh(path, database::orderedFullQuery("Stationen"));
+    EXPECT_EQ(call(), "9A1AA");
+    QTest::keyClick(window.get(), Qt::Key_Down); // on the first record: nothing
+    EXPECT_EQ(counter(), " DS: 1");
+    QTest::keyClick(window.get(), Qt::Key_Up);
+    EXPECT_EQ(counter(), " DS: 2");
+    EXPECT_EQ(call(), "DK2XX");
+    QTest::keyClick(window.get(), Qt::Key_Up, Qt::ControlModifier); // the shift state is ignored
+    EXPECT_EQ(counter(), " DS: 3");
+    QTest::keyClick(window.get(), Qt::Key_PageUp);
+    EXPECT_EQ(counter(), " DS: 10");
+    EXPECT_EQ(call(), "PA0AA");
+    QTest::keyClick(window.get(), Qt::Key_Up); // on the last record: nothing
+    EXPECT_EQ(counter(), " DS: 10");
+    QTest::keyClick(window.get(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(counter(), " DS: 1");
+
+    ASSERT_FALSE(window->datPrimaryRS().Recordset()->SetFilter("[NOF_SSB] > 2"));
+    QTest::keyClick(window.get(), Qt::Key_PageUp);
+    EXPECT_EQ(counter(), " DS: 7"); // the guards use the filtered count
+}
+
+TEST_F(ViewerTest, KeysWithoutARecordSetDoNothing)
+{
+    QTest::keyClick(window.get(), Qt::Key_Up);
+    QTest::keyClick(window.get(), Qt::Key_PageUp);
+    EXPECT_EQ(counter(), "");
+    EXPECT_TRUE(fake.messages.empty());
+}
+
+TEST(ViewerCaption, IsTheTableNameOfTheDatabasePath)
+{
+    const std::pair<QString, QString> cases[] = {
+            {"C:\\Funk\\Stationen.DBF", "Stationen"},
+            {"C:\\Daten\\liste.alt.dbf", "liste.alt"},
+            {"STATION", "STATION"},
+            {"", ""},
+            {"C:\\Daten\\", ""},
+            {"/home/dl1abc/Funk/Liste.2003.dbf", "Liste.2003"},
+    };
+    for (const auto &[path, title] : cases)
+        EXPECT_EQ(viewer::activationCaption(path), "  dBase-Viewer: " + title) << path.toStdString();
+}
+
+TEST_F(ViewerTest, ErrorNotificationsAreStoredAndShownOnlyOnceVisible)
+{
+    QString description = QStringLiteral("Verbindung verloren");
+    bool cancel = false;
+    emit window->datPrimaryRS().Error(16389, description, cancel);
+    EXPECT_TRUE(cancel);
+    EXPECT_EQ(database::program().lastRecordSourceError, 16389);
+    EXPECT_TRUE(fake.messages.empty());
+
+    cancel = false;
+    emit window->datPrimaryRS().Error(3021, description, cancel);
+    EXPECT_FALSE(cancel); // before start-up ends, the control's own display shows it
+    EXPECT_EQ(database::program().lastRecordSourceError, 3021);
+    EXPECT_TRUE(fake.messages.empty());
+
+    database::program().viewerVisible = true;
+    emit window->datPrimaryRS().Error(3021, description, cancel);
+    EXPECT_TRUE(cancel);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, "Datenbank-Fehler:Verbindung verloren");
+    EXPECT_EQ(fake.messages[0].title, " unerwarteter Fehler");
+    EXPECT_EQ(fake.messages[0].style, 48);
+
+    cancel = false;
+    fake.messages.clear();
+    emit window->datPrimaryRS().Error(16389, description, cancel);
+    EXPECT_TRUE(fake.messages.empty());
+}
+
+TEST_F(ViewerTest, FailedRefreshDuringStartUpShowsTheControlsOwnMessage)
+{
+    database::program().databasePath = QStringLiteral("fehlt.dbf");
+    window->datPrimaryRS().setConnectionString(database::connectionText("fehlt.dbf"));
+    window->datPrimaryRS().setRecordSource(database::plainFullQuery("fehlt"));
+    const auto error = window->datPrimaryRS().Refresh();
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->number, static_cast<int>(0x80040E37u));
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_TRUE(fake.messages[0].text.contains("fehlt.dbf"));
+    EXPECT_EQ(database::program().lastRecordSourceError, error->number);
+
+    database::program().viewerVisible = true; // from now on the command that refreshed reports
+    fake.messages.clear();
+    EXPECT_TRUE(window->datPrimaryRS().Refresh());
+    EXPECT_TRUE(fake.messages.empty());
+    EXPECT_EQ(call(), "");
+}
+
+TEST_F(ViewerTest, MenusHaveTheirCaptionsShortcutsAndOrder)
+{
+    QStringList titles;
+    for (QAction *menu : window->menuBar()->actions())
+        titles << menu->text();
+    EXPECT_EQ(titles, QStringList({"&Datei", "&Bearbeiten", "&Suchen", "&?"}));
+    const std::pair<QAction *, QString> items[] = {
+            {window->mnuOpen, "Ctrl+O"},      {window->mnuSortCall, "Ctrl+N"},
+            {window->mnuEnde, "Ctrl+E"},      {window->mnuFiltern, "Ctrl+F"},
+            {window->mnuSortieren, "Ctrl+T"}, {window->mnuWiederherstellen, "Ctrl+W"},
+            {window->mnuSearch, "Ctrl+S"},    {window->mnuHelp, "F1"},
+            {window->mnuInfo, "F2"},
+    };
+    for (const auto &[action, shortcut] : items)
+        EXPECT_EQ(action->shortcut().toString(), shortcut) << action->text().toStdString();
+    EXPECT_EQ(window->mnuOpen->text(), "&Öffnen");
+    EXPECT_EQ(window->mnuSortieren->text(), "sor&tieren");
+    EXPECT_EQ(window->mnuWiederherstellen->text(), "&wiederherstellen");
+    EXPECT_EQ(window->mnuEnde->text(), "B&eenden");
+    EXPECT_EQ(window->mnuHelp->text(), "&Kurz-Hilfe");
+}
+
+TEST_F(ViewerTest, OpeningAMenuEnablesItsDatabaseCommandsByThePath)
+{
+    int filters = 0;
+    window->setCommand(viewer::Command::Filter, [&] { ++filters; });
+    window->mnuFiltern->trigger(); // before the menu was ever opened: enabled
+    EXPECT_EQ(filters, 1);
+
+    emit window->mnuBearb->aboutToShow();
+    EXPECT_FALSE(window->mnuFiltern->isEnabled());
+    EXPECT_FALSE(window->mnuSortieren->isEnabled());
+    EXPECT_FALSE(window->mnuWiederherstellen->isEnabled());
+    window->mnuFiltern->trigger();
+    EXPECT_EQ(filters, 1);
+    EXPECT_TRUE(window->mnuSearch->isEnabled()); // its menu was not opened
+
+    emit window->mnuDat->aboutToShow();
+    EXPECT_FALSE(window->mnuSortCall->isEnabled());
+    EXPECT_TRUE(window->mnuOpen->isEnabled());
+    EXPECT_TRUE(window->mnuEnde->isEnabled());
+
+    database::program().databasePath = path;
+    emit window->mnuBearb->aboutToShow();
+    emit window->mnuSu->aboutToShow();
+    EXPECT_TRUE(window->mnuFiltern->isEnabled());
+    EXPECT_TRUE(window->mnuSearch->isEnabled());
+    window->mnuFiltern->trigger();
+    EXPECT_EQ(filters, 2);
+}
+
+TEST_F(ViewerTest, ShortHelpKeepsItsLinesAndBlanks)
+{
+    window->mnuHelp->trigger();
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, "Es ist noch keine ausführliche Hilfe vorhanden.     \r\n"
+                                     "Wenn Sie aber den Mauszeiger über dem Fenster,      \r\n"
+                                     "über das Sie etwas wissen möchten, stehen lassen,   \r\n"
+                                     "so erscheint ein Hinweis.");
+    EXPECT_EQ(fake.messages[0].title, "Kurzhilfe");
+    EXPECT_EQ(fake.messages[0].style, 64);
+}
+
+TEST_F(ViewerTest, ClosingSavesThePathClosesTheSetAndTheOtherWindows)
+{
+    refresh(path, database::plainFullQuery("Stationen"));
+    const auto set = window->datPrimaryRS().Recordset();
+    operations::FrmEingabe::instance().show();
+    platform::setMousePointer(platform::kHourglass);
+    window->show();
+    window->mnuEnde->trigger();
+    EXPECT_EQ(platform::readSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "nichts"), path);
+    EXPECT_FALSE(set->isOpen());
+    EXPECT_FALSE(operations::FrmEingabe::instance().isVisible());
+    EXPECT_EQ(platform::mousePointer(), platform::kArrow);
+    EXPECT_FALSE(window->isVisible());
+
+    database::program().databasePath.clear(); // an empty path is saved empty
+    window->show();
+    window->close();
+    EXPECT_EQ(platform::readSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "nichts"), "");
+}
+
+TEST_F(ViewerTest, ButtonsMoveAndStayAtTheEnds)
+{
+    refresh(path, database::orderedFullQuery("Stationen"));
+    auto buttons = window->datPrimaryRS().findChildren<QAbstractButton *>();
+    ASSERT_EQ(buttons.size(), 4);
+    buttons[0]->click(); // first
+    buttons[1]->click(); // previous, on the first record: stays
+    EXPECT_EQ(counter(), " DS: 1");
+    buttons[2]->click();
+    EXPECT_EQ(counter(), " DS: 2");
+    buttons[3]->click();
+    EXPECT_EQ(counter(), " DS: 10");
+    buttons[2]->click();
+    EXPECT_EQ(counter(), " DS: 10");
+    EXPECT_TRUE(fake.messages.empty());
+}
+
+} // namespace
