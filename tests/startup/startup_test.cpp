@@ -1,0 +1,198 @@
+// The start procedure on each of its paths, the start screen, the open dialog function and the
+// info screen.
+#include "startup/startmodul.h"
+#include "startup/vorbild.h"
+
+#include "database/program_state.h"
+
+#include "operations/frm_eingabe.h"
+
+#include "support/fake_platform.h"
+#include "support/qstring_printer.h"
+#include "support/station_table.h"
+#include "support/temp_dir.h"
+
+#include <QApplication>
+#include <QDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class StartUp : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        database::program() = {};
+        operations::FrmEingabe::unload();
+        previousFolder = QDir::currentPath();
+        QDir::setCurrent(QString::fromStdString(dir.file("")));
+        platform::writeSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "");
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        startup::releaseSingleCopy();
+        QDir::setCurrent(previousFolder);
+    }
+
+    void start()
+    {
+        window = startup::Main();
+        ASSERT_TRUE(window);
+    }
+
+    static int startScreens()
+    {
+        int count = 0;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            count += qobject_cast<startup::Vorbild *>(widget) ? 1 : 0;
+        return count;
+    }
+
+    FakePlatform fake;
+    TempDir dir;
+    QString previousFolder;
+    std::unique_ptr<viewer::Viewer> window;
+};
+
+TEST_F(StartUp, StoredPathOpensTheTableInFileOrder)
+{
+    const QString path = QString::fromStdString(dir.write("Funk.dbf", tenStations()));
+    platform::writeSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", path);
+    start();
+    EXPECT_TRUE(fake.messages.empty());
+    EXPECT_EQ(database::program().databasePath, path);
+    EXPECT_EQ(database::program().lineBreak, "\r\n");
+    EXPECT_TRUE(database::program().viewerVisible);
+    EXPECT_EQ(window->datPrimaryRS().RecordSource(), "select * from Funk");
+    EXPECT_EQ(window->shownFieldText(0), "DL1ABC");
+    EXPECT_EQ(window->datPrimaryRS().Caption(), " DS: 1");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(startScreens(), 0);
+    EXPECT_EQ(platform::mousePointer(), platform::kArrow);
+
+    const QListWidget *list = operations::FrmEingabe::instance().List1;
+    ASSERT_EQ(list->count(), 13);
+    EXPECT_EQ(list->item(0)->text(), "0 CALL :");
+    EXPECT_EQ(list->item(12)->text(), "12 UPDATE :");
+}
+
+TEST_F(StartUp, StoredPathOfAVanishedFileSaysSoAndKeepsThePath)
+{
+    platform::writeSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "/weg/Funk.dbf");
+    start();
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, "Keine dBase-Datenbank in diesem Ordner vorhanden!\r\nBitte selber öffnen.");
+    EXPECT_EQ(fake.messages[0].title, " Problem");
+    EXPECT_EQ(fake.messages[0].style, 48);
+    EXPECT_EQ(fake.messages[0].pointer, platform::kArrow);
+    EXPECT_EQ(database::program().databasePath, "/weg/Funk.dbf");
+    EXPECT_EQ(window->shownFieldText(0), "");
+    EXPECT_EQ(operations::FrmEingabe::instance().List1->count(), 0);
+}
+
+TEST_F(StartUp, WithoutAStoredPathTheFirstDbfOfTheFolderIsTaken)
+{
+    dir.write("b_liste.DBF", tenStations());
+    dir.write("c_liste.dbf", stationTable({station("OE1AA")}));
+    QDir(QString::fromStdString(dir.file(""))).mkdir("a_ordner.dbf"); // no regular file
+    start();
+    EXPECT_TRUE(fake.messages.empty());
+    EXPECT_EQ(database::program().databasePath, "b_liste.DBF"); // bare, as found
+    EXPECT_TRUE(window->datPrimaryRS().ConnectionString().endsWith(";database=b_liste.DBF"));
+    EXPECT_EQ(window->datPrimaryRS().RecordSource(), "select * from b_liste");
+    EXPECT_EQ(window->shownFieldText(0), "DL1ABC");
+}
+
+TEST_F(StartUp, NothingFoundShowsTheEmptyWindow)
+{
+    start();
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].title, " Problem");
+    EXPECT_EQ(database::program().databasePath, "");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->datPrimaryRS().Recordset());
+}
+
+TEST_F(StartUp, AnUnreadableTableIsReportedAndTheWindowShown)
+{
+    dir.write("kaputt.dbf", "Dies ist keine Tabelle.");
+    start();
+    ASSERT_EQ(fake.messages.size(), 1u); // by the data control, as no command reports it
+    EXPECT_TRUE(fake.messages[0].text.contains("kaputt.dbf"));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(database::program().lastRecordSourceError, 0);
+}
+
+TEST_F(StartUp, ASecondCopyEndsAfterItsMessage)
+{
+    start();
+    fake.messages.clear();
+    EXPECT_FALSE(startup::Main());
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text,
+              "Das Programm zweimal zu aktivieren ist nicht ratsam. Wenn Sie diese Möglichkeit "
+              "benötigen, so wenden Sie sich bitte an den Autor dieser Software.");
+    EXPECT_EQ(fake.messages[0].title, "Talvo-dBase-Viewer läuft bereits ");
+    EXPECT_EQ(fake.messages[0].style, 48);
+    EXPECT_TRUE(window->isVisible()); // the first copy is not touched
+}
+
+TEST(StartScreen, ShowsProductPlatformAndVersion)
+{
+    startup::Vorbild screen;
+    EXPECT_EQ(screen.lblVersion->text(), "Version 1.0.2");
+    EXPECT_EQ(screen.lblProductName->text(), "dBase - Viewer");
+    EXPECT_EQ(screen.lblPlatform->text(), "für Linux");
+    EXPECT_EQ(screen.windowTitle(), QString(46, ' ') + "moment please ! loading");
+}
+
+TEST(OpenDialog, TurnsTheBarFilterIntoQtsFormAndKeepsThePresets)
+{
+    FakePlatform fake;
+    fake.openAnswers.push_back("/daten/Funk.dbf");
+    EXPECT_EQ(startup::ShowOpenDialog("Talvo-Datenbank öffnen", "Funk.dbf",
+                                      "Datenbank (*.DBF)|*.DBF|Alle (*.*)|*.*", "/daten", 0, 0),
+              "/daten/Funk.dbf");
+    ASSERT_EQ(fake.openRequests.size(), 1u);
+    const platform::OpenDialogRequest &request = fake.openRequests[0];
+    EXPECT_EQ(request.nameFilters, QStringList({"Datenbank (*.DBF)", "Alle (*)"}));
+    EXPECT_EQ(request.filterIndex, 0);
+    EXPECT_EQ(request.folder, "/daten/");
+    EXPECT_EQ(request.fileName, "Funk.dbf");
+    EXPECT_TRUE(request.fileMustExist);
+
+    EXPECT_EQ(startup::ShowOpenDialog("", "", "", "/daten/", 0, 0), ""); // cancelled
+    EXPECT_EQ(fake.openRequests[1].folder, "/daten/");
+    EXPECT_EQ(fake.openRequests[1].nameFilters, QStringList({"Alle (*)"}));
+}
+
+TEST(InfoScreen, ShowsTheStartScreenForMoreThanSixSeconds)
+{
+    FakePlatform fake;
+    fake.clockStep = 0.25;
+    viewer::Viewer window;
+    window.show();
+    window.mnuInfo->trigger(); // not wired: the start procedure provides the info command
+    startup::mnuInfo_Click(window);
+    EXPECT_GT(fake.clock, 6.0);
+    EXPECT_LT(fake.clock, 6.6);
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        EXPECT_FALSE(qobject_cast<startup::Vorbild *>(widget)) << "the start screen is unloaded";
+    EXPECT_EQ(platform::mousePointer(), platform::kArrow);
+}
+
+TEST(DirectorySearch, MatchesAnyCaseInNameOrder)
+{
+    TempDir dir;
+    const QString folder = QString::fromStdString(dir.file(""));
+    EXPECT_EQ(startup::firstDbfFile(folder), "");
+    dir.write("zulu.dbf", "");
+    dir.write("Alpha.DbF", "");
+    dir.write("notiz.txt", "");
+    EXPECT_EQ(startup::firstDbfFile(folder), "Alpha.DbF");
+}
+
+} // namespace
