@@ -4,7 +4,6 @@
 #include "database/database_names.h"
 #include "database/program_state.h"
 #include "database/steps.h"
-
 #include "platform/platform.h"
 
 #include <QDir>
@@ -39,7 +38,8 @@ void mnuOpen_Click(DatabaseWindow &window, const OpenDialogFunction &showOpenDia
                 ? state.databasePath.left(state.databasePath.size() - presetName.size() - 1)
                 : QDir::currentPath();
     }
-    const QString chosen = showOpenDialog(kOpenTitle, presetName, kDatabaseFilter, presetFolder, 0, 0);
+    const QString chosen =
+            showOpenDialog(kOpenTitle, presetName, kDatabaseFilter, presetFolder, 0, 0);
     if (chosen.isEmpty() || !chosen.toUpper().contains(QLatin1String(".DBF")))
         return;
 
@@ -51,59 +51,58 @@ void mnuOpen_Click(DatabaseWindow &window, const OpenDialogFunction &showOpenDia
     platform::doEvents();
 
     QString tableName;
-    runSteps(
-            {
-                    [&]() -> RunTimeStatus {
-                        control.setConnectionString(connectionText(state.databasePath));
-                        return std::nullopt;
-                    },
-                    [&]() -> RunTimeStatus {
-                        const auto fileName = fileNameFromPath(state.databasePath);
-                        if (!fileName)
-                            return fileName.error();
-                        const auto table = tableNameFromFileName(*fileName);
-                        if (!table)
-                            return table.error();
-                        tableName = *table;
-                        return std::nullopt;
-                    },
-                    [&]() -> RunTimeStatus {
-                        control.setRecordSource(columnQuery(tableName));
-                        return std::nullopt;
-                    },
-                    [&]() { return control.Refresh(); },
-                    [&]() -> RunTimeStatus {
-                        window.setWindowCaption(QStringLiteral("dBase-Viewer: ") + tableName);
-                        return std::nullopt;
-                    },
-                    [&]() -> RunTimeStatus {
-                        platform::doEvents();
-                        RunTimeStatus status;
-                        if (state.lastRecordSourceError == kRetryRefreshError)
-                            status = control.Refresh();
-                        state.lastRecordSourceError = 0;
-                        platform::doEvents();
-                        return status;
-                    },
-                    [&]() -> RunTimeStatus {
-                        if (window.shownFieldText(0).isEmpty())
-                            mnuSortCall_Click(window);
-                        return std::nullopt;
-                    },
-            },
-            [&](const RunTimeError &error) {
-                if (error.number == kGenericFailure)
-                    return AfterError::Next;
-                platform::setMousePointer(platform::kArrow);
-                if (state.lastRecordSourceError == kRetryRefreshError) {
-                    state.lastRecordSourceError = 0;
-                    platform::setMousePointer(platform::kHourglass);
-                    return AfterError::Retry;
-                }
-                platform::messageBox(error.description, platform::kNoIcon, kApplicationTitle);
-                platform::setMousePointer(platform::kHourglass);
-                return AfterError::Next;
-            });
+    runSteps({
+                     [&]() -> RunTimeStatus {
+                         control.setConnectionString(connectionText(state.databasePath));
+                         return std::nullopt;
+                     },
+                     [&]() -> RunTimeStatus {
+                         const auto fileName = fileNameFromPath(state.databasePath);
+                         if (!fileName)
+                             return fileName.error();
+                         const auto table = tableNameFromFileName(*fileName);
+                         if (!table)
+                             return table.error();
+                         tableName = *table;
+                         return std::nullopt;
+                     },
+                     [&]() -> RunTimeStatus {
+                         control.setRecordSource(columnQuery(tableName));
+                         return std::nullopt;
+                     },
+                     [&]() { return control.Refresh(); },
+                     [&]() -> RunTimeStatus {
+                         window.setWindowCaption(QStringLiteral("dBase-Viewer: ") + tableName);
+                         return std::nullopt;
+                     },
+                     [&]() -> RunTimeStatus {
+                         platform::doEvents();
+                         RunTimeStatus status;
+                         if (state.lastRecordSourceError == kRetryRefreshError)
+                             status = control.Refresh();
+                         state.lastRecordSourceError = 0;
+                         platform::doEvents();
+                         return status;
+                     },
+                     [&]() -> RunTimeStatus {
+                         if (window.shownFieldText(0).isEmpty())
+                             mnuSortCall_Click(window);
+                         return std::nullopt;
+                     },
+             },
+             [&](const RunTimeError &error) {
+                 if (error.number == kGenericFailure)
+                     return AfterError::Next;
+                 platform::setMousePointer(platform::kArrow);
+                 if (state.lastRecordSourceError == kRetryRefreshError) {
+                     state.lastRecordSourceError = 0;
+                     platform::setMousePointer(platform::kHourglass);
+                     return AfterError::Retry;
+                 }
+                 platform::messageBox(error.description, platform::kNoIcon, kApplicationTitle);
+                 platform::setMousePointer(platform::kHourglass);
+                 return AfterError::Next;
+             });
     platform::setMousePointer(platform::kArrow);
 }
 
@@ -117,41 +116,40 @@ void mnuSortCall_Click(DatabaseWindow &window)
     closeQuietly(control);
 
     QString tableName;
-    runSteps(
-            {
-                    []() -> RunTimeStatus {
-                        platform::doEvents();
-                        return std::nullopt;
-                    },
-                    [&]() -> RunTimeStatus {
-                        control.setConnectionString(connectionText(state.databasePath));
-                        return std::nullopt;
-                    },
-                    [&]() -> RunTimeStatus {
-                        const auto fileName = fileNameFromPath(state.databasePath);
-                        if (!fileName)
-                            return fileName.error();
-                        const auto table = tableNameFromFileName(*fileName);
-                        if (!table)
-                            return table.error();
-                        tableName = *table;
-                        return std::nullopt;
-                    },
-                    [&]() -> RunTimeStatus {
-                        control.setRecordSource(orderedFullQuery(tableName));
-                        return std::nullopt;
-                    },
-                    [&]() { return control.Refresh(); },
-                    []() -> RunTimeStatus {
-                        platform::doEvents();
-                        return std::nullopt;
-                    },
-            },
-            [](const RunTimeError &error) {
-                if (error.number != objectNotSetError().number)
-                    reportFailure(error);
-                return AfterError::Next;
-            });
+    runSteps({
+                     []() -> RunTimeStatus {
+                         platform::doEvents();
+                         return std::nullopt;
+                     },
+                     [&]() -> RunTimeStatus {
+                         control.setConnectionString(connectionText(state.databasePath));
+                         return std::nullopt;
+                     },
+                     [&]() -> RunTimeStatus {
+                         const auto fileName = fileNameFromPath(state.databasePath);
+                         if (!fileName)
+                             return fileName.error();
+                         const auto table = tableNameFromFileName(*fileName);
+                         if (!table)
+                             return table.error();
+                         tableName = *table;
+                         return std::nullopt;
+                     },
+                     [&]() -> RunTimeStatus {
+                         control.setRecordSource(orderedFullQuery(tableName));
+                         return std::nullopt;
+                     },
+                     [&]() { return control.Refresh(); },
+                     []() -> RunTimeStatus {
+                         platform::doEvents();
+                         return std::nullopt;
+                     },
+             },
+             [](const RunTimeError &error) {
+                 if (error.number != objectNotSetError().number)
+                     reportFailure(error);
+                 return AfterError::Next;
+             });
     platform::setMousePointer(platform::kArrow);
 }
 

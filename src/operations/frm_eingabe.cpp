@@ -1,9 +1,8 @@
 // The column-and-term dialog.
 #include "operations/frm_eingabe.h"
 
-#include "viewer/twips.h"
-
 #include "platform/platform.h"
+#include "viewer/twips.h"
 
 #include <QEvent>
 
@@ -88,8 +87,8 @@ void FrmEingabe::List1_Click()
 
 void FrmEingabe::Command1_Click()
 {
-    const bool chosen = List1->currentRow() >= 0 && List1->currentItem()
-            && List1->currentItem()->isSelected();
+    const bool chosen =
+            List1->currentRow() >= 0 && List1->currentItem() && List1->currentItem()->isSelected();
     if (!chosen || (!sortMode() && Text1->text().isEmpty())) {
         platform::services().beep();
         return;

@@ -18,7 +18,7 @@ public:
         QMessageBox box(QApplication::activeWindow());
         box.setWindowTitle(title);
         box.setText(QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
-        box.setIcon(style == kExclamation   ? QMessageBox::Warning
+        box.setIcon(style == kExclamation           ? QMessageBox::Warning
                             : style == kInformation ? QMessageBox::Information
                                                     : QMessageBox::NoIcon);
         box.setStandardButtons(QMessageBox::Ok);
@@ -29,7 +29,8 @@ public:
     {
         QFileDialog dialog(QApplication::activeWindow(), request.title, request.folder);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile
+                                                 : QFileDialog::AnyFile);
         dialog.setNameFilters(request.nameFilters);
         if (request.filterIndex >= 0 && request.filterIndex < request.nameFilters.size())
             dialog.selectNameFilter(request.nameFilters[request.filterIndex]);

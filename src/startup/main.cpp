@@ -1,7 +1,6 @@
 // Entry point of `talvo-dbase-viewer`.
-#include "startup/startmodul.h"
-
 #include "database/program_state.h"
+#include "startup/startmodul.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -12,7 +11,8 @@ namespace {
 // Without a display Qt would abort; say what is missing and how to do without one instead.
 bool haveDisplay()
 {
-    return std::getenv("QT_QPA_PLATFORM") || std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+    return std::getenv("QT_QPA_PLATFORM") || std::getenv("DISPLAY")
+            || std::getenv("WAYLAND_DISPLAY");
 }
 
 } // namespace

@@ -1,15 +1,12 @@
 // The start procedure, the open-file dialog function and the info screen.
 #include "startup/startmodul.h"
 
-#include "startup/vorbild.h"
-
 #include "database/database_names.h"
 #include "database/program_state.h"
 #include "database/steps.h"
-
 #include "operations/frm_eingabe.h"
-
 #include "platform/platform.h"
+#include "startup/vorbild.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -76,7 +73,8 @@ database::AfterError startError(const database::RunTimeError &error)
     if (error.number == kTableNotFound) {
         const QString folder = QDir::currentPath();
         advice = state.lineBreak + state.lineBreak
-                + QStringLiteral("Das Datenbankmodul hat eventuell ein Problem mit langen Ordner-Namen.");
+                + QStringLiteral(
+                         "Das Datenbankmodul hat eventuell ein Problem mit langen Ordner-Namen.");
         if (!state.databasePath.contains(folder))
             advice += state.lineBreak + QStringLiteral("Abhilfe: die Datenbank in den Ordner ")
                     + folder + QStringLiteral(" kopieren.");
@@ -91,7 +89,7 @@ database::AfterError startError(const database::RunTimeError &error)
 
 void attempt(const database::Step &step)
 {
-    database::runSteps({ step }, startError);
+    database::runSteps({step}, startError);
 }
 
 // "Datenbank (*.DBF)|*.DBF|Alle (*.*)|*.*" in Qt's form: "Datenbank (*.DBF)", "Alle (*)".
@@ -123,7 +121,7 @@ void releaseSingleCopy()
 QString firstDbfFile(const QString &folder)
 {
     QDir dir(folder);
-    dir.setNameFilters({ QStringLiteral("*.dbf") });
+    dir.setNameFilters({QStringLiteral("*.dbf")});
     dir.setFilter(QDir::Files); // regular files, any case of the pattern
     dir.setSorting(QDir::Name);
     const QStringList names = dir.entryList();
@@ -137,7 +135,8 @@ QString ShowOpenDialog(const QString &title, const QString &fileName, const QStr
     const qint32 flags = (extraFlags ? extraFlags : kFileMustExist) + kAlwaysAddedFlags;
     request.title = title.isEmpty() ? QStringLiteral("Öffnen") : title;
     request.folder = folder;
-    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')) && !folder.endsWith(QLatin1Char('\\')))
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/'))
+        && !folder.endsWith(QLatin1Char('\\')))
         request.folder += QLatin1Char('/');
     request.nameFilters = nameFilters(filter.isEmpty() ? QStringLiteral("Alle (*.*)|*.*") : filter);
     request.filterIndex = (filterIndex ? filterIndex : 1) - 1;
@@ -168,11 +167,12 @@ std::unique_ptr<viewer::Viewer> Main()
 {
     database::ProgramState &state = database::program();
     if (!isFirstCopy()) {
-        platform::messageBox(QStringLiteral("Das Programm zweimal zu aktivieren ist nicht ratsam. ")
-                                     + QStringLiteral("Wenn Sie diese Möglichkeit benötigen, so wenden Sie ")
-                                     + QStringLiteral("sich bitte an den Autor dieser Software."),
-                             platform::kExclamation,
-                             database::kApplicationTitle + QStringLiteral(" läuft bereits "));
+        platform::messageBox(
+                QStringLiteral("Das Programm zweimal zu aktivieren ist nicht ratsam. ")
+                        + QStringLiteral("Wenn Sie diese Möglichkeit benötigen, so wenden Sie ")
+                        + QStringLiteral("sich bitte an den Autor dieser Software."),
+                platform::kExclamation,
+                database::kApplicationTitle + QStringLiteral(" läuft bereits "));
         return nullptr;
     }
     state.lineBreak = QStringLiteral("\r\n");
@@ -183,8 +183,9 @@ std::unique_ptr<viewer::Viewer> Main()
     screen.show();
     screen.repaint();
 
-    state.databasePath = platform::readSetting(database::kApplicationTitle, QStringLiteral("Settings"),
-                                               QStringLiteral("Datenbank"), QString());
+    state.databasePath =
+            platform::readSetting(database::kApplicationTitle, QStringLiteral("Settings"),
+                                  QStringLiteral("Datenbank"), QString());
     QString found;
     if (state.databasePath.isEmpty()) {
         found = firstDbfFile(QDir::currentPath());
@@ -213,7 +214,8 @@ std::unique_ptr<viewer::Viewer> Main()
         platform::doEvents();
         operations::FrmEingabe &dialog = operations::FrmEingabe::instance();
         for (int i = 0; i < viewer::Viewer::kFieldCount; ++i)
-            dialog.List1->addItem(QString::number(i) + QLatin1Char(' ') + viewer.lblLabels()[i]->text());
+            dialog.List1->addItem(QString::number(i) + QLatin1Char(' ')
+                                  + viewer.lblLabels()[i]->text());
         platform::setMousePointer(platform::kHourglass);
 
         QString tableName;

@@ -85,7 +85,7 @@ Vorbild::Vorbild()
     larger.setPointSizeF(larger.pointSizeF() * 1.2);
     lblPlatform->setFont(larger);
     lblVersion->setFont(larger);
-    for (QLabel *line : { lblCompanyProduct, lblLicenseTo, lblCopyright })
+    for (QLabel *line : {lblCompanyProduct, lblLicenseTo, lblCopyright})
         line->setWordWrap(true);
 
     grid->addWidget(picLogo, 0, 0, 3, 1, Qt::AlignTop);

@@ -2,7 +2,6 @@
 #include "viewer/data_control.h"
 
 #include "database/program_state.h"
-
 #include "platform/platform.h"
 
 #include <QHBoxLayout>
@@ -35,12 +34,16 @@ DataControl::DataControl(QWidget *parent) : QWidget(parent), m_caption(new QLabe
         connect(b, &QToolButton::clicked, this, slot);
         layout->addWidget(b);
     };
-    button(QStyle::SP_MediaSkipBackward, tr("Erster"), [this] { move(&recordset::RecordSet::MoveFirst, false); });
-    button(QStyle::SP_MediaSeekBackward, tr("Voriger"), [this] { move(&recordset::RecordSet::MovePrevious, true); });
+    button(QStyle::SP_MediaSkipBackward, tr("Erster"),
+           [this] { move(&recordset::RecordSet::MoveFirst, false); });
+    button(QStyle::SP_MediaSeekBackward, tr("Voriger"),
+           [this] { move(&recordset::RecordSet::MovePrevious, true); });
     m_caption->setAlignment(Qt::AlignCenter);
     layout->addWidget(m_caption, 1);
-    button(QStyle::SP_MediaSeekForward, tr("Nächster"), [this] { move(&recordset::RecordSet::MoveNext, true); });
-    button(QStyle::SP_MediaSkipForward, tr("Letzter"), [this] { move(&recordset::RecordSet::MoveLast, false); });
+    button(QStyle::SP_MediaSeekForward, tr("Nächster"),
+           [this] { move(&recordset::RecordSet::MoveNext, true); });
+    button(QStyle::SP_MediaSkipForward, tr("Letzter"),
+           [this] { move(&recordset::RecordSet::MoveLast, false); });
 }
 
 DataControl::~DataControl()
@@ -69,7 +72,8 @@ database::RunTimeStatus DataControl::Refresh()
         m_set.reset();
     }
     if (!opened) {
-        const database::RunTimeError error { opened.error().number, fromUtf8(opened.error().description) };
+        const database::RunTimeError error {opened.error().number,
+                                            fromUtf8(opened.error().description)};
         showCurrentRecord();
         // While the window is shown, the command that refreshed reports the failure; before,
         // none does, so the control raises its own notification.
@@ -108,7 +112,7 @@ void DataControl::setCaption(const QString &caption)
 
 void DataControl::bind(QLabel *field, const QString &column)
 {
-    m_bindings.push_back({ field, column });
+    m_bindings.push_back({field, column});
     showCurrentRecord();
 }
 
@@ -119,7 +123,8 @@ void DataControl::showCurrentRecord()
         if (m_set && m_set->isOpen()) {
             const size_t count = m_set->FieldCount().value();
             for (size_t i = 0; i < count; ++i) {
-                if (fromUtf8(*m_set->FieldName(i)).compare(binding.column, Qt::CaseInsensitive) == 0) {
+                if (fromUtf8(*m_set->FieldName(i)).compare(binding.column, Qt::CaseInsensitive)
+                    == 0) {
                     if (const auto value = m_set->FieldText(i))
                         text = fromUtf8(*value);
                     break;

@@ -1,14 +1,12 @@
 // The viewer window: layout, life cycle, keys, record counter, error reports and menus.
 #include "viewer/viewer.h"
 
-#include "viewer/twips.h"
-
 #include "database/database_commands.h"
 #include "database/database_names.h"
 #include "database/program_state.h"
 #include "database/station_record.h"
-
 #include "platform/platform.h"
+#include "viewer/twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -30,11 +28,11 @@ struct FieldPlace
 };
 
 constexpr FieldPlace kPlaces[Viewer::kFieldCount] = {
-    { 420, 315, 480, 3405 },  { 780, 315, 840, 3400 },   { 1140, 315, 1200, 3400 },
-    { 1500, 315, 1560, 3405 }, { 1860, 315, 1920, 3405 }, { 2220, 315, 2280, 3405 },
-    { 2580, 315, 2640, 3405 }, { 2940, 315, 3000, 3405 }, { 3300, 630, 3420, 3405 },
-    { 3960, 630, 4080, 3400 }, { 4620, 315, 4680, 3400 }, { 4980, 315, 5040, 3400 },
-    { 5340, 315, 5400, 3400 },
+        {420, 315, 480, 3405},   {780, 315, 840, 3400},   {1140, 315, 1200, 3400},
+        {1500, 315, 1560, 3405}, {1860, 315, 1920, 3405}, {2220, 315, 2280, 3405},
+        {2580, 315, 2640, 3405}, {2940, 315, 3000, 3405}, {3300, 630, 3420, 3405},
+        {3960, 630, 4080, 3400}, {4620, 315, 4680, 3400}, {4980, 315, 5040, 3400},
+        {5340, 315, 5400, 3400},
 };
 
 // Key codes of the navigation keys.
@@ -72,6 +70,7 @@ Viewer::Viewer(QWidget *parent) : QMainWindow(parent), m_dataControl(nullptr)
     setFocusPolicy(Qt::StrongFocus);
     createFields();
     createMenus();
+    setFixedSize(sizeHint()); // the layout is fixed; the client area holds the controls' places
     connect(m_dataControl, &DataControl::MoveComplete, this, &Viewer::datPrimaryRS_MoveComplete);
     connect(m_dataControl, &DataControl::Error, this, &Viewer::datPrimaryRS_Error);
 }
@@ -91,10 +90,12 @@ void Viewer::createFields()
     for (int i = 0; i < kFieldCount; ++i) {
         const FieldPlace &place = kPlaces[i];
         m_labels[i] = new QLabel(database::stationColumnCaption(i), client);
-        m_labels[i]->setGeometry(px(kLabelLeft), px(place.labelTop), px(kLabelWidth), px(kLabelHeight));
+        m_labels[i]->setGeometry(px(kLabelLeft), px(place.labelTop), px(kLabelWidth),
+                                 px(kLabelHeight));
 
         QLabel *field = new QLabel(client);
-        field->setGeometry(px(kFieldLeft), px(place.fieldTop), px(place.fieldWidth), px(place.fieldHeight));
+        field->setGeometry(px(kFieldLeft), px(place.fieldTop), px(place.fieldWidth),
+                           px(place.fieldHeight));
         field->setAutoFillBackground(true);
         field->setBackgroundRole(QPalette::Base);
         field->setForegroundRole(QPalette::Text);
@@ -102,7 +103,8 @@ void Viewer::createFields()
         field->setFrameShadow(QFrame::Sunken);
         field->setIndent(3);
         field->setWordWrap(place.fieldHeight > 315);
-        field->setAlignment(Qt::AlignLeft | (place.fieldHeight > 315 ? Qt::AlignTop : Qt::AlignVCenter));
+        field->setAlignment(Qt::AlignLeft
+                            | (place.fieldHeight > 315 ? Qt::AlignTop : Qt::AlignVCenter));
         field->setTextFormat(Qt::PlainText);
         field->setFocusPolicy(Qt::NoFocus);
         m_fields[i] = field;
@@ -112,7 +114,6 @@ void Viewer::createFields()
     m_dataControl->setGeometry(0, px(kBarTop), px(kClientWidth), px(kBarHeight));
     for (int i = 0; i < kFieldCount; ++i)
         m_dataControl->bind(m_fields[i], database::stationColumnName(i));
-    setFixedSize(sizeHint());
 }
 
 void Viewer::createMenus()
@@ -140,9 +141,9 @@ void Viewer::createMenus()
     mnuSortieren = item(mnuBearb, QStringLiteral("sor&tieren"), QKeySequence(Qt::CTRL | Qt::Key_T),
                         [this] { runCommand(Command::Sort); });
     mnuBearb->addSeparator();
-    mnuWiederherstellen = item(mnuBearb, QStringLiteral("&wiederherstellen"),
-                               QKeySequence(Qt::CTRL | Qt::Key_W),
-                               [this] { runCommand(Command::Restore); });
+    mnuWiederherstellen =
+            item(mnuBearb, QStringLiteral("&wiederherstellen"), QKeySequence(Qt::CTRL | Qt::Key_W),
+                 [this] { runCommand(Command::Restore); });
 
     mnuSu = menuBar()->addMenu(QStringLiteral("&Suchen"));
     mnuSearch = item(mnuSu, QStringLiteral("S&uchen"), QKeySequence(Qt::CTRL | Qt::Key_S),
@@ -155,11 +156,11 @@ void Viewer::createMenus()
                    [this] { runCommand(Command::Info); });
 
     // The enabling rule runs when a menu opens, and only then.
-    connect(mnuDat, &QMenu::aboutToShow, this, [this] { applyEnablingRule({ mnuSortCall }); });
+    connect(mnuDat, &QMenu::aboutToShow, this, [this] { applyEnablingRule({mnuSortCall}); });
     connect(mnuBearb, &QMenu::aboutToShow, this, [this] {
-        applyEnablingRule({ mnuFiltern, mnuSortieren, mnuWiederherstellen });
+        applyEnablingRule({mnuFiltern, mnuSortieren, mnuWiederherstellen});
     });
-    connect(mnuSu, &QMenu::aboutToShow, this, [this] { applyEnablingRule({ mnuSearch }); });
+    connect(mnuSu, &QMenu::aboutToShow, this, [this] { applyEnablingRule({mnuSearch}); });
 }
 
 void Viewer::applyEnablingRule(const std::vector<QAction *> &items)
@@ -198,13 +199,13 @@ QString Viewer::shownFieldText(int index) const
 void Viewer::mnuHelp_Click()
 {
     const QString &lineBreak = database::program().lineBreak;
-    platform::messageBox(QStringLiteral("Es ist noch keine ausführliche Hilfe vorhanden.     ")
-                                 + lineBreak
-                                 + QStringLiteral("Wenn Sie aber den Mauszeiger über dem Fenster,      ")
-                                 + lineBreak
-                                 + QStringLiteral("über das Sie etwas wissen möchten, stehen lassen,   ")
-                                 + lineBreak + QStringLiteral("so erscheint ein Hinweis."),
-                         platform::kInformation, QStringLiteral("Kurzhilfe"));
+    platform::messageBox(
+            QStringLiteral("Es ist noch keine ausführliche Hilfe vorhanden.     ") + lineBreak
+                    + QStringLiteral("Wenn Sie aber den Mauszeiger über dem Fenster,      ")
+                    + lineBreak
+                    + QStringLiteral("über das Sie etwas wissen möchten, stehen lassen,   ")
+                    + lineBreak + QStringLiteral("so erscheint ein Hinweis."),
+            platform::kInformation, QStringLiteral("Kurzhilfe"));
 }
 
 bool Viewer::event(QEvent *event)
@@ -246,8 +247,11 @@ void Viewer::keyPressEvent(QKeyEvent *event)
 void Viewer::datPrimaryRS_MoveComplete()
 {
     const auto set = m_dataControl->Recordset();
-    const auto position = set ? set->AbsolutePosition() : recordset::Result<int64_t>(recordset::kPositionUnknown);
-    m_dataControl->setCaption(QStringLiteral(" DS: ") + QString::number(position ? *position : recordset::kPositionUnknown));
+    const auto position =
+            set ? set->AbsolutePosition() : recordset::Result<int64_t>(recordset::kPositionUnknown);
+    m_dataControl->setCaption(
+            QStringLiteral(" DS: ")
+            + QString::number(position ? *position : recordset::kPositionUnknown));
 }
 
 void Viewer::datPrimaryRS_Error(qint32 number, QString &description, bool &cancelDisplay)

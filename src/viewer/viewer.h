@@ -2,9 +2,8 @@
 // at the bottom, the menus, the navigation keys, and the shut-down when it closes.
 #pragma once
 
-#include "viewer/data_control.h"
-
 #include "database/record_source.h"
+#include "viewer/data_control.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,8 +1,8 @@
 // File and table names derived from database paths, and the connection and query texts built
 // from them.
 #include "database/database_names.h"
-#include "support/qstring_printer.h"
 #include "support/case_name.h"
+#include "support/qstring_printer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // LastPosFromRight: places counted from the right, separators of one and more characters, and
 // the overflow of places beyond the 16-bit range.
 #include "database/last_pos_from_right.h"
-#include "support/qstring_printer.h"
 #include "support/case_name.h"
+#include "support/qstring_printer.h"
 
 #include <gtest/gtest.h>
 

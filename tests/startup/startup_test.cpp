@@ -1,12 +1,9 @@
 // The start procedure on each of its paths, the start screen, the open dialog function and the
 // info screen.
+#include "database/program_state.h"
+#include "operations/frm_eingabe.h"
 #include "startup/startmodul.h"
 #include "startup/vorbild.h"
-
-#include "database/program_state.h"
-
-#include "operations/frm_eingabe.h"
-
 #include "support/fake_platform.h"
 #include "support/qstring_printer.h"
 #include "support/station_table.h"
@@ -84,7 +81,8 @@ TEST_F(StartUp, StoredPathOfAVanishedFileSaysSoAndKeepsThePath)
     platform::writeSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "/weg/Funk.dbf");
     start();
     ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text, "Keine dBase-Datenbank in diesem Ordner vorhanden!\r\nBitte selber öffnen.");
+    EXPECT_EQ(fake.messages[0].text,
+              "Keine dBase-Datenbank in diesem Ordner vorhanden!\r\nBitte selber öffnen.");
     EXPECT_EQ(fake.messages[0].title, " Problem");
     EXPECT_EQ(fake.messages[0].style, 48);
     EXPECT_EQ(fake.messages[0].pointer, platform::kArrow);

@@ -13,8 +13,8 @@ int main(int argc, char **argv)
     qputenv("XDG_DATA_HOME", base + "/data");
     qputenv("XDG_CACHE_HOME", base + "/cache");
     QDir().mkpath(home.path() + "/runtime");
-    QFile::setPermissions(home.path() + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                            | QFileDevice::ExeOwner);
+    QFile::setPermissions(home.path() + "/runtime",
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -18,13 +18,20 @@ inline StationRow station(const std::string &call, const std::string &name = "",
 
 inline std::string stationTable(const std::vector<StationRow> &rows)
 {
-    dbfbuild::DbfBuilder builder(0x03, {{"CALL", 'C', 15},       {"DXCC_WAE", 'C', 30},
-                                        {"LOCATOR", 'C', 8},     {"NEW_OLD_CA", 'C', 15},
-                                        {"PR_ADRESSE", 'C', 40}, {"PR_CLUSTER", 'C', 40},
-                                        {"E_MAIL", 'C', 50},     {"VORNAME", 'C', 30},
-                                        {"AKTIVIT_TE", 'C', 110}, {"RIG", 'C', 100},
-                                        {"NOF_CW_LPM", 'N', 5},  {"NOF_SSB", 'N', 5},
-                                        {"UP_DATE", 'D', 8}});
+    dbfbuild::DbfBuilder builder(0x03,
+                                 {{"CALL", 'C', 15},
+                                  {"DXCC_WAE", 'C', 30},
+                                  {"LOCATOR", 'C', 8},
+                                  {"NEW_OLD_CA", 'C', 15},
+                                  {"PR_ADRESSE", 'C', 40},
+                                  {"PR_CLUSTER", 'C', 40},
+                                  {"E_MAIL", 'C', 50},
+                                  {"VORNAME", 'C', 30},
+                                  {"AKTIVIT_TE", 'C', 110},
+                                  {"RIG", 'C', 100},
+                                  {"NOF_CW_LPM", 'N', 5},
+                                  {"NOF_SSB", 'N', 5},
+                                  {"UP_DATE", 'D', 8}});
     builder.languageDriver(0x02);
     for (const StationRow &row : rows)
         builder.record(std::vector<std::string>(row.begin(), row.end()));

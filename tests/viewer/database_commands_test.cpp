@@ -1,13 +1,11 @@
 // Opening another file and reloading, through the viewer window's menu.
-#include "viewer/viewer.h"
-
 #include "database/database_names.h"
 #include "database/program_state.h"
-
 #include "support/fake_platform.h"
 #include "support/qstring_printer.h"
 #include "support/station_table.h"
 #include "support/temp_dir.h"
+#include "viewer/viewer.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -15,8 +13,8 @@
 namespace {
 
 // The open-file dialog function as the start module passes it: answers come from the fake.
-QString fakeOpenDialog(const QString &title, const QString &fileName, const QString &, const QString &folder,
-                       qint32, qint32)
+QString fakeOpenDialog(const QString &title, const QString &fileName, const QString &,
+                       const QString &folder, qint32, qint32)
 {
     platform::OpenDialogRequest request;
     request.title = title;
@@ -34,8 +32,8 @@ protected:
         database::program().lineBreak = QStringLiteral("\r\n");
         database::program().viewerVisible = true;
         first = QString::fromStdString(dir.write("Erste.dbf", tenStations()));
-        second = QString::fromStdString(dir.write("Zweite Liste.dbf",
-                                                  stationTable({station("OE1AA"), station("DA0XX")})));
+        second = QString::fromStdString(
+                dir.write("Zweite Liste.dbf", stationTable({station("OE1AA"), station("DA0XX")})));
         window.setOpenDialog(fakeOpenDialog);
         database::program().databasePath = first;
         window.datPrimaryRS().setConnectionString(database::connectionText(first));
@@ -106,8 +104,9 @@ TEST_F(DatabaseCommands, OpenFallsBackToReloadWhenTheFirstCallIsEmpty)
 
 TEST_F(DatabaseCommands, OpenOfAnotherKindOfTableReportsAndGoesOn)
 {
-    const QString other = QString::fromStdString(dir.write(
-            "kunden.dbf", dbfbuild::DbfBuilder(0x03, {{"NAME", 'C', 10}}).record({"Meier"}).bytes()));
+    const QString other = QString::fromStdString(
+            dir.write("kunden.dbf",
+                      dbfbuild::DbfBuilder(0x03, {{"NAME", 'C', 10}}).record({"Meier"}).bytes()));
     fake.openAnswers.push_back(other);
     window.mnuOpen->trigger();
     // The column query fails, the field stays empty, so the reload runs and fails as well.

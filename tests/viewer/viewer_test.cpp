@@ -1,16 +1,13 @@
 // The viewer window with its real data control: fields, counter, keys, caption, error reports,
 // menus, short help and shut-down.
-#include "viewer/viewer.h"
-
 #include "database/database_names.h"
 #include "database/program_state.h"
-
 #include "operations/frm_eingabe.h"
-
 #include "support/fake_platform.h"
 #include "support/qstring_printer.h"
 #include "support/station_table.h"
 #include "support/temp_dir.h"
+#include "viewer/viewer.h"
 
 #include <QApplication>
 #include <QMenuBar>
@@ -104,7 +101,8 @@ TEST(ViewerCaption, IsTheTableNameOfTheDatabasePath)
             {"/home/dl1abc/Funk/Liste.2003.dbf", "Liste.2003"},
     };
     for (const auto &[path, title] : cases)
-        EXPECT_EQ(viewer::activationCaption(path), "  dBase-Viewer: " + title) << path.toStdString();
+        EXPECT_EQ(viewer::activationCaption(path), "  dBase-Viewer: " + title)
+                << path.toStdString();
 }
 
 TEST_F(ViewerTest, ErrorNotificationsAreStoredAndShownOnlyOnceVisible)
@@ -210,10 +208,11 @@ TEST_F(ViewerTest, ShortHelpKeepsItsLinesAndBlanks)
 {
     window->mnuHelp->trigger();
     ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text, "Es ist noch keine ausführliche Hilfe vorhanden.     \r\n"
-                                     "Wenn Sie aber den Mauszeiger über dem Fenster,      \r\n"
-                                     "über das Sie etwas wissen möchten, stehen lassen,   \r\n"
-                                     "so erscheint ein Hinweis.");
+    EXPECT_EQ(fake.messages[0].text,
+              "Es ist noch keine ausführliche Hilfe vorhanden.     \r\n"
+              "Wenn Sie aber den Mauszeiger über dem Fenster,      \r\n"
+              "über das Sie etwas wissen möchten, stehen lassen,   \r\n"
+              "so erscheint ein Hinweis.");
     EXPECT_EQ(fake.messages[0].title, "Kurzhilfe");
     EXPECT_EQ(fake.messages[0].style, 64);
 }
