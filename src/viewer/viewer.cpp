@@ -71,6 +71,12 @@ Viewer::Viewer(QWidget *parent) : QMainWindow(parent), m_dataControl(nullptr)
     createFields();
     createMenus();
     setFixedSize(sizeHint()); // the layout is fixed; the client area holds the controls' places
+    // Coming back from another application is no activation of the program's own.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state != Qt::ApplicationActive)
+                    m_leftApplication = true;
+            });
     connect(m_dataControl, &DataControl::MoveComplete, this, &Viewer::datPrimaryRS_MoveComplete);
     connect(m_dataControl, &DataControl::Error, this, &Viewer::datPrimaryRS_Error);
 }
@@ -210,8 +216,11 @@ void Viewer::mnuHelp_Click()
 
 bool Viewer::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowActivate)
-        Form_Activate();
+    if (event->type() == QEvent::WindowActivate) {
+        if (!m_leftApplication)
+            Form_Activate();
+        m_leftApplication = false;
+    }
     return QMainWindow::event(event);
 }
 

@@ -67,6 +67,7 @@ private:
     std::array<std::function<void()>, 5> m_commands;
     database::OpenDialogFunction m_showOpenDialog;
     std::function<void()> m_activationHook;
+    bool m_leftApplication = false;
 };
 
 // The caption the window takes when it becomes active: "  dBase-Viewer: " and the table name

@@ -105,6 +105,25 @@ TEST(ViewerCaption, IsTheTableNameOfTheDatabasePath)
                 << path.toStdString();
 }
 
+TEST_F(ViewerTest, ActivationWithinTheProgramSetsTheCaption)
+{
+    int hooks = 0;
+    window->setActivationHook([&] { ++hooks; });
+    database::program().databasePath = path;
+    window->setWindowCaption("dBase-Viewer: Stationen"); // as the open command leaves it
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(window.get(), &activate);
+    EXPECT_EQ(window->windowTitle(), "  dBase-Viewer: Stationen");
+    EXPECT_EQ(hooks, 1);
+
+    window->setWindowCaption("dBase-Viewer: Stationen");
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive); // the user went elsewhere
+    QCoreApplication::sendEvent(window.get(), &activate);
+    EXPECT_EQ(window->windowTitle(), "dBase-Viewer: Stationen");
+    QCoreApplication::sendEvent(window.get(), &activate);
+    EXPECT_EQ(window->windowTitle(), "  dBase-Viewer: Stationen");
+}
+
 TEST_F(ViewerTest, ErrorNotificationsAreStoredAndShownOnlyOnceVisible)
 {
     QString description = QStringLiteral("Verbindung verloren");
