@@ -49,6 +49,8 @@ public:
 
     void beep() override { QApplication::beep(); }
 
+    void showModal(QDialog &dialog) override { dialog.exec(); }
+
     QtServices() { m_clock.start(); }
 
 private:

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class QDialog;
+
 namespace platform {
 
 // Message box styles: an OK button and no icon, an exclamation or an information icon.
@@ -39,6 +41,8 @@ public:
     virtual double seconds() = 0;
     // The platform's plain beep.
     virtual void beep() = 0;
+    // Shows `dialog` modally; returns when it has hidden itself.
+    virtual void showModal(QDialog &dialog) = 0;
 };
 
 // The services in use; the Qt realisation unless a test installed its own.

@@ -4,7 +4,11 @@
 #include "database/database_names.h"
 #include "database/program_state.h"
 #include "database/steps.h"
+#include "operations/filter_command.h"
 #include "operations/frm_eingabe.h"
+#include "operations/restore_command.h"
+#include "operations/search_command.h"
+#include "operations/sort_command.h"
 #include "platform/platform.h"
 #include "startup/vorbild.h"
 
@@ -199,6 +203,11 @@ std::unique_ptr<viewer::Viewer> Main()
     viewer::Viewer &viewer = *window;
     viewer.setOpenDialog(ShowOpenDialog);
     viewer.setCommand(viewer::Command::Info, [&viewer] { mnuInfo_Click(viewer); });
+    viewer.setCommand(viewer::Command::Filter, [&viewer] { operations::mnuFiltern_Click(viewer); });
+    viewer.setCommand(viewer::Command::Sort, [&viewer] { operations::mnuSortieren_Click(viewer); });
+    viewer.setCommand(viewer::Command::Restore,
+                      [&viewer] { operations::mnuWiederherstellen_Click(viewer); });
+    viewer.setCommand(viewer::Command::Search, [&viewer] { operations::mnuSearch_Click(viewer); });
     viewer.setActivationHook([] {
         if (g_startScreen)
             g_startScreen->hide();

@@ -4,7 +4,9 @@
 
 #include "platform/platform.h"
 
+#include <QDialog>
 #include <deque>
+#include <functional>
 #include <vector>
 
 struct RecordedMessage
@@ -46,10 +48,25 @@ public:
 
     void beep() override { ++beeps; }
 
+    // Answers the next modal dialog with the next scripted answer; without one, cancels it.
+    void showModal(QDialog &dialog) override
+    {
+        ++modalShows;
+        if (modalAnswers.empty()) {
+            dialog.reject();
+            return;
+        }
+        const auto answer = modalAnswers.front();
+        modalAnswers.pop_front();
+        answer(dialog);
+    }
+
     std::vector<RecordedMessage> messages;
     std::vector<platform::OpenDialogRequest> openRequests;
     std::deque<QString> openAnswers;
     double clock = 0;
     double clockStep = 0.5;
     int beeps = 0;
+    std::deque<std::function<void(QDialog &)>> modalAnswers;
+    int modalShows = 0;
 };

@@ -1,0 +1,40 @@
+// Helpers shared by the record set commands.
+#include "operations/command_support.h"
+
+namespace operations {
+
+database::Result<std::shared_ptr<recordset::RecordSet>> currentRecordset(viewer::Viewer &window)
+{
+    auto set = window.datPrimaryRS().Recordset();
+    if (!set)
+        return database::objectNotSetError();
+    return set;
+}
+
+database::RunTimeError runTimeError(const recordset::Error &error)
+{
+    return {error.number, QString::fromStdString(error.description)};
+}
+
+database::Result<QString> fieldName(const std::shared_ptr<recordset::RecordSet> &set, int index)
+{
+    if (!set)
+        return database::objectNotSetError();
+    if (index < 0)
+        return runTimeError({recordset::kItemNotFound,
+                             "Das Feld Nummer " + std::to_string(index) + " gibt es nicht."});
+    const auto name = set->FieldName(static_cast<size_t>(index));
+    if (!name)
+        return runTimeError(name.error());
+    return QString::fromStdString(*name);
+}
+
+ColumnAndTerm splitResult(const QString &resultText)
+{
+    const qsizetype blank = resultText.indexOf(QLatin1Char(' '));
+    if (blank < 0)
+        return {resultText.toInt(), QString()};
+    return {resultText.left(blank).toInt(), resultText.mid(blank + 1)};
+}
+
+} // namespace operations

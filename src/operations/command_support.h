@@ -1,0 +1,32 @@
+// What the filter, sort, restore and search commands share: the record set of the viewer
+// window as run-time results, and the column-and-term dialog's result text.
+#pragma once
+
+#include "database/record_source.h"
+#include "viewer/viewer.h"
+
+#include <QString>
+
+namespace operations {
+
+// The record set `datPrimaryRS` holds; error 91 when there is none.
+database::Result<std::shared_ptr<recordset::RecordSet>> currentRecordset(viewer::Viewer &window);
+
+// A record set failure as the run-time error the commands report.
+database::RunTimeError runTimeError(const recordset::Error &error);
+
+// The name of field `index`; error 91 without a record set, the record set's error otherwise.
+database::Result<QString> fieldName(const std::shared_ptr<recordset::RecordSet> &set, int index);
+
+// A result text "index rest" split at its first blank.
+struct ColumnAndTerm
+{
+    int index;
+    QString rest;
+};
+ColumnAndTerm splitResult(const QString &resultText);
+
+// The title of the commands' failure boxes.
+inline const QString kCommandErrorTitle = QStringLiteral("Talvo-dBase-Viewer");
+
+} // namespace operations

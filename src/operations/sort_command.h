@@ -1,0 +1,20 @@
+// The sort command "sor&tieren" and `ApplySort`, which the restore command shares.
+#pragma once
+
+#include "recordset/record_set.h"
+#include "viewer/viewer.h"
+
+#include <QString>
+#include <memory>
+
+namespace operations {
+
+// Asks for a column in frmEingabe (sort mode) and orders the viewer's record set by it; when
+// nothing is left, says so and clears the sort.
+void mnuSortieren_Click(viewer::Viewer &window);
+
+// Sets `sort` as the sort of `set`, ignoring any failure; returns `set`.
+std::shared_ptr<recordset::RecordSet> ApplySort(const std::shared_ptr<recordset::RecordSet> &set,
+                                                const QString &sort);
+
+} // namespace operations

@@ -1,0 +1,108 @@
+// Number and date tests and conversions of the filter.
+#include "operations/text_to_number.h"
+
+#include <QRegularExpression>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+
+namespace operations {
+namespace {
+
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+bool validDay(int day, int month, int year)
+{
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || day < 1)
+        return false;
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= days[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+// A two-digit year as the platform read it: 00 to 29 this century, 30 to 99 the last.
+int fullYear(const QString &year)
+{
+    const int value = year.toInt();
+    return year.size() == 2 ? value + (value < 30 ? 2000 : 1900) : value;
+}
+
+} // namespace
+
+double TextToNumber(QString text)
+{
+    const qsizetype comma = text.indexOf(QLatin1Char(','));
+    if (comma >= 0)
+        text[comma] = QLatin1Char('.');
+    QString number;
+    qsizetype i = 0;
+    auto next = [&]() -> QChar {
+        while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
+            ++i;
+        return i < text.size() ? text[i] : QChar();
+    };
+    if (next() == QLatin1Char('-') || next() == QLatin1Char('+'))
+        number += text[i++];
+    while (isDigit(next()))
+        number += text[i++];
+    if (next() == QLatin1Char('.')) {
+        number += text[i++];
+        while (isDigit(next()))
+            number += text[i++];
+    }
+    const QChar e = next().toUpper();
+    if (e == QLatin1Char('E') || e == QLatin1Char('D')) {
+        QString exponent = QStringLiteral("E");
+        ++i;
+        if (next() == QLatin1Char('-') || next() == QLatin1Char('+'))
+            exponent += text[i++];
+        const qsizetype digitsStart = exponent.size();
+        while (isDigit(next()))
+            exponent += text[i++];
+        if (exponent.size() > digitsStart)
+            number += exponent;
+    }
+    bool ok = false;
+    const double value = number.toDouble(&ok);
+    return ok ? value : 0.0;
+}
+
+bool isNumeric(const QString &text)
+{
+    static const QRegularExpression pattern(
+            QStringLiteral("^\\s*[+-]?\\s*(\\d+([.,]\\d*)?|[.,]\\d+)([eE][+-]?\\d+)?\\s*$"));
+    return pattern.match(text).hasMatch();
+}
+
+bool isDate(const QString &text)
+{
+    static const QRegularExpression dotted(
+            QStringLiteral("^\\s*(\\d{1,2})\\.(\\d{1,2})\\.(\\d{2}|\\d{4})\\s*$"));
+    static const QRegularExpression monthYear(
+            QStringLiteral("^\\s*(\\d{1,2})\\.(\\d{2}|\\d{4})\\s*$"));
+    static const QRegularExpression slashed(
+            QStringLiteral("^\\s*(\\d{1,2})/(\\d{1,2})/(\\d{2}|\\d{4})\\s*$"));
+    for (const QRegularExpression *pattern : {&dotted, &slashed}) {
+        const auto match = pattern->match(text);
+        if (match.hasMatch())
+            return validDay(match.captured(1).toInt(), match.captured(2).toInt(),
+                            fullYear(match.captured(3)));
+    }
+    const auto match = monthYear.match(text);
+    return match.hasMatch() && validDay(1, match.captured(1).toInt(), fullYear(match.captured(2)));
+}
+
+database::Result<QString> singleText(double value)
+{
+    if (!std::isfinite(value) || std::fabs(value) > FLT_MAX)
+        return database::overflowError();
+    const float single = static_cast<float>(value);
+    char text[64];
+    std::snprintf(text, sizeof text, "%.7G", static_cast<double>(single));
+    return QString::fromLatin1(text).replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+} // namespace operations

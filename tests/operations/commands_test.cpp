@@ -1,0 +1,375 @@
+// Filter, sort, restore and search through their menu commands, with the dialogs answered and
+// the message boxes recorded by the test's platform.
+#include "database/database_names.h"
+#include "database/program_state.h"
+#include "operations/filter_command.h"
+#include "operations/frm_eingabe.h"
+#include "operations/frm_suchweiter.h"
+#include "operations/restore_command.h"
+#include "operations/search_command.h"
+#include "operations/sort_command.h"
+#include "support/fake_platform.h"
+#include "support/qstring_printer.h"
+#include "support/station_table.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+using operations::FrmEingabe;
+using operations::FrmSuchweiter;
+
+namespace {
+
+// Answers frmEingabe with list entry `row` and `term`, as if typed and confirmed with OK.
+std::function<void(QDialog &)> choose(int row, const QString &term = QString())
+{
+    return [row, term](QDialog &dialog) {
+        auto &form = static_cast<FrmEingabe &>(dialog);
+        form.List1->setCurrentRow(row);
+        form.Text1->setText(term);
+        form.Command1_Click();
+    };
+}
+
+// Answers frmSuchweiter with the option `option` (0 next, 1 previous) and OK.
+std::function<void(QDialog &)> step(int option)
+{
+    return [option](QDialog &dialog) {
+        auto &form = static_cast<FrmSuchweiter &>(dialog);
+        form.Option1[static_cast<size_t>(option)]->setChecked(true);
+        form.Command2_Click();
+    };
+}
+
+std::function<void(QDialog &)> cancelSteps()
+{
+    return [](QDialog &dialog) { static_cast<FrmSuchweiter &>(dialog).Command1_Click(); };
+}
+
+class Commands : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        database::program() = {};
+        database::program().lineBreak = QStringLiteral("\r\n");
+        database::program().viewerVisible = true;
+        FrmEingabe::unload();
+        FrmSuchweiter::unload();
+        FrmEingabe &dialog = FrmEingabe::instance();
+        for (int i = 0; i < viewer::Viewer::kFieldCount; ++i)
+            dialog.List1->addItem(QString::number(i) + ' ' + window.lblLabels()[i]->text());
+        open(tenStations());
+    }
+
+    void open(const std::string &table)
+    {
+        const QString path = QString::fromStdString(dir.write("Funk.dbf", table));
+        database::program().databasePath = path;
+        window.datPrimaryRS().setConnectionString(database::connectionText(path));
+        window.datPrimaryRS().setRecordSource(database::plainFullQuery("Funk"));
+        ASSERT_FALSE(window.datPrimaryRS().Refresh());
+    }
+
+    std::shared_ptr<recordset::RecordSet> set() { return window.datPrimaryRS().Recordset(); }
+    QString call() const { return window.shownFieldText(0); }
+    QString counter() { return window.datPrimaryRS().Caption(); }
+
+    // The calls of the current presentation.
+    QStringList calls()
+    {
+        QStringList result;
+        const auto s = set();
+        const int64_t bookmark = *s->Bookmark();
+        (void)s->MoveFirst();
+        while (!*s->AtEOF()) {
+            result << QString::fromStdString(*s->FieldText(0));
+            (void)s->MoveNext();
+        }
+        (void)s->SetBookmark(bookmark);
+        return result;
+    }
+
+    void filter(int row, const QString &term)
+    {
+        fake.modalAnswers.push_back(choose(row, term));
+        operations::mnuFiltern_Click(window);
+    }
+
+    FakePlatform fake;
+    TempDir dir;
+    viewer::Viewer window;
+};
+
+TEST(FilterCriterion, WorkedExamplesReachTheRecordSetExactly)
+{
+    struct Case
+    {
+        const char *field, *typed, *criterion;
+    };
+    const Case cases[] = {
+            {"CALL", "= DL", "[CALL] =  'DL'"},
+            {"CALL", "LIKE DL*", "[CALL] LIKE 'DL*'"},
+            {"CALL", "like dl*", "[CALL] LIKE 'dl*'"},
+            {"CALL", "xxlikeyy", "[CALL] LIKE 'keyy'"},
+            {"NOF_SSB", ">=5", "[NOF_SSB] >= 5"},
+            {"NOF_SSB", ">= 5", "[NOF_SSB] >=  5"},
+            {"NOF_SSB", "= 1,5", "[NOF_SSB] =  1,5"},
+            {"NOF_SSB", "=-5", "[NOF_SSB] =- 5"},
+            {"UP_DATE", "> 05.01.2003", "[UP_DATE] >  #01-05-2003#"},
+            {"UP_DATE", "= 2003", "[UP_DATE] =  #01-01-2003#"},
+            {"UP_DATE", "= 05/01/2003", "[UP_DATE] =  #01-05-2003#"},
+            {"UP_DATE", "= 05.2003", "[UP_DATE] =  #05-01-2003#"},
+            {"LOCATOR", "= 12", "[LOCATOR] =  12"},
+            {"CALL", "DL", "[CALL] D 'L'"},
+            {"VORNAME", "<>O'Brien", "[VORNAME] <> 'O'Brien'"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(*operations::filterCriterion(c.field, c.typed), c.criterion) << c.typed;
+    for (const char *operatorsOnly : {"=", ">=", "<>"}) {
+        const auto criterion = operations::filterCriterion("CALL", operatorsOnly);
+        ASSERT_FALSE(criterion);
+        EXPECT_EQ(criterion.error().number, 5);
+    }
+}
+
+TEST_F(Commands, FilterShowsTheFirstMatch)
+{
+    filter(0, "LIKE DL*");
+    EXPECT_EQ(set()->Filter(), "[CALL] LIKE 'DL*'");
+    EXPECT_EQ(call(), "DL1ABC");
+    EXPECT_EQ(counter(), " DS: 1");
+    EXPECT_EQ(calls(), QStringList({"DL1ABC", "DL9ZZ"}));
+    EXPECT_EQ(FrmEingabe::instance().windowTitle(), "Filtern");
+    EXPECT_EQ(FrmEingabe::instance().Label1->text(), "Operator u. Begriff:");
+    EXPECT_TRUE(fake.messages.empty());
+    EXPECT_EQ(platform::mousePointer(), platform::kArrow);
+
+    filter(11, ">= 5"); // the second filter replaces the first
+    EXPECT_EQ(set()->Filter(), "[NOF_SSB] >=  5");
+    EXPECT_EQ(calls().size(), 5);
+}
+
+TEST_F(Commands, RejectedCriterionGoesOnSilently)
+{
+    filter(0, "LIKE DL*");
+    filter(0, "DL"); // "[CALL] D 'L'": the record set refuses, the filter before stays
+    EXPECT_TRUE(fake.messages.empty());
+    EXPECT_EQ(set()->Filter(), "[CALL] LIKE 'DL*'");
+    EXPECT_EQ(call(), "DL1ABC");
+}
+
+TEST_F(Commands, OperatorsAloneEndInFilterError)
+{
+    filter(0, "=");
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text,
+              "Filter-Fehler: 5\r\nUngültiger Prozeduraufruf oder ungültiges Argument");
+    EXPECT_EQ(fake.messages[0].style, 48);
+    EXPECT_EQ(fake.messages[0].title, "Talvo-dBase-Viewer");
+    EXPECT_EQ(fake.messages[0].pointer, platform::kArrow);
+    EXPECT_EQ(set()->Filter(), "");
+}
+
+TEST_F(Commands, FilterWithoutResultRestoresTheRecords)
+{
+    filter(0, "= XX9XX");
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text,
+              "Dieses Filter brachte keine Ergebnisse.\r\nDas Original wird wieder "
+              "hergestellt.\r\nAugenblick !");
+    EXPECT_EQ(fake.messages[0].style, 0);
+    EXPECT_EQ(fake.messages[0].title, "Talvo-dBase-Viewer");
+    EXPECT_EQ(set()->Filter(), "[CALL] <> '0'");
+    EXPECT_EQ(calls().size(), 10);
+}
+
+TEST_F(Commands, CancelledOrBlankCommandsChangeNothing)
+{
+    ASSERT_FALSE(set()->SetAbsolutePosition(4));
+    platform::setMousePointer(platform::kDefaultPointer);
+    operations::mnuFiltern_Click(window); // no answer: cancelled
+    operations::mnuSortieren_Click(window);
+    filter(0, "   ");
+    EXPECT_EQ(platform::mousePointer(), platform::kDefaultPointer);
+    operations::mnuSearch_Click(window); // its end step sets the arrow
+    EXPECT_EQ(platform::mousePointer(), platform::kArrow);
+    EXPECT_EQ(counter(), " DS: 4");
+    EXPECT_TRUE(fake.messages.empty());
+    EXPECT_EQ(set()->Filter(), "");
+    EXPECT_EQ(set()->Sort(), "");
+}
+
+TEST_F(Commands, SortWithinAFilter)
+{
+    filter(11, "> 2");
+    fake.modalAnswers.push_back(choose(7));
+    operations::mnuSortieren_Click(window);
+    EXPECT_EQ(set()->Sort(), "VORNAME");
+    EXPECT_EQ(set()->Filter(), "[NOF_SSB] >  2");
+    // Anna, Björn, Jürgen, Piet, Taro, Tom, Zoe
+    EXPECT_EQ(calls(),
+              QStringList({"DK2XX", "OE3XYZ", "DL1ABC", "PA0AA", "JA1AA", "G3XYZ", "DL9ZZ"}));
+    EXPECT_EQ(call(), "DK2XX");
+    EXPECT_EQ(counter(), " DS: 1");
+    EXPECT_TRUE(FrmEingabe::instance().Text1->isVisibleTo(&FrmEingabe::instance()));
+    EXPECT_EQ(FrmEingabe::instance().windowTitle(), "Sortieren");
+}
+
+TEST_F(Commands, SortOfAnEmptySetSaysSoAndClearsTheSort)
+{
+    open(stationTable({}));
+    fake.modalAnswers.push_back(choose(7));
+    operations::mnuSortieren_Click(window);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text,
+              "Diese Sortierung brachte keine Ergebnisse.\r\nDas Original wird wieder "
+              "hergestellt.\r\nAugenblick !");
+    EXPECT_EQ(set()->Sort(), "");
+}
+
+TEST_F(Commands, RestoreUndoesFilterAndSort)
+{
+    filter(0, "LIKE D*");
+    fake.modalAnswers.push_back(choose(7));
+    operations::mnuSortieren_Click(window);
+    ASSERT_FALSE(set()->MoveLast());
+    operations::mnuWiederherstellen_Click(window);
+    EXPECT_EQ(set()->Filter(), "[CALL] <> '0'");
+    EXPECT_EQ(set()->Sort(), "CALL");
+    EXPECT_EQ(call(), "9A1AA");
+    EXPECT_EQ(counter(), " DS: 1");
+    EXPECT_EQ(calls().size(), 10);
+    EXPECT_TRUE(fake.messages.empty());
+    EXPECT_EQ(platform::mousePointer(), platform::kArrow);
+}
+
+TEST_F(Commands, RestoreOfATableOfZerosReportsWithoutReason)
+{
+    open(stationTable({station("0"), station("0")}));
+    operations::mnuWiederherstellen_Click(window);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, "Wiederherstellen ohne Erfolg.\r\n");
+    EXPECT_EQ(fake.messages[0].title, "Problem");
+    EXPECT_EQ(fake.messages[0].style, 48);
+}
+
+TEST_F(Commands, RestoreWithoutARecordSetNamesTheFailure)
+{
+    database::closeQuietly(window.datPrimaryRS());
+    window.datPrimaryRS().setRecordset(nullptr);
+    operations::mnuWiederherstellen_Click(window);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text,
+              "Wiederherstellen ohne Erfolg.\r\nObjektvariable nicht festgelegt");
+}
+
+TEST_F(Commands, SearchStepsThroughTheMatchesInTheOrderShown)
+{
+    // In VORNAME order: André Anna Björn Hans Ivo Jürgen Piet Taro Tom Zoe; "*a*" matches
+    // André, Anna, Hans and Taro.
+    fake.modalAnswers.push_back(choose(7));
+    operations::mnuSortieren_Click(window);
+    ASSERT_FALSE(set()->SetAbsolutePosition(9)); // Tom: the search starts at the first record
+    std::vector<QString> shown;
+    QObject::connect(&window.datPrimaryRS(), &viewer::DataControl::MoveComplete, &window,
+                     [&] { shown.push_back(window.shownFieldText(7)); });
+    std::vector<bool> previousSelected;
+    auto previousAfterTheEnd = [&](QDialog &dialog) {
+        previousSelected.push_back(static_cast<FrmSuchweiter &>(dialog).Option1[1]->isChecked());
+        step(1)(dialog);
+    };
+    fake.modalAnswers = {choose(7, " *a* "),  step(0), step(0), step(0), step(0),
+                         previousAfterTheEnd, step(1), step(1), step(1), cancelSteps()};
+    operations::mnuSearch_Click(window);
+
+    EXPECT_EQ(window.shownFieldText(7), "André"); // the last match stays after Abbrechen
+    ASSERT_EQ(previousSelected.size(), 1u);
+    EXPECT_TRUE(previousSelected[0]); // after the end, "Finde den Vorgänger" comes preselected
+    ASSERT_EQ(fake.messages.size(), 2u);
+    for (const RecordedMessage &message : fake.messages) {
+        EXPECT_EQ(message.text,
+                  "Keine weiteren Entsprechungen - \r\nzurück zum aktuellen Datensatz.");
+        EXPECT_EQ(message.title, "Suchen");
+        EXPECT_EQ(message.style, 64);
+    }
+    EXPECT_EQ(FrmSuchweiter::instance().windowTitle(), "  *a* gefunden. Weitersuchen ? ");
+    EXPECT_TRUE(FrmSuchweiter::instance().Option1[0]->isChecked()); // after the start
+    EXPECT_EQ(platform::mousePointer(), platform::kArrow);
+    EXPECT_NE(std::find(shown.begin(), shown.end(), "Taro"), shown.end()); // the last match forward
+}
+
+TEST_F(Commands, SearchFindsTheFirstMatchOfTheFilteredSortedSet)
+{
+    filter(11, "> 2");
+    fake.modalAnswers.push_back(choose(7));
+    operations::mnuSortieren_Click(window);
+    fake.modalAnswers = {choose(0, "DL*"), step(0), cancelSteps()};
+    operations::mnuSearch_Click(window);
+    // In VORNAME order the DL stations of the filter are Jürgen (DL1ABC), then Zoe (DL9ZZ).
+    EXPECT_EQ(call(), "DL9ZZ");
+    EXPECT_TRUE(fake.messages.empty());
+}
+
+TEST_F(Commands, SearchWithoutMatchOrWithABadTermReturnsToTheRecord)
+{
+    ASSERT_FALSE(set()->SetAbsolutePosition(3));
+    fake.modalAnswers = {choose(0, "XX*")};
+    operations::mnuSearch_Click(window);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, "Keine Datensätze gefunden mit \r\nXX*.");
+    EXPECT_EQ(fake.messages[0].title, " Suchen");
+    EXPECT_EQ(fake.messages[0].style, 64);
+    EXPECT_EQ(counter(), " DS: 3");
+
+    fake.messages.clear();
+    fake.modalAnswers = {choose(7, "O'Brien")};
+    operations::mnuSearch_Click(window);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_TRUE(fake.messages[0].text.startsWith(
+            "Such-Fehler: Das Suchkriterium »[VORNAME] LIKE 'O'Brien'«"));
+    EXPECT_EQ(fake.messages[0].style, 48);
+    EXPECT_EQ(counter(), " DS: 3");
+}
+
+TEST_F(Commands, ClosingTheStepDialogDiscardsIt)
+{
+    fake.modalAnswers = {choose(0, "*"), step(1), [](QDialog &dialog) { dialog.close(); }};
+    operations::mnuSearch_Click(window);
+    EXPECT_EQ(call(), "DL1ABC"); // the first match; "previous" met the start
+    fake.modalAnswers = {choose(0, "*"), [](QDialog &dialog) {
+                             EXPECT_TRUE(
+                                     static_cast<FrmSuchweiter &>(dialog).Option1[0]->isChecked());
+                             static_cast<FrmSuchweiter &>(dialog).Command1_Click();
+                         }};
+    operations::mnuSearch_Click(window);
+}
+
+TEST(ColumnDialog, HandlersBeepResultAndSortMode)
+{
+    FakePlatform fake;
+    FrmEingabe::unload();
+    FrmEingabe &dialog = FrmEingabe::instance();
+    dialog.List1->addItems({"0 CALL :", "1 DXCC / WAE :"});
+    dialog.setWindowTitle("Filtern");
+    dialog.Command1_Click(); // nothing chosen
+    EXPECT_EQ(fake.beeps, 1);
+    dialog.List1->setCurrentRow(1);
+    dialog.Command1_Click(); // no term
+    EXPECT_EQ(fake.beeps, 2);
+    dialog.Text1->setText("  ");
+    dialog.Command1_Click(); // blanks count as a term
+    EXPECT_EQ(dialog.resultText(), "1   ");
+    dialog.Command2_Click();
+    EXPECT_EQ(dialog.resultText(), "");
+
+    dialog.setWindowTitle("Sortieren");
+    dialog.Text1->clear();
+    dialog.Command1_Click();
+    EXPECT_EQ(dialog.resultText(), "1 ");
+    EXPECT_EQ(fake.beeps, 2);
+    EXPECT_EQ(dialog.List1->font().family(), "Courier New");
+    FrmEingabe::unload();
+}
+
+} // namespace
