@@ -39,10 +39,14 @@ FrmEingabe::FrmEingabe()
     setWindowTitle(QStringLiteral("  Suchen"));
     setModal(true);
     setFixedSize(px(5550), px(1815));
+    // The places are those of a small dialog font; the texts must fit them.
+    QFont small = font();
+    small.setPointSizeF(8);
+    setFont(small);
 
     Frame1->setGeometry(px(60), px(60), px(2355), px(1635));
     List1->setGeometry(px(120), px(360), px(2115), px(1110));
-    QFont courier(QStringLiteral("Courier New"));
+    QFont courier(QStringLiteral("Courier New"), 8);
     courier.setStyleHint(QFont::Monospace);
     List1->setFont(courier);
     List1->setToolTip(QStringLiteral("Spalte,mit der gearbeitet werden soll: zbsp. DXCC  "));
@@ -76,6 +80,8 @@ bool FrmEingabe::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate)
         Text1->clear(); // Form_Activate: every showing starts with an empty term
+    if (event->type() == QEvent::Show)
+        List1->setFocus(); // the first in the tab order
     return QDialog::event(event);
 }
 

@@ -36,6 +36,9 @@ FrmSuchweiter::FrmSuchweiter()
     setWindowTitle(QStringLiteral("  weitersuchen"));
     setModal(true);
     setFixedSize(px(4575), px(1770));
+    QFont small = font(); // the places are those of a small dialog font
+    small.setPointSizeF(8);
+    setFont(small);
     Frame1->setGeometry(px(120), px(120), px(2955), px(1515));
     Option1[0]->setGeometry(px(420), px(360), px(2300), px(375));
     Option1[1]->setGeometry(px(420), px(960), px(2300), px(375));

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QSettings>
+#include <QWindow>
 
 namespace platform {
 namespace {
@@ -49,7 +50,17 @@ public:
 
     void beep() override { QApplication::beep(); }
 
-    void showModal(QDialog &dialog) override { dialog.exec(); }
+    void showModal(QDialog &dialog) override
+    {
+        // The program's dialogs live on between uses without a parent; tied to the window that
+        // opens them, the desktop puts them in front of it and gives them the keyboard.
+        QWidget *owner = QApplication::activeWindow();
+        if (owner && owner != &dialog) {
+            dialog.winId();
+            dialog.windowHandle()->setTransientParent(owner->windowHandle());
+        }
+        dialog.exec();
+    }
 
     QtServices() { m_clock.start(); }
 
