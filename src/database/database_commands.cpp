@@ -17,6 +17,16 @@ constexpr int kGenericFailure = static_cast<int>(0x80004005u);
 const QString kOpenTitle = QStringLiteral("Talvo-Datenbank öffnen");
 const QString kDatabaseFilter = QStringLiteral("Datenbank (*.DBF)|*.DBF|Alle (*.*)|*.*");
 
+// Sets `tableName` from the database path, or fails as the derivation does.
+RunTimeStatus deriveTableName(const QString &databasePath, QString &tableName)
+{
+    const auto table = tableNameFromPath(databasePath);
+    if (!table)
+        return table.error();
+    tableName = *table;
+    return std::nullopt;
+}
+
 // Shows a failure's description in the plain message box of these commands.
 void reportFailure(const RunTimeError &error)
 {
@@ -56,16 +66,7 @@ void mnuOpen_Click(DatabaseWindow &window, const OpenDialogFunction &showOpenDia
                          control.setConnectionString(connectionText(state.databasePath));
                          return std::nullopt;
                      },
-                     [&]() -> RunTimeStatus {
-                         const auto fileName = fileNameFromPath(state.databasePath);
-                         if (!fileName)
-                             return fileName.error();
-                         const auto table = tableNameFromFileName(*fileName);
-                         if (!table)
-                             return table.error();
-                         tableName = *table;
-                         return std::nullopt;
-                     },
+                     [&] { return deriveTableName(state.databasePath, tableName); },
                      [&]() -> RunTimeStatus {
                          control.setRecordSource(columnQuery(tableName));
                          return std::nullopt;
@@ -125,16 +126,7 @@ void mnuSortCall_Click(DatabaseWindow &window)
                          control.setConnectionString(connectionText(state.databasePath));
                          return std::nullopt;
                      },
-                     [&]() -> RunTimeStatus {
-                         const auto fileName = fileNameFromPath(state.databasePath);
-                         if (!fileName)
-                             return fileName.error();
-                         const auto table = tableNameFromFileName(*fileName);
-                         if (!table)
-                             return table.error();
-                         tableName = *table;
-                         return std::nullopt;
-                     },
+                     [&] { return deriveTableName(state.databasePath, tableName); },
                      [&]() -> RunTimeStatus {
                          control.setRecordSource(orderedFullQuery(tableName));
                          return std::nullopt;

@@ -31,6 +31,14 @@ Result<QString> tableNameFromFileName(const QString &fileName)
     return fileName.left(fileName.size() - *place);
 }
 
+Result<QString> tableNameFromPath(const QString &databasePath)
+{
+    const Result<QString> fileName = fileNameFromPath(databasePath);
+    if (!fileName)
+        return fileName;
+    return tableNameFromFileName(*fileName);
+}
+
 QString connectionText(const QString &databasePath)
 {
     return QStringLiteral("Provider=MSDASQL;Persist Security Info=False;Mode=Read;"

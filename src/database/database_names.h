@@ -21,6 +21,9 @@ Result<QString> fileNameFromPath(const QString &databasePath);
 // end of the file name.
 Result<QString> tableNameFromFileName(const QString &fileName);
 
+// The table name of a database path: the two derivations above one after the other.
+Result<QString> tableNameFromPath(const QString &databasePath);
+
 // Returns the read-only connection text for the database path. The path is appended unchanged:
 // the whole path of the file, not its folder; a bare file name stays bare.
 QString connectionText(const QString &databasePath);

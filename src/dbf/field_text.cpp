@@ -1,6 +1,8 @@
 // Decoding of field bytes to display text, one function per type letter.
 #include "field_text.h"
 
+#include "calendar.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -136,15 +138,6 @@ FieldText numberText(const Field &, std::string_view bytes, const FieldContext &
     return {std::move(text), false, false};
 }
 
-bool validDate(int year, int month, int day)
-{
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12 || day < 1)
-        return false;
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return day <= days[month - 1] + (month == 2 && leap ? 1 : 0);
-}
-
 std::string dateText(int year, int month, int day)
 {
     char text[40];
@@ -170,7 +163,7 @@ FieldText dateFieldText(const Field &, std::string_view bytes, const FieldContex
     const int year = digitsValue(value.substr(0, 4));
     const int month = digitsValue(value.substr(4, 2));
     const int day = digitsValue(value.substr(6, 2));
-    if (!validDate(year, month, day))
+    if (!isValidDate(year, month, day))
         return rawText(value, context);
     return {dateText(year, month, day), false, false};
 }
@@ -291,21 +284,6 @@ FieldText currencyText(const Field &, std::string_view bytes, const FieldContext
                   static_cast<unsigned long long>(magnitude / 10000),
                   static_cast<unsigned long long>(magnitude % 10000));
     return {text, false, false};
-}
-
-// Civil date of a Julian day number (Fliegel and Van Flandern).
-void civilFromJulianDay(int64_t jdn, int &year, int &month, int &day)
-{
-    int64_t l = jdn + 68569;
-    const int64_t n = 4 * l / 146097;
-    l = l - (146097 * n + 3) / 4;
-    const int64_t i = 4000 * (l + 1) / 1461001;
-    l = l - 1461 * i / 4 + 31;
-    const int64_t j = 80 * l / 2447;
-    day = static_cast<int>(l - 2447 * j / 80);
-    l = j / 11;
-    month = static_cast<int>(j + 2 - 12 * l);
-    year = static_cast<int>(100 * (n - 49) + i + l);
 }
 
 std::string dateTimeText(int64_t jdn, int64_t milliseconds)

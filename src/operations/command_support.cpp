@@ -1,6 +1,9 @@
 // Helpers shared by the record set commands.
 #include "operations/command_support.h"
 
+#include "database/program_state.h"
+#include "platform/platform.h"
+
 namespace operations {
 
 database::Result<std::shared_ptr<recordset::RecordSet>> currentRecordset(viewer::Viewer &window)
@@ -27,6 +30,19 @@ database::Result<QString> fieldName(const std::shared_ptr<recordset::RecordSet> 
     if (!name)
         return runTimeError(name.error());
     return QString::fromStdString(*name);
+}
+
+void reportNoResult(viewer::Viewer &window, const QString &what)
+{
+    const QString &lineBreak = database::program().lineBreak;
+    window.repaint();
+    platform::setMousePointer(platform::kArrow);
+    platform::messageBox(what + QStringLiteral(" brachte keine Ergebnisse.") + lineBreak
+                                 + QStringLiteral("Das Original wird wieder hergestellt.")
+                                 + lineBreak + QStringLiteral("Augenblick !"),
+                         platform::kNoIcon, database::kApplicationTitle);
+    platform::setMousePointer(platform::kHourglass);
+    platform::doEvents();
 }
 
 ColumnAndTerm splitResult(const QString &resultText)

@@ -26,6 +26,10 @@ struct ColumnAndTerm
 };
 ColumnAndTerm splitResult(const QString &resultText);
 
+// Says that `what` ("Dieses Filter", "Diese Sortierung") left no record and that the original
+// comes back, with the pointers around the message as filter and sort set them.
+void reportNoResult(viewer::Viewer &window, const QString &what);
+
 // The title of the commands' failure boxes.
 inline const QString kCommandErrorTitle = QStringLiteral("Talvo-dBase-Viewer");
 

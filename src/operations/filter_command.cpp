@@ -142,14 +142,7 @@ void mnuFiltern_Click(viewer::Viewer &window)
         window.datPrimaryRS().setRecordset(filtered);
         (void)window.datPrimaryRS().Recordset()->MoveFirst();
     } else {
-        window.repaint();
-        platform::setMousePointer(platform::kArrow);
-        platform::messageBox(QStringLiteral("Dieses Filter brachte keine Ergebnisse.") + lineBreak
-                                     + QStringLiteral("Das Original wird wieder hergestellt.")
-                                     + lineBreak + QStringLiteral("Augenblick !"),
-                             platform::kNoIcon, database::kApplicationTitle);
-        platform::setMousePointer(platform::kHourglass);
-        platform::doEvents();
+        reportNoResult(window, QStringLiteral("Dieses Filter"));
         const auto first = fieldName(*set, 0);
         if (!first)
             return report(first.error());

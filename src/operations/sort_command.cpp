@@ -55,15 +55,7 @@ void mnuSortieren_Click(viewer::Viewer &window)
         window.datPrimaryRS().setRecordset(sorted);
         (void)window.datPrimaryRS().Recordset()->MoveFirst();
     } else {
-        window.repaint();
-        platform::setMousePointer(platform::kArrow);
-        platform::messageBox(QStringLiteral("Diese Sortierung brachte keine Ergebnisse.")
-                                     + lineBreak
-                                     + QStringLiteral("Das Original wird wieder hergestellt.")
-                                     + lineBreak + QStringLiteral("Augenblick !"),
-                             platform::kNoIcon, database::kApplicationTitle);
-        platform::setMousePointer(platform::kHourglass);
-        platform::doEvents();
+        reportNoResult(window, QStringLiteral("Diese Sortierung"));
         ApplySort(*set, QString());
     }
     platform::setMousePointer(platform::kArrow);

@@ -1,6 +1,8 @@
 // Number and date tests and conversions of the filter.
 #include "operations/text_to_number.h"
 
+#include "dbf/calendar.h"
+
 #include <QRegularExpression>
 #include <cfloat>
 #include <cmath>
@@ -12,15 +14,6 @@ namespace {
 bool isDigit(QChar c)
 {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
-bool validDay(int day, int month, int year)
-{
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12 || day < 1)
-        return false;
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return day <= days[month - 1] + (month == 2 && leap ? 1 : 0);
 }
 
 // A two-digit year as the platform read it: 00 to 29 this century, 30 to 99 the last.
@@ -88,11 +81,12 @@ bool isDate(const QString &text)
     for (const QRegularExpression *pattern : {&dotted, &slashed}) {
         const auto match = pattern->match(text);
         if (match.hasMatch())
-            return validDay(match.captured(1).toInt(), match.captured(2).toInt(),
-                            fullYear(match.captured(3)));
+            return dbf::isValidDate(fullYear(match.captured(3)), match.captured(2).toInt(),
+                                    match.captured(1).toInt());
     }
     const auto match = monthYear.match(text);
-    return match.hasMatch() && validDay(1, match.captured(1).toInt(), fullYear(match.captured(2)));
+    return match.hasMatch()
+            && dbf::isValidDate(fullYear(match.captured(2)), match.captured(1).toInt(), 1);
 }
 
 database::Result<QString> singleText(double value)

@@ -1,6 +1,7 @@
 // A recursive-descent parser for filter and find criteria.
 #include "criterion.h"
 
+#include "dbf/calendar.h"
 #include "text_util.h"
 
 #include <charconv>
@@ -202,7 +203,7 @@ private:
         int year = values[2];
         if (valid && trimmed(parts[2]).size() <= 2)
             year += year < 30 ? 2000 : 1900;
-        if (!valid || !dayNumber(year, values[0], values[1], literal.day))
+        if (!valid || !dbf::daysSinceEpoch(year, values[0], values[1], literal.day))
             fail("ist »#" + literal.text + "#« kein Datum der Form #Monat-Tag-Jahr#");
         m_at = close + 1;
         return literal;
@@ -245,23 +246,6 @@ private:
 };
 
 } // namespace
-
-bool dayNumber(int year, int month, int day, int32_t &result)
-{
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1
-        || day > days[month - 1] + (month == 2 && leap ? 1 : 0))
-        return false;
-    // Days from civil (Howard Hinnant's algorithm).
-    const int y = year - (month <= 2 ? 1 : 0);
-    const int era = y / 400;
-    const int yearOfEra = y - era * 400;
-    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    result = era * 146097 + dayOfEra - 719468;
-    return true;
-}
 
 Result<Criterion> parseCriterion(const std::string &text, const char *what)
 {

@@ -43,7 +43,4 @@ struct Criterion
 // wrong. `what` names the text in the message: "Filterkriterium" or "Suchkriterium".
 Result<Criterion> parseCriterion(const std::string &text, const char *what);
 
-// Days since 1.1.1970 of a valid civil date; false for an invalid one.
-bool dayNumber(int year, int month, int day, int32_t &result);
-
 } // namespace recordset

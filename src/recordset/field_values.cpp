@@ -2,7 +2,7 @@
 #include "field_values.h"
 
 #include "collator.h"
-#include "criterion.h"
+#include "dbf/calendar.h"
 
 #include <charconv>
 
@@ -132,7 +132,8 @@ bool FieldValues::date(uint32_t record, double &value) const
     const dbf::Field &field = m_table.field(m_field);
     if (field.type == 'D' && field.nullBit < 0) { // yyyymmdd as stored
         const std::string_view bytes = m_table.fieldBytes(record, m_field);
-        if (!dayNumber(digits(bytes, 0, 4), digits(bytes, 4, 2), digits(bytes, 6, 2), day))
+        if (!dbf::daysSinceEpoch(digits(bytes, 0, 4), digits(bytes, 4, 2), digits(bytes, 6, 2),
+                                 day))
             return false;
         value = day;
         return true;
@@ -141,7 +142,7 @@ bool FieldValues::date(uint32_t record, double &value) const
     const dbf::FieldText shown = m_table.text(record, m_field);
     const std::string_view text = shown.text;
     if (text.size() < 10 || text[2] != '.' || text[5] != '.'
-        || !dayNumber(digits(text, 6, 4), digits(text, 3, 2), digits(text, 0, 2), day))
+        || !dbf::daysSinceEpoch(digits(text, 6, 4), digits(text, 3, 2), digits(text, 0, 2), day))
         return false;
     value = day;
     if (text.size() >= 19 && text[10] == ' ')

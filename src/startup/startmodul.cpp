@@ -229,8 +229,7 @@ std::unique_ptr<viewer::Viewer> Main()
 
         QString tableName;
         attempt([&]() -> database::RunTimeStatus {
-            const auto fileName = database::fileNameFromPath(state.databasePath);
-            const auto table = fileName ? database::tableNameFromFileName(*fileName) : fileName;
+            const auto table = database::tableNameFromPath(state.databasePath);
             if (!table)
                 return table.error();
             tableName = *table;

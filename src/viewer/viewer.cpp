@@ -58,8 +58,7 @@ int keyCode(int qtKey)
 
 QString activationCaption(const QString &databasePath)
 {
-    const auto fileName = database::fileNameFromPath(databasePath);
-    const auto table = fileName ? database::tableNameFromFileName(*fileName) : fileName;
+    const auto table = database::tableNameFromPath(databasePath);
     return QStringLiteral("  dBase-Viewer: ") + (table ? *table : QString());
 }
 

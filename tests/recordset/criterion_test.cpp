@@ -1,4 +1,5 @@
 // Parsing of filter and find criteria: every form the viewer's commands produce.
+#include "dbf/calendar.h"
 #include "recordset/criterion.h"
 #include "support/case_name.h"
 
@@ -72,11 +73,11 @@ TEST(Criteria, DatesAreMonthFirstAndCheckedAsDays)
     const auto fifthOfJanuary =
             recordset::parseCriterion("[UP_DATE] = #01-05-2003#", "Filterkriterium");
     int32_t expected = 0;
-    ASSERT_TRUE(recordset::dayNumber(2003, 1, 5, expected));
+    ASSERT_TRUE(dbf::daysSinceEpoch(2003, 1, 5, expected));
     EXPECT_EQ(fifthOfJanuary->clause.value.day, expected);
-    EXPECT_TRUE(recordset::dayNumber(1970, 1, 1, expected));
+    EXPECT_TRUE(dbf::daysSinceEpoch(1970, 1, 1, expected));
     EXPECT_EQ(expected, 0);
-    EXPECT_FALSE(recordset::dayNumber(2003, 2, 29, expected));
+    EXPECT_FALSE(dbf::daysSinceEpoch(2003, 2, 29, expected));
 }
 
 TEST(Criteria, AndBindsCloserThanOrAndParenthesesGroup)
