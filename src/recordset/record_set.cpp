@@ -34,13 +34,8 @@ Result<std::shared_ptr<RecordSet>> RecordSet::Open(const std::string &connection
         return Error {kTableNotFound,
                       "Die Datei »" + *path + "« hat mehr als " + std::to_string(UINT32_MAX)
                               + " Datensätze."};
-    auto collator = Collator::german();
-    if (!collator)
-        return collator.error();
-
     std::shared_ptr<RecordSet> set(new RecordSet);
     set->m_table = std::make_shared<const dbf::Table>(std::move(*table));
-    set->m_collator = std::move(*collator);
     const dbf::Table &t = *set->m_table;
     auto noColumn = [&](const std::string &name) {
         return Error {kErrorsInCommand,
@@ -63,14 +58,29 @@ Result<std::shared_ptr<RecordSet>> RecordSet::Open(const std::string &connection
         const int field = t.fieldIndex(query->orderBy);
         if (field < 0)
             return noColumn(query->orderBy);
+        const auto collator = set->collator();
+        if (!collator)
+            return collator.error();
         std::vector<uint32_t> records = set->m_base.records();
-        sortRecords(records, {{static_cast<size_t>(field), query->descending}}, t,
-                    *set->m_collator);
+        sortRecords(records, {{static_cast<size_t>(field), query->descending}}, t, **collator);
         set->m_base = RecordOrder::list(std::move(records));
     }
     set->m_view = set->m_base;
     set->placeAt(0, true);
     return set;
+}
+
+Result<const Collator *> RecordSet::collator()
+{
+    // Loading the collation data costs more than opening a table, so only what compares text
+    // loads it.
+    if (!m_collator) {
+        auto german = Collator::german();
+        if (!german)
+            return german.error();
+        m_collator = std::move(*german);
+    }
+    return &*m_collator;
 }
 
 Status RecordSet::closedError() const
@@ -290,12 +300,15 @@ Status RecordSet::SetFilter(const std::string &criterion)
         return error;
     std::optional<Predicate> filter;
     if (!criterion.empty()) {
+        const auto german = collator();
+        if (!german)
+            return german.error();
         auto parsed = parseCriterion(criterion, "Filterkriterium");
         if (!parsed)
             return parsed.error();
         auto bound = Predicate::bind(
                 *parsed, *m_table, [this](const std::string &name) { return fieldOf(name); },
-                *m_collator, criterion, "Filterkriterium");
+                **german, criterion, "Filterkriterium");
         if (!bound)
             return bound.error();
         filter = std::move(*bound);
@@ -312,6 +325,8 @@ Status RecordSet::SetSort(const std::string &sort)
 {
     if (auto error = closedError())
         return error;
+    if (const auto german = collator(); !german)
+        return german.error();
     auto fields = parseSort(sort, [this](const std::string &name) { return fieldOf(name); });
     if (!fields)
         return fields.error();
@@ -328,6 +343,9 @@ Status RecordSet::Find(const std::string &criterion, int64_t skip, SearchDirecti
 {
     if (auto error = closedError())
         return error;
+    const auto german = collator();
+    if (!german)
+        return german.error();
     auto parsed = parseCriterion(criterion, "Suchkriterium");
     if (!parsed)
         return parsed.error();
@@ -338,7 +356,7 @@ Status RecordSet::Find(const std::string &criterion, int64_t skip, SearchDirecti
                                 "einzigen Vergleich, ohne AND und OR."};
     auto predicate = Predicate::bind(
             *parsed, *m_table, [this](const std::string &name) { return fieldOf(name); },
-            *m_collator, criterion, "Suchkriterium");
+            **german, criterion, "Suchkriterium");
     if (!predicate)
         return predicate.error();
 

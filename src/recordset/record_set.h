@@ -102,6 +102,8 @@ public:
 private:
     RecordSet() = default;
     Status closedError() const;
+    // The German collator, loaded on first use.
+    Result<const Collator *> collator();
     int fieldOf(const std::string &name) const;
     void rebuildView();
     void placeAt(std::optional<uint64_t> position, bool beforeFirst);
