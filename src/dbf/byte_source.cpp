@@ -14,11 +14,12 @@ namespace {
 class MappedFile final : public ByteSource
 {
 public:
-    MappedFile(void *address, uint64_t size) : m_address(address), m_size(size) { }
+    MappedFile(int fd, void *address, uint64_t size) : m_fd(fd), m_address(address), m_size(size) { }
     ~MappedFile() override
     {
         if (m_address)
             munmap(m_address, static_cast<size_t>(m_size));
+        ::close(m_fd);
     }
     MappedFile(const MappedFile &) = delete;
     MappedFile &operator=(const MappedFile &) = delete;
@@ -26,7 +27,24 @@ public:
     const uint8_t *data() const override { return static_cast<const uint8_t *>(m_address); }
     uint64_t size() const override { return m_size; }
 
+    bool read(uint64_t offset, size_t length, char *into) const override
+    {
+        while (length > 0) {
+            const ssize_t got = ::pread(m_fd, into, length, static_cast<off_t>(offset));
+            if (got <= 0) {
+                if (got < 0 && errno == EINTR)
+                    continue;
+                return false;
+            }
+            into += got;
+            offset += static_cast<uint64_t>(got);
+            length -= static_cast<size_t>(got);
+        }
+        return true;
+    }
+
 private:
+    int m_fd;
     void *m_address;
     uint64_t m_size;
 };
@@ -40,6 +58,14 @@ public:
         return reinterpret_cast<const uint8_t *>(m_bytes.data());
     }
     uint64_t size() const override { return m_bytes.size(); }
+
+    bool read(uint64_t offset, size_t length, char *into) const override
+    {
+        if (offset > m_bytes.size() || length > m_bytes.size() - offset)
+            return false;
+        m_bytes.copy(into, length, static_cast<size_t>(offset));
+        return true;
+    }
 
 private:
     std::string m_bytes;
@@ -85,8 +111,7 @@ Result<std::shared_ptr<const ByteSource>> ByteSource::mapFile(const std::string 
             return systemError(path, error);
         }
     }
-    ::close(fd); // the mapping keeps the file readable
-    return std::shared_ptr<const ByteSource>(std::make_shared<MappedFile>(address, size));
+    return std::shared_ptr<const ByteSource>(std::make_shared<MappedFile>(fd, address, size));
 }
 
 std::shared_ptr<const ByteSource> ByteSource::fromBuffer(std::string bytes)

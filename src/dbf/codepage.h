@@ -44,6 +44,8 @@ public:
     static Result<TextDecoder> create(const std::string &name);
 
     const std::string &name() const { return m_name; }
+    // One byte is one character (and the same byte always the same one).
+    bool isSingleByte() const { return m_kind == Kind::SingleByte; }
     std::string decode(std::string_view bytes) const;
 
 private:

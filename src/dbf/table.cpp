@@ -269,13 +269,22 @@ std::string_view Table::recordBytes(uint64_t record) const
 
 std::string_view Table::fieldBytes(uint64_t record, size_t index) const
 {
+    return fieldBytes(recordBytes(record), index);
+}
+
+std::string_view Table::fieldBytes(std::string_view recordBytes, size_t index) const
+{
     const Field &f = field(index);
-    return recordBytes(record).substr(f.offset, f.length);
+    return recordBytes.substr(f.offset, f.length);
 }
 
 FieldText Table::text(uint64_t record, size_t index) const
 {
-    const std::string_view bytes = recordBytes(record);
+    return text(recordBytes(record), index);
+}
+
+FieldText Table::text(std::string_view bytes, size_t index) const
+{
     std::string_view nullFlags;
     if (m_header.nullFlagsField >= 0) {
         const Field &flags = m_header.fields[static_cast<size_t>(m_header.nullFlagsField)];
@@ -285,6 +294,26 @@ FieldText Table::text(uint64_t record, size_t index) const
                                 nullFlags};
     const Field &f = field(index);
     return fieldText(f, bytes.substr(f.offset, f.length), context);
+}
+
+void Table::scan(const std::function<void(uint64_t record, std::string_view bytes)> &visit) const
+{
+    constexpr size_t kChunkBytes = 4 << 20;
+    const uint64_t length = m_header.recordLength;
+    const uint64_t perChunk = std::max<uint64_t>(1, kChunkBytes / length);
+    std::string chunk(static_cast<size_t>(perChunk * length), '\0');
+    for (uint64_t first = 0; first < m_recordCount; first += perChunk) {
+        const uint64_t count = std::min(perChunk, m_recordCount - first);
+        const bool read = !(m_partialRecord.size() && first + count == m_recordCount)
+                && m_bytes->read(m_header.headerLength + first * length,
+                                 static_cast<size_t>(count * length), chunk.data());
+        for (uint64_t i = 0; i < count; ++i) {
+            const uint64_t record = first + i;
+            visit(record, read ? std::string_view(chunk).substr(static_cast<size_t>(i * length),
+                                                                 static_cast<size_t>(length))
+                               : recordBytes(record));
+        }
+    }
 }
 
 std::optional<uint64_t> Table::nextRecord(uint64_t record) const

@@ -49,6 +49,13 @@ int Collator::compareIgnoringCase(std::string_view a, std::string_view b) const
                             b.data(), static_cast<int32_t>(b.size()), &status);
 }
 
+int Collator::compare(std::string_view a, std::string_view b) const
+{
+    UErrorCode status = U_ZERO_ERROR;
+    return ucol_strcollUTF8(m_sorting.get(), a.data(), static_cast<int32_t>(a.size()), b.data(),
+                            static_cast<int32_t>(b.size()), &status);
+}
+
 void toUtf16(std::string_view utf8, std::u16string &out)
 {
     out.resize(utf8.size());

@@ -23,6 +23,10 @@ public:
     void appendSortKey(std::u16string_view utf16, std::string &out) const;
     // Compares UTF-8 texts ignoring case: <0, 0, >0.
     int compareIgnoringCase(std::string_view a, std::string_view b) const;
+    // Compares UTF-8 texts at the default strength: <0, 0, >0.
+    int compare(std::string_view a, std::string_view b) const;
+    // The ICU collator at the default strength.
+    const UCollator *sorting() const { return m_sorting.get(); }
 
 private:
     struct Close

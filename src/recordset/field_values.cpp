@@ -69,13 +69,19 @@ FieldValues::FieldValues(const dbf::Table &table, size_t field)
       m_character(table.field(field).type == 'C' && table.field(field).nullBit < 0)
 { }
 
-bool FieldValues::plainAscii(uint32_t record, std::string_view &bytes) const
+std::string_view FieldValues::trimmedBytes(std::string_view record) const
+{
+    std::string_view bytes = m_table.fieldBytes(record, m_field);
+    while (!bytes.empty() && (bytes.back() == ' ' || bytes.back() == '\0'))
+        bytes.remove_suffix(1);
+    return bytes;
+}
+
+bool FieldValues::plainAscii(std::string_view record, std::string_view &bytes) const
 {
     if (!m_character)
         return false;
-    bytes = m_table.fieldBytes(record, m_field);
-    while (!bytes.empty() && (bytes.back() == ' ' || bytes.back() == '\0'))
-        bytes.remove_suffix(1);
+    bytes = trimmedBytes(record);
     for (char c : bytes) {
         if (c < 0x20 || c > 0x7E)
             return false;
@@ -83,7 +89,7 @@ bool FieldValues::plainAscii(uint32_t record, std::string_view &bytes) const
     return true;
 }
 
-std::string FieldValues::text(uint32_t record) const
+std::string FieldValues::text(std::string_view record) const
 {
     std::string_view bytes;
     if (plainAscii(record, bytes))
@@ -91,7 +97,7 @@ std::string FieldValues::text(uint32_t record) const
     return m_table.text(record, m_field).text;
 }
 
-void FieldValues::foldedText(uint32_t record, std::string &out) const
+void FieldValues::foldedText(std::string_view record, std::string &out) const
 {
     std::string_view bytes;
     if (plainAscii(record, bytes)) {
@@ -105,7 +111,7 @@ void FieldValues::foldedText(uint32_t record, std::string &out) const
     out = foldCase(m_table.text(record, m_field).text);
 }
 
-void FieldValues::utf16Text(uint32_t record, std::u16string &out) const
+void FieldValues::utf16Text(std::string_view record, std::u16string &out) const
 {
     std::string_view bytes;
     if (plainAscii(record, bytes)) {
@@ -115,7 +121,7 @@ void FieldValues::utf16Text(uint32_t record, std::u16string &out) const
     toUtf16(m_table.text(record, m_field).text, out);
 }
 
-bool FieldValues::number(uint32_t record, double &value) const
+bool FieldValues::number(std::string_view record, double &value) const
 {
     std::string_view bytes;
     const dbf::Field &field = m_table.field(m_field);
@@ -126,7 +132,7 @@ bool FieldValues::number(uint32_t record, double &value) const
     return parseNumber(m_table.text(record, m_field).text, value);
 }
 
-bool FieldValues::date(uint32_t record, double &value) const
+bool FieldValues::date(std::string_view record, double &value) const
 {
     int32_t day = 0;
     const dbf::Field &field = m_table.field(m_field);

@@ -9,6 +9,7 @@ namespace recordset {
 
 enum class ValueKind { Text, Number, Date, Logical };
 
+// Every value is read from a record's bytes, as dbf::Table::recordBytes() or scan() give them.
 class FieldValues
 {
 public:
@@ -16,20 +17,24 @@ public:
 
     // How the field's values compare and sort, by its type letter.
     ValueKind kind() const { return m_kind; }
+    // A C field without null flags: its bytes, trailing blanks and NULs aside, are its text.
+    bool isCharacterField() const { return m_character; }
+    // The field's bytes without trailing blanks and NULs.
+    std::string_view trimmedBytes(std::string_view record) const;
 
     // The text as shown, without trailing blanks.
-    std::string text(uint32_t record) const;
+    std::string text(std::string_view record) const;
     // The text folded to ignore case; plain ASCII values skip the decoder.
-    void foldedText(uint32_t record, std::string &out) const;
+    void foldedText(std::string_view record, std::string &out) const;
     // The text as UTF-16, for sort keys.
-    void utf16Text(uint32_t record, std::u16string &out) const;
+    void utf16Text(std::string_view record, std::u16string &out) const;
     // The field's bytes without trailing blanks, when they are printable ASCII and so are their
     // own text; false otherwise.
-    bool plainAscii(uint32_t record, std::string_view &bytes) const;
+    bool plainAscii(std::string_view record, std::string_view &bytes) const;
     // The value as a number; false for an empty value or text that is no number.
-    bool number(uint32_t record, double &value) const;
+    bool number(std::string_view record, double &value) const;
     // Days since 1.1.1970, with the time of day as fraction; false for an empty or bad date.
-    bool date(uint32_t record, double &value) const;
+    bool date(std::string_view record, double &value) const;
 
 private:
     const dbf::Table &m_table;

@@ -21,8 +21,8 @@ struct Predicate::Node
     double number = 0; // number and date comparisons
     const Collator *collator = nullptr;
 
-    bool matches(uint32_t record) const;
-    bool clauseMatches(uint32_t record) const;
+    bool matches(std::string_view record) const;
+    bool clauseMatches(std::string_view record) const;
 };
 
 namespace {
@@ -101,7 +101,7 @@ bool likeMatch(std::string_view text, std::string_view pattern)
     return p == pattern.size();
 }
 
-bool Predicate::Node::clauseMatches(uint32_t record) const
+bool Predicate::Node::clauseMatches(std::string_view record) const
 {
     if (op == Operator::Like) {
         thread_local std::string folded;
@@ -132,7 +132,7 @@ bool Predicate::Node::clauseMatches(uint32_t record) const
     return compare(op, collator->compareIgnoringCase(values->text(record), literal), 0);
 }
 
-bool Predicate::Node::matches(uint32_t record) const
+bool Predicate::Node::matches(std::string_view record) const
 {
     switch (kind) {
     case Criterion::Kind::Clause:
@@ -200,7 +200,7 @@ Result<Predicate> Predicate::bind(const Criterion &criterion, const dbf::Table &
     return predicate;
 }
 
-bool Predicate::matches(uint32_t record) const
+bool Predicate::matches(std::string_view record) const
 {
     return m_root->matches(record);
 }

@@ -21,7 +21,8 @@ public:
                                   const Collator &collator, const std::string &text,
                                   const char *what);
 
-    bool matches(uint32_t record) const;
+    // REQUIRES: `record` holds the bytes of a record of the table
+    bool matches(std::string_view record) const;
 
 private:
     struct Node;

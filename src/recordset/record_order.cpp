@@ -22,8 +22,11 @@ void RecordOrder::materialize()
 {
     if (m_listed || m_identity)
         return;
-    for (auto r = m_table->nextRecord(0); r; r = m_table->nextRecord(*r + 1))
-        m_records.push_back(static_cast<uint32_t>(*r));
+    const bool includeDeleted = m_table->includesDeleted();
+    m_table->scan([&](uint64_t record, std::string_view bytes) {
+        if (includeDeleted || bytes[0] != '*')
+            m_records.push_back(static_cast<uint32_t>(record));
+    });
     if (m_records.size() == m_table->recordCount()) {
         m_identity = true; // nothing left out: positions are record numbers, no list needed
         m_records = {};

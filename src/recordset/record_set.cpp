@@ -62,7 +62,8 @@ Result<std::shared_ptr<RecordSet>> RecordSet::Open(const std::string &connection
         if (!collator)
             return collator.error();
         std::vector<uint32_t> records = set->m_base.records();
-        sortRecords(records, {{static_cast<size_t>(field), query->descending}}, t, **collator);
+        sortRecords(records, {{static_cast<size_t>(field), query->descending}}, t, **collator,
+                    set->m_byteKeys ? &*set->m_byteKeys : nullptr);
         set->m_base = RecordOrder::list(std::move(records));
     }
     set->m_view = set->m_base;
@@ -79,6 +80,7 @@ Result<const Collator *> RecordSet::collator()
         if (!german)
             return german.error();
         m_collator = std::move(*german);
+        m_byteKeys = ByteSortKeys::create(m_table->decoder(), *m_collator);
     }
     return &*m_collator;
 }
@@ -141,7 +143,12 @@ void RecordSet::rebuildView()
     }
     std::vector<uint32_t> records = m_base.records();
     if (m_filter) {
-        std::erase_if(records, [&](uint32_t record) { return !m_filter->matches(record); });
+        // Decided in one pass over the file, then applied in the query's order.
+        std::vector<bool> matches(m_table->recordCount());
+        m_table->scan([&](uint64_t record, std::string_view bytes) {
+            matches[record] = m_filter->matches(bytes);
+        });
+        std::erase_if(records, [&](uint32_t record) { return !matches[record]; });
     }
     sortRecords(records, m_sort, *m_table, *m_collator);
     m_view = RecordOrder::list(std::move(records));
@@ -383,7 +390,7 @@ Status RecordSet::Find(const std::string &criterion, int64_t skip, SearchDirecti
         const std::optional<uint32_t> record = m_view.at(static_cast<uint64_t>(position));
         if (!record)
             break;
-        if (predicate->matches(*record)) {
+        if (predicate->matches(m_table->recordBytes(*record))) {
             found = static_cast<uint64_t>(position);
             break;
         }

@@ -2,6 +2,7 @@
 // bookmarks, as the viewer's commands use it.
 #pragma once
 
+#include "byte_sort_keys.h"
 #include "collator.h"
 #include "dbf/table.h"
 #include "error.h"
@@ -111,6 +112,7 @@ private:
 
     std::shared_ptr<const dbf::Table> m_table;
     std::optional<Collator> m_collator;
+    std::optional<ByteSortKeys> m_byteKeys; // set with the collator when the code page allows
     std::vector<size_t> m_columns; // record set field → table field
     RecordOrder m_base; // the query's order
     RecordOrder m_view; // filtered and sorted

@@ -16,26 +16,40 @@ namespace {
 class FieldKeys
 {
 public:
-    FieldKeys(const std::vector<uint32_t> &records, const SortField &sortField,
-              const dbf::Table &table, const Collator &collator)
+    // Keys for `records`; `slots` gives each record's place among them (UINT32_MAX for none),
+    // so that one pass over the file in its own order builds them all.
+    FieldKeys(const std::vector<uint32_t> &records, const std::vector<uint32_t> &slots,
+              const SortField &sortField, const dbf::Table &table, const Collator &collator,
+              const ByteSortKeys *byteKeys)
         : m_descending(sortField.descending)
     {
         const FieldValues values(table, sortField.field);
         m_text = values.kind() == ValueKind::Text;
         if (m_text) {
+            // Keys go to the arena in file order; offsets and lengths say where each one is.
+            m_offsets.assign(records.size(), 0);
+            m_lengths.assign(records.size(), 0);
             std::u16string utf16;
-            m_offsets.reserve(records.size() + 1);
-            for (uint32_t record : records) {
-                m_offsets.push_back(m_arena.size());
-                values.utf16Text(record, utf16);
-                collator.appendSortKey(utf16, m_arena);
-            }
-            m_offsets.push_back(m_arena.size());
+            table.scan([&](uint64_t record, std::string_view bytes) {
+                const uint32_t slot = slots[record];
+                if (slot == UINT32_MAX)
+                    return;
+                m_offsets[slot] = m_arena.size();
+                if (byteKeys && values.isCharacterField()) {
+                    byteKeys->append(values.trimmedBytes(bytes), m_arena);
+                } else {
+                    values.utf16Text(bytes, utf16);
+                    collator.appendSortKey(utf16, m_arena);
+                }
+                m_lengths[slot] = static_cast<uint32_t>(m_arena.size() - m_offsets[slot]);
+            });
             return;
         }
-        m_numbers.reserve(records.size());
-        for (uint32_t record : records)
-            m_numbers.push_back(numberKey(values, record));
+        m_numbers.assign(records.size(), NAN);
+        table.scan([&](uint64_t record, std::string_view bytes) {
+            if (slots[record] != UINT32_MAX)
+                m_numbers[slots[record]] = numberKey(values, bytes);
+        });
     }
 
     // <0, 0 or >0 for the records at `a` and `b` of the sorted range, direction applied.
@@ -46,7 +60,7 @@ public:
     }
 
 private:
-    static double numberKey(const FieldValues &values, uint32_t record)
+    static double numberKey(const FieldValues &values, std::string_view record)
     {
         double value = NAN; // empty
         switch (values.kind()) {
@@ -78,8 +92,7 @@ private:
 
     int compareText(size_t a, size_t b) const
     {
-        const size_t lengthA = m_offsets[a + 1] - m_offsets[a];
-        const size_t lengthB = m_offsets[b + 1] - m_offsets[b];
+        const size_t lengthA = m_lengths[a], lengthB = m_lengths[b];
         const int order = std::memcmp(m_arena.data() + m_offsets[a], m_arena.data() + m_offsets[b],
                                       std::min(lengthA, lengthB));
         if (order != 0)
@@ -91,6 +104,7 @@ private:
     bool m_text = false;
     std::string m_arena; // sort keys of text fields, one after another
     std::vector<size_t> m_offsets;
+    std::vector<uint32_t> m_lengths;
     std::vector<double> m_numbers; // NaN for empty values
 };
 
@@ -129,13 +143,16 @@ Result<std::vector<SortField>> parseSort(const std::string &text,
 }
 
 void sortRecords(std::vector<uint32_t> &records, const std::vector<SortField> &fields,
-                 const dbf::Table &table, const Collator &collator)
+                 const dbf::Table &table, const Collator &collator, const ByteSortKeys *byteKeys)
 {
     if (fields.empty() || records.size() < 2)
         return;
+    std::vector<uint32_t> slots(table.recordCount(), UINT32_MAX);
+    for (size_t i = 0; i < records.size(); ++i)
+        slots[records[i]] = static_cast<uint32_t>(i);
     std::vector<FieldKeys> keys;
     for (const SortField &field : fields)
-        keys.emplace_back(records, field, table, collator);
+        keys.emplace_back(records, slots, field, table, collator, byteKeys);
 
     std::vector<uint32_t> order(records.size());
     std::iota(order.begin(), order.end(), 0u);

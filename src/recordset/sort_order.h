@@ -1,6 +1,7 @@
 // Sort texts ("field [ASC|DESC], …") and the stable sort of records by them.
 #pragma once
 
+#include "byte_sort_keys.h"
 #include "collator.h"
 #include "dbf/table.h"
 #include "error.h"
@@ -24,7 +25,9 @@ Result<std::vector<SortField>> parseSort(const std::string &text,
 
 // Orders `records` by `fields`: text in German dictionary order, numbers by value, dates by
 // date, empty values first (last when descending). Records that compare equal keep their order.
+// `byteKeys`, when given, builds the keys of C fields from their bytes.
 void sortRecords(std::vector<uint32_t> &records, const std::vector<SortField> &fields,
-                 const dbf::Table &table, const Collator &collator);
+                 const dbf::Table &table, const Collator &collator,
+                 const ByteSortKeys *byteKeys = nullptr);
 
 } // namespace recordset
