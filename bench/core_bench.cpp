@@ -1,9 +1,8 @@
 // Benchmarks of the reader and the record set on generated station tables of 100,000,
 // 1,000,000 and 5,000,000 records, made once by talvo-gen-stations into TALVO_BENCH_DIR.
+#include "dbf/table.h"
 #include "recordset/query.h"
 #include "recordset/record_set.h"
-
-#include "dbf/table.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -19,19 +18,19 @@ std::string tablePath(int64_t records)
     const std::string path = dir + "/stations_" + std::to_string(records) + ".dbf";
     if (!std::filesystem::exists(path)) {
         std::filesystem::create_directories(dir);
-        const std::string command = std::string(TALVO_GENERATOR) + " --count "
-                + std::to_string(records) + " " + path;
+        const std::string command =
+                std::string(TALVO_GENERATOR) + " --count " + std::to_string(records) + " " + path;
         if (std::system(command.c_str()) != 0)
             std::abort();
     }
     return path;
 }
 
-
 std::shared_ptr<recordset::RecordSet> openPlain(benchmark::State &state)
 {
     const std::string path = tablePath(state.range(0));
-    auto set = recordset::RecordSet::Open("database=" + path, "select * from " + recordset::tableNameOf(path));
+    auto set = recordset::RecordSet::Open("database=" + path,
+                                          "select * from " + recordset::tableNameOf(path));
     return set ? *set : nullptr;
 }
 
@@ -39,7 +38,8 @@ void Open(benchmark::State &state)
 {
     const std::string path = tablePath(state.range(0));
     for (auto _ : state) {
-        auto set = recordset::RecordSet::Open("database=" + path, "select * from " + recordset::tableNameOf(path));
+        auto set = recordset::RecordSet::Open("database=" + path,
+                                              "select * from " + recordset::tableNameOf(path));
         benchmark::DoNotOptimize((*set)->FieldText(0));
     }
 }

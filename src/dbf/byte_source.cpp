@@ -14,7 +14,8 @@ namespace {
 class MappedFile final : public ByteSource
 {
 public:
-    MappedFile(int fd, void *address, uint64_t size) : m_fd(fd), m_address(address), m_size(size) { }
+    MappedFile(int fd, void *address, uint64_t size)
+        : m_fd(fd), m_address(address), m_size(size) { }
     ~MappedFile() override
     {
         if (m_address)

@@ -309,9 +309,10 @@ void Table::scan(const std::function<void(uint64_t record, std::string_view byte
                                  static_cast<size_t>(count * length), chunk.data());
         for (uint64_t i = 0; i < count; ++i) {
             const uint64_t record = first + i;
-            visit(record, read ? std::string_view(chunk).substr(static_cast<size_t>(i * length),
-                                                                 static_cast<size_t>(length))
-                               : recordBytes(record));
+            visit(record,
+                  read ? std::string_view(chunk).substr(static_cast<size_t>(i * length),
+                                                        static_cast<size_t>(length))
+                       : recordBytes(record));
         }
     }
 }

@@ -3,13 +3,13 @@
 #pragma once
 
 #include "collator.h"
-
 #include "dbf/codepage.h"
 
 #include <array>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace recordset {
 
@@ -26,9 +26,21 @@ public:
     void append(std::string_view bytes, std::string &out) const;
 
 private:
+    // The most weights of one level a byte may have (ß has two primaries: "ss").
+    static constexpr size_t kMaxWeights = 4;
+
+    bool rankPrimaries(const std::array<std::vector<uint16_t>, 256> &primaryUnits);
+
+    // The weights of one byte on one level, at most kMaxWeights of them.
+    struct Level
+    {
+        std::array<char, kMaxWeights> weight {};
+        uint8_t count = 0;
+        void add(char value) { weight[count++] = value; }
+    };
     struct Weights
     {
-        std::string primary, secondary, tertiary;
+        Level primary, secondary, tertiary;
     };
     std::array<Weights, 256> m_weights;
 };

@@ -362,8 +362,8 @@ Status RecordSet::Find(const std::string &criterion, int64_t skip, SearchDirecti
                               + "« ist ungültig: gesucht wird nach einem "
                                 "einzigen Vergleich, ohne AND und OR."};
     auto predicate = Predicate::bind(
-            *parsed, *m_table, [this](const std::string &name) { return fieldOf(name); },
-            **german, criterion, "Suchkriterium");
+            *parsed, *m_table, [this](const std::string &name) { return fieldOf(name); }, **german,
+            criterion, "Suchkriterium");
     if (!predicate)
         return predicate.error();
 

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <numeric>
 
 namespace recordset {
 namespace {
@@ -29,6 +28,7 @@ public:
             // Keys go to the arena in file order; offsets and lengths say where each one is.
             m_offsets.assign(records.size(), 0);
             m_lengths.assign(records.size(), 0);
+            m_arena.reserve(records.size() * 3 * table.field(sortField.field).length / 2);
             std::u16string utf16;
             table.scan([&](uint64_t record, std::string_view bytes) {
                 const uint32_t slot = slots[record];
@@ -50,6 +50,21 @@ public:
             if (slots[record] != UINT32_MAX)
                 m_numbers[slots[record]] = numberKey(values, bytes);
         });
+    }
+
+    // The first eight bytes of the key at `place`, so that comparing them as numbers orders as
+    // the keys do (direction applied); equal prefixes leave the decision to compare().
+    uint64_t prefix(size_t place) const
+    {
+        uint64_t value = 0;
+        if (m_text) {
+            const size_t length = std::min<size_t>(8, m_lengths[place]);
+            for (size_t i = 0; i < 8; ++i)
+                value = value << 8 | (i < length ? uint8_t(m_arena[m_offsets[place] + i]) : 0);
+        } else {
+            value = orderedBits(m_numbers[place]);
+        }
+        return m_descending ? ~value : value;
     }
 
     // <0, 0 or >0 for the records at `a` and `b` of the sorted range, direction applied.
@@ -80,6 +95,18 @@ private:
             break;
         }
         return value;
+    }
+
+    // Doubles as unsigned numbers in the same order, empty (NaN) values first.
+    static uint64_t orderedBits(double value)
+    {
+        if (std::isnan(value))
+            return 0;
+        if (value == 0)
+            value = 0; // -0 and 0 are the same number
+        uint64_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        return (bits & 0x8000000000000000ull) ? ~bits : bits | 0x8000000000000000ull;
     }
 
     static int compareNumbers(double a, double b)
@@ -153,19 +180,30 @@ void sortRecords(std::vector<uint32_t> &records, const std::vector<SortField> &f
     std::vector<FieldKeys> keys;
     for (const SortField &field : fields)
         keys.emplace_back(records, slots, field, table, collator, byteKeys);
+    slots = {};
 
-    std::vector<uint32_t> order(records.size());
-    std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+    // Most comparisons end within the first eight key bytes of the first field, kept beside
+    // the place so that they need no other memory; the rest compare whole keys, then places.
+    struct Entry
+    {
+        uint64_t prefix;
+        uint32_t place;
+    };
+    std::vector<Entry> entries(records.size());
+    for (uint32_t i = 0; i < entries.size(); ++i)
+        entries[i] = {keys.front().prefix(i), i};
+    std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
         for (const FieldKeys &key : keys) {
-            if (const int c = key.compare(a, b))
+            if (const int c = key.compare(a.place, b.place))
                 return c < 0;
         }
-        return false;
+        return a.place < b.place;
     });
     std::vector<uint32_t> sorted(records.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        sorted[i] = records[order[i]];
+    for (size_t i = 0; i < entries.size(); ++i)
+        sorted[i] = records[entries[i].place];
     records.swap(sorted);
 }
 
