@@ -78,7 +78,7 @@ public:
             cell(i, m_fields.names()[i]);
         if (m_fields.showsDeleted())
             cell(count, "_deleted");
-        m_out << "\r\n";
+        endLine();
     }
 
     void write() override
@@ -88,26 +88,36 @@ public:
             cell(i, m_fields.text(i));
         if (m_fields.showsDeleted())
             cell(count, m_fields.isDeleted() ? "1" : "0");
-        m_out << "\r\n";
+        endLine();
     }
 
 private:
+    // A line is put together in memory and written at once: far cheaper than many small writes.
     void cell(size_t index, const std::string &value)
     {
         if (index > 0)
-            m_out << ',';
+            m_line.push_back(',');
         if (value.find_first_of(",\"\r\n") == std::string::npos) {
-            m_out << value;
+            m_line += value;
             return;
         }
-        m_out << '"';
+        m_line.push_back('"');
         for (char c : value) {
             if (c == '"')
-                m_out << '"';
-            m_out << c;
+                m_line.push_back('"');
+            m_line.push_back(c);
         }
-        m_out << '"';
+        m_line.push_back('"');
     }
+
+    void endLine()
+    {
+        m_line += "\r\n";
+        m_out.write(m_line.data(), static_cast<std::streamsize>(m_line.size()));
+        m_line.clear();
+    }
+
+    std::string m_line;
 
     Fields m_fields;
     std::ostream &m_out;

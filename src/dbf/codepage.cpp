@@ -2,6 +2,7 @@
 #include "codepage.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <unicode/uchar.h>
 #include <unicode/ucnv.h>
@@ -281,13 +282,18 @@ std::string TextDecoder::decode(std::string_view bytes) const
 {
     std::string out;
     switch (m_kind) {
-    case Kind::SingleByte:
-        out.reserve(bytes.size());
+    case Kind::SingleByte: {
+        // Room for the longest mapping of every byte, written through a pointer, then cut.
+        out.resize(bytes.size() * 4);
+        char *at = out.data();
         for (char c : bytes) {
             const Mapped &mapped = m_table[static_cast<uint8_t>(c)];
-            out.append(mapped.bytes.data(), mapped.length);
+            std::memcpy(at, mapped.bytes.data(), 4);
+            at += mapped.length;
         }
+        out.resize(static_cast<size_t>(at - out.data()));
         return out;
+    }
     case Kind::Utf8: {
         out.reserve(bytes.size());
         int32_t i = 0;

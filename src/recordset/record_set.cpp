@@ -293,9 +293,8 @@ Result<std::string> RecordSet::FieldName(size_t index) const
 
 Result<std::string> RecordSet::FieldText(size_t index) const
 {
-    auto name = FieldName(index);
-    if (!name)
-        return name.error();
+    if (!m_table || index >= m_columns.size()) // closed or outside: FieldName says which
+        return FieldName(index).error();
     if (m_bof || m_eof)
         return Error {kNoCurrentRecord, "Es gibt keinen aktuellen Datensatz."};
     return m_table->text(m_record, m_columns[index]).text;
