@@ -26,6 +26,8 @@ public:
     std::optional<uint64_t> positionOf(uint32_t record);
     // All records as a list, for filtering and sorting.
     std::vector<uint32_t> records();
+    // Whether these are the table's records in file order.
+    bool isFileOrder() const { return m_table != nullptr; }
 
 private:
     void materialize();

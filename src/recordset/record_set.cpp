@@ -141,16 +141,27 @@ void RecordSet::rebuildView()
         m_view = m_base;
         return;
     }
-    std::vector<uint32_t> records = m_base.records();
-    if (m_filter) {
-        // Decided in one pass over the file, then applied in the query's order.
-        std::vector<bool> matches(m_table->recordCount());
+    std::vector<uint32_t> records;
+    if (m_filter && m_base.isFileOrder()) {
+        // One pass over the file decides deletion and filter together.
+        const bool includeDeleted = m_table->includesDeleted();
         m_table->scan([&](uint64_t record, std::string_view bytes) {
-            matches[record] = m_filter->matches(bytes);
+            if ((includeDeleted || bytes[0] != '*') && m_filter->matches(bytes))
+                records.push_back(static_cast<uint32_t>(record));
         });
-        std::erase_if(records, [&](uint32_t record) { return !matches[record]; });
+    } else {
+        records = m_base.records();
+        if (m_filter) {
+            // Decided in one pass over the file, then applied in the query's order.
+            std::vector<bool> matches(m_table->recordCount());
+            m_table->scan([&](uint64_t record, std::string_view bytes) {
+                matches[record] = m_filter->matches(bytes);
+            });
+            std::erase_if(records, [&](uint32_t record) { return !matches[record]; });
+        }
     }
-    sortRecords(records, m_sort, *m_table, *m_collator);
+    sortRecords(records, m_sort, *m_table, *m_collator, // loaded by SetFilter or SetSort
+                m_byteKeys ? &*m_byteKeys : nullptr);
     m_view = RecordOrder::list(std::move(records));
 }
 
