@@ -61,9 +61,11 @@ Result<std::shared_ptr<RecordSet>> RecordSet::Open(const std::string &connection
         const auto collator = set->collator();
         if (!collator)
             return collator.error();
-        std::vector<uint32_t> records = set->m_base.records();
-        sortRecords(records, {{static_cast<size_t>(field), query->descending}}, t, **collator,
-                    set->m_byteKeys ? &*set->m_byteKeys : nullptr);
+        const bool includeDeleted = t.includesDeleted();
+        std::vector<uint32_t> records = sortedRecords(
+                {{static_cast<size_t>(field), query->descending}}, t, **collator,
+                set->m_byteKeys ? &*set->m_byteKeys : nullptr,
+                [&](std::string_view bytes) { return includeDeleted || bytes[0] != '*'; });
         set->m_base = RecordOrder::list(std::move(records));
     }
     set->m_view = set->m_base;
@@ -141,27 +143,32 @@ void RecordSet::rebuildView()
         m_view = m_base;
         return;
     }
+    const ByteSortKeys *byteKeys = m_byteKeys ? &*m_byteKeys : nullptr;
+    const bool includeDeleted = m_table->includesDeleted();
+    auto keep = [&](std::string_view bytes) {
+        return (includeDeleted || bytes[0] != '*') && (!m_filter || m_filter->matches(bytes));
+    };
     std::vector<uint32_t> records;
-    if (m_filter && m_base.isFileOrder()) {
-        // One pass over the file decides deletion and filter together.
-        const bool includeDeleted = m_table->includesDeleted();
+    if (m_base.isFileOrder() && !m_sort.empty()) {
+        // One pass over the file decides deletion and filter and builds the sort keys.
+        records = sortedRecords(m_sort, *m_table, *m_collator, byteKeys, keep);
+    } else if (m_base.isFileOrder()) {
         m_table->scan([&](uint64_t record, std::string_view bytes) {
-            if ((includeDeleted || bytes[0] != '*') && m_filter->matches(bytes))
+            if (keep(bytes))
                 records.push_back(static_cast<uint32_t>(record));
         });
     } else {
+        // The query's own order: filtered in one pass over the file, then sorted within it.
         records = m_base.records();
         if (m_filter) {
-            // Decided in one pass over the file, then applied in the query's order.
             std::vector<bool> matches(m_table->recordCount());
             m_table->scan([&](uint64_t record, std::string_view bytes) {
                 matches[record] = m_filter->matches(bytes);
             });
             std::erase_if(records, [&](uint32_t record) { return !matches[record]; });
         }
+        sortRecords(records, m_sort, *m_table, *m_collator, byteKeys);
     }
-    sortRecords(records, m_sort, *m_table, *m_collator, // loaded by SetFilter or SetSort
-                m_byteKeys ? &*m_byteKeys : nullptr);
     m_view = RecordOrder::list(std::move(records));
 }
 

@@ -11,45 +11,43 @@
 namespace recordset {
 namespace {
 
-// The keys of one field for the records being sorted, in the records' current order.
+// The keys of one field, one per record added, in the order they were added.
 class FieldKeys
 {
 public:
-    // Keys for `records`; `slots` gives each record's place among them (UINT32_MAX for none),
-    // so that one pass over the file in its own order builds them all.
-    FieldKeys(const std::vector<uint32_t> &records, const std::vector<uint32_t> &slots,
-              const SortField &sortField, const dbf::Table &table, const Collator &collator,
-              const ByteSortKeys *byteKeys)
-        : m_descending(sortField.descending)
+    FieldKeys(const SortField &sortField, const dbf::Table &table, const Collator &collator,
+              const ByteSortKeys *byteKeys, size_t expected)
+        : m_values(table, sortField.field),
+          m_collator(collator),
+          m_byteKeys(m_values.isCharacterField() ? byteKeys : nullptr),
+          m_descending(sortField.descending),
+          m_text(m_values.kind() == ValueKind::Text)
     {
-        const FieldValues values(table, sortField.field);
-        m_text = values.kind() == ValueKind::Text;
         if (m_text) {
-            // Keys go to the arena in file order; offsets and lengths say where each one is.
-            m_offsets.assign(records.size(), 0);
-            m_lengths.assign(records.size(), 0);
-            m_arena.reserve(records.size() * 3 * table.field(sortField.field).length / 2);
-            std::u16string utf16;
-            table.scan([&](uint64_t record, std::string_view bytes) {
-                const uint32_t slot = slots[record];
-                if (slot == UINT32_MAX)
-                    return;
-                m_offsets[slot] = m_arena.size();
-                if (byteKeys && values.isCharacterField()) {
-                    byteKeys->append(values.trimmedBytes(bytes), m_arena);
-                } else {
-                    values.utf16Text(bytes, utf16);
-                    collator.appendSortKey(utf16, m_arena);
-                }
-                m_lengths[slot] = static_cast<uint32_t>(m_arena.size() - m_offsets[slot]);
-            });
+            m_offsets.reserve(expected);
+            m_lengths.reserve(expected);
+            m_arena.reserve(expected * 3 * table.field(sortField.field).length / 2);
+        } else {
+            m_numbers.reserve(expected);
+        }
+    }
+
+    // Adds the key of the record with these bytes.
+    void add(std::string_view record)
+    {
+        if (!m_text) {
+            m_numbers.push_back(numberKey(m_values, record));
             return;
         }
-        m_numbers.assign(records.size(), NAN);
-        table.scan([&](uint64_t record, std::string_view bytes) {
-            if (slots[record] != UINT32_MAX)
-                m_numbers[slots[record]] = numberKey(values, bytes);
-        });
+        const size_t start = m_arena.size();
+        if (m_byteKeys) {
+            m_byteKeys->append(m_values.trimmedBytes(record), m_arena);
+        } else {
+            m_values.utf16Text(record, m_utf16);
+            m_collator.appendSortKey(m_utf16, m_arena);
+        }
+        m_offsets.push_back(start);
+        m_lengths.push_back(static_cast<uint32_t>(m_arena.size() - start));
     }
 
     // The first eight bytes of the key at `place`, so that comparing them as numbers orders as
@@ -127,8 +125,12 @@ private:
         return lengthA < lengthB ? -1 : lengthA > lengthB ? 1 : 0;
     }
 
+    FieldValues m_values;
+    const Collator &m_collator;
+    const ByteSortKeys *m_byteKeys;
+    std::u16string m_utf16;
     bool m_descending;
-    bool m_text = false;
+    bool m_text;
     std::string m_arena; // sort keys of text fields, one after another
     std::vector<size_t> m_offsets;
     std::vector<uint32_t> m_lengths;
@@ -169,6 +171,68 @@ Result<std::vector<SortField>> parseSort(const std::string &text,
     return fields;
 }
 
+namespace {
+
+// Keys of every field, built in one pass over the file for the records `keep` lets through.
+struct KeyedRecords
+{
+    std::vector<uint32_t> records; // in file order
+    std::vector<uint32_t> places; // each record's place in the order that breaks ties
+    std::vector<FieldKeys> keys;
+};
+
+KeyedRecords
+keyRecords(const std::vector<SortField> &fields, const dbf::Table &table, const Collator &collator,
+           const ByteSortKeys *byteKeys, size_t expected,
+           const std::function<std::optional<uint32_t>(uint64_t, std::string_view)> &place)
+{
+    KeyedRecords keyed;
+    for (const SortField &field : fields)
+        keyed.keys.emplace_back(field, table, collator, byteKeys, expected);
+    keyed.records.reserve(expected);
+    keyed.places.reserve(expected);
+    table.scan([&](uint64_t record, std::string_view bytes) {
+        const std::optional<uint32_t> at = place(record, bytes);
+        if (!at)
+            return;
+        keyed.records.push_back(static_cast<uint32_t>(record));
+        keyed.places.push_back(*at);
+        for (FieldKeys &key : keyed.keys)
+            key.add(bytes);
+    });
+    return keyed;
+}
+
+// The records in key order; equal keys keep the order of their places.
+std::vector<uint32_t> inKeyOrder(const KeyedRecords &keyed)
+{
+    // Most comparisons end within the first eight key bytes of the first field, kept beside
+    // the key's number so that they need no other memory; the rest compare whole keys.
+    struct Entry
+    {
+        uint64_t prefix;
+        uint32_t key;
+    };
+    std::vector<Entry> entries(keyed.records.size());
+    for (uint32_t k = 0; k < entries.size(); ++k)
+        entries[k] = {keyed.keys.front().prefix(k), k};
+    std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        for (const FieldKeys &key : keyed.keys) {
+            if (const int c = key.compare(a.key, b.key))
+                return c < 0;
+        }
+        return keyed.places[a.key] < keyed.places[b.key];
+    });
+    std::vector<uint32_t> sorted(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i)
+        sorted[i] = keyed.records[entries[i].key];
+    return sorted;
+}
+
+} // namespace
+
 void sortRecords(std::vector<uint32_t> &records, const std::vector<SortField> &fields,
                  const dbf::Table &table, const Collator &collator, const ByteSortKeys *byteKeys)
 {
@@ -177,34 +241,26 @@ void sortRecords(std::vector<uint32_t> &records, const std::vector<SortField> &f
     std::vector<uint32_t> slots(table.recordCount(), UINT32_MAX);
     for (size_t i = 0; i < records.size(); ++i)
         slots[records[i]] = static_cast<uint32_t>(i);
-    std::vector<FieldKeys> keys;
-    for (const SortField &field : fields)
-        keys.emplace_back(records, slots, field, table, collator, byteKeys);
-    slots = {};
+    records = inKeyOrder(
+            keyRecords(fields, table, collator, byteKeys, records.size(),
+                       [&](uint64_t record, std::string_view) -> std::optional<uint32_t> {
+                           if (slots[record] == UINT32_MAX)
+                               return std::nullopt;
+                           return slots[record];
+                       }));
+}
 
-    // Most comparisons end within the first eight key bytes of the first field, kept beside
-    // the place so that they need no other memory; the rest compare whole keys, then places.
-    struct Entry
-    {
-        uint64_t prefix;
-        uint32_t place;
-    };
-    std::vector<Entry> entries(records.size());
-    for (uint32_t i = 0; i < entries.size(); ++i)
-        entries[i] = {keys.front().prefix(i), i};
-    std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        for (const FieldKeys &key : keys) {
-            if (const int c = key.compare(a.place, b.place))
-                return c < 0;
-        }
-        return a.place < b.place;
-    });
-    std::vector<uint32_t> sorted(records.size());
-    for (size_t i = 0; i < entries.size(); ++i)
-        sorted[i] = records[entries[i].place];
-    records.swap(sorted);
+std::vector<uint32_t> sortedRecords(const std::vector<SortField> &fields, const dbf::Table &table,
+                                    const Collator &collator, const ByteSortKeys *byteKeys,
+                                    const std::function<bool(std::string_view)> &keep)
+{
+    uint32_t kept = 0;
+    return inKeyOrder(keyRecords(fields, table, collator, byteKeys, table.recordCount(),
+                                 [&](uint64_t, std::string_view bytes) -> std::optional<uint32_t> {
+                                     if (!keep(bytes))
+                                         return std::nullopt;
+                                     return kept++;
+                                 }));
 }
 
 } // namespace recordset

@@ -30,4 +30,10 @@ void sortRecords(std::vector<uint32_t> &records, const std::vector<SortField> &f
                  const dbf::Table &table, const Collator &collator,
                  const ByteSortKeys *byteKeys = nullptr);
 
+// The table's records that `keep` lets through, sorted as sortRecords() sorts, in one pass over
+// the file; records that compare equal keep their file order.
+std::vector<uint32_t> sortedRecords(const std::vector<SortField> &fields, const dbf::Table &table,
+                                    const Collator &collator, const ByteSortKeys *byteKeys,
+                                    const std::function<bool(std::string_view)> &keep);
+
 } // namespace recordset
