@@ -1,5 +1,5 @@
 # The two set-up commands: `make run` and `make test`. Both install what they need first.
-.PHONY: deps build run test asan clean
+.PHONY: deps build run test asan bench clean
 
 deps:
 	bash tools/install-deps.sh
@@ -21,6 +21,9 @@ asan: deps
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan --parallel 2
+
+bench: build
+	./build/bench/talvo_core_bench
 
 clean:
 	rm -rf build build-asan
