@@ -24,6 +24,7 @@ asan: deps
 
 bench: build
 	./build/bench/talvo_core_bench
+	./build/bench/talvo_viewer_bench
 
 clean:
 	rm -rf build build-asan
