@@ -298,22 +298,40 @@ FieldText Table::text(std::string_view bytes, size_t index) const
 
 void Table::scan(const std::function<void(uint64_t record, std::string_view bytes)> &visit) const
 {
+    scanFrom(0, false, [&](uint64_t record, std::string_view bytes) {
+        visit(record, bytes);
+        return true;
+    });
+}
+
+void Table::scanFrom(
+        uint64_t first, bool backward,
+        const std::function<bool(uint64_t record, std::string_view bytes)> &visit) const
+{
     constexpr size_t kChunkBytes = 4 << 20;
     const uint64_t length = m_header.recordLength;
     const uint64_t perChunk = std::max<uint64_t>(1, kChunkBytes / length);
-    std::string chunk(static_cast<size_t>(perChunk * length), '\0');
-    for (uint64_t first = 0; first < m_recordCount; first += perChunk) {
-        const uint64_t count = std::min(perChunk, m_recordCount - first);
-        const bool read = !(m_partialRecord.size() && first + count == m_recordCount)
-                && m_bytes->read(m_header.headerLength + first * length,
+    std::string chunk(static_cast<size_t>(std::min(perChunk, m_recordCount) * length), '\0');
+    for (uint64_t next = first; next < m_recordCount;) {
+        // The chunk holds records [begin, begin + count), read at once.
+        const uint64_t begin = backward ? (next + 1 >= perChunk ? next + 1 - perChunk : 0) : next;
+        const uint64_t count =
+                backward ? next + 1 - begin : std::min(perChunk, m_recordCount - begin);
+        const bool read = !(m_partialRecord.size() && begin + count == m_recordCount)
+                && m_bytes->read(m_header.headerLength + begin * length,
                                  static_cast<size_t>(count * length), chunk.data());
         for (uint64_t i = 0; i < count; ++i) {
-            const uint64_t record = first + i;
-            visit(record,
-                  read ? std::string_view(chunk).substr(static_cast<size_t>(i * length),
-                                                        static_cast<size_t>(length))
-                       : recordBytes(record));
+            const uint64_t record = backward ? next - i : begin + i;
+            const std::string_view bytes = read
+                    ? std::string_view(chunk).substr(static_cast<size_t>((record - begin) * length),
+                                                     static_cast<size_t>(length))
+                    : recordBytes(record);
+            if (!visit(record, bytes))
+                return;
         }
+        if (backward && begin == 0)
+            return;
+        next = backward ? begin - 1 : begin + count;
     }
 }
 

@@ -68,6 +68,10 @@ public:
     // Visits every record in file order with its bytes, reading the file in large chunks; for
     // whole-table work this is several times faster than recordBytes() record by record.
     void scan(const std::function<void(uint64_t record, std::string_view bytes)> &visit) const;
+    // The same from record `first` towards the end, or backward towards the start, for as long
+    // as `visit` returns true.
+    void scanFrom(uint64_t first, bool backward,
+                  const std::function<bool(uint64_t record, std::string_view bytes)> &visit) const;
 
     // The first record at or after `record` that is visited: not deleted, unless deleted records
     // are included. std::nullopt past the last one.

@@ -401,15 +401,34 @@ Status RecordSet::Find(const std::string &criterion, int64_t skip, SearchDirecti
                                 "Datensatzgruppe."};
 
     const int64_t step = direction == SearchDirection::Forward ? 1 : -1;
+    const int64_t firstPosition = static_cast<int64_t>(*from) + skip * step;
     std::optional<uint64_t> found;
-    for (int64_t position = static_cast<int64_t>(*from) + skip * step; position >= 0;
-         position += step) {
-        const std::optional<uint32_t> record = m_view.at(static_cast<uint64_t>(position));
-        if (!record)
-            break;
-        if (predicate->matches(m_table->recordBytes(*record))) {
-            found = static_cast<uint64_t>(position);
-            break;
+    const std::optional<uint32_t> first =
+            firstPosition >= 0 ? m_view.at(static_cast<uint64_t>(firstPosition)) : std::nullopt;
+    if (first && m_view.isFileOrder()) {
+        // Positions follow the file here: read it in chunks from the start on, counting the
+        // records the set shows.
+        const bool includeDeleted = m_table->includesDeleted();
+        int64_t position = firstPosition;
+        m_table->scanFrom(*first, step < 0, [&](uint64_t, std::string_view bytes) {
+            if (!includeDeleted && bytes[0] == '*')
+                return true;
+            if (predicate->matches(bytes)) {
+                found = static_cast<uint64_t>(position);
+                return false;
+            }
+            position += step;
+            return true;
+        });
+    } else if (first) {
+        for (int64_t position = firstPosition; position >= 0; position += step) {
+            const std::optional<uint32_t> record = m_view.at(static_cast<uint64_t>(position));
+            if (!record)
+                break;
+            if (predicate->matches(m_table->recordBytes(*record))) {
+                found = static_cast<uint64_t>(position);
+                break;
+            }
         }
     }
     placeAt(found, direction == SearchDirection::Backward);

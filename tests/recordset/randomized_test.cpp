@@ -258,8 +258,11 @@ TEST_F(Randomized, FilterSortAndFindAgreeWithTheReference)
         for (int round = 0; round < 60; ++round, ++cases) {
             std::vector<Clause> clauses {randomClause()};
             std::string criterion = criterionOf(clauses[0]);
-            const bool both = pick(4) == 0;
-            if (both) {
+            const size_t shape = pick(5); // no filter, two clauses, or one
+            if (shape == 0) {
+                clauses.clear();
+                criterion.clear();
+            } else if (shape == 1) {
                 clauses.push_back(randomClause());
                 criterion += " AND " + criterionOf(clauses[1]);
             }
