@@ -65,29 +65,35 @@ int writeRecords(recordset::RecordSet &set, const Options &options, std::ostream
 {
     auto writer = RecordWriter::create(options.format, set, out);
     writer->begin();
+    uint64_t written = 0;
+    auto wanted = [&] { return !options.limit || written < *options.limit; };
+    if (options.find.empty()) {
+        int64_t position = 0;
+        const auto error = set.ForEach([&](std::string_view record) {
+            if (!wanted())
+                return false;
+            writer->write(record, ++position);
+            ++written;
+            return true;
+        });
+        return error ? fail(err, error->number, error->description) : 0;
+    }
+
+    // The matches one after another, as the search steps through them.
     const auto direction = options.backward ? recordset::SearchDirection::Backward
                                             : recordset::SearchDirection::Forward;
-    auto step = [&](bool first) -> recordset::Status {
-        if (options.find.empty())
-            return first ? set.MoveFirst() : set.MoveNext();
-        if (first) {
-            if (auto moved = options.backward ? set.MoveLast() : set.MoveFirst())
-                return moved;
-            if (*set.AtEOF())
-                return std::nullopt; // nothing to search
-        }
-        return set.Find(options.find, first ? options.skip : 1, direction);
-    };
-    uint64_t written = 0;
-    for (bool first = true; !options.limit || written < *options.limit; first = false) {
-        if (auto error = step(first))
+    if (auto moved = options.backward ? set.MoveLast() : set.MoveFirst())
+        return fail(err, moved->number, moved->description);
+    for (bool first = true; !*set.AtEOF() && !*set.AtBOF() && wanted(); first = false) {
+        if (auto error = set.Find(options.find, first ? options.skip : 1, direction))
             return fail(err, error->number, error->description);
         if (*set.AtEOF() || *set.AtBOF())
             break;
-        writer->write();
+        writer->write(set.table().recordBytes(uint64_t(*set.Bookmark() - 1)),
+                      *set.AbsolutePosition());
         ++written;
     }
-    return options.find.empty() || written ? 0 : 1;
+    return written ? 0 : 1;
 }
 
 int show(const Options &options, std::ostream &out, std::ostream &err)

@@ -25,10 +25,12 @@ public:
     }
 
     const std::vector<std::string> &names() const { return m_names; }
-    std::string text(size_t index) const { return *m_set.FieldText(index); }
+    std::string text(std::string_view record, size_t index) const
+    {
+        return m_set.FieldText(record, index);
+    }
     bool showsDeleted() const { return m_set.table().includesDeleted(); }
-    bool isDeleted() const { return m_set.table().isDeleted(uint64_t(*m_set.Bookmark() - 1)); }
-    int64_t position() const { return *m_set.AbsolutePosition(); }
+    static bool isDeleted(std::string_view record) { return record[0] == '*'; }
 
 private:
     recordset::RecordSet &m_set;
@@ -44,18 +46,18 @@ public:
             m_width = std::max(m_width, displayWidth(name));
     }
 
-    void write() override
+    void write(std::string_view record, int64_t position) override
     {
         if (m_written++)
             m_out << '\n';
-        m_out << "Datensatz " << m_fields.position();
-        if (m_fields.showsDeleted() && m_fields.isDeleted())
+        m_out << "Datensatz " << position;
+        if (m_fields.showsDeleted() && Fields::isDeleted(record))
             m_out << " (gelöscht)";
         m_out << '\n';
         for (size_t i = 0; i < m_fields.names().size(); ++i) {
             const std::string &name = m_fields.names()[i];
             m_out << name << std::string(m_width - displayWidth(name), ' ') << " : "
-                  << m_fields.text(i) << '\n';
+                  << m_fields.text(record, i) << '\n';
         }
     }
 
@@ -81,13 +83,13 @@ public:
         endLine();
     }
 
-    void write() override
+    void write(std::string_view record, int64_t) override
     {
         const size_t count = m_fields.names().size();
         for (size_t i = 0; i < count; ++i)
-            cell(i, m_fields.text(i));
+            cell(i, m_fields.text(record, i));
         if (m_fields.showsDeleted())
-            cell(count, m_fields.isDeleted() ? "1" : "0");
+            cell(count, Fields::isDeleted(record) ? "1" : "0");
         endLine();
     }
 
@@ -172,7 +174,7 @@ public:
         }
     }
 
-    void write() override
+    void write(std::string_view record, int64_t) override
     {
         m_out << '{';
         for (size_t i = 0; i < m_keys.size(); ++i) {
@@ -180,11 +182,11 @@ public:
                 m_out << ',';
             writeJsonString(m_out, m_keys[i]);
             m_out << ':';
-            writeJsonString(m_out, m_fields.text(i));
+            writeJsonString(m_out, m_fields.text(record, i));
         }
         if (m_fields.showsDeleted())
             m_out << (m_keys.empty() ? "" : ",")
-                  << "\"_deleted\":" << (m_fields.isDeleted() ? "true" : "false");
+                  << "\"_deleted\":" << (Fields::isDeleted(record) ? "true" : "false");
         m_out << "}\n";
     }
 

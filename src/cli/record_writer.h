@@ -15,8 +15,8 @@ class RecordWriter
 public:
     virtual ~RecordWriter() = default;
     virtual void begin() { }
-    // Writes the current record. REQUIRES: the set stands on a record.
-    virtual void write() = 0;
+    // Writes the record with these bytes, shown at `position` (1-based).
+    virtual void write(std::string_view record, int64_t position) = 0;
 
     // A writer of `set`'s current records to `out`. Deleted records carry their flag when the
     // table includes them.

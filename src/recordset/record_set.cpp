@@ -318,6 +318,29 @@ Result<std::string> RecordSet::FieldText(size_t index) const
     return m_table->text(m_record, m_columns[index]).text;
 }
 
+std::string RecordSet::FieldText(std::string_view record, size_t index) const
+{
+    return m_table->text(record, m_columns[index]).text;
+}
+
+Status RecordSet::ForEach(const std::function<bool(std::string_view record)> &visit)
+{
+    if (auto error = closedError())
+        return error;
+    if (m_view.isFileOrder()) {
+        const bool includeDeleted = m_table->includesDeleted();
+        m_table->scanFrom(0, false, [&](uint64_t, std::string_view bytes) {
+            return (!includeDeleted && bytes[0] == '*') || visit(bytes);
+        });
+        return std::nullopt;
+    }
+    for (uint64_t position = 0;; ++position) {
+        const std::optional<uint32_t> record = m_view.at(position);
+        if (!record || !visit(m_table->recordBytes(*record)))
+            return std::nullopt;
+    }
+}
+
 Status RecordSet::SetFilter(const std::string &criterion)
 {
     if (auto error = closedError())

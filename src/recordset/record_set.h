@@ -78,6 +78,15 @@ public:
     // kItemNotFound outside the record, kNoCurrentRecord without a current record.
     Result<std::string> FieldText(size_t index) const;
 
+    // Text of field `index` of the record with these bytes (as ForEach() gives them).
+    // REQUIRES: isOpen() and index < FieldCount()
+    std::string FieldText(std::string_view record, size_t index) const;
+
+    // Visits the records of the current presentation in order, with their bytes, for as long as
+    // `visit` returns true; the current record stays. In the file's order it reads the file in
+    // large chunks.
+    Status ForEach(const std::function<bool(std::string_view record)> &visit);
+
     // The filter criterion in force, "" for none. Setting one keeps the sort, moves to the
     // first record and fails with kInvalidArgument for a criterion it cannot parse or apply,
     // leaving the filter in force as it was. "" clears the filter.
