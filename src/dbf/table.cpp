@@ -308,11 +308,15 @@ void Table::scanFrom(
         uint64_t first, bool backward,
         const std::function<bool(uint64_t record, std::string_view bytes)> &visit) const
 {
-    constexpr size_t kChunkBytes = 4 << 20;
+    // Chunks start small, so that a caller who stops early reads little, and double up to 4 MB.
+    constexpr size_t kFirstChunkBytes = 64 << 10, kChunkBytes = 4 << 20;
     const uint64_t length = m_header.recordLength;
-    const uint64_t perChunk = std::max<uint64_t>(1, kChunkBytes / length);
-    std::string chunk(static_cast<size_t>(std::min(perChunk, m_recordCount) * length), '\0');
+    const uint64_t mostPerChunk = std::max<uint64_t>(1, kChunkBytes / length);
+    uint64_t perChunk = std::max<uint64_t>(1, kFirstChunkBytes / length) / 2;
+    std::string chunk;
     for (uint64_t next = first; next < m_recordCount;) {
+        perChunk = std::min(std::max<uint64_t>(1, perChunk * 2), mostPerChunk);
+        chunk.resize(static_cast<size_t>(std::min(perChunk, m_recordCount) * length));
         // The chunk holds records [begin, begin + count), read at once.
         const uint64_t begin = backward ? (next + 1 >= perChunk ? next + 1 - perChunk : 0) : next;
         const uint64_t count =
