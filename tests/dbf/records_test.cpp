@@ -102,3 +102,36 @@ TEST(Records, TableWithoutRecordsOrFields)
 }
 
 } // namespace
+
+TEST(Records, ScansVisitEveryRecordAcrossChunksBothWays)
+{
+    // 20,000 records of 21 bytes: several chunks of growing size.
+    DbfBuilder builder(0x03, {{"N", 'C', 20}});
+    for (int i = 0; i < 20000; ++i)
+        builder.record({std::to_string(i)}, i % 7 == 0);
+    const dbf::Table table = open(builder.bytes(), true);
+
+    uint64_t expected = 0;
+    table.scan([&](uint64_t record, std::string_view bytes) {
+        EXPECT_EQ(record, expected++);
+        EXPECT_EQ(table.text(bytes, 0).text, std::to_string(record));
+        EXPECT_EQ(bytes[0] == '*', record % 7 == 0);
+    });
+    EXPECT_EQ(expected, 20000u);
+
+    uint64_t next = 19999, visited = 0;
+    table.scanFrom(19999, true, [&](uint64_t record, std::string_view bytes) {
+        EXPECT_EQ(record, next--);
+        EXPECT_EQ(table.text(bytes, 0).text, std::to_string(record));
+        ++visited;
+        return true;
+    });
+    EXPECT_EQ(visited, 20000u);
+
+    std::vector<uint64_t> seen;
+    table.scanFrom(12345, false, [&](uint64_t record, std::string_view) {
+        seen.push_back(record);
+        return seen.size() < 3;
+    });
+    EXPECT_EQ(seen, (std::vector<uint64_t> {12345, 12346, 12347}));
+}
