@@ -267,11 +267,6 @@ std::string_view Table::recordBytes(uint64_t record) const
     return {data + record * length, static_cast<size_t>(length)};
 }
 
-std::string_view Table::fieldBytes(uint64_t record, size_t index) const
-{
-    return fieldBytes(recordBytes(record), index);
-}
-
 std::string_view Table::fieldBytes(std::string_view recordBytes, size_t index) const
 {
     const Field &f = field(index);
@@ -351,8 +346,7 @@ std::optional<uint64_t> Table::nextRecord(uint64_t record) const
 uint64_t Table::countDeleted() const
 {
     uint64_t deleted = 0;
-    for (uint64_t record = 0; record < m_recordCount; ++record)
-        deleted += isDeleted(record) ? 1 : 0;
+    scan([&](uint64_t, std::string_view bytes) { deleted += bytes[0] == '*' ? 1 : 0; });
     return deleted;
 }
 

@@ -59,7 +59,6 @@ public:
     // REQUIRES: record < recordCount()
     bool isDeleted(uint64_t record) const { return recordBytes(record)[0] == '*'; }
     std::string_view recordBytes(uint64_t record) const;
-    std::string_view fieldBytes(uint64_t record, size_t field) const;
     FieldText text(uint64_t record, size_t field) const;
     // The same for a record's bytes as recordBytes() or scan() give them.
     FieldText text(std::string_view recordBytes, size_t field) const;

@@ -97,6 +97,7 @@ void DataControl::setRecordset(std::shared_ptr<recordset::RecordSet> set)
             emit MoveComplete();
         });
     }
+    locateColumns();
     showCurrentRecord();
 }
 
@@ -113,23 +114,29 @@ void DataControl::setCaption(const QString &caption)
 void DataControl::bind(QLabel *field, const QString &column)
 {
     m_bindings.push_back({field, column});
+    locateColumns();
     showCurrentRecord();
+}
+
+void DataControl::locateColumns()
+{
+    const size_t count = m_set && m_set->isOpen() ? m_set->FieldCount().value() : 0;
+    for (Binding &binding : m_bindings) {
+        binding.index = -1;
+        for (size_t i = 0; i < count && binding.index < 0; ++i) {
+            if (fromUtf8(*m_set->FieldName(i)).compare(binding.column, Qt::CaseInsensitive) == 0)
+                binding.index = static_cast<int>(i);
+        }
+    }
 }
 
 void DataControl::showCurrentRecord()
 {
     for (const Binding &binding : m_bindings) {
         QString text;
-        if (m_set && m_set->isOpen()) {
-            const size_t count = m_set->FieldCount().value();
-            for (size_t i = 0; i < count; ++i) {
-                if (fromUtf8(*m_set->FieldName(i)).compare(binding.column, Qt::CaseInsensitive)
-                    == 0) {
-                    if (const auto value = m_set->FieldText(i))
-                        text = fromUtf8(*value);
-                    break;
-                }
-            }
+        if (m_set && m_set->isOpen() && binding.index >= 0) {
+            if (const auto value = m_set->FieldText(static_cast<size_t>(binding.index)))
+                text = fromUtf8(*value);
         }
         binding.field->setText(text);
     }

@@ -50,10 +50,14 @@ private:
     QString m_recordSource;
     std::shared_ptr<recordset::RecordSet> m_set;
     QLabel *m_caption;
+    // Finds the field of each binding's column in the record set, once per record set.
+    void locateColumns();
+
     struct Binding
     {
         QLabel *field;
         QString column;
+        int index = -1; // of the column in the record set, -1 when it has none
     };
     std::vector<Binding> m_bindings;
 };
