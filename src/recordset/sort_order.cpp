@@ -1,12 +1,14 @@
 // Sorting records over per-field keys built once per sort.
 #include "sort_order.h"
 
+#include "dbf/huge_pages.h"
 #include "field_values.h"
 #include "text_util.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 namespace recordset {
 namespace {
@@ -24,11 +26,13 @@ public:
           m_text(m_values.kind() == ValueKind::Text)
     {
         if (m_text) {
-            m_offsets.reserve(expected);
-            m_lengths.reserve(expected);
-            m_arena.reserve(expected * 3 * table.field(sortField.field).length / 2);
+            // Room for the usual key: three weights per byte of a text of up to 32 bytes.
+            const size_t length = std::min<size_t>(table.field(sortField.field).length, 32);
+            dbf::reserveHuge(m_arena, expected * (3 * length + 2));
+            dbf::reserveHuge(m_offsets, expected + 1);
+            m_offsets.push_back(0);
         } else {
-            m_numbers.reserve(expected);
+            dbf::reserveHuge(m_numbers, expected);
         }
     }
 
@@ -39,15 +43,13 @@ public:
             m_numbers.push_back(numberKey(m_values, record));
             return;
         }
-        const size_t start = m_arena.size();
         if (m_byteKeys) {
             m_byteKeys->append(m_values.trimmedBytes(record), m_arena);
         } else {
             m_values.utf16Text(record, m_utf16);
             m_collator.appendSortKey(m_utf16, m_arena);
         }
-        m_offsets.push_back(start);
-        m_lengths.push_back(static_cast<uint32_t>(m_arena.size() - start));
+        m_offsets.push_back(m_arena.size());
     }
 
     // The first eight bytes of the key at `place`, so that comparing them as numbers orders as
@@ -56,9 +58,9 @@ public:
     {
         uint64_t value = 0;
         if (m_text) {
-            const size_t length = std::min<size_t>(8, m_lengths[place]);
+            const std::string_view key = textKey(place);
             for (size_t i = 0; i < 8; ++i)
-                value = value << 8 | (i < length ? uint8_t(m_arena[m_offsets[place] + i]) : 0);
+                value = value << 8 | (i < key.size() ? uint8_t(key[i]) : 0);
         } else {
             value = orderedBits(m_numbers[place]);
         }
@@ -68,9 +70,13 @@ public:
     // <0, 0 or >0 for the records at `a` and `b` of the sorted range, direction applied.
     int compare(size_t a, size_t b) const
     {
-        const int order = m_text ? compareText(a, b) : compareNumbers(m_numbers[a], m_numbers[b]);
+        const int order = m_text ? textKey(a).compare(textKey(b))
+                                 : compareNumbers(m_numbers[a], m_numbers[b]);
         return m_descending ? -order : order;
     }
+
+    // Whether the prefix decides every comparison by itself.
+    bool prefixIsWholeKey() const { return !m_text; }
 
 private:
     static double numberKey(const FieldValues &values, std::string_view record)
@@ -115,14 +121,10 @@ private:
         return a < b ? -1 : a > b ? 1 : 0;
     }
 
-    int compareText(size_t a, size_t b) const
+    std::string_view textKey(size_t place) const
     {
-        const size_t lengthA = m_lengths[a], lengthB = m_lengths[b];
-        const int order = std::memcmp(m_arena.data() + m_offsets[a], m_arena.data() + m_offsets[b],
-                                      std::min(lengthA, lengthB));
-        if (order != 0)
-            return order;
-        return lengthA < lengthB ? -1 : lengthA > lengthB ? 1 : 0;
+        return std::string_view(m_arena).substr(m_offsets[place],
+                                                m_offsets[place + 1] - m_offsets[place]);
     }
 
     FieldValues m_values;
@@ -132,8 +134,7 @@ private:
     bool m_descending;
     bool m_text;
     std::string m_arena; // sort keys of text fields, one after another
-    std::vector<size_t> m_offsets;
-    std::vector<uint32_t> m_lengths;
+    std::vector<uint64_t> m_offsets; // where each key starts, and where the last one ends
     std::vector<double> m_numbers; // NaN for empty values
 };
 
@@ -173,62 +174,80 @@ Result<std::vector<SortField>> parseSort(const std::string &text,
 
 namespace {
 
-// Keys of every field, built in one pass over the file for the records `keep` lets through.
-struct KeyedRecords
+// One record to sort: the first eight key bytes of its first field, its place in the order that
+// breaks ties, and the number of its keys. Most comparisons end at the prefix, which needs no
+// other memory.
+struct Entry
 {
-    std::vector<uint32_t> records; // in file order
-    std::vector<uint32_t> places; // each record's place in the order that breaks ties
-    std::vector<FieldKeys> keys;
+    uint64_t prefix;
+    uint32_t place;
+    uint32_t key;
 };
 
-KeyedRecords
-keyRecords(const std::vector<SortField> &fields, const dbf::Table &table, const Collator &collator,
-           const ByteSortKeys *byteKeys, size_t expected,
-           const std::function<std::optional<uint32_t>(uint64_t, std::string_view)> &place)
+// The places of the records `place` lets through, in key order; equal keys keep the order of
+// their places. The keys are built in one pass over the file.
+std::vector<uint32_t>
+placesInKeyOrder(const std::vector<SortField> &fields, const dbf::Table &table,
+                 const Collator &collator, const ByteSortKeys *byteKeys, size_t expected,
+                 const std::function<std::optional<uint32_t>(uint64_t, std::string_view)> &place)
 {
-    KeyedRecords keyed;
+    std::vector<FieldKeys> keys;
     for (const SortField &field : fields)
-        keyed.keys.emplace_back(field, table, collator, byteKeys, expected);
-    keyed.records.reserve(expected);
-    keyed.places.reserve(expected);
+        keys.emplace_back(field, table, collator, byteKeys, expected);
+    std::vector<Entry> entries;
+    dbf::reserveHuge(entries, expected);
     table.scan([&](uint64_t record, std::string_view bytes) {
         const std::optional<uint32_t> at = place(record, bytes);
         if (!at)
             return;
-        keyed.records.push_back(static_cast<uint32_t>(record));
-        keyed.places.push_back(*at);
-        for (FieldKeys &key : keyed.keys)
-            key.add(bytes);
+        const auto key = static_cast<uint32_t>(entries.size());
+        for (FieldKeys &fieldKeys : keys)
+            fieldKeys.add(bytes);
+        entries.push_back({keys.empty() ? 0 : keys.front().prefix(key), *at, key});
     });
-    return keyed;
-}
 
-// The records in key order; equal keys keep the order of their places.
-std::vector<uint32_t> inKeyOrder(const KeyedRecords &keyed)
-{
-    // Most comparisons end within the first eight key bytes of the first field, kept beside
-    // the key's number so that they need no other memory; the rest compare whole keys.
-    struct Entry
-    {
-        uint64_t prefix;
-        uint32_t key;
-    };
-    std::vector<Entry> entries(keyed.records.size());
-    for (uint32_t k = 0; k < entries.size(); ++k)
-        entries[k] = {keyed.keys.front().prefix(k), k};
-    std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        for (const FieldKeys &key : keyed.keys) {
-            if (const int c = key.compare(a.key, b.key))
+    // Entries sort by prefix, then whole keys, then place. Comparing prefix and place first
+    // leaves runs of equal prefixes in place order; only runs whose keys differ beyond the
+    // prefix are sorted again on whole keys.
+    const bool prefixDecides = keys.size() == 1 && keys.front().prefixIsWholeKey();
+    const auto byKeys = [&](const Entry &a, const Entry &b) {
+        for (const FieldKeys &fieldKeys : keys) {
+            if (const int c = fieldKeys.compare(a.key, b.key))
                 return c < 0;
         }
-        return keyed.places[a.key] < keyed.places[b.key];
-    });
-    std::vector<uint32_t> sorted(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i)
-        sorted[i] = keyed.records[entries[i].key];
-    return sorted;
+        return a.place < b.place;
+    };
+    const auto sortPart = [&](std::vector<Entry>::iterator begin,
+                              std::vector<Entry>::iterator end) {
+        std::sort(begin, end, [](const Entry &a, const Entry &b) {
+            return a.prefix != b.prefix ? a.prefix < b.prefix : a.place < b.place;
+        });
+        if (prefixDecides)
+            return;
+        for (auto run = begin; run != end;) {
+            const auto runEnd =
+                    std::find_if(run, end, [&](const Entry &e) { return e.prefix != run->prefix; });
+            if (runEnd - run > 1 && !std::is_sorted(run, runEnd, byKeys))
+                std::sort(run, runEnd, byKeys);
+            run = runEnd;
+        }
+    };
+    // The two halves sort on two threads and merge into the places.
+    const auto middle = entries.begin() + static_cast<ptrdiff_t>(entries.size() / 2);
+    {
+        std::jthread second(sortPart, middle, entries.end());
+        sortPart(entries.begin(), middle);
+    }
+    std::vector<uint32_t> places;
+    dbf::reserveHuge(places, entries.size());
+    auto a = entries.begin(), b = middle;
+    while (a != middle || b != entries.end()) {
+        const bool takeB = a == middle
+                || (b != entries.end()
+                    && (b->prefix != a->prefix ? b->prefix < a->prefix : byKeys(*b, *a)));
+        places.push_back((takeB ? b++ : a++)->place);
+    }
+    return places;
 }
 
 } // namespace
@@ -241,26 +260,30 @@ void sortRecords(std::vector<uint32_t> &records, const std::vector<SortField> &f
     std::vector<uint32_t> slots(table.recordCount(), UINT32_MAX);
     for (size_t i = 0; i < records.size(); ++i)
         slots[records[i]] = static_cast<uint32_t>(i);
-    records = inKeyOrder(
-            keyRecords(fields, table, collator, byteKeys, records.size(),
-                       [&](uint64_t record, std::string_view) -> std::optional<uint32_t> {
-                           if (slots[record] == UINT32_MAX)
-                               return std::nullopt;
-                           return slots[record];
-                       }));
+    std::vector<uint32_t> places =
+            placesInKeyOrder(fields, table, collator, byteKeys, records.size(),
+                             [&](uint64_t record, std::string_view) -> std::optional<uint32_t> {
+                                 if (slots[record] == UINT32_MAX)
+                                     return std::nullopt;
+                                 return slots[record];
+                             });
+    for (uint32_t &place : places)
+        place = records[place];
+    records = std::move(places);
 }
 
 std::vector<uint32_t> sortedRecords(const std::vector<SortField> &fields, const dbf::Table &table,
                                     const Collator &collator, const ByteSortKeys *byteKeys,
                                     const std::function<bool(std::string_view)> &keep)
 {
-    uint32_t kept = 0;
-    return inKeyOrder(keyRecords(fields, table, collator, byteKeys, table.recordCount(),
-                                 [&](uint64_t, std::string_view bytes) -> std::optional<uint32_t> {
-                                     if (!keep(bytes))
-                                         return std::nullopt;
-                                     return kept++;
-                                 }));
+    // A record's number is its place: equal keys keep the file order.
+    return placesInKeyOrder(
+            fields, table, collator, byteKeys, table.recordCount(),
+            [&](uint64_t record, std::string_view bytes) -> std::optional<uint32_t> {
+                if (!keep(bytes))
+                    return std::nullopt;
+                return static_cast<uint32_t>(record);
+            });
 }
 
 } // namespace recordset
