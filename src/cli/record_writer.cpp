@@ -99,7 +99,10 @@ private:
     {
         if (index > 0)
             m_line.push_back(',');
-        if (value.find_first_of(",\"\r\n") == std::string::npos) {
+        const bool plain = std::none_of(value.begin(), value.end(), [](char c) {
+            return c == ',' || c == '"' || c == '\r' || c == '\n';
+        });
+        if (plain) {
             m_line += value;
             return;
         }

@@ -280,6 +280,12 @@ Result<TextDecoder> TextDecoder::create(const std::string &name)
 
 std::string TextDecoder::decode(std::string_view bytes) const
 {
+    // Most values are plain ASCII, which every code page here keeps as it is.
+    uint8_t highBits = 0;
+    for (char c : bytes)
+        highBits |= static_cast<uint8_t>(c);
+    if (highBits < 0x80 && m_kind != Kind::MultiByte)
+        return std::string(bytes);
     std::string out;
     switch (m_kind) {
     case Kind::SingleByte: {

@@ -21,7 +21,14 @@ bool isBlank(char c)
 
 std::string_view trimRight(std::string_view text)
 {
+    // Eight bytes at a time while all are blanks or NULs: the only bytes that OR 0x20 makes 0x20.
+    constexpr uint64_t kBlanks = 0x2020202020202020ull;
     size_t end = text.size();
+    for (uint64_t word; end >= 8; end -= 8) {
+        std::memcpy(&word, text.data() + end - 8, 8);
+        if ((word | kBlanks) != kBlanks)
+            break;
+    }
     while (end > 0 && isBlank(text[end - 1]))
         --end;
     return text.substr(0, end);
@@ -140,8 +147,20 @@ FieldText numberText(const Field &, std::string_view bytes, const FieldContext &
 
 std::string dateText(int year, int month, int day)
 {
-    char text[40];
-    std::snprintf(text, sizeof text, "%02d.%02d.%04d", day, month, year);
+    if (year < 0 || year > 9999 || month < 0 || month > 99 || day < 0 || day > 99) {
+        char text[40];
+        std::snprintf(text, sizeof text, "%02d.%02d.%04d", day, month, year);
+        return text;
+    }
+    // The usual case without formatted output, which costs more than the rest of a record.
+    std::string text = "00.00.0000";
+    auto put = [&](size_t end, int value, int digits) {
+        for (; digits > 0; --digits, value /= 10)
+            text[--end] = static_cast<char>('0' + value % 10);
+    };
+    put(2, day, 2);
+    put(5, month, 2);
+    put(10, year, 4);
     return text;
 }
 
