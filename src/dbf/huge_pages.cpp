@@ -10,7 +10,7 @@ void adviseHugePages(const void *data, size_t bytes)
 {
 #ifdef MADV_HUGEPAGE
     // Below this the saving is too small to matter.
-    constexpr size_t kWorthIt = 4 << 20;
+    constexpr size_t kWorthIt = 2 << 20;
     if (bytes < kWorthIt)
         return;
     const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));

@@ -2,6 +2,7 @@
 #include "table.h"
 
 #include "companion_file.h"
+#include "huge_pages.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -293,14 +294,29 @@ FieldText Table::text(std::string_view bytes, size_t index) const
 
 void Table::scan(const std::function<void(uint64_t record, std::string_view bytes)> &visit) const
 {
-    scanFrom(0, false, [&](uint64_t record, std::string_view bytes) {
-        visit(record, bytes);
-        return true;
-    });
+    scanRange(0, m_recordCount, visit);
+}
+
+void Table::scanRange(
+        uint64_t begin, uint64_t end,
+        const std::function<void(uint64_t record, std::string_view bytes)> &visit) const
+{
+    scanWithin(begin, std::min(end, m_recordCount), false,
+               [&](uint64_t record, std::string_view bytes) {
+                   visit(record, bytes);
+                   return true;
+               });
 }
 
 void Table::scanFrom(
         uint64_t first, bool backward,
+        const std::function<bool(uint64_t record, std::string_view bytes)> &visit) const
+{
+    scanWithin(first, m_recordCount, backward, visit);
+}
+
+void Table::scanWithin(
+        uint64_t first, uint64_t end, bool backward,
         const std::function<bool(uint64_t record, std::string_view bytes)> &visit) const
 {
     // Chunks start small, so that a caller who stops early reads little, and double up to 4 MB.
@@ -309,13 +325,13 @@ void Table::scanFrom(
     const uint64_t mostPerChunk = std::max<uint64_t>(1, kChunkBytes / length);
     uint64_t perChunk = std::max<uint64_t>(1, kFirstChunkBytes / length) / 2;
     std::string chunk;
-    for (uint64_t next = first; next < m_recordCount;) {
+    reserveHuge(chunk, static_cast<size_t>(mostPerChunk * length));
+    for (uint64_t next = first; next < end;) {
         perChunk = std::min(std::max<uint64_t>(1, perChunk * 2), mostPerChunk);
-        chunk.resize(static_cast<size_t>(std::min(perChunk, m_recordCount) * length));
+        chunk.resize(static_cast<size_t>(std::min(perChunk, end) * length));
         // The chunk holds records [begin, begin + count), read at once.
         const uint64_t begin = backward ? (next + 1 >= perChunk ? next + 1 - perChunk : 0) : next;
-        const uint64_t count =
-                backward ? next + 1 - begin : std::min(perChunk, m_recordCount - begin);
+        const uint64_t count = backward ? next + 1 - begin : std::min(perChunk, end - begin);
         const bool read = !(m_partialRecord.size() && begin + count == m_recordCount)
                 && m_bytes->read(m_header.headerLength + begin * length,
                                  static_cast<size_t>(count * length), chunk.data());

@@ -67,6 +67,9 @@ public:
     // Visits every record in file order with its bytes, reading the file in large chunks; for
     // whole-table work this is several times faster than recordBytes() record by record.
     void scan(const std::function<void(uint64_t record, std::string_view bytes)> &visit) const;
+    // The same for the records [begin, end); safe to run on several threads at once.
+    void scanRange(uint64_t begin, uint64_t end,
+                   const std::function<void(uint64_t record, std::string_view bytes)> &visit) const;
     // The same from record `first` towards the end, or backward towards the start, for as long
     // as `visit` returns true.
     void scanFrom(uint64_t first, bool backward,
@@ -79,6 +82,10 @@ public:
 
 private:
     Table() = default;
+    // scanFrom() that stops before record `end` when going forward.
+    void
+    scanWithin(uint64_t first, uint64_t end, bool backward,
+               const std::function<bool(uint64_t record, std::string_view bytes)> &visit) const;
     static Result<Table> create(const std::string &path, std::shared_ptr<const ByteSource> bytes,
                                 const OpenOptions &options);
     void countRecords();

@@ -2,6 +2,9 @@
 #include "record_set.h"
 
 #include "query.h"
+#include "table_halves.h"
+
+#include <array>
 
 namespace recordset {
 namespace {
@@ -153,10 +156,15 @@ void RecordSet::rebuildView()
         // One pass over the file decides deletion and filter and builds the sort keys.
         records = sortedRecords(m_sort, *m_table, *m_collator, byteKeys, keep);
     } else if (m_base.isFileOrder()) {
-        m_table->scan([&](uint64_t record, std::string_view bytes) {
-            if (keep(bytes))
-                records.push_back(static_cast<uint32_t>(record));
+        std::array<std::vector<uint32_t>, 2> halves;
+        inTableHalves(*m_table, [&](int half, uint64_t begin, uint64_t end) {
+            m_table->scanRange(begin, end, [&](uint64_t record, std::string_view bytes) {
+                if (keep(bytes))
+                    halves[static_cast<size_t>(half)].push_back(static_cast<uint32_t>(record));
+            });
         });
+        records = std::move(halves[0]);
+        records.insert(records.end(), halves[1].begin(), halves[1].end());
     } else {
         // The query's own order: filtered in one pass over the file, then sorted within it.
         records = m_base.records();

@@ -3,12 +3,13 @@
 
 #include "dbf/huge_pages.h"
 #include "field_values.h"
+#include "table_halves.h"
 #include "text_util.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
-#include <thread>
 
 namespace recordset {
 namespace {
@@ -67,11 +68,12 @@ public:
         return m_descending ? ~value : value;
     }
 
-    // <0, 0 or >0 for the records at `a` and `b` of the sorted range, direction applied.
-    int compare(size_t a, size_t b) const
+    // <0, 0 or >0 for key `a` here and key `b` of `other`, keys of the same field, direction
+    // applied.
+    int compare(size_t a, const FieldKeys &other, size_t b) const
     {
-        const int order = m_text ? textKey(a).compare(textKey(b))
-                                 : compareNumbers(m_numbers[a], m_numbers[b]);
+        const int order = m_text ? textKey(a).compare(other.textKey(b))
+                                 : compareNumbers(m_numbers[a], other.m_numbers[b]);
         return m_descending ? -order : order;
     }
 
@@ -184,67 +186,85 @@ struct Entry
     uint32_t key;
 };
 
-// The places of the records `place` lets through, in key order; equal keys keep the order of
-// their places. The keys are built in one pass over the file.
-std::vector<uint32_t>
-placesInKeyOrder(const std::vector<SortField> &fields, const dbf::Table &table,
-                 const Collator &collator, const ByteSortKeys *byteKeys, size_t expected,
-                 const std::function<std::optional<uint32_t>(uint64_t, std::string_view)> &place)
+using Placer = std::function<std::optional<uint32_t>(uint64_t record, std::string_view bytes)>;
+
+// The records of one stretch of the file that `place` lets through, keyed and sorted.
+struct SortedPart
 {
     std::vector<FieldKeys> keys;
-    for (const SortField &field : fields)
-        keys.emplace_back(field, table, collator, byteKeys, expected);
     std::vector<Entry> entries;
-    dbf::reserveHuge(entries, expected);
-    table.scan([&](uint64_t record, std::string_view bytes) {
+};
+
+// Whether `a` of part `partA` comes before `b` of `partB` when their prefixes are equal.
+bool before(const SortedPart &partA, const Entry &a, const SortedPart &partB, const Entry &b)
+{
+    for (size_t field = 0; field < partA.keys.size(); ++field) {
+        if (const int c = partA.keys[field].compare(a.key, partB.keys[field], b.key))
+            return c < 0;
+    }
+    return a.place < b.place;
+}
+
+SortedPart sortedPart(const std::vector<SortField> &fields, const dbf::Table &table,
+                      const Collator &collator, const ByteSortKeys *byteKeys, size_t expected,
+                      uint64_t begin, uint64_t end, const Placer &place)
+{
+    SortedPart part;
+    expected = static_cast<size_t>(std::min<uint64_t>(expected, end - begin));
+    for (const SortField &field : fields)
+        part.keys.emplace_back(field, table, collator, byteKeys, expected);
+    dbf::reserveHuge(part.entries, expected);
+    table.scanRange(begin, end, [&](uint64_t record, std::string_view bytes) {
         const std::optional<uint32_t> at = place(record, bytes);
         if (!at)
             return;
-        const auto key = static_cast<uint32_t>(entries.size());
-        for (FieldKeys &fieldKeys : keys)
+        const auto key = static_cast<uint32_t>(part.entries.size());
+        for (FieldKeys &fieldKeys : part.keys)
             fieldKeys.add(bytes);
-        entries.push_back({keys.empty() ? 0 : keys.front().prefix(key), *at, key});
+        part.entries.push_back({part.keys.empty() ? 0 : part.keys.front().prefix(key), *at, key});
     });
 
     // Entries sort by prefix, then whole keys, then place. Comparing prefix and place first
     // leaves runs of equal prefixes in place order; only runs whose keys differ beyond the
     // prefix are sorted again on whole keys.
-    const bool prefixDecides = keys.size() == 1 && keys.front().prefixIsWholeKey();
-    const auto byKeys = [&](const Entry &a, const Entry &b) {
-        for (const FieldKeys &fieldKeys : keys) {
-            if (const int c = fieldKeys.compare(a.key, b.key))
-                return c < 0;
-        }
-        return a.place < b.place;
-    };
-    const auto sortPart = [&](std::vector<Entry>::iterator begin,
-                              std::vector<Entry>::iterator end) {
-        std::sort(begin, end, [](const Entry &a, const Entry &b) {
-            return a.prefix != b.prefix ? a.prefix < b.prefix : a.place < b.place;
-        });
-        if (prefixDecides)
-            return;
-        for (auto run = begin; run != end;) {
-            const auto runEnd =
-                    std::find_if(run, end, [&](const Entry &e) { return e.prefix != run->prefix; });
-            if (runEnd - run > 1 && !std::is_sorted(run, runEnd, byKeys))
-                std::sort(run, runEnd, byKeys);
-            run = runEnd;
-        }
-    };
-    // The two halves sort on two threads and merge into the places.
-    const auto middle = entries.begin() + static_cast<ptrdiff_t>(entries.size() / 2);
-    {
-        std::jthread second(sortPart, middle, entries.end());
-        sortPart(entries.begin(), middle);
+    std::sort(part.entries.begin(), part.entries.end(), [](const Entry &a, const Entry &b) {
+        return a.prefix != b.prefix ? a.prefix < b.prefix : a.place < b.place;
+    });
+    if (part.keys.size() == 1 && part.keys.front().prefixIsWholeKey())
+        return part;
+    const auto byKeys = [&](const Entry &a, const Entry &b) { return before(part, a, part, b); };
+    for (auto run = part.entries.begin(); run != part.entries.end();) {
+        const auto runEnd = std::find_if(run, part.entries.end(),
+                                         [&](const Entry &e) { return e.prefix != run->prefix; });
+        if (runEnd - run > 1 && !std::is_sorted(run, runEnd, byKeys))
+            std::sort(run, runEnd, byKeys);
+        run = runEnd;
     }
+    return part;
+}
+
+// The places of the records `place` lets through, in key order; equal keys keep the order of
+// their places. The two halves of the file are read, keyed and sorted on two threads at once,
+// then merged.
+std::vector<uint32_t> placesInKeyOrder(const std::vector<SortField> &fields,
+                                       const dbf::Table &table, const Collator &collator,
+                                       const ByteSortKeys *byteKeys, size_t expected,
+                                       const Placer &place)
+{
+    std::array<SortedPart, 2> parts;
+    inTableHalves(table, [&](int half, uint64_t begin, uint64_t end) {
+        parts[static_cast<size_t>(half)] =
+                sortedPart(fields, table, collator, byteKeys, expected, begin, end, place);
+    });
+    const SortedPart &first = parts[0], &second = parts[1];
     std::vector<uint32_t> places;
-    dbf::reserveHuge(places, entries.size());
-    auto a = entries.begin(), b = middle;
-    while (a != middle || b != entries.end()) {
-        const bool takeB = a == middle
-                || (b != entries.end()
-                    && (b->prefix != a->prefix ? b->prefix < a->prefix : byKeys(*b, *a)));
+    dbf::reserveHuge(places, first.entries.size() + second.entries.size());
+    auto a = first.entries.cbegin(), b = second.entries.cbegin();
+    while (a != first.entries.cend() || b != second.entries.cend()) {
+        const bool takeB = a == first.entries.cend()
+                || (b != second.entries.cend()
+                    && (b->prefix != a->prefix ? b->prefix < a->prefix
+                                               : before(second, *b, first, *a)));
         places.push_back((takeB ? b++ : a++)->place);
     }
     return places;
