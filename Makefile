@@ -1,5 +1,5 @@
 # The two set-up commands: `make run` and `make test`. Both install what they need first.
-.PHONY: deps build run test asan bench clean
+.PHONY: deps build run test asan bench fuzz clean
 
 deps:
 	bash tools/install-deps.sh
@@ -26,5 +26,10 @@ bench: build
 	./build/bench/talvo_core_bench
 	./build/bench/talvo_viewer_bench
 
+# Each fuzz target for FUZZ_SECONDS (default 60) seconds; see fuzz/run.
+fuzz:
+	bash tools/install-deps.sh fuzz
+	fuzz/run
+
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-fuzz

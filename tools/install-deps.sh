@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing the project need.
-# Packages already present are left alone, so a second run costs nothing.
+# Installs the Debian packages that building, running and testing the project need; with the
+# argument "fuzz" also the compiler that the fuzzers need. Packages already present are left
+# alone, so a second run costs nothing.
 set -euo pipefail
 
 packages=(
@@ -16,6 +17,7 @@ packages=(
     libbenchmark-dev
     nlohmann-json3-dev
 )
+[ "${1:-}" = fuzz ] && packages+=(clang)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,8 @@
 // Memory-mapped and in-memory byte sources.
 #include "byte_source.h"
 
+#include "mapping_guard.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -15,7 +17,8 @@ class MappedFile final : public ByteSource
 {
 public:
     MappedFile(int fd, void *address, uint64_t size)
-        : m_fd(fd), m_address(address), m_size(size) { }
+        : m_fd(fd), m_address(address), m_size(size), m_guard(address, static_cast<size_t>(size))
+    { }
     ~MappedFile() override
     {
         if (m_address)
@@ -44,10 +47,19 @@ public:
         return true;
     }
 
+    bool holds(uint64_t offset, uint64_t length) const override
+    {
+        struct stat info
+        { };
+        return !m_guard.lostPages() && ::fstat(m_fd, &info) == 0
+                && static_cast<uint64_t>(info.st_size) >= offset + length;
+    }
+
 private:
     int m_fd;
     void *m_address;
     uint64_t m_size;
+    MappingGuard m_guard;
 };
 
 class Buffer final : public ByteSource
@@ -66,6 +78,11 @@ public:
             return false;
         m_bytes.copy(into, length, static_cast<size_t>(offset));
         return true;
+    }
+
+    bool holds(uint64_t offset, uint64_t length) const override
+    {
+        return offset + length <= m_bytes.size();
     }
 
 private:

@@ -21,6 +21,10 @@ public:
     // file this reads it (pread), which streams far faster than touching a mapping page by page.
     virtual bool read(uint64_t offset, size_t length, char *into) const = 0;
 
+    // Whether the source still holds the bytes [offset, offset + length) as they were mapped:
+    // false once another program shortened the file below them, or a read met a page it took.
+    virtual bool holds(uint64_t offset, uint64_t length) const = 0;
+
     std::string_view view() const
     {
         return {reinterpret_cast<const char *>(data()), static_cast<size_t>(size())};

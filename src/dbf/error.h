@@ -17,6 +17,7 @@ enum class ErrorCode : int {
     FieldsOverrunRecord = 7013,
     ZeroRecordLength = 7014,
     UnknownEncoding = 7020,
+    FileChanged = 7030, // another program shortened the file while it was open
 };
 
 struct Error

@@ -268,6 +268,19 @@ std::string_view Table::recordBytes(uint64_t record) const
     return {data + record * length, static_cast<size_t>(length)};
 }
 
+std::optional<Error> Table::checkRecord(uint64_t record) const
+{
+    const uint64_t offset = m_header.headerLength + record * m_header.recordLength;
+    // A partial last record ends with the file as it was opened.
+    const uint64_t length = std::min<uint64_t>(m_header.recordLength, m_bytes->size() - offset);
+    if (m_bytes->holds(offset, length))
+        return std::nullopt;
+    return Error {ErrorCode::FileChanged,
+                  "Die Datei »" + m_path + "« wurde von einem anderen Programm verkürzt: Datensatz "
+                          + std::to_string(record + 1) + " (ab Byte " + std::to_string(offset)
+                          + ") gibt es nicht mehr. Neu laden zeigt die Datei, wie sie jetzt ist."};
+}
+
 std::string_view Table::fieldBytes(std::string_view recordBytes, size_t index) const
 {
     const Field &f = field(index);

@@ -75,6 +75,11 @@ public:
     void scanFrom(uint64_t first, bool backward,
                   const std::function<bool(uint64_t record, std::string_view bytes)> &visit) const;
 
+    // An error naming the record when the file no longer holds it: another program shortened
+    // the file since it was opened. Its bytes then read as zeros; reopening shows the file as
+    // it is now.
+    std::optional<Error> checkRecord(uint64_t record) const;
+
     // The first record at or after `record` that is visited: not deleted, unless deleted records
     // are included. std::nullopt past the last one.
     std::optional<uint64_t> nextRecord(uint64_t record) const;

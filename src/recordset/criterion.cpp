@@ -24,7 +24,7 @@ public:
         Criterion criterion = expression();
         skipBlanks();
         if (!m_error && m_at < m_text.size())
-            fail("nach dem vollständigen Vergleich folgt noch »" + m_text.substr(m_at) + "«");
+            fail("nach dem vollständigen Vergleich folgt noch " + quoted(m_text.substr(m_at)));
         if (m_error)
             return *m_error;
         return criterion;
@@ -35,8 +35,8 @@ private:
     {
         if (!m_error)
             m_error = Error {kInvalidArgument,
-                             "Das " + std::string(m_what) + " »" + m_text
-                                     + "« ist ungültig: an Stelle " + std::to_string(m_at + 1) + " "
+                             "Das " + std::string(m_what) + " " + quoted(m_text)
+                                     + " ist ungültig: an Stelle " + std::to_string(m_at + 1) + " "
                                      + why + "."};
     }
 
@@ -82,8 +82,15 @@ private:
     {
         skipBlanks();
         if (m_at < m_text.size() && m_text[m_at] == '(') {
+            // Each parenthesis costs stack here and in every walk of the tree.
+            if (m_depth == kMostNesting) {
+                fail("stehen mehr als " + std::to_string(kMostNesting) + " Klammern ineinander");
+                return {};
+            }
             ++m_at;
+            ++m_depth;
             Criterion inner = expression();
+            --m_depth;
             skipBlanks();
             if (m_at >= m_text.size() || m_text[m_at] != ')')
                 fail("fehlt die schließende Klammer");
@@ -204,7 +211,8 @@ private:
         if (valid && trimmed(parts[2]).size() <= 2)
             year += year < 30 ? 2000 : 1900;
         if (!valid || !dbf::daysSinceEpoch(year, values[0], values[1], literal.day))
-            fail("ist »#" + literal.text + "#« kein Datum der Form #Monat-Tag-Jahr#");
+            fail("ist " + quoted("#" + literal.text + "#")
+                 + " kein Datum der Form #Monat-Tag-Jahr#");
         m_at = close + 1;
         return literal;
     }
@@ -239,9 +247,12 @@ private:
         return literal;
     }
 
+    static constexpr size_t kMostNesting = 100;
+
     const std::string &m_text;
     const char *m_what;
     size_t m_at = 0;
+    size_t m_depth = 0; // parentheses open at m_at
     std::optional<Error> m_error;
 };
 

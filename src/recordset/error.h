@@ -25,6 +25,9 @@ enum ErrorNumber : int32_t {
     kErrorsInCommand = static_cast<int32_t>(0x80040E14u),
     // A table that is not the connected file's, or a file that is missing or unreadable.
     kTableNotFound = static_cast<int32_t>(0x80040E37u),
+    // The current record is gone from the file: another program shortened it (the reader's
+    // own number).
+    kRecordGone = 7030,
 };
 
 struct Error

@@ -1,6 +1,8 @@
 // Evaluation of criteria on records: text ignoring case, numbers, dates and LIKE patterns.
 #include "predicate.h"
 
+#include "text_util.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -171,9 +173,9 @@ Result<Predicate> Predicate::bind(const Criterion &criterion, const dbf::Table &
         if (field < 0) {
             if (!error)
                 error = Error {kInvalidArgument,
-                               "Das " + std::string(what) + " »" + text
-                                       + "« ist ungültig: das Feld »" + c.clause.field
-                                       + "« gibt es nicht."};
+                               "Das " + std::string(what) + " " + quoted(text)
+                                       + " ist ungültig: das Feld " + quoted(c.clause.field)
+                                       + " gibt es nicht."};
             return node;
         }
         node.values = std::make_shared<FieldValues>(table, static_cast<size_t>(field));
@@ -188,8 +190,9 @@ Result<Predicate> Predicate::bind(const Criterion &criterion, const dbf::Table &
         if (node.literalKind == Literal::Kind::Date && node.values->kind() != ValueKind::Date
             && node.op != Operator::Like && !error)
             error = Error {kInvalidArgument,
-                           "Das " + std::string(what) + " »" + text + "« ist ungültig: das Feld »"
-                                   + c.clause.field + "« ist kein Datumsfeld."};
+                           "Das " + std::string(what) + " " + quoted(text)
+                                   + " ist ungültig: das Feld " + quoted(c.clause.field)
+                                   + " ist kein Datumsfeld."};
         return node;
     };
     Node root = build(criterion);

@@ -8,7 +8,7 @@ namespace {
 
 Error badQuery(const std::string &text, const std::string &why)
 {
-    return {kErrorsInCommand, "Die Abfrage »" + text + "« ist ungültig: " + why + "."};
+    return {kErrorsInCommand, "Die Abfrage " + quoted(text) + " ist ungültig: " + why + "."};
 }
 
 // Position of `word` as a whole word (blanks around it or the text's ends), case ignored.
@@ -42,7 +42,8 @@ Result<std::string> databasePath(const std::string &connection)
         start = end + 1;
     }
     return Error {kTableNotFound,
-                  "Die Verbindungsangabe »" + connection + "« nennt keine Datenbank (database=)."};
+                  "Die Verbindungsangabe " + quoted(connection)
+                          + " nennt keine Datenbank (database=)."};
 }
 
 std::string tableNameOf(const std::string &path)
@@ -71,7 +72,7 @@ Result<Query> parseQuery(const std::string &text)
         for (const std::string &column : split(columns, ',')) {
             const std::string name = trimmed(column);
             if (name.empty() || name.find_first_of(" \t") != std::string::npos)
-                return badQuery(text, "die Spaltenliste »" + columns + "« ist nicht lesbar");
+                return badQuery(text, "die Spaltenliste " + quoted(columns) + " ist nicht lesbar");
             query.columns.push_back(name);
         }
     }
@@ -97,7 +98,7 @@ Result<Query> parseQuery(const std::string &text)
         if (words.size() == 2) {
             const std::string direction = asciiLower(words[1]);
             if (direction != "asc" && direction != "desc")
-                return badQuery(text, "»" + words[1] + "« ist weder ASC noch DESC");
+                return badQuery(text, quoted(words[1]) + " ist weder ASC noch DESC");
             query.descending = direction == "desc";
         }
     }

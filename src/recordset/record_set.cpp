@@ -3,6 +3,7 @@
 
 #include "query.h"
 #include "table_halves.h"
+#include "text_util.h"
 
 #include <array>
 
@@ -28,22 +29,22 @@ Result<std::shared_ptr<RecordSet>> RecordSet::Open(const std::string &connection
         return query.error();
     if (!sameName(query->table, tableNameOf(*path)))
         return Error {kTableNotFound,
-                      "Die Tabelle »" + query->table + "« gibt es in der Datenbank »" + *path
-                              + "« nicht."};
+                      "Die Tabelle " + quoted(query->table) + " gibt es in der Datenbank "
+                              + quoted(*path) + " nicht."};
     auto table = dbf::Table::open(*path, options);
     if (!table)
         return Error {kTableNotFound, table.error().description};
     if (table->recordCount() > UINT32_MAX)
         return Error {kTableNotFound,
-                      "Die Datei »" + *path + "« hat mehr als " + std::to_string(UINT32_MAX)
+                      "Die Datei " + quoted(*path) + " hat mehr als " + std::to_string(UINT32_MAX)
                               + " Datensätze."};
     std::shared_ptr<RecordSet> set(new RecordSet);
     set->m_table = std::make_shared<const dbf::Table>(std::move(*table));
     const dbf::Table &t = *set->m_table;
     auto noColumn = [&](const std::string &name) {
         return Error {kErrorsInCommand,
-                      "Die Spalte »" + name + "« gibt es in der Tabelle »" + query->table
-                              + "« nicht."};
+                      "Die Spalte " + quoted(name) + " gibt es in der Tabelle "
+                              + quoted(query->table) + " nicht."};
     };
     if (query->columns.empty()) {
         for (size_t i = 0; i < t.fieldCount(); ++i)
@@ -323,6 +324,8 @@ Result<std::string> RecordSet::FieldText(size_t index) const
         return FieldName(index).error();
     if (m_bof || m_eof)
         return Error {kNoCurrentRecord, "Es gibt keinen aktuellen Datensatz."};
+    if (auto gone = m_table->checkRecord(m_record))
+        return Error {kRecordGone, gone->description};
     return m_table->text(m_record, m_columns[index]).text;
 }
 
@@ -406,8 +409,8 @@ Status RecordSet::Find(const std::string &criterion, int64_t skip, SearchDirecti
         return parsed.error();
     if (parsed->kind != Criterion::Kind::Clause)
         return Error {kInvalidArgument,
-                      "Das Suchkriterium »" + criterion
-                              + "« ist ungültig: gesucht wird nach einem "
+                      "Das Suchkriterium " + quoted(criterion)
+                              + " ist ungültig: gesucht wird nach einem "
                                 "einzigen Vergleich, ohne AND und OR."};
     auto predicate = Predicate::bind(
             *parsed, *m_table, [this](const std::string &name) { return fieldOf(name); }, **german,

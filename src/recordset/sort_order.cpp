@@ -152,7 +152,7 @@ Result<std::vector<SortField>> parseSort(const std::string &text,
         std::vector<std::string> words = splitBlanks(part);
         auto fail = [&](const std::string &why) {
             return Error {kInvalidArgument,
-                          "Die Sortierangabe »" + text + "« ist ungültig: " + why + "."};
+                          "Die Sortierangabe " + quoted(text) + " ist ungültig: " + why + "."};
         };
         if (words.empty() || words.size() > 2)
             return fail("erwartet wird »Feld [ASC|DESC]«, durch Kommas getrennt");
@@ -161,12 +161,12 @@ Result<std::vector<SortField>> parseSort(const std::string &text,
             name = name.substr(1, name.size() - 2);
         const int field = fieldOf(name);
         if (field < 0)
-            return fail("das Feld »" + name + "« gibt es nicht");
+            return fail("das Feld " + quoted(name) + " gibt es nicht");
         SortField sortField {static_cast<size_t>(field), false};
         if (words.size() == 2) {
             const std::string direction = asciiLower(words[1]);
             if (direction != "asc" && direction != "desc")
-                return fail("»" + words[1] + "« ist weder ASC noch DESC");
+                return fail(quoted(words[1]) + " ist weder ASC noch DESC");
             sortField.descending = direction == "desc";
         }
         fields.push_back(sortField);

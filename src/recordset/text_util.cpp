@@ -1,6 +1,8 @@
 // Small text helpers of the record set.
 #include "text_util.h"
 
+#include <cstdint>
+
 namespace recordset {
 
 std::string trimmed(std::string_view text)
@@ -52,6 +54,18 @@ std::vector<std::string> splitBlanks(const std::string &text)
     if (!word.empty())
         words.push_back(std::move(word));
     return words;
+}
+
+std::string quoted(std::string_view text)
+{
+    constexpr size_t kMostCharacters = 60;
+    size_t characters = 0, end = 0;
+    for (; end < text.size(); ++end) {
+        // A UTF-8 character starts at every byte but its continuation bytes.
+        if ((static_cast<uint8_t>(text[end]) & 0xC0) != 0x80 && characters++ == kMostCharacters)
+            break;
+    }
+    return "»" + std::string(text.substr(0, end)) + (end < text.size() ? "…«" : "«");
 }
 
 } // namespace recordset

@@ -133,4 +133,33 @@ INSTANTIATE_TEST_SUITE_P(
                           RejectedCase {"OpenBracket", "[CALL = 'x'", "eckige Klammer"}),
         CaseName());
 
+// Texts typed into a dialog may be anything: long texts give short messages, deep nesting an
+// error instead of running out of stack.
+TEST(Criteria, HostileTextsGiveShortMessages)
+{
+    const std::string longText = "[CALL] = '" + std::string(1 << 20, 'x');
+    const auto open = recordset::parseCriterion(longText, "Filterkriterium");
+    ASSERT_FALSE(open);
+    EXPECT_LT(open.error().description.size(), 400u);
+    EXPECT_NE(open.error().description.find("»[CALL] = 'xxx"), std::string::npos);
+    EXPECT_NE(open.error().description.find("…«"), std::string::npos);
+
+    const std::string nested = std::string(1 << 20, '(') + "[CALL] = 'x'";
+    const auto deep = recordset::parseCriterion(nested, "Suchkriterium");
+    ASSERT_FALSE(deep);
+    EXPECT_NE(deep.error().description.find("mehr als 100 Klammern"), std::string::npos);
+
+    const std::string hundred = std::string(100, '(') + "[CALL] = 'x'" + std::string(100, ')');
+    EXPECT_TRUE(recordset::parseCriterion(hundred, "Filterkriterium"));
+
+    // Cut after whole characters, not inside an umlaut.
+    std::string umlauts;
+    for (int i = 0; i < 100; ++i)
+        umlauts += "ü";
+    const auto cut = recordset::parseCriterion(umlauts, "Filterkriterium");
+    ASSERT_FALSE(cut);
+    EXPECT_NE(cut.error().description.find("»" + umlauts.substr(0, 120) + "…«"), std::string::npos)
+            << cut.error().description;
+}
+
 } // namespace
