@@ -22,10 +22,14 @@ void criterion(std::string_view input)
     const std::string filter(nextLine(input)), sort(nextLine(input)), find(nextLine(input));
     (void)recordset::parseCriterion(filter, "Filterkriterium");
 
-    auto set = recordset::RecordSet::Open(stationConnection(), stationQuery());
+    // One record set for every run: opening and loading the collation each time would cost
+    // most of the time.
+    static const auto set = recordset::RecordSet::Open(stationConnection(), stationQuery());
     if (!set)
         return;
     recordset::RecordSet &records = **set;
+    (void)records.SetFilter("");
+    (void)records.SetSort("");
     (void)records.SetFilter(filter);
     (void)records.SetSort(sort);
     (void)records.RecordCount();

@@ -59,6 +59,16 @@ int fail(std::ostream &err, int32_t number, const std::string &description)
     return 1;
 }
 
+// After reading: another program may have shortened the file meanwhile, and what was gone
+// was written as blank records.
+int failIfShortened(const dbf::Table &table, std::ostream &err)
+{
+    if (table.recordCount() == 0)
+        return 0;
+    const auto gone = table.checkRecord(table.recordCount() - 1);
+    return gone ? fail(err, static_cast<int32_t>(gone->code), gone->description) : 0;
+}
+
 // The records of the presentation, or with a search only its matches, one after another.
 int writeRecords(recordset::RecordSet &set, const Options &options, std::ostream &out,
                  std::ostream &err)
@@ -76,7 +86,9 @@ int writeRecords(recordset::RecordSet &set, const Options &options, std::ostream
             ++written;
             return true;
         });
-        return error ? fail(err, error->number, error->description) : 0;
+        if (error)
+            return fail(err, error->number, error->description);
+        return failIfShortened(set.table(), err);
     }
 
     // The matches one after another, as the search steps through them.
@@ -93,6 +105,8 @@ int writeRecords(recordset::RecordSet &set, const Options &options, std::ostream
                       *set.AbsolutePosition());
         ++written;
     }
+    if (const int shortened = failIfShortened(set.table(), err))
+        return shortened;
     return written ? 0 : 1;
 }
 

@@ -97,6 +97,7 @@ void DataControl::setRecordset(std::shared_ptr<recordset::RecordSet> set)
             emit MoveComplete();
         });
     }
+    m_reportedGone = false;
     locateColumns();
     showCurrentRecord();
 }
@@ -132,14 +133,21 @@ void DataControl::locateColumns()
 
 void DataControl::showCurrentRecord()
 {
+    std::optional<recordset::Error> gone;
     for (const Binding &binding : m_bindings) {
         QString text;
         if (m_set && m_set->isOpen() && binding.index >= 0) {
-            if (const auto value = m_set->FieldText(static_cast<size_t>(binding.index)))
+            const auto value = m_set->FieldText(static_cast<size_t>(binding.index));
+            if (value)
                 text = fromUtf8(*value);
+            else if (value.error().number == recordset::kRecordGone)
+                gone = value.error();
         }
         binding.field->setText(text);
     }
+    // Another program shortened the file: said once per record set, the message tells to reload.
+    if (gone && !std::exchange(m_reportedGone, true))
+        raiseError(gone->number, fromUtf8(gone->description));
 }
 
 void DataControl::raiseError(qint32 number, QString description)

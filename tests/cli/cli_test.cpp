@@ -3,6 +3,7 @@
 #include "dbf_builder.h"
 #include "support/temp_dir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -116,6 +117,43 @@ TEST_F(Cli, FailuresGoToStandardErrorWithNumber)
         EXPECT_EQ(usage.exit, 2);
         EXPECT_EQ(usage.err.rfind("talvo-dbf: 7100: ", 0), 0u) << usage.err;
     }
+}
+
+// An output that shortens the table when the first line arrives, as another program might.
+class ShorteningOutput : public std::stringbuf
+{
+public:
+    ShorteningOutput(std::string path, uint64_t size) : m_path(std::move(path)), m_size(size) { }
+
+protected:
+    std::streamsize xsputn(const char *text, std::streamsize count) override
+    {
+        if (!std::exchange(m_shortened, true))
+            std::filesystem::resize_file(m_path, m_size);
+        return std::stringbuf::xsputn(text, count);
+    }
+
+private:
+    std::string m_path;
+    uint64_t m_size;
+    bool m_shortened = false;
+};
+
+TEST_F(Cli, ShortenedWhileWritingSaysWhatIsGone)
+{
+    DbfBuilder builder(0x03, {{"CALL", 'C', 20}, {"NOTE", 'C', 79}});
+    for (int i = 0; i < 5000; ++i)
+        builder.record({"DL" + std::to_string(i), std::string(60, 'x')});
+    const std::string path = m_dir.write("gross.dbf", builder.bytes());
+    const uint64_t tenRecords = 32 * 3 + 1 + 10 * 100;
+
+    ShorteningOutput output(path, tenRecords);
+    std::ostream out(&output);
+    std::ostringstream err;
+    EXPECT_EQ(cli::run({"show", path, "--format", "csv"}, out, err), 1);
+    EXPECT_EQ(err.str().rfind("talvo-dbf: 7030: ", 0), 0u) << err.str();
+    EXPECT_NE(err.str().find("Datensatz 5000"), std::string::npos) << err.str();
+    EXPECT_NE(output.str().find("\r\nDL9,"), std::string::npos);
 }
 
 TEST_F(Cli, QueryFilterSortCountAndFind)
