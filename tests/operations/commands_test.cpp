@@ -332,6 +332,43 @@ TEST_F(Commands, SearchWithoutMatchOrWithABadTermReturnsToTheRecord)
     EXPECT_EQ(counter(), " DS: 3");
 }
 
+// Whatever is typed into the dialogs: a clear message or the silent path, never a crash, and the
+// record set stays usable.
+TEST_F(Commands, HostileTermsGiveAMessageOrNothing)
+{
+    const QStringList terms = {"O'Brien",
+                               "= 'O''Brien'",
+                               "LIKE '",
+                               "[CALL]",
+                               "= [CALL]",
+                               "#",
+                               "> #13-45-2003#",
+                               "((((((((((",
+                               "LIKE DL*)) OR ((",
+                               QString(1 << 20, 'x'),
+                               "= " + QString(1 << 20, '('),
+                               QString::fromUtf8("\x01\t\r\n\x7f"),
+                               "LIKE J\u00fcrgen",
+                               "= \u041c\u043e\u0441\u043a\u0432\u0430",
+                               "LIKE \u6771\u4eac*",
+                               QString::fromUtf8("= \xf0\x9f\x99\x82")};
+    for (const QString &term : terms) {
+        SCOPED_TRACE(term.left(40).toStdString());
+        for (int row : {0, 7, 11, 12}) {
+            fake.messages.clear();
+            filter(row, term);
+            fake.modalAnswers = {choose(row, term), cancelSteps()};
+            operations::mnuSearch_Click(window);
+            fake.modalAnswers.clear();
+            for (const RecordedMessage &message : fake.messages)
+                EXPECT_LT(message.text.size(), 40000) << message.text.left(200).toStdString();
+            EXPECT_LE(fake.messages.size(), 3u);
+            operations::mnuWiederherstellen_Click(window);
+            EXPECT_EQ(*set()->RecordCount(), 10);
+        }
+    }
+}
+
 TEST_F(Commands, ClosingTheStepDialogDiscardsIt)
 {
     fake.modalAnswers = {choose(0, "*"), step(1), [](QDialog &dialog) { dialog.close(); }};
