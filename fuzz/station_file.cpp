@@ -30,17 +30,20 @@ std::string stationBytes()
     return builder.bytes();
 }
 
+// stationen.dbf in a folder of this process's own, so that queries can name the table.
 struct TempTable
 {
+    std::filesystem::path folder;
     std::string path;
     TempTable()
-        : path((std::filesystem::temp_directory_path()
-                / ("talvo_fuzz_" + std::to_string(getpid()) + ".dbf"))
-                       .string())
+        : folder(std::filesystem::temp_directory_path()
+                 / ("talvo-fuzz-" + std::to_string(getpid()))),
+          path((folder / "stationen.dbf").string())
     {
+        std::filesystem::create_directories(folder);
         std::ofstream(path, std::ios::binary) << stationBytes();
     }
-    ~TempTable() { std::filesystem::remove(path); }
+    ~TempTable() { std::filesystem::remove_all(folder); }
 };
 
 } // namespace
@@ -58,7 +61,7 @@ std::string stationConnection()
 
 std::string stationQuery()
 {
-    return "select * from " + std::filesystem::path(stationFile()).stem().string();
+    return "select * from stationen";
 }
 
 } // namespace fuzz

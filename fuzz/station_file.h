@@ -5,7 +5,7 @@
 
 namespace fuzz {
 
-// The path of the table, written on first use and removed when the program ends.
+// The path of the table stationen.dbf, written on first use and removed when the program ends.
 const std::string &stationFile();
 
 // The connection text that names it, and the query of all its records.
