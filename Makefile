@@ -1,5 +1,5 @@
 # The two set-up commands: `make run` and `make test`. Both install what they need first.
-.PHONY: deps build run test asan bench fuzz clean
+.PHONY: deps build run test asan bench fuzz package clean
 
 deps:
 	bash tools/install-deps.sh
@@ -25,6 +25,10 @@ asan: deps
 bench: build
 	./build/bench/talvo_core_bench
 	./build/bench/talvo_viewer_bench
+
+# The Debian package, build/talvo-dbase-viewer_VERSION_ARCH.deb.
+package: build
+	cd build && cpack
 
 # Each fuzz target for FUZZ_SECONDS (default 60) seconds; see fuzz/run.
 fuzz:

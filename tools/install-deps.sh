@@ -16,6 +16,9 @@ packages=(
     libgmock-dev
     libbenchmark-dev
     nlohmann-json3-dev
+    desktop-file-utils
+    appstream
+    file
 )
 [ "${1:-}" = fuzz ] && packages+=(clang)
 

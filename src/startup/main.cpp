@@ -30,7 +30,9 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(database::kApplicationTitle);
     QApplication::setApplicationVersion(QStringLiteral(TALVO_VERSION));
     QApplication::setQuitOnLastWindowClosed(false); // the viewer's shut-down ends the program
-    const auto viewer = startup::Main();
+    // A table given on the command line (a file manager's "Open with") replaces the stored one.
+    const QStringList arguments = QApplication::arguments();
+    const auto viewer = startup::Main(arguments.size() > 1 ? arguments[1] : QString());
     if (!viewer)
         return 0;
     return QApplication::exec();

@@ -12,8 +12,10 @@
 #include "platform/platform.h"
 #include "startup/vorbild.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QIcon>
 #include <QLockFile>
 #include <QPointer>
 #include <QStandardPaths>
@@ -115,6 +117,15 @@ QStringList nameFilters(const QString &filter)
     return filters;
 }
 
+// The program's icon in the sizes the window system asks for.
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/de.talvo.dbaseviewer-%1.png").arg(size));
+    return icon;
+}
+
 } // namespace
 
 void releaseSingleCopy()
@@ -167,8 +178,9 @@ void mnuInfo_Click(viewer::Viewer &viewer)
     viewer.repaint();
 }
 
-std::unique_ptr<viewer::Viewer> Main()
+std::unique_ptr<viewer::Viewer> Main(const QString &file)
 {
+    QApplication::setWindowIcon(programIcon());
     database::ProgramState &state = database::program();
     if (!isFirstCopy()) {
         platform::messageBox(
@@ -187,9 +199,10 @@ std::unique_ptr<viewer::Viewer> Main()
     screen.show();
     screen.repaint();
 
-    state.databasePath =
-            platform::readSetting(database::kApplicationTitle, QStringLiteral("Settings"),
-                                  QStringLiteral("Datenbank"), QString());
+    state.databasePath = !file.isEmpty()
+            ? QFileInfo(file).absoluteFilePath()
+            : platform::readSetting(database::kApplicationTitle, QStringLiteral("Settings"),
+                                    QStringLiteral("Datenbank"), QString());
     QString found;
     if (state.databasePath.isEmpty()) {
         found = firstDbfFile(QDir::currentPath());

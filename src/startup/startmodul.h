@@ -11,8 +11,9 @@ namespace startup {
 
 // Runs the start procedure: refuses a second copy, shows the start screen, finds the database,
 // opens it in the viewer window and shows the window. Returns the window, or nullptr when the
-// program is to end at once (a second copy).
-std::unique_ptr<viewer::Viewer> Main();
+// program is to end at once (a second copy). `file`, when given (a table opened from the file
+// manager), is the database instead of the stored one. Every window carries the program's icon.
+std::unique_ptr<viewer::Viewer> Main(const QString &file = QString());
 
 // Shows the open-file dialog; returns the chosen full path, "" when cancelled or failed.
 // `filter` is in the bar form "Datenbank (*.DBF)|*.DBF|Alle (*.*)|*.*"; "" stands for

@@ -76,6 +76,26 @@ TEST_F(StartUp, StoredPathOpensTheTableInFileOrder)
     EXPECT_EQ(list->item(12)->text(), "12 UPDATE :");
 }
 
+TEST_F(StartUp, AFileGivenOnTheCommandLineIsOpenedInsteadOfTheStoredOne)
+{
+    const QString stored = QString::fromStdString(dir.write("Funk.dbf", tenStations()));
+    dir.write("Andere.dbf", stationTable({station("OE1XA", "Eva")}));
+    platform::writeSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", stored);
+    window = startup::Main(QStringLiteral("Andere.dbf")); // relative to the current folder
+    ASSERT_TRUE(window);
+    EXPECT_EQ(database::program().databasePath, QString::fromStdString(dir.file("Andere.dbf")));
+    EXPECT_EQ(window->shownFieldText(0), "OE1XA");
+    EXPECT_TRUE(fake.messages.empty());
+}
+
+TEST_F(StartUp, WindowsAndDialogsCarryTheProgramsIcon)
+{
+    start();
+    EXPECT_FALSE(window->windowIcon().isNull());
+    EXPECT_FALSE(operations::FrmEingabe::instance().windowIcon().isNull());
+    EXPECT_EQ(window->windowIcon().availableSizes().size(), 6);
+}
+
 TEST_F(StartUp, StoredPathOfAVanishedFileSaysSoAndKeepsThePath)
 {
     platform::writeSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "/weg/Funk.dbf");
