@@ -29,14 +29,14 @@ Result<std::shared_ptr<RecordSet>> RecordSet::Open(const std::string &connection
         return query.error();
     if (!sameName(query->table, tableNameOf(*path)))
         return Error {kTableNotFound,
-                      "Die Tabelle " + quoted(query->table) + " gibt es in der Datenbank "
-                              + quoted(*path) + " nicht."};
+                      "Die Tabelle " + quoted(query->table) + " gibt es in der Datenbank " + "»"
+                              + *path + "« nicht."};
     auto table = dbf::Table::open(*path, options);
     if (!table)
         return Error {kTableNotFound, table.error().description};
     if (table->recordCount() > UINT32_MAX)
         return Error {kTableNotFound,
-                      "Die Datei " + quoted(*path) + " hat mehr als " + std::to_string(UINT32_MAX)
+                      "Die Datei »" + *path + "« hat mehr als " + std::to_string(UINT32_MAX)
                               + " Datensätze."};
     std::shared_ptr<RecordSet> set(new RecordSet);
     set->m_table = std::make_shared<const dbf::Table>(std::move(*table));

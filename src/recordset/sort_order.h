@@ -31,7 +31,8 @@ void sortRecords(std::vector<uint32_t> &records, const std::vector<SortField> &f
                  const ByteSortKeys *byteKeys = nullptr);
 
 // The table's records that `keep` lets through, sorted as sortRecords() sorts, in one pass over
-// the file; records that compare equal keep their file order.
+// the file; records that compare equal keep their file order. The two halves of the file are
+// worked on by two threads at once, so `keep` must be safe to call from both.
 std::vector<uint32_t> sortedRecords(const std::vector<SortField> &fields, const dbf::Table &table,
                                     const Collator &collator, const ByteSortKeys *byteKeys,
                                     const std::function<bool(std::string_view)> &keep);

@@ -16,8 +16,8 @@ std::string trimmed(std::string_view text);
 std::string asciiLower(std::string_view text);
 std::vector<std::string> split(const std::string &text, char separator);
 std::vector<std::string> splitBlanks(const std::string &text);
-// A text the user gave, in »« for a message: cut after 60 characters with "…", so that a long
-// text still gives a message that fits a message box.
+// A text the user typed, in »« for a message: cut after 60 characters with "…", so that a long
+// text still gives a message that fits a message box. (File paths are quoted whole.)
 std::string quoted(std::string_view text);
 
 } // namespace recordset
