@@ -337,8 +337,9 @@ void Table::scanWithin(
     const uint64_t length = m_header.recordLength;
     const uint64_t mostPerChunk = std::max<uint64_t>(1, kChunkBytes / length);
     uint64_t perChunk = std::max<uint64_t>(1, kFirstChunkBytes / length) / 2;
+    const uint64_t records = backward ? first + 1 : end - std::min(first, end);
     std::string chunk;
-    reserveHuge(chunk, static_cast<size_t>(mostPerChunk * length));
+    reserveHuge(chunk, static_cast<size_t>(std::min(mostPerChunk, records) * length));
     for (uint64_t next = first; next < end;) {
         perChunk = std::min(std::max<uint64_t>(1, perChunk * 2), mostPerChunk);
         chunk.resize(static_cast<size_t>(std::min(perChunk, end) * length));
