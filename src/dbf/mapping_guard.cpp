@@ -23,6 +23,7 @@ constexpr uintptr_t kTaken = 1;
 std::array<Slot, kSlots> slots;
 
 struct sigaction previousAction;
+uintptr_t pageSize; // known before the handler runs: sysconf is not for signal handlers
 
 void onBusError(int signal, siginfo_t *info, void *context)
 {
@@ -32,9 +33,9 @@ void onBusError(int signal, siginfo_t *info, void *context)
         if (begin <= kTaken || address < begin
             || address >= slot.end.load(std::memory_order_acquire))
             continue;
-        const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
-        void *missing = reinterpret_cast<void *>(address / page * page);
-        if (mmap(missing, page, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0)
+        // mmap is a plain system call here, safe in a handler in practice.
+        void *missing = reinterpret_cast<void *>(address / pageSize * pageSize);
+        if (mmap(missing, pageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0)
             != MAP_FAILED) {
             slot.lost.store(true, std::memory_order_release);
             return; // the read is repeated and finds zeros
@@ -58,6 +59,7 @@ void installHandler()
 {
     static std::once_flag once;
     std::call_once(once, [] {
+        pageSize = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
         struct sigaction action = {};
         action.sa_sigaction = onBusError;
         action.sa_flags = SA_SIGINFO | SA_ONSTACK;
