@@ -342,10 +342,10 @@ void Table::scanWithin(
     reserveHuge(chunk, static_cast<size_t>(std::min(mostPerChunk, records) * length));
     for (uint64_t next = first; next < end;) {
         perChunk = std::min(std::max<uint64_t>(1, perChunk * 2), mostPerChunk);
-        chunk.resize(static_cast<size_t>(std::min(perChunk, end) * length));
         // The chunk holds records [begin, begin + count), read at once.
         const uint64_t begin = backward ? (next + 1 >= perChunk ? next + 1 - perChunk : 0) : next;
         const uint64_t count = backward ? next + 1 - begin : std::min(perChunk, end - begin);
+        chunk.resize(static_cast<size_t>(count * length));
         const bool read = !(m_partialRecord.size() && begin + count == m_recordCount)
                 && m_bytes->read(m_header.headerLength + begin * length,
                                  static_cast<size_t>(count * length), chunk.data());
@@ -367,7 +367,7 @@ void Table::scanWithin(
 std::optional<uint64_t> Table::nextRecord(uint64_t record) const
 {
     for (; record < m_recordCount; ++record) {
-        if (m_includeDeleted || !isDeleted(record))
+        if (visits(recordBytes(record)))
             return record;
     }
     return std::nullopt;

@@ -46,6 +46,11 @@ public:
     const std::string &memoPath() const; // "" when there is no memo file
     const std::vector<std::string> &warnings() const { return m_warnings; }
     bool includesDeleted() const { return m_includeDeleted; }
+    // Whether the record with these bytes is visited: not deleted, unless deleted records are.
+    bool visits(std::string_view recordBytes) const
+    {
+        return m_includeDeleted || recordBytes[0] != '*';
+    }
 
     // The visible fields: all but _NullFlags.
     size_t fieldCount() const { return m_visible.size(); }

@@ -22,9 +22,8 @@ void RecordOrder::materialize()
 {
     if (m_listed || m_identity)
         return;
-    const bool includeDeleted = m_table->includesDeleted();
     m_table->scan([&](uint64_t record, std::string_view bytes) {
-        if (includeDeleted || bytes[0] != '*')
+        if (m_table->visits(bytes))
             m_records.push_back(static_cast<uint32_t>(record));
     });
     if (m_records.size() == m_table->recordCount()) {

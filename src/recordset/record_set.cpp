@@ -29,8 +29,8 @@ Result<std::shared_ptr<RecordSet>> RecordSet::Open(const std::string &connection
         return query.error();
     if (!sameName(query->table, tableNameOf(*path)))
         return Error {kTableNotFound,
-                      "Die Tabelle " + quoted(query->table) + " gibt es in der Datenbank " + "»"
-                              + *path + "« nicht."};
+                      "Die Tabelle " + quoted(query->table) + " gibt es in der Datenbank »" + *path
+                              + "« nicht."};
     auto table = dbf::Table::open(*path, options);
     if (!table)
         return Error {kTableNotFound, table.error().description};
@@ -65,11 +65,10 @@ Result<std::shared_ptr<RecordSet>> RecordSet::Open(const std::string &connection
         const auto collator = set->collator();
         if (!collator)
             return collator.error();
-        const bool includeDeleted = t.includesDeleted();
-        std::vector<uint32_t> records = sortedRecords(
-                {{static_cast<size_t>(field), query->descending}}, t, **collator,
-                set->m_byteKeys ? &*set->m_byteKeys : nullptr,
-                [&](std::string_view bytes) { return includeDeleted || bytes[0] != '*'; });
+        std::vector<uint32_t> records =
+                sortedRecords({{static_cast<size_t>(field), query->descending}}, t, **collator,
+                              set->m_byteKeys ? &*set->m_byteKeys : nullptr,
+                              [&](std::string_view bytes) { return t.visits(bytes); });
         set->m_base = RecordOrder::list(std::move(records));
     }
     set->m_view = set->m_base;
@@ -148,9 +147,8 @@ void RecordSet::rebuildView()
         return;
     }
     const ByteSortKeys *byteKeys = m_byteKeys ? &*m_byteKeys : nullptr;
-    const bool includeDeleted = m_table->includesDeleted();
     auto keep = [&](std::string_view bytes) {
-        return (includeDeleted || bytes[0] != '*') && (!m_filter || m_filter->matches(bytes));
+        return m_table->visits(bytes) && (!m_filter || m_filter->matches(bytes));
     };
     std::vector<uint32_t> records;
     if (m_base.isFileOrder() && !m_sort.empty()) {
@@ -339,9 +337,8 @@ Status RecordSet::ForEach(const std::function<bool(std::string_view record)> &vi
     if (auto error = closedError())
         return error;
     if (m_view.isFileOrder()) {
-        const bool includeDeleted = m_table->includesDeleted();
         m_table->scanFrom(0, false, [&](uint64_t, std::string_view bytes) {
-            return (!includeDeleted && bytes[0] == '*') || visit(bytes);
+            return !m_table->visits(bytes) || visit(bytes);
         });
         return std::nullopt;
     }
@@ -442,10 +439,9 @@ Status RecordSet::Find(const std::string &criterion, int64_t skip, SearchDirecti
     if (first && m_view.isFileOrder()) {
         // Positions follow the file here: read it in chunks from the start on, counting the
         // records the set shows.
-        const bool includeDeleted = m_table->includesDeleted();
         int64_t position = firstPosition;
         m_table->scanFrom(*first, step < 0, [&](uint64_t, std::string_view bytes) {
-            if (!includeDeleted && bytes[0] == '*')
+            if (!m_table->visits(bytes))
                 return true;
             if (predicate->matches(bytes)) {
                 found = static_cast<uint64_t>(position);
