@@ -1,5 +1,5 @@
 # The two set-up commands: `make run` and `make test`. Both install what they need first.
-.PHONY: deps build run test asan bench fuzz package clean
+.PHONY: deps build run test asan tsan bench fuzz package clean
 
 deps:
 	bash tools/install-deps.sh
@@ -22,13 +22,26 @@ asan: deps
 	cmake --build --preset asan
 	ctest --preset asan --parallel 2
 
+# ThreadSanitizer on the record set's tests and on talvo-dbf's whole-table work.
+tsan: deps
+	cmake --preset tsan
+	cmake --build --preset tsan
+	ctest --preset tsan --parallel 2
+
 bench: build
 	./build/bench/talvo_core_bench
 	./build/bench/talvo_viewer_bench
 
-# The Debian package, build/talvo-dbase-viewer_VERSION_ARCH.deb.
-package: build
-	cd build && cpack
+# The Debian package, build/talvo-dbase-viewer_VERSION_ARCH.deb, compiled in build-package with
+# Debian's own build flags (hardening, _FORTIFY_SOURCE), as a Debian package build does.
+package: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
+package: deps
+	cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=None -DTALVO_BUILD_TESTS=OFF \
+	    -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	    -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build build-package
+	mkdir -p build
+	cd build-package && cpack -B ../build
 
 # Each fuzz target for FUZZ_SECONDS (default 60) seconds; see fuzz/run.
 fuzz:
@@ -36,4 +49,4 @@ fuzz:
 	fuzz/run
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-fuzz build-tsan build-package

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing the project need; with the
-# argument "fuzz" also the compiler that the fuzzers need. Packages already present are left
+# argument "fuzz" also the compiler that the fuzzers need, with "ci" also clang and clang-format
+# for the checks of .ci/run. Packages already present are left
 # alone, so a second run costs nothing.
 set -euo pipefail
 
@@ -19,8 +20,13 @@ packages=(
     desktop-file-utils
     appstream
     file
+    dpkg-dev
+    lintian
 )
-[ "${1:-}" = fuzz ] && packages+=(clang)
+case "${1:-}" in
+fuzz) packages+=(clang) ;;
+ci) packages+=(clang clang-format) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

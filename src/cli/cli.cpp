@@ -5,6 +5,7 @@
 #include "record_writer.h"
 #include "recordset/query.h"
 #include "recordset/record_set.h"
+#include "version/version.h"
 
 #include <cstdio>
 #include <iomanip>
@@ -148,7 +149,7 @@ int run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
         return 0;
     }
     if (options.version) {
-        out << "talvo-dbf " << TALVO_VERSION << '\n';
+        out << "talvo-dbf " << talvo::kVersion << '\n';
         return 0;
     }
 

@@ -12,7 +12,9 @@ struct UCollator;
 namespace recordset {
 
 // German dictionary order: umlauts with their base letters, case only breaking ties.
-// Not safe to share between threads; each record set has its own.
+// Const functions may be called from several threads at once: the whole-table work builds sort
+// keys and compares texts with one collator on two threads. ICU allows concurrent use of a
+// collator through its const functions; nothing here changes its attributes after german().
 class Collator
 {
 public:

@@ -1,6 +1,7 @@
 // Entry point of `talvo-dbase-viewer`.
 #include "database/program_state.h"
 #include "startup/startmodul.h"
+#include "version/version.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -28,7 +29,7 @@ int main(int argc, char **argv)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(database::kApplicationTitle);
-    QApplication::setApplicationVersion(QStringLiteral(TALVO_VERSION));
+    QApplication::setApplicationVersion(QString::fromLatin1(talvo::kVersion));
     QApplication::setQuitOnLastWindowClosed(false); // the viewer's shut-down ends the program
     // A table given on the command line (a file manager's "Open with") replaces the stored one.
     const QStringList arguments = QApplication::arguments();

@@ -2,6 +2,7 @@
 #include "startup/vorbild.h"
 
 #include "platform/platform.h"
+#include "version/version.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -10,8 +11,6 @@
 
 namespace startup {
 namespace {
-
-constexpr int kMajor = 1, kMinor = 0, kRevision = 2;
 
 // The logo: a mast sending waves above a stack of table records.
 class Logo final : public QWidget
@@ -52,7 +51,10 @@ protected:
 
 QString versionText()
 {
-    return QStringLiteral("Version %1.%2.%3").arg(kMajor).arg(kMinor).arg(kRevision);
+    return QStringLiteral("Version %1.%2.%3")
+            .arg(talvo::kVersionMajor)
+            .arg(talvo::kVersionMinor)
+            .arg(talvo::kVersionPatch);
 }
 
 Vorbild::Vorbild()

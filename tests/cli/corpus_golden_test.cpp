@@ -148,9 +148,12 @@ bool sameNumber(const std::string &ours, double expected)
 
 std::string germanDate(const std::string &iso) // yyyy-mm-dd[Thh:mm:ss]
 {
-    std::string date = iso.substr(8, 2) + "." + iso.substr(5, 2) + "." + iso.substr(0, 4);
+    // Appended piece by piece: `substr(…) + "."` chains make GCC 12 at -O3 warn falsely
+    // (-Wrestrict, GCC bug 105329).
+    std::string date;
+    date.append(iso, 8, 2).append(".").append(iso, 5, 2).append(".").append(iso, 0, 4);
     if (iso.size() >= 19)
-        date += " " + iso.substr(11, 8);
+        date.append(" ").append(iso, 11, 8);
     return date;
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the project into a temporary root and validates the desktop files there, then builds
-# the Debian package, unpacks it with dpkg -x and runs both installed programs.
+# the Debian package, checks it with lintian, unpacks it with dpkg -x and runs both installed
+# programs.
 # Arguments: the build folder and the source folder.
 set -euo pipefail
 build=$(realpath "$1")
@@ -26,6 +27,8 @@ done
 echo "== package"
 (cd "$work" && cpack --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null)
 deb=$(ls "$work"/package/talvo-dbase-viewer_*.deb)
+echo "== lintian (no errors, no warnings)"
+lintian --fail-on error,warning "$deb"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for library in libqt6widgets6 libicu; do
