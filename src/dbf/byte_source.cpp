@@ -1,6 +1,7 @@
 // Memory-mapped and in-memory byte sources.
 #include "byte_source.h"
 
+#include "dbf/system_error_text.h"
 #include "mapping_guard.h"
 
 #include <cerrno>
@@ -95,7 +96,7 @@ Error systemError(const std::string &path, int error)
                                                                  : ErrorCode::FileUnreadable;
     const char *what =
             code == ErrorCode::FileNotFound ? "wurde nicht gefunden" : "kann nicht gelesen werden";
-    return {code, "Die Datei »" + path + "« " + what + " (" + std::strerror(error) + ")."};
+    return {code, "Die Datei »" + path + "« " + what + " (" + systemErrorText(error) + ")."};
 }
 
 } // namespace

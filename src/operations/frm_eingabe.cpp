@@ -1,6 +1,7 @@
 // The column-and-term dialog.
 #include "operations/frm_eingabe.h"
 
+#include "platform/fixed_dialog.h"
 #include "platform/platform.h"
 #include "viewer/twips.h"
 
@@ -38,6 +39,7 @@ FrmEingabe::FrmEingabe()
     using viewer::px;
     setWindowTitle(QStringLiteral("  Suchen"));
     setModal(true);
+    platform::useFixedDialogFrame(*this);
     setFixedSize(px(5550), px(1815));
     // The places are those of a small dialog font; the texts must fit them.
     QFont small = font();
@@ -66,7 +68,14 @@ FrmEingabe::FrmEingabe()
     setTabOrder(Text1, Command1);
     setTabOrder(Command1, Command2);
 
+    // An entry selected by the mouse or by the keyboard (arrow keys, Home, End); a click on the
+    // entry already selected counts too. Qt raises itemClicked for the mouse only, and the
+    // current row alone moves when the list takes the focus without selecting anything.
     connect(List1, &QListWidget::itemClicked, this, [this] { List1_Click(); });
+    connect(List1, &QListWidget::itemSelectionChanged, this, [this] {
+        if (List1->currentItem() && List1->currentItem()->isSelected())
+            List1_Click();
+    });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
 }

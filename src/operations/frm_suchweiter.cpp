@@ -1,6 +1,7 @@
 // The step dialog of the search.
 #include "operations/frm_suchweiter.h"
 
+#include "platform/fixed_dialog.h"
 #include "viewer/twips.h"
 
 #include <QCloseEvent>
@@ -35,6 +36,7 @@ FrmSuchweiter::FrmSuchweiter()
     using viewer::px;
     setWindowTitle(QStringLiteral("  weitersuchen"));
     setModal(true);
+    platform::useFixedDialogFrame(*this);
     setFixedSize(px(4575), px(1770));
     QFont small = font(); // the places are those of a small dialog font
     small.setPointSizeF(8);

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class QDialog;
+class QWidget;
 
 namespace platform {
 
@@ -58,8 +59,21 @@ int mousePointer();
 
 // Lets pending window events run.
 void doEvents();
+// Lets the window system map and expose `window` (at most a second), without handling input,
+// so that it can be painted before a wait that lets no events run.
+void waitUntilShown(QWidget &window);
 
-// The per-user settings store: one text entry by application name, section and key.
+// Loads Qt's own German texts (the file dialog's labels, buttons and messages) and makes German
+// the default locale, so that the program speaks German whatever the system's language. False where they are not installed.
+bool useGermanQtTexts();
+
+// Qt's file dialog keeps its history and last folder in a settings file of its own. Sends that
+// file to a folder that is removed when the program ends: the program's one setting stays its
+// only persistent output.
+void keepQtStateForThisRun();
+
+// The per-user settings store: one text entry by application name, section and key, in
+// $XDG_CONFIG_HOME/APPLICATION/APPLICATION.conf.
 QString readSetting(const QString &application, const QString &section, const QString &key,
                     const QString &defaultValue);
 void writeSetting(const QString &application, const QString &section, const QString &key,

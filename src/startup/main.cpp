@@ -1,5 +1,6 @@
 // Entry point of `talvo-dbase-viewer`.
 #include "database/program_state.h"
+#include "platform/platform.h"
 #include "startup/startmodul.h"
 #include "version/version.h"
 
@@ -31,6 +32,8 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(database::kApplicationTitle);
     QApplication::setApplicationVersion(QString::fromLatin1(talvo::kVersion));
     QApplication::setQuitOnLastWindowClosed(false); // the viewer's shut-down ends the program
+    platform::useGermanQtTexts();
+    platform::keepQtStateForThisRun();
     // A table given on the command line (a file manager's "Open with") replaces the stored one.
     const QStringList arguments = QApplication::arguments();
     const auto viewer = startup::Main(arguments.size() > 1 ? arguments[1] : QString());

@@ -98,7 +98,8 @@ void attempt(const database::Step &step)
     database::runSteps({step}, startError);
 }
 
-// "Datenbank (*.DBF)|*.DBF|Alle (*.*)|*.*" in Qt's form: "Datenbank (*.DBF)", "Alle (*)".
+// "Datenbank (*.DBF)|*.DBF|Alle (*.*)|*.*" in Qt's form: "Datenbank (*.DBF)", "Alle (*.*)"; the
+// dialog lists every file for "*.*".
 QStringList nameFilters(const QString &filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
@@ -108,7 +109,6 @@ QStringList nameFilters(const QString &filter)
         const QString pattern = parts[i + 1];
         QString patterns = pattern;
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        patterns.replace(QLatin1String("*.*"), QLatin1String("*")); // all files, dot or none
         const QString shown = QLatin1Char('(') + pattern + QLatin1Char(')');
         if (description.endsWith(shown))
             description.chop(shown.size());
@@ -166,14 +166,18 @@ void mnuInfo_Click(viewer::Viewer &viewer)
 {
     Vorbild &screen = loadStartScreen();
     screen.setWindowTitle(QStringLiteral(" Info"));
+    // The keyboard stays with the viewer, so that keys pressed during the wait reach it
+    // afterwards; the screen's activation handler would set the hourglass, so that is done here.
+    screen.setAttribute(Qt::WA_ShowWithoutActivating);
     screen.show();
+    platform::setMousePointer(platform::kHourglass);
+    platform::waitUntilShown(screen);
     screen.repaint();
-    // Input waits until the screen has gone; painting and the desktop's requests go on.
+    // Nothing runs during the wait: input and the desktop's requests (a close box clicked) stay
+    // queued, in order, until the command has finished.
     const double start = platform::services().seconds();
-    while (platform::services().seconds() - start <= kInfoSeconds) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    while (platform::services().seconds() - start <= kInfoSeconds)
         QThread::msleep(10);
-    }
     unloadStartScreen();
     viewer.repaint();
 }

@@ -1,6 +1,7 @@
 // The start screen: product name, platform, version, a drawn logo and three lines about it.
 #include "startup/vorbild.h"
 
+#include "platform/fixed_dialog.h"
 #include "platform/platform.h"
 #include "version/version.h"
 
@@ -71,7 +72,6 @@ Vorbild::Vorbild()
       lblCopyright(new QLabel(QStringLiteral("© 2026 Talvo-dBase-Viewer-Team"), fraMainFrame))
 {
     setWindowTitle(QString(46, QLatin1Char(' ')) + QStringLiteral("moment please ! loading"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     auto *outer = new QGridLayout(this);
     outer->addWidget(fraMainFrame);
@@ -97,7 +97,7 @@ Vorbild::Vorbild()
     grid->addWidget(lblCompanyProduct, 3, 0, 1, 2);
     grid->addWidget(lblLicenseTo, 4, 0, 1, 2);
     grid->addWidget(lblCopyright, 5, 0, 1, 2);
-    setFixedWidth(460);
+    platform::fixDialogSize(*this, 460);
 
     lblVersion->setText(versionText()); // the load handler
 }

@@ -4,6 +4,7 @@
 #include "database/program_state.h"
 #include "platform/platform.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QStyle>
 #include <QToolButton>
@@ -14,6 +15,16 @@ namespace {
 QString fromUtf8(const std::string &text)
 {
     return QString::fromStdString(text);
+}
+
+// Whether `text` shows whole in `field`; a value cut off is offered whole as the field's hint.
+bool fitsInto(const QLabel &field, const QString &text)
+{
+    const QRect room = field.contentsRect().adjusted(field.indent(), 0, 0, 0);
+    const QFontMetrics metrics(field.font());
+    const int flags = field.wordWrap() ? Qt::TextWordWrap : Qt::TextSingleLine;
+    const QRect needed = metrics.boundingRect(QRect(0, 0, room.width(), 100000), flags, text);
+    return needed.width() <= room.width() && needed.height() <= room.height();
 }
 
 } // namespace
@@ -144,6 +155,7 @@ void DataControl::showCurrentRecord()
                 gone = value.error();
         }
         binding.field->setText(text);
+        binding.field->setToolTip(fitsInto(*binding.field, text) ? QString() : text);
     }
     // Another program shortened the file: said once per record set, the message tells to reload.
     if (gone && !std::exchange(m_reportedGone, true))
@@ -158,16 +170,19 @@ void DataControl::raiseError(qint32 number, QString description)
         platform::messageBox(description, platform::kExclamation, database::kApplicationTitle);
 }
 
-// The buttons: moving past either end leaves the set on its first or last record.
+// The buttons: moving past either end leaves the set on its first or last record; on a set
+// without records they do nothing, as the keys do.
 void DataControl::move(recordset::Status (recordset::RecordSet::*step)(), bool stayAtEnd)
 {
     if (!m_set || !m_set->isOpen())
         return;
+    const auto count = m_set->RecordCount();
+    if (!count || *count <= 0)
+        return;
     if (stayAtEnd) {
         const bool forward = step == &recordset::RecordSet::MoveNext;
         const auto position = m_set->AbsolutePosition();
-        const auto count = m_set->RecordCount();
-        if (position && count && *position == (forward ? *count : 1))
+        if (position && *position == (forward ? *count : 1))
             return;
     }
     if (auto error = (m_set.get()->*step)())

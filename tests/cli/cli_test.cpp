@@ -100,6 +100,10 @@ TEST_F(Cli, FailuresGoToStandardErrorWithNumber)
     EXPECT_EQ(missing.exit, 1);
     EXPECT_EQ(missing.err.rfind("talvo-dbf: 7001: Die Datei »" + m_dir.file("fehlt.dbf"), 0), 0u)
             << missing.err;
+    // The system's reason in German too, whatever the machine's language.
+    EXPECT_NE(missing.err.find("wurde nicht gefunden (Datei oder Verzeichnis nicht gefunden)."),
+              std::string::npos)
+            << missing.err;
     // The record set reports a missing table with the number its callers know.
     EXPECT_EQ(runTool({"show", m_dir.file("fehlt.dbf")}).err.rfind("talvo-dbf: -2147217865: ", 0),
               0u);

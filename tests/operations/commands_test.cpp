@@ -13,6 +13,8 @@
 #include "support/station_table.h"
 #include "support/temp_dir.h"
 
+#include <QApplication>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using operations::FrmEingabe;
@@ -406,6 +408,34 @@ TEST(ColumnDialog, HandlersBeepResultAndSortMode)
     EXPECT_EQ(dialog.resultText(), "1 ");
     EXPECT_EQ(fake.beeps, 2);
     EXPECT_EQ(dialog.List1->font().family(), "Courier New");
+    FrmEingabe::unload();
+}
+
+// The column chosen with the keyboard: the term box takes the focus at once, except when sorting.
+TEST(ColumnDialog, AColumnChosenByKeyMovesTheFocusToTheTermBox)
+{
+    FakePlatform fake;
+    for (const auto &[caption, termFocused] :
+         {std::pair {"Filtern", true}, std::pair {"Sortieren", false}}) {
+        FrmEingabe::unload();
+        FrmEingabe &dialog = FrmEingabe::instance();
+        dialog.List1->addItems({"0 CALL :", "1 DXCC / WAE :", "2 LOCATOR :"});
+        dialog.setWindowTitle(caption);
+        dialog.show();
+        dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        ASSERT_TRUE(dialog.List1->hasFocus());
+        QTest::keyClick(dialog.List1, Qt::Key_End);
+        EXPECT_EQ(dialog.List1->currentRow(), 2);
+        EXPECT_EQ(dialog.Text1->hasFocus(), termFocused) << caption;
+        if (termFocused) {
+            QTest::keyClicks(QApplication::focusWidget(), "LIKE DL*");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            EXPECT_EQ(dialog.resultText(), "2 LIKE DL*");
+            EXPECT_FALSE(dialog.isVisible());
+        }
+    }
+    EXPECT_EQ(fake.beeps, 0);
     FrmEingabe::unload();
 }
 

@@ -2,6 +2,7 @@
 // info screen.
 #include "database/program_state.h"
 #include "operations/frm_eingabe.h"
+#include "platform/message_dialog.h"
 #include "startup/startmodul.h"
 #include "startup/vorbild.h"
 #include "support/fake_platform.h"
@@ -176,7 +177,7 @@ TEST(OpenDialog, TurnsTheBarFilterIntoQtsFormAndKeepsThePresets)
               "/daten/Funk.dbf");
     ASSERT_EQ(fake.openRequests.size(), 1u);
     const platform::OpenDialogRequest &request = fake.openRequests[0];
-    EXPECT_EQ(request.nameFilters, QStringList({"Datenbank (*.DBF)", "Alle (*)"}));
+    EXPECT_EQ(request.nameFilters, QStringList({"Datenbank (*.DBF)", "Alle (*.*)"}));
     EXPECT_EQ(request.filterIndex, 0);
     EXPECT_EQ(request.folder, "/daten/");
     EXPECT_EQ(request.fileName, "Funk.dbf");
@@ -184,7 +185,25 @@ TEST(OpenDialog, TurnsTheBarFilterIntoQtsFormAndKeepsThePresets)
 
     EXPECT_EQ(startup::ShowOpenDialog("", "", "", "/daten/", 0, 0), ""); // cancelled
     EXPECT_EQ(fake.openRequests[1].folder, "/daten/");
-    EXPECT_EQ(fake.openRequests[1].nameFilters, QStringList({"Alle (*)"}));
+    EXPECT_EQ(fake.openRequests[1].nameFilters, QStringList({"Alle (*.*)"}));
+}
+
+// Message boxes are fixed-size dialogs; one without an icon starts its text at the margin.
+TEST(MessageBox, IsAFixedDialogWithAnIconOnlyWhereItsStyleHasOne)
+{
+    for (const int style : {platform::kNoIcon, platform::kExclamation, platform::kInformation}) {
+        platform::MessageDialog box(nullptr, "Zeile 1\nZeile 2", style, " Titel");
+        EXPECT_EQ(box.icon != nullptr, style != platform::kNoIcon);
+        EXPECT_EQ(box.windowTitle(), " Titel");
+        EXPECT_EQ(box.text->text(), "Zeile 1\nZeile 2");
+        EXPECT_EQ(box.ok->text(), "OK");
+        EXPECT_EQ(box.minimumSize(), box.maximumSize());
+        EXPECT_FALSE(box.windowFlags() & Qt::WindowMaximizeButtonHint);
+        if (!box.icon) {
+            box.show();
+            EXPECT_LE(box.text->geometry().left(), 24);
+        }
+    }
 }
 
 TEST(InfoScreen, ShowsTheStartScreenForMoreThanSixSeconds)
@@ -199,6 +218,13 @@ TEST(InfoScreen, ShowsTheStartScreenForMoreThanSixSeconds)
     for (QWidget *widget : QApplication::topLevelWidgets())
         EXPECT_FALSE(qobject_cast<startup::Vorbild *>(widget)) << "the start screen is unloaded";
     EXPECT_EQ(platform::mousePointer(), platform::kArrow);
+}
+
+TEST(InfoScreen, IsAFixedDialog)
+{
+    startup::Vorbild screen;
+    EXPECT_EQ(screen.minimumSize(), screen.maximumSize());
+    EXPECT_FALSE(screen.windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
 TEST(DirectorySearch, MatchesAnyCaseInNameOrder)

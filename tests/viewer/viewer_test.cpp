@@ -301,4 +301,32 @@ TEST_F(ViewerTest, ButtonsMoveAndStayAtTheEnds)
     EXPECT_TRUE(fake.messages.empty());
 }
 
+TEST_F(ViewerTest, ButtonsOnATableWithoutRecordsDoNothing)
+{
+    const QString empty = QString::fromStdString(dir.write("Leer.dbf", stationTable({})));
+    database::program().viewerVisible = true;
+    refresh(empty, database::plainFullQuery("Leer"));
+    for (QAbstractButton *button : window->datPrimaryRS().findChildren<QAbstractButton *>())
+        QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_TRUE(fake.messages.empty());
+}
+
+TEST_F(ViewerTest, AValueCutOffShowsWholeAsTheFieldsHint)
+{
+    StationRow longRig = station("DL1ABC");
+    longRig[9] = "IC-7300 mit 100 W an einer Delta-Loop f\x81r 80 m, dazu ein Beam f\x81r 20, 15 "
+                 "und 10 m auf dem Dach"; // CP850
+    const QString whole = "IC-7300 mit 100 W an einer Delta-Loop für 80 m, dazu ein Beam für 20, "
+                          "15 und 10 m auf dem Dach";
+    const QString table = QString::fromStdString(
+            dir.write("Lang.dbf", stationTable({longRig, station("DK2XX")})));
+    refresh(table, database::plainFullQuery("Lang"));
+    window->show();
+    QLabel *rig = window->txtFields()[9];
+    EXPECT_EQ(rig->toolTip(), whole);
+    EXPECT_EQ(window->txtFields()[0]->toolTip(), ""); // "DL1ABC" fits
+    QTest::keyClick(window.get(), Qt::Key_Up);
+    EXPECT_EQ(rig->toolTip(), "");
+}
+
 } // namespace
