@@ -5,7 +5,6 @@
 #include "mapping_guard.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
