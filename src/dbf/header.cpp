@@ -1,21 +1,12 @@
 // Parsing of the table header and the field descriptors (layouts in docs/dbf_format.md).
 #include "header.h"
 
+#include "byte_order.h"
+
 #include <cstdio>
 
 namespace dbf {
 namespace {
-
-uint16_t le16(std::string_view b, size_t at)
-{
-    return static_cast<uint16_t>(static_cast<uint8_t>(b[at])
-                                 | static_cast<uint8_t>(b[at + 1]) << 8);
-}
-
-uint32_t le32(std::string_view b, size_t at)
-{
-    return static_cast<uint32_t>(le16(b, at)) | static_cast<uint32_t>(le16(b, at + 2)) << 16;
-}
 
 std::string hexByte(uint8_t value)
 {

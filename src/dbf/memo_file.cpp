@@ -1,21 +1,9 @@
 // Reading memo blocks (layouts in docs/dbf_format.md).
 #include "memo_file.h"
 
+#include "byte_order.h"
+
 namespace dbf {
-namespace {
-
-uint32_t be32(const uint8_t *p)
-{
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-}
-
-uint32_t le32(const uint8_t *p)
-{
-    return uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
-}
-
-} // namespace
-
 Result<MemoFile> MemoFile::open(std::shared_ptr<const ByteSource> bytes, MemoFormat format,
                                 std::string path)
 {
@@ -42,13 +30,13 @@ Result<MemoFile> MemoFile::open(std::shared_ptr<const ByteSource> bytes, MemoFor
         memo.m_blockSize = memo.m_headerSize = 512;
         break;
     case MemoFormat::DBase4: {
-        const uint32_t blockSize = uint32_t(data[20]) | uint32_t(data[21]) << 8;
+        const uint32_t blockSize = le16(data + 20);
         // dBase III+ writers leave the block size 0 in files that dBase IV tables point to.
         memo.m_blockSize = memo.m_headerSize = blockSize ? blockSize : 512;
         break;
     }
     case MemoFormat::FoxPro:
-        memo.m_blockSize = uint32_t(data[6]) << 8 | data[7];
+        memo.m_blockSize = be16(data + 6);
         memo.m_headerSize = 512;
         break;
     }

@@ -289,10 +289,15 @@ std::string_view Table::fieldBytes(std::string_view recordBytes, size_t index) c
 
 FieldText Table::text(uint64_t record, size_t index) const
 {
-    return text(recordBytes(record), index);
+    return shownText(value(recordBytes(record), index));
 }
 
 FieldText Table::text(std::string_view bytes, size_t index) const
+{
+    return shownText(value(bytes, index));
+}
+
+Value Table::value(std::string_view bytes, size_t index) const
 {
     std::string_view nullFlags;
     if (m_header.nullFlagsField >= 0) {
@@ -302,7 +307,7 @@ FieldText Table::text(std::string_view bytes, size_t index) const
     const FieldContext context {m_header.dialect, m_decoder, m_memo ? &*m_memo : nullptr,
                                 nullFlags};
     const Field &f = field(index);
-    return fieldText(f, bytes.substr(f.offset, f.length), context);
+    return decodeValue(f, bytes.substr(f.offset, f.length), context);
 }
 
 void Table::scan(const std::function<void(uint64_t record, std::string_view bytes)> &visit) const

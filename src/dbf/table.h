@@ -1,10 +1,10 @@
-// A dBase table opened read-only: its fields, its records and their values as text.
+// A dBase table opened read-only: its fields, its records and their values.
 #pragma once
 
 #include "byte_source.h"
 #include "codepage.h"
+#include "display.h"
 #include "error.h"
-#include "field_text.h"
 #include "header.h"
 #include "memo_file.h"
 
@@ -64,9 +64,12 @@ public:
     // REQUIRES: record < recordCount()
     bool isDeleted(uint64_t record) const { return recordBytes(record)[0] == '*'; }
     std::string_view recordBytes(uint64_t record) const;
+    // The value of a field as the viewer shows it.
     FieldText text(uint64_t record, size_t field) const;
     // The same for a record's bytes as recordBytes() or scan() give them.
     FieldText text(std::string_view recordBytes, size_t field) const;
+    // The value itself; its text and bytes point into the table's files, valid while it lives.
+    Value value(std::string_view recordBytes, size_t field) const;
     std::string_view fieldBytes(std::string_view recordBytes, size_t field) const;
 
     // Visits every record in file order with its bytes, reading the file in large chunks; for

@@ -1,0 +1,25 @@
+// The text a value is shown as: the one place that knows the viewer's German forms.
+#pragma once
+
+#include "value.h"
+
+#include <string>
+
+namespace dbf {
+
+// Numbers with a decimal comma, dates dd.mm.yyyy (and hh:mm:ss), logicals "Wahr"/"Falsch",
+// currency with four decimals, pictures and objects "(Binärdaten, n Bytes)"; empty and null
+// values are "".
+std::string display(const Value &value);
+
+// The shown text of a value with what the viewer and talvo-dbf mark beside it.
+struct FieldText
+{
+    std::string text; // UTF-8
+    bool raw = false; // the value is flagged (Value::flagged): `text` shows it as stored
+    bool null = false; // Visual FoxPro null
+};
+
+FieldText shownText(const Value &value);
+
+} // namespace dbf

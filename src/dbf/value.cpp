@@ -1,0 +1,435 @@
+// Decoding of field bytes to values, one function per type letter.
+#include "value.h"
+
+#include "byte_order.h"
+#include "calendar.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace dbf {
+namespace {
+
+using Decode = Value (*)(const Field &, std::string_view, const FieldContext &);
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\0';
+}
+
+std::string_view trimRight(std::string_view text)
+{
+    // Eight bytes at a time while all are blanks or NULs: the only bytes that OR 0x20 makes 0x20.
+    constexpr uint64_t kBlanks = 0x2020202020202020ull;
+    size_t end = text.size();
+    for (uint64_t word; end >= 8; end -= 8) {
+        std::memcpy(&word, text.data() + end - 8, 8);
+        if ((word | kBlanks) != kBlanks)
+            break;
+    }
+    while (end > 0 && isBlank(text[end - 1]))
+        --end;
+    return text.substr(0, end);
+}
+
+std::string_view trim(std::string_view text)
+{
+    text = trimRight(text);
+    size_t begin = 0;
+    while (begin < text.size() && isBlank(text[begin]))
+        ++begin;
+    return text.substr(begin);
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Bytes that are no value of the field's type, shown as stored.
+Value invalid(std::string_view bytes, const FieldContext &context, std::string problem)
+{
+    Value value;
+    value.kind = Value::Kind::Invalid;
+    value.text = context.decoder.decode(trim(bytes));
+    value.problem = std::move(problem);
+    return value;
+}
+
+// The same for binary bytes, which show as hex.
+Value invalidBinary(std::string_view bytes, std::string problem);
+
+Value textValue(std::string text)
+{
+    Value value;
+    value.kind = Value::Kind::Text;
+    value.text = std::move(text);
+    return value;
+}
+
+Value characterValue(const Field &, std::string_view bytes, const FieldContext &context)
+{
+    // Trailing NULs pad values of some writers the way blanks do; a NUL inside the text is no
+    // character of any code page (dbase_03_nullchar.dbf), so such a value is flagged.
+    const std::string_view stored = trimRight(bytes);
+    Value value = textValue(context.decoder.decode(stored));
+    if (stored.find('\0') != std::string_view::npos)
+        value.problem = "NUL-Byte im Text";
+    return value;
+}
+
+// The bytes a V or Q field holds: when its bit in _NullFlags is set, the last byte of the
+// field gives the length of a shorter value.
+std::string_view varLengthBytes(const Field &field, std::string_view bytes,
+                                const FieldContext &context)
+{
+    if (field.varLengthBit < 0 || bytes.empty())
+        return bytes;
+    const size_t byteIndex = static_cast<size_t>(field.varLengthBit) / 8;
+    if (byteIndex >= context.nullFlags.size())
+        return bytes;
+    const bool shorter =
+            static_cast<uint8_t>(context.nullFlags[byteIndex]) & (1u << (field.varLengthBit % 8));
+    if (!shorter)
+        return bytes;
+    const size_t length = static_cast<uint8_t>(bytes.back());
+    return bytes.substr(0, std::min(length, bytes.size() - 1));
+}
+
+Value varcharValue(const Field &field, std::string_view bytes, const FieldContext &context)
+{
+    return characterValue(field, varLengthBytes(field, bytes, context), context);
+}
+
+Value binaryValue(std::string_view bytes, bool hexShown)
+{
+    Value value;
+    value.kind = Value::Kind::Binary;
+    value.bytes = bytes;
+    value.hexShown = hexShown;
+    return value;
+}
+
+Value varbinaryValue(const Field &field, std::string_view bytes, const FieldContext &context)
+{
+    return binaryValue(varLengthBytes(field, bytes, context), true);
+}
+
+Value invalidBinary(std::string_view bytes, std::string problem)
+{
+    Value value;
+    value.kind = Value::Kind::Invalid;
+    value.bytes = bytes;
+    value.hexShown = true;
+    value.problem = std::move(problem);
+    return value;
+}
+
+// Sign, digits, at most one decimal point, optional exponent: the forms N and F fields hold.
+bool isNumberText(std::string_view text)
+{
+    size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    size_t digits = 0;
+    while (i < text.size() && isDigit(text[i]))
+        ++i, ++digits;
+    if (i < text.size() && (text[i] == '.' || text[i] == ',')) {
+        ++i;
+        while (i < text.size() && isDigit(text[i]))
+            ++i, ++digits;
+    }
+    if (digits == 0)
+        return false;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+            ++i;
+        const size_t exponentStart = i;
+        while (i < text.size() && isDigit(text[i]))
+            ++i;
+        if (i == exponentStart)
+            return false;
+    }
+    return i == text.size();
+}
+
+Value numberValue(const Field &, std::string_view bytes, const FieldContext &context)
+{
+    const std::string_view stored = trim(bytes);
+    if (stored.empty())
+        return {};
+    if (!isNumberText(stored)) // "*****" of an overflow, stray letters
+        return invalid(stored, context, "keine Zahl");
+    Value value;
+    value.kind = Value::Kind::Number;
+    value.text = stored;
+    std::replace(value.text.begin(), value.text.end(), ',', '.'); // some writers' decimal comma
+    return value;
+}
+
+int digitsValue(std::string_view digits)
+{
+    int value = 0;
+    for (char c : digits)
+        value = value * 10 + (c - '0');
+    return value;
+}
+
+Value dateValue(CalendarDate date)
+{
+    Value value;
+    value.kind = Value::Kind::Date;
+    value.date = date;
+    return value;
+}
+
+Value dateFieldValue(const Field &, std::string_view bytes, const FieldContext &context)
+{
+    const std::string_view stored = trim(bytes);
+    if (stored.empty() || stored.find_first_not_of('0') == std::string_view::npos)
+        return {};
+    if (stored.size() != 8 || !std::all_of(stored.begin(), stored.end(), isDigit))
+        return invalid(stored, context, "kein Datum der Form JJJJMMTT");
+    const CalendarDate date {digitsValue(stored.substr(0, 4)), digitsValue(stored.substr(4, 2)),
+                             digitsValue(stored.substr(6, 2))};
+    if (!isValidDate(date.year, date.month, date.day))
+        return invalid(stored, context, "kein Tag des Kalenders");
+    return dateValue(date);
+}
+
+Value logicalValue(bool logical)
+{
+    Value value;
+    value.kind = Value::Kind::Logical;
+    value.logical = logical;
+    return value;
+}
+
+Value logicalFieldValue(const Field &, std::string_view bytes, const FieldContext &context)
+{
+    if (bytes.empty())
+        return {};
+    switch (bytes[0]) {
+    case 'T':
+    case 't':
+    case 'Y':
+    case 'y':
+    case 'J':
+    case 'j':
+        return logicalValue(true);
+    case 'F':
+    case 'f':
+    case 'N':
+    case 'n':
+        return logicalValue(false);
+    case ' ':
+    case '?':
+    case '\0':
+        return {};
+    default:
+        return invalid(bytes, context, "kein Wahrheitswert");
+    }
+}
+
+Value doubleValue(double number)
+{
+    Value value;
+    value.kind = Value::Kind::Number;
+    char text[64];
+    const auto result = std::to_chars(text, text + sizeof text, number); // shortest exact digits
+    value.text.assign(text, result.ptr);
+    return value;
+}
+
+Value integerValue(Value::Kind kind, int64_t integer)
+{
+    Value value;
+    value.kind = kind;
+    value.integer = integer;
+    return value;
+}
+
+// dBase 7 stores numbers so that their bytes sort like the numbers: big-endian, with the sign
+// bit flipped for positive values and every bit flipped for negative ones.
+uint64_t unflipped(uint64_t bits)
+{
+    return (bits & 0x8000000000000000ull) ? bits ^ 0x8000000000000000ull : ~bits;
+}
+
+constexpr const char *kWrongLength = "falsche Feldlänge für den Typ";
+
+Value integerFieldValue(const Field &, std::string_view bytes, const FieldContext &context)
+{
+    if (bytes.size() != 4)
+        return invalid(bytes, context, kWrongLength);
+    const uint32_t bits =
+            context.dialect == Dialect::DBase7 ? be32(bytes) ^ 0x80000000u : le32(bytes);
+    return integerValue(Value::Kind::Integer, static_cast<int32_t>(bits));
+}
+
+double bitsToDouble(uint64_t bits)
+{
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+Value dBase7DoubleValue(const Field &, std::string_view bytes, const FieldContext &context)
+{
+    if (bytes.size() != 8)
+        return invalid(bytes, context, kWrongLength);
+    uint64_t bits = be64(bytes);
+    // javadbf writes O fields into other tables with only the sign bit flipped (numbers2.dbf:
+    // -1 stored as 3FF0000000000000), dBase 7 itself inverts negatives whole (dBaseVII_double.dbf).
+    bits = context.dialect == Dialect::DBase7 ? unflipped(bits) : bits ^ 0x8000000000000000ull;
+    return doubleValue(bitsToDouble(bits));
+}
+
+Value currencyValue(const Field &, std::string_view bytes, const FieldContext &context)
+{
+    if (bytes.size() != 8)
+        return invalid(bytes, context, kWrongLength);
+    return integerValue(Value::Kind::Currency, static_cast<int64_t>(le64(bytes)));
+}
+
+Value dateTimeValue(int64_t julianDay, int64_t milliseconds)
+{
+    Value value;
+    value.kind = Value::Kind::DateTime;
+    civilFromJulianDay(julianDay, value.date.year, value.date.month, value.date.day);
+    value.milliseconds = static_cast<int32_t>(milliseconds);
+    return value;
+}
+
+constexpr int64_t kMillisecondsPerDay = 86400000;
+constexpr int64_t kMaxJulianDay = 5373484; // 31.12.9999
+
+Value foxDateTimeValue(const Field &, std::string_view bytes, const FieldContext &context)
+{
+    // Visual FoxPro: Julian day number, then milliseconds since midnight, both little-endian
+    if (bytes.size() != 8)
+        return invalid(bytes, context, kWrongLength);
+    const auto jdn = static_cast<int32_t>(le32(bytes));
+    const auto milliseconds = static_cast<int32_t>(le32(bytes, 4));
+    if (jdn == 0 && milliseconds == 0)
+        return {};
+    if (jdn <= 0 || jdn > kMaxJulianDay || milliseconds < 0 || milliseconds >= kMillisecondsPerDay)
+        return invalidBinary(bytes, "kein Zeitpunkt zwischen 1.1.0001 und 31.12.9999");
+    return dateTimeValue(jdn, milliseconds);
+}
+
+Value timestampValue(const Field &, std::string_view bytes, const FieldContext &context)
+{
+    // dBase 7: milliseconds since 1.1.0001 as a big-endian double (dBaseVII.dbf of php-xbase:
+    // 1.1.1800 01:01:01 is day 657072 of that count)
+    if (bytes.size() != 8)
+        return invalid(bytes, context, kWrongLength);
+    if (trim(bytes).empty())
+        return {};
+    const double milliseconds = bitsToDouble(be64(bytes));
+    constexpr int64_t kJulianDayOfDayZero = 1721425;
+    if (!(milliseconds >= kMillisecondsPerDay
+          && milliseconds < double(kMaxJulianDay - kJulianDayOfDayZero) * kMillisecondsPerDay))
+        return invalidBinary(bytes, "kein Zeitpunkt zwischen 1.1.0001 und 31.12.9999");
+    const auto total = static_cast<int64_t>(std::llround(milliseconds));
+    return dateTimeValue(total / kMillisecondsPerDay + kJulianDayOfDayZero,
+                         total % kMillisecondsPerDay);
+}
+
+Value memoValue(const Field &field, std::string_view bytes, const FieldContext &context)
+{
+    uint64_t block = 0;
+    if (!memoBlockNumber(bytes, block))
+        return invalid(bytes, context, "keine Blocknummer der Memodatei");
+    if (block == 0 || !context.memo)
+        return {};
+    MemoValue memo = context.memo->read(block);
+    const bool binary = memo.binary || field.type == 'G' || field.type == 'P' || field.type == 'W'
+            || (field.type == 'B' && context.dialect != Dialect::VisualFoxPro);
+    std::string_view text = memo.bytes;
+    while (!text.empty() && (text.back() == '\0' || text.back() == '\x1A'))
+        text.remove_suffix(1);
+    // Pictures stored in text memos (dBaseIV.dbf, Foxpro2.dbf of php-xbase) give themselves
+    // away by NUL bytes, which no memo text holds.
+    Value value = binary || text.find('\0') != std::string_view::npos
+            ? binaryValue(memo.bytes, false)
+            : textValue(context.decoder.decode(text));
+    value.problem = std::move(memo.problem);
+    return value;
+}
+
+Value doubleFieldValue(const Field &field, std::string_view bytes, const FieldContext &context)
+{
+    if (field.isMemo(context.dialect))
+        return memoValue(field, bytes, context);
+    if (bytes.size() != 8)
+        return invalid(bytes, context, kWrongLength);
+    return doubleValue(bitsToDouble(le64(bytes)));
+}
+
+Value nullFlagsValue(const Field &, std::string_view bytes, const FieldContext &)
+{
+    return binaryValue(bytes, true);
+}
+
+struct TypeEntry
+{
+    char type;
+    Decode decode;
+};
+
+constexpr TypeEntry kTypes[] = {
+        {'C', characterValue},    {'V', varcharValue},      {'Q', varbinaryValue},
+        {'N', numberValue},       {'F', numberValue},       {'D', dateFieldValue},
+        {'L', logicalFieldValue}, {'M', memoValue},         {'G', memoValue},
+        {'P', memoValue},         {'W', memoValue},         {'B', doubleFieldValue},
+        {'I', integerFieldValue}, {'+', integerFieldValue}, {'O', dBase7DoubleValue},
+        {'Y', currencyValue},     {'T', foxDateTimeValue},  {'@', timestampValue},
+        {'0', nullFlagsValue},
+};
+
+bool isNull(const Field &field, const FieldContext &context)
+{
+    if (field.nullBit < 0)
+        return false;
+    const size_t byteIndex = static_cast<size_t>(field.nullBit) / 8;
+    return byteIndex < context.nullFlags.size()
+            && (static_cast<uint8_t>(context.nullFlags[byteIndex]) & (1u << (field.nullBit % 8)));
+}
+
+} // namespace
+
+bool memoBlockNumber(std::string_view bytes, uint64_t &block)
+{
+    block = 0;
+    if (bytes.size() == 4) { // Visual FoxPro: binary, little-endian
+        block = le32(bytes);
+        return true;
+    }
+    // dBase and FoxPro 2: decimal digits, blank- or zero-padded
+    const std::string_view digits = trim(bytes);
+    if (!std::all_of(digits.begin(), digits.end(), isDigit) || digits.size() > 19)
+        return false;
+    for (char c : digits)
+        block = block * 10 + static_cast<uint64_t>(c - '0');
+    return true;
+}
+
+Value decodeValue(const Field &field, std::string_view bytes, const FieldContext &context)
+{
+    if (isNull(field, context)) {
+        Value null;
+        null.kind = Value::Kind::Null;
+        return null;
+    }
+    for (const TypeEntry &entry : kTypes) {
+        if (entry.type == field.type)
+            return entry.decode(field, bytes, context);
+    }
+    return invalid(bytes, context, "unbekannter Feldtyp"); // a type this reader does not know
+}
+
+} // namespace dbf

@@ -1,0 +1,68 @@
+// A field's value, decoded from its bytes by type letter: what the value is, not how it is shown
+// (display.h makes the text).
+#pragma once
+
+#include "codepage.h"
+#include "header.h"
+#include "memo_file.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace dbf {
+
+struct CalendarDate
+{
+    int year = 0, month = 0, day = 0;
+};
+
+struct Value
+{
+    enum class Kind : uint8_t {
+        Empty, // blank, or a memo pointer to no block
+        Null, // Visual FoxPro's null flag
+        Text, // `text`, UTF-8
+        Number, // `text`: the digits as stored ('.' as decimal point) or of a binary double
+        Integer, // `integer`
+        Currency, // `integer` in ten-thousandths
+        Date, // `date`
+        DateTime, // `date` and `milliseconds` since midnight
+        Logical, // `logical`
+        Binary, // `bytes`: a picture, an object or a varbinary value
+        Invalid, // no value of the field's type: `text` as stored, or `bytes` of a binary type
+    };
+
+    Kind kind = Kind::Empty;
+    std::string text;
+    int64_t integer = 0;
+    CalendarDate date;
+    int32_t milliseconds = 0;
+    bool logical = false;
+    std::string_view bytes; // points into the table or memo file
+    bool hexShown = false; // Binary or Invalid bytes shown in hex (Q fields, binary date-times)
+    // German: what was wrong with the bytes (Invalid), or what went wrong reading a value that
+    // is still shown (a memo block cut short); empty for a sound value.
+    std::string problem;
+
+    bool flagged() const { return kind == Kind::Invalid || !problem.empty(); }
+};
+
+// What decoding a field needs besides its bytes.
+struct FieldContext
+{
+    Dialect dialect;
+    const TextDecoder &decoder;
+    const MemoFile *memo; // null when the table has no readable memo file
+    std::string_view nullFlags; // bytes of _NullFlags in this record, empty if none
+};
+
+// Character values lose trailing blanks; numbers keep their digits; memo fields bring the
+// memo's text or bytes. Never fails: bytes that are no value of the type are Invalid.
+// REQUIRES: bytes.size() == field.length
+Value decodeValue(const Field &field, std::string_view bytes, const FieldContext &context);
+
+// The memo block number a memo field holds, 0 for none; false when the bytes are no number.
+bool memoBlockNumber(std::string_view bytes, uint64_t &block);
+
+} // namespace dbf
