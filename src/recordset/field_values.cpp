@@ -129,7 +129,20 @@ bool FieldValues::number(std::string_view record, double &value) const
         return parseNumber(m_table.fieldBytes(record, m_field), value);
     if (plainAscii(record, bytes))
         return parseNumber(bytes, value);
-    return parseNumber(m_table.text(record, m_field).text, value);
+    const dbf::Value stored = m_table.value(record, m_field);
+    switch (stored.kind) {
+    case dbf::Value::Kind::Number:
+    case dbf::Value::Kind::Text: // a number typed into a character field
+        return parseNumber(stored.text, value);
+    case dbf::Value::Kind::Integer:
+        value = static_cast<double>(stored.integer);
+        return true;
+    case dbf::Value::Kind::Currency:
+        value = static_cast<double>(stored.integer) / 10000;
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool FieldValues::date(std::string_view record, double &value) const
@@ -144,17 +157,22 @@ bool FieldValues::date(std::string_view record, double &value) const
         value = day;
         return true;
     }
-    // dd.mm.yyyy, with hh:mm:ss after a blank for date-times
-    const dbf::FieldText shown = m_table.text(record, m_field);
-    const std::string_view text = shown.text;
-    if (text.size() < 10 || text[2] != '.' || text[5] != '.'
-        || !dbf::daysSinceEpoch(digits(text, 6, 4), digits(text, 3, 2), digits(text, 0, 2), day))
+    const dbf::Value stored = m_table.value(record, m_field);
+    if (stored.kind != dbf::Value::Kind::Date && stored.kind != dbf::Value::Kind::DateTime)
+        return false;
+    if (!dbf::daysSinceEpoch(stored.date.year, stored.date.month, stored.date.day, day))
         return false;
     value = day;
-    if (text.size() >= 19 && text[10] == ' ')
-        value += (digits(text, 11, 2) * 3600 + digits(text, 14, 2) * 60 + digits(text, 17, 2))
-                / 86400.0;
+    if (stored.kind == dbf::Value::Kind::DateTime)
+        value += stored.milliseconds / 1000 / 86400.0; // whole seconds, as shown
     return true;
+}
+
+bool FieldValues::logical(std::string_view record, bool &value) const
+{
+    const dbf::Value stored = m_table.value(record, m_field);
+    value = stored.logical;
+    return stored.kind == dbf::Value::Kind::Logical;
 }
 
 } // namespace recordset

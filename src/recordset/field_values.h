@@ -35,6 +35,8 @@ public:
     bool number(std::string_view record, double &value) const;
     // Days since 1.1.1970, with the time of day as fraction; false for an empty or bad date.
     bool date(std::string_view record, double &value) const;
+    // The value of a logical field; false for an empty or undecodable one.
+    bool logical(std::string_view record, bool &value) const;
 
 private:
     const dbf::Table &m_table;

@@ -91,12 +91,10 @@ private:
         case ValueKind::Date:
             values.date(record, value);
             break;
-        case ValueKind::Logical: {
-            const std::string text = values.text(record);
-            if (!text.empty())
-                value = text == "Wahr" ? 1 : 0;
+        case ValueKind::Logical:
+            if (bool logical = false; values.logical(record, logical))
+                value = logical ? 1 : 0;
             break;
-        }
         case ValueKind::Text:
             break;
         }
