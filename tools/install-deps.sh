@@ -22,6 +22,15 @@ packages=(
     file
     dpkg-dev
     lintian
+    qt6-translations-l10n
+    xvfb
+    openbox
+    xdotool
+    x11-utils
+    dbus
+    at-spi2-core
+    python3-pyatspi
+    jq
 )
 case "${1:-}" in
 fuzz) packages+=(clang) ;;

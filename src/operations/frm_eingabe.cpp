@@ -6,6 +6,7 @@
 #include "viewer/twips.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 
 namespace operations {
 namespace {
@@ -76,6 +77,7 @@ FrmEingabe::FrmEingabe()
         if (List1->currentItem() && List1->currentItem()->isSelected())
             List1_Click();
     });
+    List1->installEventFilter(this);
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
 }
@@ -92,6 +94,30 @@ bool FrmEingabe::event(QEvent *event)
     if (event->type() == QEvent::Show)
         List1->setFocus(); // the first in the tab order
     return QDialog::event(event);
+}
+
+bool FrmEingabe::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != List1 || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    // On the first showing the list makes its first entry current without selecting it, so
+    // Home there moves nothing and selects nothing; a navigation key always chooses the entry
+    // it lands on.
+    static_cast<QObject *>(List1)->event(event);
+    switch (static_cast<QKeyEvent *>(event)->key()) {
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        if (QListWidgetItem *item = List1->currentItem(); item && !item->isSelected())
+            item->setSelected(true);
+        break;
+    default:
+        break;
+    }
+    return true;
 }
 
 void FrmEingabe::List1_Click()

@@ -425,6 +425,11 @@ TEST(ColumnDialog, AColumnChosenByKeyMovesTheFocusToTheTermBox)
         dialog.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
         ASSERT_TRUE(dialog.List1->hasFocus());
+        QTest::keyClick(dialog.List1, Qt::Key_Home); // on the entry the list made current
+        EXPECT_EQ(dialog.List1->currentRow(), 0);
+        EXPECT_TRUE(dialog.List1->currentItem()->isSelected());
+        EXPECT_EQ(dialog.Text1->hasFocus(), termFocused) << caption;
+        dialog.List1->setFocus();
         QTest::keyClick(dialog.List1, Qt::Key_End);
         EXPECT_EQ(dialog.List1->currentRow(), 2);
         EXPECT_EQ(dialog.Text1->hasFocus(), termFocused) << caption;
