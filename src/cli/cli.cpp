@@ -74,7 +74,7 @@ int failIfShortened(const dbf::Table &table, std::ostream &err)
 int writeRecords(recordset::RecordSet &set, const Options &options, std::ostream &out,
                  std::ostream &err)
 {
-    auto writer = RecordWriter::create(options.format, set, out);
+    auto writer = RecordWriter::create(options.format, set, out, options.plain);
     writer->begin();
     uint64_t written = 0;
     auto wanted = [&] { return !options.limit || written < *options.limit; };

@@ -22,8 +22,10 @@ Optionen für show:
     --backward             vom letzten Datensatz an rückwärts
     --skip N               die ersten N Datensätze beim ersten Schritt überspringen
   --count                  nur die Anzahl der Datensätze
-  --format text|csv|json   Ausgabeform (Vorgabe: text); csv nach RFC 4180, json eine Zeile
-                           je Datensatz
+  --format text|csv|json   Ausgabeform (Vorgabe: text, wie der Betrachter zeigt); csv nach
+                           RFC 4180 mit den Texten des Betrachters; json eine Zeile je
+                           Datensatz mit Typen: Zahlen, Datum ISO 8601, true/false, null
+    --plain                csv für andere Sprachen: Datum ISO 8601, Dezimalpunkt, true/false
   --limit N                höchstens N Datensätze
   --deleted                gelöschte Datensätze mit ausgeben, mit ihrer Markierung
   --encoding NAME          Codepage vorgeben (z. B. CP850, CP1252, UTF-8)
@@ -89,6 +91,8 @@ std::optional<std::string> parseOptions(const std::vector<std::string> &args, Op
             options.open.includeDeleted = true;
         } else if (arg == "--backward") {
             options.backward = true;
+        } else if (arg == "--plain") {
+            options.plain = true;
         } else if (arg == "--count") {
             options.count = true;
         } else if (arg == "--encoding") {
@@ -120,6 +124,8 @@ std::optional<std::string> parseOptions(const std::vector<std::string> &args, Op
                                        : "Unbekannter Befehl »" + options.command + "«.";
     if (options.file.empty())
         return "Dateiname fehlt.";
+    if (options.plain && options.format != Format::Csv)
+        return "--plain gehört zu --format csv.";
     if ((options.backward || options.skip) && options.find.empty())
         return "--backward und --skip gehören zu --find.";
     return std::nullopt;

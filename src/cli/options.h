@@ -24,6 +24,7 @@ struct Options
     bool backward = false;
     int64_t skip = 0;
     bool count = false;
+    bool plain = false; // CSV for other locales: ISO dates, decimal point, true/false
     bool help = false;
     bool version = false;
 };

@@ -1,6 +1,9 @@
 // The three output formats of `talvo-dbf show`.
 #include "record_writer.h"
 
+#include "dbf/display.h"
+#include "value_formats.h"
+
 #include <algorithm>
 #include <set>
 
@@ -28,6 +31,10 @@ public:
     std::string text(std::string_view record, size_t index) const
     {
         return m_set.FieldText(record, index);
+    }
+    dbf::Value value(std::string_view record, size_t index) const
+    {
+        return m_set.FieldValue(record, index);
     }
     bool showsDeleted() const { return m_set.table().includesDeleted(); }
     static bool isDeleted(std::string_view record) { return record[0] == '*'; }
@@ -71,7 +78,9 @@ private:
 class CsvWriter final : public RecordWriter
 {
 public:
-    CsvWriter(recordset::RecordSet &set, std::ostream &out) : m_fields(set), m_out(out) { }
+    CsvWriter(recordset::RecordSet &set, std::ostream &out, bool plain)
+        : m_fields(set), m_out(out), m_plain(plain)
+    { }
 
     void begin() override
     {
@@ -86,8 +95,14 @@ public:
     void write(std::string_view record, int64_t) override
     {
         const size_t count = m_fields.names().size();
-        for (size_t i = 0; i < count; ++i)
-            cell(i, m_fields.text(record, i));
+        for (size_t i = 0; i < count; ++i) {
+            if (m_plain) {
+                const dbf::Value value = m_fields.value(record, i);
+                cell(i, plainText(value, dbf::display(value)));
+            } else {
+                cell(i, m_fields.text(record, i));
+            }
+        }
         if (m_fields.showsDeleted())
             cell(count, Fields::isDeleted(record) ? "1" : "0");
         endLine();
@@ -126,39 +141,8 @@ private:
 
     Fields m_fields;
     std::ostream &m_out;
+    bool m_plain;
 };
-
-void writeJsonString(std::ostream &out, const std::string &value)
-{
-    static const char digits[] = "0123456789abcdef";
-    out << '"';
-    for (char c : value) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"':
-            out << "\\\"";
-            break;
-        case '\\':
-            out << "\\\\";
-            break;
-        case '\n':
-            out << "\\n";
-            break;
-        case '\r':
-            out << "\\r";
-            break;
-        case '\t':
-            out << "\\t";
-            break;
-        default:
-            if (byte < 0x20)
-                out << "\\u00" << digits[byte >> 4] << digits[byte & 0x0F];
-            else
-                out << c;
-        }
-    }
-    out << '"';
-}
 
 class JsonWriter final : public RecordWriter
 {
@@ -179,36 +163,41 @@ public:
 
     void write(std::string_view record, int64_t) override
     {
-        m_out << '{';
+        m_line.assign(1, '{');
         for (size_t i = 0; i < m_keys.size(); ++i) {
             if (i)
-                m_out << ',';
-            writeJsonString(m_out, m_keys[i]);
-            m_out << ':';
-            writeJsonString(m_out, m_fields.text(record, i));
+                m_line.push_back(',');
+            appendJsonString(m_keys[i], m_line);
+            m_line.push_back(':');
+            const dbf::Value value = m_fields.value(record, i);
+            appendJson(value, value.flagged() ? dbf::display(value) : std::string(), m_line);
         }
-        if (m_fields.showsDeleted())
-            m_out << (m_keys.empty() ? "" : ",")
-                  << "\"_deleted\":" << (Fields::isDeleted(record) ? "true" : "false");
-        m_out << "}\n";
+        if (m_fields.showsDeleted()) {
+            m_line += m_keys.empty() ? "" : ",";
+            m_line += "\"_deleted\":";
+            m_line += Fields::isDeleted(record) ? "true" : "false";
+        }
+        m_line += "}\n";
+        m_out.write(m_line.data(), static_cast<std::streamsize>(m_line.size()));
     }
 
 private:
     Fields m_fields;
     std::ostream &m_out;
     std::vector<std::string> m_keys;
+    std::string m_line;
 };
 
 } // namespace
 
 std::unique_ptr<RecordWriter> RecordWriter::create(Format format, recordset::RecordSet &set,
-                                                   std::ostream &out)
+                                                   std::ostream &out, bool plain)
 {
     switch (format) {
     case Format::Text:
         return std::make_unique<TextWriter>(set, out);
     case Format::Csv:
-        return std::make_unique<CsvWriter>(set, out);
+        return std::make_unique<CsvWriter>(set, out, plain);
     case Format::Json:
         return std::make_unique<JsonWriter>(set, out);
     }

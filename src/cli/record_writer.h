@@ -19,9 +19,10 @@ public:
     virtual void write(std::string_view record, int64_t position) = 0;
 
     // A writer of `set`'s current records to `out`. Deleted records carry their flag when the
-    // table includes them.
+    // table includes them. Text shows values as the viewer does; CSV too, or `plain` (ISO
+    // dates, decimal point); JSON is typed (value_formats.h).
     static std::unique_ptr<RecordWriter> create(Format format, recordset::RecordSet &set,
-                                                std::ostream &out);
+                                                std::ostream &out, bool plain = false);
 };
 
 } // namespace cli

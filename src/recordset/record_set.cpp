@@ -332,6 +332,11 @@ std::string RecordSet::FieldText(std::string_view record, size_t index) const
     return m_table->text(record, m_columns[index]).text;
 }
 
+dbf::Value RecordSet::FieldValue(std::string_view record, size_t index) const
+{
+    return m_table->value(record, m_columns[index]);
+}
+
 Status RecordSet::ForEach(const std::function<bool(std::string_view record)> &visit)
 {
     if (auto error = closedError())

@@ -81,6 +81,8 @@ public:
     // Text of field `index` of the record with these bytes (as ForEach() gives them).
     // REQUIRES: isOpen() and index < FieldCount()
     std::string FieldText(std::string_view record, size_t index) const;
+    // The value itself, for machine-read output; valid while the set's table is open.
+    dbf::Value FieldValue(std::string_view record, size_t index) const;
 
     // Visits the records of the current presentation in order, with their bytes, for as long as
     // `visit` returns true; the current record stays. In the file's order it reads the file in

@@ -78,6 +78,34 @@ TEST_F(Cli, WritesOneJsonObjectPerLineWithDeletedFlags)
     EXPECT_EQ(records[1]["_deleted"], true);
 }
 
+// Typed JSON: numbers with their stored digits, ISO dates, booleans, null for empty values, and
+// values that do not decode as stored with the reason.
+TEST_F(Cli, JsonCarriesTypedValues)
+{
+    const std::string table = m_dir.write(
+            "typen.dbf",
+            DbfBuilder(0x03,
+                       {{"CALL", 'C', 8}, {"SSB", 'N', 7, 2}, {"SEIT", 'D', 8}, {"QSL", 'L', 1}})
+                    .record({"DL1ABC", "+012.50", "20030501", "T"})
+                    .record({"", "", "", " "})
+                    .record({"X", "**", "20031332", "X"})
+                    .bytes());
+    const CliRun r = runTool({"show", table, "--format", "json"});
+    ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "{\"CALL\":\"DL1ABC\",\"SSB\":12.50,\"SEIT\":\"2003-05-01\",\"QSL\":true}\n"
+              "{\"CALL\":\"\",\"SSB\":null,\"SEIT\":null,\"QSL\":null}\n"
+              "{\"CALL\":\"X\",\"SSB\":{\"$invalid\":\"**\",\"reason\":\"keine Zahl\"},"
+              "\"SEIT\":{\"$invalid\":\"20031332\",\"reason\":\"kein Tag des Kalenders\"},"
+              "\"QSL\":{\"$invalid\":\"X\",\"reason\":\"kein Wahrheitswert\"}}\n");
+
+    const CliRun plain = runTool({"show", table, "--format", "csv", "--plain", "--limit", "1"});
+    EXPECT_EQ(plain.out, "CALL,SSB,SEIT,QSL\r\nDL1ABC,12.50,2003-05-01,true\r\n");
+    const CliRun shown = runTool({"show", table, "--format", "csv", "--limit", "1"});
+    EXPECT_EQ(shown.out, "CALL,SSB,SEIT,QSL\r\nDL1ABC,\"+012,50\",01.05.2003,Wahr\r\n");
+    EXPECT_EQ(runTool({"show", table, "--plain"}).exit, 2); // --plain belongs to csv
+}
+
 TEST_F(Cli, EncodingOverride)
 {
     const CliRun r = runTool({"show", m_table, "--format", "csv", "--encoding", "CP1252"});

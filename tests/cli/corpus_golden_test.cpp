@@ -1,5 +1,6 @@
-// Reads every table of the shared corpus with talvo-dbf and compares the reading with the
-// reference readings of dbfread, listing each known difference with its reason.
+// Reads every table of the shared corpus with talvo-dbf and compares the reading, as shown and
+// as typed JSON, with the reference readings of dbfread, listing each known difference with its
+// reason.
 #include "cli.h"
 
 #include <filesystem>
@@ -233,6 +234,33 @@ void compareWithGdal(const std::string &table, const std::vector<ordered_json> &
     }
 }
 
+// Records as the viewer shows them, from talvo-dbf's CSV: field name to text, in field order;
+// a repeated name gets a number (dbase_03.dbf has two Point_ID).
+void readShown(const std::string &table, std::vector<ordered_json> &records,
+               std::vector<ordered_json> &deleted)
+{
+    std::ostringstream out, err;
+    const int exit = cli::run({"show", (kCorpus / table).string(), "--format", "csv", "--deleted"},
+                              out, err);
+    ASSERT_EQ(exit, 0) << err.str();
+    std::istringstream csv(out.str());
+    const auto rows = readCsv(csv);
+    ASSERT_FALSE(rows.empty());
+    std::vector<std::string> keys;
+    for (const std::string &name : rows[0]) {
+        std::string key = name;
+        for (int n = 2; std::find(keys.begin(), keys.end(), key) != keys.end(); ++n)
+            key = name + "_" + std::to_string(n);
+        keys.push_back(key);
+    }
+    for (size_t r = 1; r < rows.size(); ++r) {
+        ordered_json record;
+        for (size_t column = 0; column + 1 < keys.size() && column < rows[r].size(); ++column)
+            record[keys[column]] = rows[r][column];
+        (rows[r].back() == "1" ? deleted : records).push_back(std::move(record));
+    }
+}
+
 class CorpusGolden : public ::testing::TestWithParam<std::string>
 { };
 
@@ -243,19 +271,8 @@ TEST_P(CorpusGolden, MatchesReferenceReading)
     ASSERT_TRUE(goldenFile) << "no reference reading for " << table;
     const json golden = json::parse(goldenFile);
 
-    std::ostringstream out, err;
-    const int exit = cli::run({"show", (kCorpus / table).string(), "--format", "json", "--deleted"},
-                              out, err);
-    ASSERT_EQ(exit, 0) << err.str();
-
     std::vector<ordered_json> records, deleted;
-    std::istringstream lines(out.str());
-    for (std::string line; std::getline(lines, line);) {
-        ordered_json record = ordered_json::parse(line);
-        const bool isDeleted = record["_deleted"].get<bool>();
-        record.erase("_deleted");
-        (isDeleted ? deleted : records).push_back(std::move(record));
-    }
+    ASSERT_NO_FATAL_FAILURE(readShown(table, records, deleted));
 
     if (golden["result"] == "failed") {
         if (!knownDifference(table, "#records"))
@@ -305,6 +322,94 @@ TEST_P(CorpusGolden, MatchesReferenceReading)
         compare(records, golden["records"]);
         compare(deleted, golden["deleted_records"]);
     }
+}
+
+// Whether our typed JSON value is what dbfread read: numbers as numbers, dates and date-times as
+// ISO 8601 text, logicals as booleans, nulls as null; true for values dbfread could not type.
+bool sameTypedValue(const json &ours, const json &reference)
+{
+    if (reference.is_object()
+        && (reference.contains("bytes_hex") || reference.contains("invalid_hex")))
+        return true; // binary or undecodable for dbfread: nothing to compare
+    if (ours.is_object() && ours.contains("$invalid")) // flagged: compared by its text
+        return reference.is_string()
+                && stripped(ours["$invalid"].get<std::string>())
+                == stripped(reference.get<std::string>());
+    // dbfread ignores _NullFlags: a null text is "" there (issue115.dbf, payments.dbf)
+    if (reference.is_null() || reference == "")
+        return ours.is_null() || ours == "";
+    if (reference.is_boolean())
+        return ours.is_boolean() && ours == reference;
+    auto sameDouble = [&](double expected) {
+        return ours.is_number()
+                && std::abs(ours.get<double>() - expected)
+                <= 1e-9 * std::max(1.0, std::abs(expected));
+    };
+    if (reference.is_number())
+        return sameDouble(reference.get<double>());
+    if (reference.is_string())
+        return ours.is_string()
+                && stripped(ours.get<std::string>()) == stripped(reference.get<std::string>());
+    if (reference.contains("date"))
+        return ours == reference["date"];
+    if (reference.contains("datetime")) // dbfread adds microseconds; we have milliseconds
+        return ours.is_string()
+                && ours.get<std::string>().substr(0, 19)
+                == reference["datetime"].get<std::string>().substr(0, 19);
+    if (reference.contains("decimal"))
+        return sameDouble(std::stod(reference["decimal"].get<std::string>()));
+    return true; // bytes_hex, invalid_hex: binary or undecodable, nothing to compare
+}
+
+// The typed JSON of every table loads as JSON and agrees with dbfread's typed reading.
+TEST_P(CorpusGolden, TypedJsonMatchesReferenceReading)
+{
+    const std::string table = GetParam();
+    std::ifstream goldenFile(kCorpus / "golden" / (table + ".dbfread.json"));
+    ASSERT_TRUE(goldenFile) << "no reference reading for " << table;
+    const json golden = json::parse(goldenFile);
+
+    std::ostringstream out, err;
+    ASSERT_EQ(cli::run({"show", (kCorpus / table).string(), "--format", "json", "--deleted"}, out,
+                       err),
+              0)
+            << err.str();
+    std::vector<ordered_json> records, deleted;
+    std::istringstream lines(out.str());
+    for (std::string line; std::getline(lines, line);) {
+        ordered_json record = ordered_json::parse(line); // fails the test on invalid JSON
+        const bool isDeleted = record["_deleted"].get<bool>();
+        record.erase("_deleted");
+        (isDeleted ? deleted : records).push_back(std::move(record));
+    }
+    if (golden["result"] == "failed" || knownDifference(table, "#records")
+        || knownDifference(table, "#values"))
+        return;
+
+    std::vector<std::string> referenceFields;
+    for (const json &field : golden["fields"]) {
+        if (field["type"] != "0")
+            referenceFields.push_back(field["name"]);
+    }
+    auto compare = [&](const std::vector<ordered_json> &ours, const json &reference) {
+        ASSERT_EQ(ours.size(), reference.size()) << table;
+        for (size_t r = 0; r < ours.size(); ++r) {
+            size_t column = 0;
+            for (const auto &item : ours[r].items()) {
+                if (column >= referenceFields.size() || column >= reference[r].size())
+                    break;
+                const json &expected = reference[r][column];
+                const std::string &field = referenceFields[column++];
+                if (knownDifference(table, field))
+                    continue;
+                EXPECT_TRUE(sameTypedValue(item.value(), expected))
+                        << table << " record " << r << " field " << field << ": ours "
+                        << item.value().dump() << ", dbfread " << expected.dump();
+            }
+        }
+    };
+    compare(records, golden["records"]);
+    compare(deleted, golden["deleted_records"]);
 }
 
 std::string testName(const ::testing::TestParamInfo<std::string> &info)

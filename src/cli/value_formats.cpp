@@ -1,0 +1,197 @@
+// Typed JSON and plain CSV cells of values.
+#include "value_formats.h"
+
+#include <cstdio>
+
+namespace cli {
+namespace {
+
+std::string isoDate(const dbf::CalendarDate &date)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+    return text;
+}
+
+// hh:mm:ss, and .mmm where the value holds milliseconds.
+std::string isoTime(int32_t milliseconds)
+{
+    const int32_t seconds = milliseconds / 1000;
+    char text[32];
+    if (milliseconds % 1000)
+        std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", seconds / 3600, seconds / 60 % 60,
+                      seconds % 60, milliseconds % 1000);
+    else
+        std::snprintf(text, sizeof text, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
+                      seconds % 60);
+    return text;
+}
+
+std::string currencyDigits(int64_t tenThousandths)
+{
+    const uint64_t magnitude = tenThousandths < 0 ? 0 - static_cast<uint64_t>(tenThousandths)
+                                                  : static_cast<uint64_t>(tenThousandths);
+    char text[40];
+    std::snprintf(text, sizeof text, "%s%llu.%04llu", tenThousandths < 0 ? "-" : "",
+                  static_cast<unsigned long long>(magnitude / 10000),
+                  static_cast<unsigned long long>(magnitude % 10000));
+    return text;
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The stored digits in JSON's grammar: no '+', no leading zeros, a digit on both sides of the
+// point ("+007.50" → 7.50, ".5" → 0.5, "5." → 5); "" for a binary double that is no number.
+std::string jsonNumber(std::string_view digits)
+{
+    std::string out;
+    size_t i = 0;
+    if (i < digits.size() && (digits[i] == '+' || digits[i] == '-')) {
+        if (digits[i] == '-')
+            out.push_back('-');
+        ++i;
+    }
+    if (i >= digits.size() || !(isDigit(digits[i]) || digits[i] == '.'))
+        return {}; // nan, inf
+    while (i + 1 < digits.size() && digits[i] == '0' && isDigit(digits[i + 1]))
+        ++i;
+    if (digits[i] == '.')
+        out.push_back('0');
+    for (; i < digits.size(); ++i) {
+        if (digits[i] == '.' && (i + 1 >= digits.size() || !isDigit(digits[i + 1])))
+            continue; // "5." and "5.e3"
+        out.push_back(digits[i]);
+    }
+    return out;
+}
+
+std::string base64(std::string_view bytes)
+{
+    static const char alphabet[] =
+            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        uint32_t group = static_cast<uint8_t>(bytes[i]) << 16;
+        if (i + 1 < bytes.size())
+            group |= static_cast<uint8_t>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size())
+            group |= static_cast<uint8_t>(bytes[i + 2]);
+        out.push_back(alphabet[group >> 18 & 63]);
+        out.push_back(alphabet[group >> 12 & 63]);
+        out.push_back(i + 1 < bytes.size() ? alphabet[group >> 6 & 63] : '=');
+        out.push_back(i + 2 < bytes.size() ? alphabet[group & 63] : '=');
+    }
+    return out;
+}
+
+} // namespace
+
+void appendJsonString(std::string_view text, std::string &out)
+{
+    static const char digits[] = "0123456789abcdef";
+    out.push_back('"');
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (byte < 0x20) {
+                out += "\\u00";
+                out.push_back(digits[byte >> 4]);
+                out.push_back(digits[byte & 0x0F]);
+            } else {
+                out.push_back(c);
+            }
+        }
+    }
+    out.push_back('"');
+}
+
+void appendJson(const dbf::Value &value, const std::string &shown, std::string &out)
+{
+    using Kind = dbf::Value::Kind;
+    if (value.flagged()) {
+        out += "{\"$invalid\":";
+        appendJsonString(shown, out);
+        out += ",\"reason\":";
+        appendJsonString(value.problem, out);
+        out.push_back('}');
+        return;
+    }
+    switch (value.kind) {
+    case Kind::Empty:
+    case Kind::Null:
+    case Kind::Invalid:
+        out += "null";
+        return;
+    case Kind::Text:
+        appendJsonString(value.text, out);
+        return;
+    case Kind::Number: {
+        const std::string number = jsonNumber(value.text);
+        out += number.empty() ? "null" : number;
+        return;
+    }
+    case Kind::Integer:
+        out += std::to_string(value.integer);
+        return;
+    case Kind::Currency:
+        out += currencyDigits(value.integer);
+        return;
+    case Kind::Date:
+        appendJsonString(isoDate(value.date), out);
+        return;
+    case Kind::DateTime:
+        appendJsonString(isoDate(value.date) + 'T' + isoTime(value.milliseconds), out);
+        return;
+    case Kind::Logical:
+        out += value.logical ? "true" : "false";
+        return;
+    case Kind::Binary:
+        out += "{\"$binary\":\"" + base64(value.bytes) + "\"}";
+        return;
+    }
+}
+
+std::string plainText(const dbf::Value &value, const std::string &shown)
+{
+    using Kind = dbf::Value::Kind;
+    if (value.flagged())
+        return shown;
+    switch (value.kind) {
+    case Kind::Number: {
+        std::string number = jsonNumber(value.text);
+        return number.empty() ? shown : number;
+    }
+    case Kind::Currency:
+        return currencyDigits(value.integer);
+    case Kind::Date:
+        return isoDate(value.date);
+    case Kind::DateTime:
+        return isoDate(value.date) + ' ' + isoTime(value.milliseconds);
+    case Kind::Logical:
+        return value.logical ? "true" : "false";
+    default:
+        return shown;
+    }
+}
+
+} // namespace cli
