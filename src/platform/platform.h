@@ -64,7 +64,8 @@ void doEvents();
 void waitUntilShown(QWidget &window);
 
 // Loads Qt's own German texts (the file dialog's labels, buttons and messages) and makes German
-// the default locale, so that the program speaks German whatever the system's language. False where they are not installed.
+// the default locale, so that the program speaks German whatever the system's language. False
+// where they are not installed.
 bool useGermanQtTexts();
 
 // Qt's file dialog keeps its history and last folder in a settings file of its own. Sends that
