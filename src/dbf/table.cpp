@@ -3,6 +3,7 @@
 
 #include "companion_file.h"
 #include "huge_pages.h"
+#include "names.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -251,9 +252,8 @@ const std::string &Table::memoPath() const
 
 int Table::fieldIndex(std::string_view name) const
 {
-    const std::string wanted = lower(name);
     for (size_t i = 0; i < m_names.size(); ++i) {
-        if (lower(m_names[i]) == wanted)
+        if (sameName(m_names[i], name))
             return static_cast<int>(i);
     }
     return -1;

@@ -56,7 +56,7 @@ public:
     size_t fieldCount() const { return m_visible.size(); }
     const Field &field(size_t index) const { return m_header.fields[m_visible[index]]; }
     const std::string &fieldName(size_t index) const { return m_names[index]; }
-    // Index of the visible field named `name`, compared without regard to case; -1 if none.
+    // Index of the visible field named `name` (dbf::sameName); -1 if none.
     int fieldIndex(std::string_view name) const;
 
     // Records present in the file, deleted ones included; may differ from the header's count.

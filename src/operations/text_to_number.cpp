@@ -16,11 +16,9 @@ bool isDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-// A two-digit year as the platform read it: 00 to 29 this century, 30 to 99 the last.
 int fullYear(const QString &year)
 {
-    const int value = year.toInt();
-    return year.size() == 2 ? value + (value < 30 ? 2000 : 1900) : value;
+    return dbf::fullYear(year.toInt(), static_cast<size_t>(year.size()));
 }
 
 } // namespace

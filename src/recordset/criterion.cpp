@@ -206,10 +206,7 @@ private:
                     && std::from_chars(part.data(), part.data() + part.size(), values[i]).ptr
                             == part.data() + part.size();
         }
-        // Two-digit years as the platform read them: 00 to 29 this century, 30 to 99 the last.
-        int year = values[2];
-        if (valid && trimmed(parts[2]).size() <= 2)
-            year += year < 30 ? 2000 : 1900;
+        const int year = valid ? dbf::fullYear(values[2], trimmed(parts[2]).size()) : 0;
         if (!valid || !dbf::daysSinceEpoch(year, values[0], values[1], literal.day))
             fail("ist " + quoted("#" + literal.text + "#")
                  + " kein Datum der Form #Monat-Tag-Jahr#");

@@ -1,6 +1,7 @@
 // Opening, navigating, filtering, sorting and searching the record set.
 #include "record_set.h"
 
+#include "dbf/names.h"
 #include "query.h"
 #include "table_halves.h"
 #include "text_util.h"
@@ -8,14 +9,6 @@
 #include <array>
 
 namespace recordset {
-namespace {
-
-bool sameName(const std::string &a, const std::string &b)
-{
-    return foldCase(a) == foldCase(b);
-}
-
-} // namespace
 
 Result<std::shared_ptr<RecordSet>> RecordSet::Open(const std::string &connection,
                                                    const std::string &queryText,
@@ -27,7 +20,7 @@ Result<std::shared_ptr<RecordSet>> RecordSet::Open(const std::string &connection
     auto query = parseQuery(queryText);
     if (!query)
         return query.error();
-    if (!sameName(query->table, tableNameOf(*path)))
+    if (!dbf::sameName(query->table, tableNameOf(*path)))
         return Error {kTableNotFound,
                       "Die Tabelle " + quoted(query->table) + " gibt es in der Datenbank »" + *path
                               + "« nicht."};
@@ -111,7 +104,7 @@ Status RecordSet::Close()
 int RecordSet::fieldOf(const std::string &name) const
 {
     for (size_t column : m_columns) {
-        if (sameName(m_table->fieldName(column), name))
+        if (dbf::sameName(m_table->fieldName(column), name))
             return static_cast<int>(column);
     }
     return -1;

@@ -2,6 +2,7 @@
 #include "viewer/data_control.h"
 
 #include "database/program_state.h"
+#include "dbf/names.h"
 #include "platform/platform.h"
 
 #include <QFontMetrics>
@@ -136,7 +137,7 @@ void DataControl::locateColumns()
     for (Binding &binding : m_bindings) {
         binding.index = -1;
         for (size_t i = 0; i < count && binding.index < 0; ++i) {
-            if (fromUtf8(*m_set->FieldName(i)).compare(binding.column, Qt::CaseInsensitive) == 0)
+            if (dbf::sameName(*m_set->FieldName(i), binding.column.toStdString()))
                 binding.index = static_cast<int>(i);
         }
     }

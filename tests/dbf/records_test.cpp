@@ -1,4 +1,5 @@
 // Which records a table holds: header counts that lie, cut files, end markers, deleted records.
+#include "dbf/names.h"
 #include "dbf/table.h"
 #include "dbf_builder.h"
 
@@ -134,4 +135,19 @@ TEST(Records, ScansVisitEveryRecordAcrossChunksBothWays)
         return seen.size() < 3;
     });
     EXPECT_EQ(seen, (std::vector<uint64_t> {12345, 12346, 12347}));
+}
+
+// Field names match without regard to case in every script: "ÄNDERUNG" (CP850 0x8E) is found as
+// "änderung", as the query, the criteria and the viewer's bound columns look it up.
+TEST(FieldNames, MatchIgnoringCaseBeyondAscii)
+{
+    const dbf::Table table = open(DbfBuilder(0x03, {{"CALL", 'C', 8}, {"\x8eNDERUNG", 'C', 8}})
+                                          .languageDriver(0x02)
+                                          .record({"DL1ABC", "neu"})
+                                          .bytes());
+    EXPECT_EQ(table.fieldName(1), "ÄNDERUNG");
+    EXPECT_EQ(table.fieldIndex("änderung"), 1);
+    EXPECT_EQ(table.fieldIndex("call"), 0);
+    EXPECT_EQ(table.fieldIndex("CALLS"), -1);
+    EXPECT_TRUE(dbf::sameName("Straße", "STRASSE")); // full Unicode case folding
 }
