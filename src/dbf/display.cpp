@@ -16,15 +16,18 @@ std::string withComma(std::string text)
 }
 
 // Binary doubles that are no number, in the forms readers know.
-std::string numberText(const std::string &digits)
+std::string numberText(std::string digits)
 {
+    const bool letters = !digits.empty() && (digits.back() == 'n' || digits.back() == 'f');
+    if (!letters)
+        return withComma(std::move(digits));
     if (digits == "nan" || digits == "-nan")
         return "NaN";
     if (digits == "inf")
         return "∞";
     if (digits == "-inf")
         return "-∞";
-    return withComma(digits);
+    return withComma(std::move(digits));
 }
 
 std::string dateText(const CalendarDate &date)
@@ -112,9 +115,19 @@ std::string display(const Value &value)
     return {};
 }
 
-FieldText shownText(const Value &value)
+std::string display(Value &&value)
 {
-    return {display(value), value.flagged(), value.kind == Value::Kind::Null};
+    if (value.kind == Value::Kind::Number)
+        return numberText(std::move(value.text));
+    const bool text = value.kind == Value::Kind::Text
+            || (value.kind == Value::Kind::Invalid && !value.hexShown);
+    return text ? std::move(value.text) : display(value);
+}
+
+FieldText shownText(Value &&value)
+{
+    const bool flagged = value.flagged(), null = value.kind == Value::Kind::Null;
+    return {display(std::move(value)), flagged, null};
 }
 
 } // namespace dbf

@@ -11,6 +11,8 @@ namespace dbf {
 // currency with four decimals, pictures and objects "(Binärdaten, n Bytes)"; empty and null
 // values are "".
 std::string display(const Value &value);
+// The same, taking over the text of a text value instead of copying it.
+std::string display(Value &&value);
 
 // The shown text of a value with what the viewer and talvo-dbf mark beside it.
 struct FieldText
@@ -20,6 +22,6 @@ struct FieldText
     bool null = false; // Visual FoxPro null
 };
 
-FieldText shownText(const Value &value);
+FieldText shownText(Value &&value);
 
 } // namespace dbf

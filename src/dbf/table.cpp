@@ -294,6 +294,13 @@ FieldText Table::text(uint64_t record, size_t index) const
 
 FieldText Table::text(std::string_view bytes, size_t index) const
 {
+    const Field &f = field(index);
+    if (f.type == 'C' && f.nullBit < 0) {
+        bool hasNul = false;
+        FieldText shown {characterText(bytes.substr(f.offset, f.length), m_decoder, hasNul)};
+        shown.raw = hasNul;
+        return shown;
+    }
     return shownText(value(bytes, index));
 }
 

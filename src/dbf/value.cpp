@@ -71,11 +71,9 @@ Value textValue(std::string text)
 
 Value characterValue(const Field &, std::string_view bytes, const FieldContext &context)
 {
-    // Trailing NULs pad values of some writers the way blanks do; a NUL inside the text is no
-    // character of any code page (dbase_03_nullchar.dbf), so such a value is flagged.
-    const std::string_view stored = trimRight(bytes);
-    Value value = textValue(context.decoder.decode(stored));
-    if (stored.find('\0') != std::string_view::npos)
+    bool hasNul = false;
+    Value value = textValue(characterText(bytes, context.decoder, hasNul));
+    if (hasNul)
         value.problem = "NUL-Byte im Text";
     return value;
 }
@@ -401,6 +399,15 @@ bool isNull(const Field &field, const FieldContext &context)
 }
 
 } // namespace
+
+std::string characterText(std::string_view bytes, const TextDecoder &decoder, bool &hasNul)
+{
+    // Trailing NULs pad values of some writers the way blanks do; a NUL inside the text is no
+    // character of any code page (dbase_03_nullchar.dbf), so such a value is flagged.
+    const std::string_view stored = trimRight(bytes);
+    hasNul = stored.find('\0') != std::string_view::npos;
+    return decoder.decode(stored);
+}
 
 bool memoBlockNumber(std::string_view bytes, uint64_t &block)
 {
