@@ -98,7 +98,8 @@ int writeRecords(recordset::RecordSet &set, const Options &options, std::ostream
     for (bool first = true; !*set.AtEOF() && !*set.AtBOF() && wanted(); first = false) {
         if (auto error = set.Find(options.find, first ? options.skip : 1, direction))
             return fail(err, error->number, error->description);
-        if (*set.AtEOF() || *set.AtBOF())
+        // Read live, a match found after another program wrote the file is of another state.
+        if (*set.AtEOF() || *set.AtBOF() || !set.table().keepsOpenedBytes())
             break;
         writer->write(set.CurrentRecord(), *set.AbsolutePosition());
         ++written;

@@ -90,6 +90,8 @@ public:
     // another program wrote them in between. Costs two system calls when read live, none for a
     // copy.
     FileState bytesState() const { return m_bytes->bytesState(); }
+    // The state of the bytes when the table was opened.
+    const FileState &openedState() const { return m_bytes->openedState(); }
     // Whether the bytes read are still those of the moment the table was opened.
     bool keepsOpenedBytes() const { return m_bytes->bytesState() == m_bytes->openedState(); }
     // What another program did to the file since it was opened (FileChanged, naming the file

@@ -395,7 +395,8 @@ Status RecordSet::ForEach(const std::function<bool(std::string_view record)> &vi
 {
     if (auto error = closedError())
         return error;
-    const dbf::FileState before = m_table->bytesState();
+    // Only records of the table as it was opened are handed on.
+    const dbf::FileState &before = m_table->openedState();
     auto changed = [&]() -> Status {
         if (m_table->bytesState() == before)
             return std::nullopt;
@@ -405,6 +406,8 @@ Status RecordSet::ForEach(const std::function<bool(std::string_view record)> &vi
                       "Die Datei »" + m_table->path()
                               + "« wurde von einem anderen Programm geändert."};
     };
+    if (auto change = changed())
+        return change;
     if (m_view.isFileOrder()) {
         m_table->scanFrom(0, false, [&](uint64_t, std::string_view bytes) {
             return !m_table->visits(bytes) || visit(bytes);

@@ -97,8 +97,8 @@ public:
 
     // Visits the records of the current presentation in order, with their bytes, for as long as
     // `visit` returns true; the current record stays. In the file's order it reads the file in
-    // large chunks. Read live, it stops before the first records read after another program
-    // wrote the file and fails with kFileChanged.
+    // large chunks. Read live, it hands on only records of the file as it was opened: it stops
+    // before the first ones read after another program wrote it and fails with kFileChanged.
     Status ForEach(const std::function<bool(std::string_view record)> &visit);
 
     // The filter criterion in force, "" for none. Setting one keeps the sort, moves to the
