@@ -24,8 +24,9 @@ struct OpenOptions
     uint64_t snapshotLimit = kSnapshotLimit; // larger files are read live, see ByteSource
 };
 
-// Opening reads the header only: no record is read and no memory is spent per record until a
-// caller asks. All reading is const and safe from any thread.
+// Opening copies a small file whole (see kSnapshotLimit) and reads only the header of a larger
+// one: no memory is spent per record until a caller asks. All reading is const and safe from
+// any thread.
 class Table
 {
 public:
