@@ -15,8 +15,8 @@
 namespace {
 
 constexpr uint64_t kHeader = 32 * 3 + 1, kRecord = 100;
-// 5000 records (500 KB) are copied when opened; 12000 (1.2 MB) are read live.
-constexpr int kSmall = 5000, kLarge = 12000;
+// 2000 records (200 KB) are copied when opened; 12000 (1.2 MB) are read live.
+constexpr int kSmall = 2000, kLarge = 12000;
 
 std::string table(int count, const std::string &prefix = "DL")
 {

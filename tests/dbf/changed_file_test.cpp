@@ -44,6 +44,13 @@ void overwrite(const std::string &path, uint64_t offset, const std::string &byte
     file << bytes;
 }
 
+dbf::OpenOptions copied()
+{
+    dbf::OpenOptions options;
+    options.snapshotLimit = 1 << 30;
+    return options;
+}
+
 dbf::OpenOptions live()
 {
     dbf::OpenOptions options;
@@ -72,8 +79,10 @@ TEST(ChangedFile, SmallTablesAreCopiedAndLargeOnesReadLive)
 {
     TempDir dir;
     const std::string path = writeOld(dir, manyRecords('A'));
-    EXPECT_TRUE(dbf::Table::open(path)->holdsSnapshot());
-    EXPECT_FALSE(dbf::Table::open(path, live())->holdsSnapshot());
+    EXPECT_FALSE(dbf::Table::open(path)->holdsSnapshot());
+    EXPECT_TRUE(dbf::Table::open(path, copied())->holdsSnapshot());
+    const std::string small = dir.write("small.dbf", manyRecords('A', 2000));
+    EXPECT_TRUE(dbf::Table::open(small)->holdsSnapshot());
     const std::string huge = dir.write("huge.dbf", manyRecords('A', 12000));
     EXPECT_FALSE(dbf::Table::open(huge)->holdsSnapshot());
 }
@@ -82,7 +91,7 @@ TEST(ChangedFile, ACopyKeepsTheShortenedRecordsAndSaysWhatIsGone)
 {
     TempDir dir;
     const std::string path = writeOld(dir, manyRecords('A'));
-    auto table = dbf::Table::open(path);
+    auto table = dbf::Table::open(path, copied());
     ASSERT_TRUE(table);
     EXPECT_EQ(changeOf(*table), "");
     std::filesystem::resize_file(path, kHeader + 10 * kRecord);
@@ -129,16 +138,16 @@ TEST(ChangedFile, ReadLiveOnlyTheRecordsThatAreGoneAreGone)
 
 TEST(ChangedFile, AnInPlaceChangeIsNamed)
 {
-    for (const bool copied : {true, false}) {
+    for (const bool copy : {true, false}) {
         TempDir dir;
         const std::string path = writeOld(dir, manyRecords('A'));
-        auto table = dbf::Table::open(path, copied ? dbf::OpenOptions {} : live());
+        auto table = dbf::Table::open(path, copy ? copied() : live());
         ASSERT_TRUE(table);
         overwrite(path, kHeader + 4999 * kRecord + 1, "CHANGED1");
         std::string bytes;
         ASSERT_TRUE(table->readRecord(4999, bytes));
-        EXPECT_EQ(table->text(bytes, 0).text, copied ? "A4999" : "CHANGED1");
-        EXPECT_EQ(table->keepsOpenedBytes(), copied);
+        EXPECT_EQ(table->text(bytes, 0).text, copy ? "A4999" : "CHANGED1");
+        EXPECT_EQ(table->keepsOpenedBytes(), copy);
         EXPECT_NE(changeOf(*table).find("wurde von einem anderen Programm überschrieben."),
                   std::string::npos)
                 << changeOf(*table);
@@ -166,10 +175,10 @@ TEST(ChangedFile, ReadLiveAScanStopsAtTheFirstChunkReadAfterAChange)
 
 TEST(ChangedFile, AppendedRecordsShowAfterReopening)
 {
-    for (const bool copied : {true, false}) {
+    for (const bool copy : {true, false}) {
         TempDir dir;
         const std::string path = writeOld(dir, manyRecords('A', 100));
-        auto table = dbf::Table::open(path, copied ? dbf::OpenOptions {} : live());
+        auto table = dbf::Table::open(path, copy ? copied() : live());
         ASSERT_TRUE(table);
         {
             const std::string longer = manyRecords('A', 200);
@@ -189,10 +198,10 @@ TEST(ChangedFile, AppendedRecordsShowAfterReopening)
 
 TEST(ChangedFile, AReplacedOrDeletedFileKeepsWhatWasOpened)
 {
-    for (const bool copied : {true, false}) {
+    for (const bool copy : {true, false}) {
         TempDir dir;
         const std::string path = writeOld(dir, manyRecords('A'));
-        auto table = dbf::Table::open(path, copied ? dbf::OpenOptions {} : live());
+        auto table = dbf::Table::open(path, copy ? copied() : live());
         ASSERT_TRUE(table);
         const std::string other = dir.write("other.dbf", manyRecords('B', 20));
         std::filesystem::rename(other, path);
