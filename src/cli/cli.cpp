@@ -60,14 +60,12 @@ int fail(std::ostream &err, int32_t number, const std::string &description)
     return 1;
 }
 
-// After reading: another program may have shortened the file meanwhile, and what was gone
-// was written as blank records.
-int failIfShortened(const dbf::Table &table, std::ostream &err)
+// After reading: another program may have written the file meanwhile; what was written is the
+// table as it was when opened, or, read live, as far as the change.
+int failIfChanged(const recordset::RecordSet &set, std::ostream &err)
 {
-    if (table.recordCount() == 0)
-        return 0;
-    const auto gone = table.checkRecord(table.recordCount() - 1);
-    return gone ? fail(err, static_cast<int32_t>(gone->code), gone->description) : 0;
+    const auto change = set.FileChange();
+    return change ? fail(err, change->number, change->description) : 0;
 }
 
 // The records of the presentation, or with a search only its matches, one after another.
@@ -89,7 +87,7 @@ int writeRecords(recordset::RecordSet &set, const Options &options, std::ostream
         });
         if (error)
             return fail(err, error->number, error->description);
-        return failIfShortened(set.table(), err);
+        return failIfChanged(set, err);
     }
 
     // The matches one after another, as the search steps through them.
@@ -100,14 +98,14 @@ int writeRecords(recordset::RecordSet &set, const Options &options, std::ostream
     for (bool first = true; !*set.AtEOF() && !*set.AtBOF() && wanted(); first = false) {
         if (auto error = set.Find(options.find, first ? options.skip : 1, direction))
             return fail(err, error->number, error->description);
-        if (*set.AtEOF() || *set.AtBOF())
+        // Read live, a match found after another program wrote the file is of another state.
+        if (*set.AtEOF() || *set.AtBOF() || !set.table().keepsOpenedBytes())
             break;
-        writer->write(set.table().recordBytes(uint64_t(*set.Bookmark() - 1)),
-                      *set.AbsolutePosition());
+        writer->write(set.CurrentRecord(), *set.AbsolutePosition());
         ++written;
     }
-    if (const int shortened = failIfShortened(set.table(), err))
-        return shortened;
+    if (const int changed = failIfChanged(set, err))
+        return changed;
     return written ? 0 : 1;
 }
 

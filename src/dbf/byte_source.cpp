@@ -1,10 +1,11 @@
-// Memory-mapped and in-memory byte sources.
+// Copied, memory-mapped and in-memory byte sources.
 #include "byte_source.h"
 
 #include "dbf/system_error_text.h"
 #include "mapping_guard.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -13,11 +14,66 @@
 namespace dbf {
 namespace {
 
+bool readAll(int fd, uint64_t offset, size_t length, char *into)
+{
+    while (length > 0) {
+        const ssize_t got = ::pread(fd, into, length, static_cast<off_t>(offset));
+        if (got <= 0) {
+            if (got < 0 && errno == EINTR)
+                continue;
+            return false;
+        }
+        into += got;
+        offset += static_cast<uint64_t>(got);
+        length -= static_cast<size_t>(got);
+    }
+    return true;
+}
+
+FileState stateOf(int fd)
+{
+    FileState state;
+    struct stat info
+    { };
+    if (::fstat(fd, &info) != 0) {
+        state.present = false;
+        return state;
+    }
+    state.device = info.st_dev;
+    state.inode = info.st_ino;
+    state.size = static_cast<uint64_t>(info.st_size);
+    state.modifiedSeconds = info.st_mtim.tv_sec;
+    state.modifiedNanoseconds = info.st_mtim.tv_nsec;
+    // A header shorter than this reads as zeros past its end, as it did when opened.
+    (void)::pread(fd, state.header.data(), state.header.size(), 0);
+    return state;
+}
+
+FileState stateOfPath(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        FileState gone;
+        gone.present = false;
+        return gone;
+    }
+    const FileState state = stateOf(fd);
+    ::close(fd);
+    return state;
+}
+
+// A file larger than the snapshot limit: mapped, read live and checked against its state when
+// opened.
 class MappedFile final : public ByteSource
 {
 public:
-    MappedFile(int fd, void *address, uint64_t size)
-        : m_fd(fd), m_address(address), m_size(size), m_guard(address, static_cast<size_t>(size))
+    MappedFile(int fd, void *address, const FileState &opened, std::string path)
+        : m_fd(fd),
+          m_address(address),
+          m_size(opened.size),
+          m_guard(address, static_cast<size_t>(opened.size)),
+          m_opened(opened),
+          m_path(std::move(path))
     { }
     ~MappedFile() override
     {
@@ -30,63 +86,54 @@ public:
 
     const uint8_t *data() const override { return static_cast<const uint8_t *>(m_address); }
     uint64_t size() const override { return m_size; }
-
     bool read(uint64_t offset, size_t length, char *into) const override
     {
-        while (length > 0) {
-            const ssize_t got = ::pread(m_fd, into, length, static_cast<off_t>(offset));
-            if (got <= 0) {
-                if (got < 0 && errno == EINTR)
-                    continue;
-                return false;
-            }
-            into += got;
-            offset += static_cast<uint64_t>(got);
-            length -= static_cast<size_t>(got);
-        }
-        return true;
+        return readAll(m_fd, offset, length, into);
     }
-
-    bool holds(uint64_t offset, uint64_t length) const override
-    {
-        struct stat info
-        { };
-        return !m_guard.lostPages() && ::fstat(m_fd, &info) == 0
-                && static_cast<uint64_t>(info.st_size) >= offset + length;
-    }
+    bool isSnapshot() const override { return false; }
+    FileState bytesState() const override { return stateOf(m_fd); }
+    FileState pathState() const override { return stateOfPath(m_path); }
+    const FileState &openedState() const override { return m_opened; }
 
 private:
     int m_fd;
     void *m_address;
     uint64_t m_size;
     MappingGuard m_guard;
+    FileState m_opened;
+    std::string m_path;
 };
 
-class Buffer final : public ByteSource
+// A file copied when opened, or bytes handed over in memory (no path).
+class Snapshot final : public ByteSource
 {
 public:
-    explicit Buffer(std::string bytes) : m_bytes(std::move(bytes)) { }
+    Snapshot(std::unique_ptr<char[]> bytes, const FileState &opened, std::string path)
+        : m_bytes(std::move(bytes)), m_opened(opened), m_path(std::move(path))
+    { }
+
     const uint8_t *data() const override
     {
-        return reinterpret_cast<const uint8_t *>(m_bytes.data());
+        return reinterpret_cast<const uint8_t *>(m_bytes.get());
     }
-    uint64_t size() const override { return m_bytes.size(); }
-
+    uint64_t size() const override { return m_opened.size; }
     bool read(uint64_t offset, size_t length, char *into) const override
     {
-        if (offset > m_bytes.size() || length > m_bytes.size() - offset)
+        if (offset > m_opened.size || length > m_opened.size - offset)
             return false;
-        m_bytes.copy(into, length, static_cast<size_t>(offset));
+        if (length > 0)
+            std::memcpy(into, m_bytes.get() + offset, length);
         return true;
     }
-
-    bool holds(uint64_t offset, uint64_t length) const override
-    {
-        return offset + length <= m_bytes.size();
-    }
+    bool isSnapshot() const override { return true; }
+    FileState bytesState() const override { return m_opened; }
+    FileState pathState() const override { return m_path.empty() ? m_opened : stateOfPath(m_path); }
+    const FileState &openedState() const override { return m_opened; }
 
 private:
-    std::string m_bytes;
+    std::unique_ptr<char[]> m_bytes;
+    FileState m_opened;
+    std::string m_path; // "" for bytes from memory
 };
 
 Error systemError(const std::string &path, int error)
@@ -98,9 +145,25 @@ Error systemError(const std::string &path, int error)
     return {code, "Die Datei »" + path + "« " + what + " (" + systemErrorText(error) + ")."};
 }
 
+// Copies the file, again if another program wrote it meanwhile, so that the copy is the file
+// in one state. Null when it kept changing.
+std::unique_ptr<char[]> copyOf(int fd, FileState &state)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        auto bytes = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(state.size));
+        const bool whole = readAll(fd, 0, static_cast<size_t>(state.size), bytes.get());
+        const FileState after = stateOf(fd);
+        if (whole && after == state)
+            return bytes;
+        state = after;
+    }
+    return nullptr;
+}
+
 } // namespace
 
-Result<std::shared_ptr<const ByteSource>> ByteSource::mapFile(const std::string &path)
+Result<std::shared_ptr<const ByteSource>> ByteSource::openFile(const std::string &path,
+                                                               uint64_t snapshotLimit)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -119,22 +182,38 @@ Result<std::shared_ptr<const ByteSource>> ByteSource::mapFile(const std::string 
                       "Die Datei »" + path + "« ist keine gewöhnliche Datei."};
     }
 
-    const auto size = static_cast<uint64_t>(info.st_size);
-    void *address = nullptr;
-    if (size > 0) {
-        address = ::mmap(nullptr, static_cast<size_t>(size), PROT_READ, MAP_SHARED, fd, 0);
-        if (address == MAP_FAILED) {
-            const int error = errno;
-            ::close(fd);
-            return systemError(path, error);
-        }
+    FileState state = stateOf(fd);
+    if (state.size <= snapshotLimit) {
+        auto bytes = copyOf(fd, state);
+        ::close(fd);
+        if (!bytes)
+            return Error {ErrorCode::FileUnreadable,
+                          "Die Datei »" + path
+                                  + "« kann nicht gelesen werden: ein anderes Programm schreibt "
+                                    "sie gerade."};
+        return std::shared_ptr<const ByteSource>(
+                std::make_shared<Snapshot>(std::move(bytes), state, path));
     }
-    return std::shared_ptr<const ByteSource>(std::make_shared<MappedFile>(fd, address, size));
+
+    void *address = ::mmap(nullptr, static_cast<size_t>(state.size), PROT_READ, MAP_SHARED, fd, 0);
+    if (address == MAP_FAILED) {
+        const int error = errno;
+        ::close(fd);
+        return systemError(path, error);
+    }
+    return std::shared_ptr<const ByteSource>(
+            std::make_shared<MappedFile>(fd, address, state, path));
 }
 
 std::shared_ptr<const ByteSource> ByteSource::fromBuffer(std::string bytes)
 {
-    return std::make_shared<Buffer>(std::move(bytes));
+    FileState state;
+    state.size = bytes.size();
+    std::memcpy(state.header.data(), bytes.data(), std::min(bytes.size(), state.header.size()));
+    auto copy = std::make_unique_for_overwrite<char[]>(bytes.size());
+    if (!bytes.empty())
+        std::memcpy(copy.get(), bytes.data(), bytes.size());
+    return std::make_shared<Snapshot>(std::move(copy), state, std::string());
 }
 
 } // namespace dbf

@@ -69,7 +69,7 @@ MemoLocation findMemoFile(const std::string &tablePath, const TableHeader &heade
 
 Result<Table> Table::open(const std::string &path, const OpenOptions &options)
 {
-    auto bytes = ByteSource::mapFile(path);
+    auto bytes = ByteSource::openFile(path, options.snapshotLimit);
     if (!bytes)
         return bytes.error();
     auto table = create(path, *bytes, options);
@@ -77,7 +77,7 @@ Result<Table> Table::open(const std::string &path, const OpenOptions &options)
         return table;
 
     if (const MemoLocation memo = findMemoFile(path, table->m_header); !memo.path.empty()) {
-        if (auto memoBytes = ByteSource::mapFile(memo.path))
+        if (auto memoBytes = ByteSource::openFile(memo.path))
             table->openMemo(*memoBytes, memo.format, memo.path);
         else
             table->m_warnings.push_back(memoBytes.error().description
@@ -118,7 +118,7 @@ Result<Table> Table::create(const std::string &path, std::shared_ptr<const ByteS
 
     std::string cpgContent;
     if (const std::string cpg = findCompanion(path, {".cpg"}); !cpg.empty()) {
-        if (auto cpgBytes = ByteSource::mapFile(cpg))
+        if (auto cpgBytes = ByteSource::openFile(cpg))
             cpgContent = std::string((*cpgBytes)->view().substr(0, 64));
     }
     if (auto chosen = table.chooseEncoding(options, cpgContent); !chosen)
@@ -268,17 +268,84 @@ std::string_view Table::recordBytes(uint64_t record) const
     return {data + record * length, static_cast<size_t>(length)};
 }
 
+uint64_t Table::recordsIn(uint64_t fileSize) const
+{
+    if (fileSize >= m_bytes->size())
+        return m_recordCount;
+    if (fileSize < m_header.headerLength)
+        return 0;
+    return std::min<uint64_t>(m_recordCount,
+                              (fileSize - m_header.headerLength) / m_header.recordLength);
+}
+
+uint64_t Table::recordsHeld(const FileState &state) const
+{
+    return m_bytes->isSnapshot() ? m_recordCount : recordsIn(state.size);
+}
+
+bool Table::readRecord(uint64_t record, std::string &into) const
+{
+    const uint64_t length = m_header.recordLength;
+    if (m_bytes->isSnapshot()) {
+        into.assign(recordBytes(record));
+        return true;
+    }
+    const uint64_t offset = m_header.headerLength + record * length;
+    // A partial last record ends with the file as it was opened, padded with blanks.
+    const uint64_t present = std::min<uint64_t>(length, m_bytes->size() - offset);
+    into.assign(static_cast<size_t>(length), ' ');
+    if (m_bytes->read(offset, static_cast<size_t>(present), into.data()))
+        return true;
+    into.assign(static_cast<size_t>(length), ' ');
+    return false;
+}
+
 std::optional<Error> Table::checkRecord(uint64_t record) const
 {
-    const uint64_t offset = m_header.headerLength + record * m_header.recordLength;
-    // A partial last record ends with the file as it was opened.
-    const uint64_t length = std::min<uint64_t>(m_header.recordLength, m_bytes->size() - offset);
-    if (m_bytes->holds(offset, length))
+    if (m_bytes->isSnapshot() || record < recordsHeld(m_bytes->bytesState()))
         return std::nullopt;
+    const uint64_t offset = m_header.headerLength + record * m_header.recordLength;
     return Error {ErrorCode::FileChanged,
                   "Die Datei »" + m_path + "« wurde von einem anderen Programm verkürzt: Datensatz "
                           + std::to_string(record + 1) + " (ab Byte " + std::to_string(offset)
                           + ") gibt es nicht mehr. Neu laden zeigt die Datei, wie sie jetzt ist."};
+}
+
+std::optional<Error> Table::change() const
+{
+    const FileState &was = m_bytes->openedState();
+    const FileState now = m_bytes->pathState();
+    if (now == was)
+        return std::nullopt;
+    auto count = [](const FileState &state) {
+        uint32_t records = 0;
+        for (int i = 7; i >= 4; --i)
+            records = records << 8 | state.header[static_cast<size_t>(i)];
+        return records;
+    };
+    auto bytes = [](uint64_t size) { return std::to_string(size) + " Bytes"; };
+    std::string what;
+    if (!now.present) {
+        what = "gelöscht oder umbenannt";
+    } else if (now.device != was.device || now.inode != was.inode) {
+        what = "durch eine andere Datei ersetzt";
+    } else if (now.size < was.size) {
+        what = "verkürzt (von " + bytes(was.size) + " auf " + bytes(now.size) + ")";
+        if (const uint64_t held = recordsIn(now.size); held < m_recordCount)
+            what += ": Datensatz " + std::to_string(held + 1)
+                    + (held + 1 < m_recordCount ? " bis Datensatz " + std::to_string(m_recordCount)
+                                                : std::string())
+                    + " gibt es nicht mehr";
+    } else if (now.size > was.size) {
+        what = "verlängert (von " + bytes(was.size) + " auf " + bytes(now.size) + ")";
+    } else {
+        what = "überschrieben";
+    }
+    if (now.present && count(now) != count(was))
+        what += "; der Dateikopf nennt jetzt " + std::to_string(count(now)) + " statt "
+                + std::to_string(count(was)) + " Datensätze";
+    return Error {ErrorCode::FileChanged,
+                  "Die Datei »" + m_path + "« wurde von einem anderen Programm " + what + "."};
 }
 
 std::string_view Table::fieldBytes(std::string_view recordBytes, size_t index) const
@@ -350,7 +417,11 @@ void Table::scanWithin(
     const uint64_t mostPerChunk = std::max<uint64_t>(1, kChunkBytes / length);
     uint64_t perChunk = std::max<uint64_t>(1, kFirstChunkBytes / length) / 2;
     const uint64_t records = backward ? first + 1 : end - std::min(first, end);
-    std::string chunk;
+    // Read live, the chunks are checked against the file's state when the scan began.
+    const bool live = !m_bytes->isSnapshot();
+    const FileState before = live ? m_bytes->bytesState() : FileState {};
+    std::optional<uint64_t> held; // found once a chunk could not be read
+    std::string chunk, single;
     reserveHuge(chunk, static_cast<size_t>(std::min(mostPerChunk, records) * length));
     for (uint64_t next = first; next < end;) {
         perChunk = std::min(std::max<uint64_t>(1, perChunk * 2), mostPerChunk);
@@ -361,12 +432,25 @@ void Table::scanWithin(
         const bool read = !(m_partialRecord.size() && begin + count == m_recordCount)
                 && m_bytes->read(m_header.headerLength + begin * length,
                                  static_cast<size_t>(count * length), chunk.data());
+        if (live && m_bytes->bytesState() != before)
+            return; // what this chunk holds may be of another state than what came before
+        if (live && !read && !held)
+            held = recordsHeld(before);
         for (uint64_t i = 0; i < count; ++i) {
             const uint64_t record = backward ? next - i : begin + i;
-            const std::string_view bytes = read
-                    ? std::string_view(chunk).substr(static_cast<size_t>((record - begin) * length),
-                                                     static_cast<size_t>(length))
-                    : recordBytes(record);
+            std::string_view bytes;
+            if (read) {
+                bytes = std::string_view(chunk).substr(
+                        static_cast<size_t>((record - begin) * length),
+                        static_cast<size_t>(length));
+            } else if (!live) {
+                bytes = recordBytes(record);
+            } else {
+                // Records the file no longer holds are left out rather than read as zeros.
+                if (record >= *held || !readRecord(record, single))
+                    continue;
+                bytes = single;
+            }
             if (!visit(record, bytes))
                 return;
         }

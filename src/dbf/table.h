@@ -21,15 +21,17 @@ struct OpenOptions
 {
     bool includeDeleted = false; // dBase's SET DELETED OFF: deleted records are visited too
     std::string encoding; // a code page name that overrides the table's own, "" for none
+    uint64_t snapshotLimit = kSnapshotLimit; // larger files are read live, see ByteSource
 };
 
-// Opening reads the header only: no record is read and no memory is spent per record until a
-// caller asks. All reading is const and safe from any thread.
+// Opening copies a small file whole (see kSnapshotLimit) and reads only the header of a larger
+// one: no memory is spent per record until a caller asks. All reading is const and safe from
+// any thread.
 class Table
 {
 public:
     // Opens `path` and its memo and .cpg files, found whatever the case of their extensions.
-    // Fails with the errors of ByteSource::mapFile and parseHeader, and UnknownEncoding for an
+    // Fails with the errors of ByteSource::openFile and parseHeader, and UnknownEncoding for an
     // override no converter exists for. A missing or damaged memo file is only a warning.
     static Result<Table> open(const std::string &path, const OpenOptions &options = {});
 
@@ -74,6 +76,9 @@ public:
 
     // Visits every record in file order with its bytes, reading the file in large chunks; for
     // whole-table work this is several times faster than recordBytes() record by record.
+    // Read live, a scan leaves out records the file no longer holds and stops at the first
+    // chunk read after another program wrote the file: compare bytesState() before and after
+    // to know whether it saw the file in one state.
     void scan(const std::function<void(uint64_t record, std::string_view bytes)> &visit) const;
     // The same for the records [begin, end); safe to run on several threads at once.
     void scanRange(uint64_t begin, uint64_t end,
@@ -83,10 +88,29 @@ public:
     void scanFrom(uint64_t first, bool backward,
                   const std::function<bool(uint64_t record, std::string_view bytes)> &visit) const;
 
+    // Whether the records are a copy taken when the table was opened: then they never change.
+    bool holdsSnapshot() const { return m_bytes->isSnapshot(); }
+    // The state of the bytes the records are read from, now; compare two to know whether
+    // another program wrote them in between. Costs two system calls when read live, none for a
+    // copy.
+    FileState bytesState() const { return m_bytes->bytesState(); }
+    // The state of the bytes when the table was opened.
+    const FileState &openedState() const { return m_bytes->openedState(); }
+    // Whether the bytes read are still those of the moment the table was opened.
+    bool keepsOpenedBytes() const { return m_bytes->bytesState() == m_bytes->openedState(); }
+    // What another program did to the file since it was opened (FileChanged, naming the file
+    // and the change), std::nullopt while it is as it was. Looks at the file under its path.
+    std::optional<Error> change() const;
+
+    // Copies the bytes of `record` into `into`, as they are now when the table is read live.
+    // False, and `into` blank, when the file no longer holds the whole record.
+    // REQUIRES: record < recordCount()
+    bool readRecord(uint64_t record, std::string &into) const;
     // An error naming the record when the file no longer holds it: another program shortened
-    // the file since it was opened. Its bytes then read as zeros; reopening shows the file as
-    // it is now.
+    // the file since it was opened. Never for a copy. Reopening shows the file as it is now.
     std::optional<Error> checkRecord(uint64_t record) const;
+    // The records [0, result) that a file in `state` holds whole; all for a copy.
+    uint64_t recordsHeld(const FileState &state) const;
 
     // The first record at or after `record` that is visited: not deleted, unless deleted records
     // are included. std::nullopt past the last one.
@@ -102,6 +126,8 @@ private:
     static Result<Table> create(const std::string &path, std::shared_ptr<const ByteSource> bytes,
                                 const OpenOptions &options);
     void countRecords();
+    // The records [0, result) that a file of `fileSize` bytes holds whole.
+    uint64_t recordsIn(uint64_t fileSize) const;
     Result<bool> chooseEncoding(const OpenOptions &options, const std::string &cpgContent);
     std::vector<std::string_view> textSample() const;
     void openMemo(std::shared_ptr<const ByteSource> bytes, MemoFormat format, std::string path);

@@ -28,6 +28,8 @@ enum ErrorNumber : int32_t {
     // The current record is gone from the file: another program shortened it (the reader's
     // own number).
     kRecordGone = 7030,
+    // Another program wrote the table's file since the set was opened (the same number).
+    kFileChanged = 7030,
 };
 
 struct Error

@@ -58,10 +58,14 @@ Result<std::shared_ptr<RecordSet>> RecordSet::Open(const std::string &connection
         const auto collator = set->collator();
         if (!collator)
             return collator.error();
-        std::vector<uint32_t> records =
-                sortedRecords({{static_cast<size_t>(field), query->descending}}, t, **collator,
-                              set->m_byteKeys ? &*set->m_byteKeys : nullptr,
-                              [&](std::string_view bytes) { return t.visits(bytes); });
+        std::vector<uint32_t> records;
+        const Status sorted = set->inOneState([&] {
+            records = sortedRecords({{static_cast<size_t>(field), query->descending}}, t,
+                                    **collator, set->m_byteKeys ? &*set->m_byteKeys : nullptr,
+                                    [&](std::string_view bytes) { return t.visits(bytes); });
+        });
+        if (sorted)
+            return *sorted;
         set->m_base = RecordOrder::list(std::move(records));
     }
     set->m_view = set->m_base;
@@ -81,6 +85,40 @@ Result<const Collator *> RecordSet::collator()
         m_byteKeys = ByteSortKeys::create(m_table->decoder(), *m_collator);
     }
     return &*m_collator;
+}
+
+Status RecordSet::inOneState(const std::function<void()> &work) const
+{
+    // A copy never changes; a file read live is checked before and after the pass.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const dbf::FileState before = m_table->bytesState();
+        work();
+        if (m_table->bytesState() == before)
+            return std::nullopt;
+    }
+    Status change = FileChange();
+    if (change)
+        change->description += " Die Datei ändert sich ständig; sie wurde nicht zu Ende gelesen.";
+    else
+        change = Error {kFileChanged,
+                        "Die Datei »" + m_table->path()
+                                + "« ändert sich ständig; sie wurde nicht zu Ende gelesen."};
+    return change;
+}
+
+Status RecordSet::FileChange() const
+{
+    if (auto error = closedError())
+        return error;
+    auto change = m_table->change();
+    if (!change)
+        return std::nullopt;
+    const std::string shown = m_table->keepsOpenedBytes()
+            ? " Angezeigt wird weiter die Tabelle, wie sie beim Öffnen war."
+            : " Angezeigt werden ab jetzt die Datensätze vom Öffnen, wie sie jetzt in der Datei "
+              "stehen; Datensätze, die es nicht mehr gibt, bleiben leer.";
+    return Error {kFileChanged,
+                  change->description + shown + " Neu laden zeigt die Datei, wie sie jetzt ist."};
 }
 
 Status RecordSet::closedError() const
@@ -125,6 +163,7 @@ void RecordSet::placeAt(std::optional<uint64_t> position, bool beforeFirst)
         m_bof = m_eof = false;
         m_position = *position;
         m_record = *record;
+        readCurrent();
         return;
     }
     m_bof = beforeFirst;
@@ -133,43 +172,61 @@ void RecordSet::placeAt(std::optional<uint64_t> position, bool beforeFirst)
         m_bof = m_eof = true;
 }
 
-void RecordSet::rebuildView()
+// Read once per move, so that every field shown is of the same bytes; read live, again when
+// another program wrote the file meanwhile.
+void RecordSet::readCurrent()
 {
-    if (!m_filter && m_sort.empty()) {
-        m_view = m_base;
-        return;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const dbf::FileState before = m_table->bytesState();
+        m_currentHeld = m_table->readRecord(m_record, m_current);
+        if (m_table->bytesState() == before)
+            return;
     }
+}
+
+Result<RecordOrder> RecordSet::filteredAndSorted()
+{
+    if (!m_filter && m_sort.empty())
+        return m_base;
     const ByteSortKeys *byteKeys = m_byteKeys ? &*m_byteKeys : nullptr;
     auto keep = [&](std::string_view bytes) {
         return m_table->visits(bytes) && (!m_filter || m_filter->matches(bytes));
     };
     std::vector<uint32_t> records;
-    if (m_base.isFileOrder() && !m_sort.empty()) {
-        // One pass over the file decides deletion and filter and builds the sort keys.
-        records = sortedRecords(m_sort, *m_table, *m_collator, byteKeys, keep);
-    } else if (m_base.isFileOrder()) {
-        std::array<std::vector<uint32_t>, 2> halves;
-        inTableHalves(*m_table, [&](int half, uint64_t begin, uint64_t end) {
-            m_table->scanRange(begin, end, [&](uint64_t record, std::string_view bytes) {
-                if (keep(bytes))
-                    halves[static_cast<size_t>(half)].push_back(static_cast<uint32_t>(record));
+    const Status consistent = inOneState([&] {
+        records.clear();
+        if (m_base.isFileOrder() && !m_sort.empty()) {
+            // One pass over the file decides deletion and filter and builds the sort keys.
+            records = sortedRecords(m_sort, *m_table, *m_collator, byteKeys, keep);
+        } else if (m_base.isFileOrder()) {
+            std::array<std::vector<uint32_t>, 2> halves;
+            inTableHalves(*m_table, [&](int half, uint64_t begin, uint64_t end) {
+                m_table->scanRange(begin, end, [&](uint64_t record, std::string_view bytes) {
+                    if (keep(bytes))
+                        halves[static_cast<size_t>(half)].push_back(static_cast<uint32_t>(record));
+                });
             });
-        });
-        records = std::move(halves[0]);
-        records.insert(records.end(), halves[1].begin(), halves[1].end());
-    } else {
-        // The query's own order: filtered in one pass over the file, then sorted within it.
-        records = m_base.records();
-        if (m_filter) {
-            std::vector<bool> matches(m_table->recordCount());
-            m_table->scan([&](uint64_t record, std::string_view bytes) {
-                matches[record] = m_filter->matches(bytes);
-            });
-            std::erase_if(records, [&](uint32_t record) { return !matches[record]; });
+            records = std::move(halves[0]);
+            records.insert(records.end(), halves[1].begin(), halves[1].end());
+        } else {
+            // The query's own order: filtered in one pass over the file, then sorted within it.
+            records = m_base.records();
+            if (m_filter) {
+                std::vector<bool> matches(m_table->recordCount());
+                m_table->scan([&](uint64_t record, std::string_view bytes) {
+                    matches[record] = m_filter->matches(bytes);
+                });
+                std::erase_if(records, [&](uint32_t record) { return !matches[record]; });
+            }
+            // Records another program cut off are not sorted by the zeros they read as.
+            const uint64_t held = m_table->recordsHeld(m_table->bytesState());
+            std::erase_if(records, [&](uint32_t record) { return record >= held; });
+            sortRecords(records, m_sort, *m_table, *m_collator, byteKeys);
         }
-        sortRecords(records, m_sort, *m_table, *m_collator, byteKeys);
-    }
-    m_view = RecordOrder::list(std::move(records));
+    });
+    if (consistent)
+        return *consistent;
+    return RecordOrder::list(std::move(records));
 }
 
 Result<int64_t> RecordSet::RecordCount()
@@ -315,9 +372,11 @@ Result<std::string> RecordSet::FieldText(size_t index) const
         return FieldName(index).error();
     if (m_bof || m_eof)
         return Error {kNoCurrentRecord, "Es gibt keinen aktuellen Datensatz."};
-    if (auto gone = m_table->checkRecord(m_record))
-        return Error {kRecordGone, gone->description};
-    return m_table->text(m_record, m_columns[index]).text;
+    if (!m_currentHeld) {
+        const auto gone = m_table->checkRecord(m_record);
+        return Error {kRecordGone, gone ? gone->description : "Der Datensatz ist nicht mehr da."};
+    }
+    return m_table->text(m_current, m_columns[index]).text;
 }
 
 std::string RecordSet::FieldText(std::string_view record, size_t index) const
@@ -334,15 +393,53 @@ Status RecordSet::ForEach(const std::function<bool(std::string_view record)> &vi
 {
     if (auto error = closedError())
         return error;
+    // Only records of the table as it was opened are handed on.
+    const dbf::FileState &before = m_table->openedState();
+    auto changed = [&]() -> Status {
+        if (m_table->bytesState() == before)
+            return std::nullopt;
+        if (auto change = FileChange())
+            return change;
+        return Error {kFileChanged,
+                      "Die Datei »" + m_table->path()
+                              + "« wurde von einem anderen Programm geändert."};
+    };
+    if (auto change = changed())
+        return change;
     if (m_view.isFileOrder()) {
         m_table->scanFrom(0, false, [&](uint64_t, std::string_view bytes) {
             return !m_table->visits(bytes) || visit(bytes);
         });
-        return std::nullopt;
+        return changed();
     }
-    for (uint64_t position = 0;; ++position) {
-        const std::optional<uint32_t> record = m_view.at(position);
-        if (!record || !visit(m_table->recordBytes(*record)))
+    // Records are copied in batches and handed on once the file is found unchanged after them.
+    constexpr uint64_t kBatch = 4096;
+    const bool live = !m_table->holdsSnapshot();
+    const uint64_t held = m_table->recordsHeld(before);
+    std::vector<std::string> batch;
+    for (uint64_t position = 0;;) {
+        batch.clear();
+        bool more = true;
+        for (; batch.size() < kBatch; ++position) {
+            const std::optional<uint32_t> record = m_view.at(position);
+            if (!record) {
+                more = false;
+                break;
+            }
+            if (!live) {
+                if (!visit(m_table->recordBytes(*record)))
+                    return std::nullopt;
+            } else if (*record < held) {
+                batch.emplace_back(m_table->recordBytes(*record));
+            }
+        }
+        if (auto change = changed())
+            return change;
+        for (const std::string &bytes : batch) {
+            if (!visit(bytes))
+                return std::nullopt;
+        }
+        if (!more)
             return std::nullopt;
     }
 }
@@ -366,9 +463,14 @@ Status RecordSet::SetFilter(const std::string &criterion)
             return bound.error();
         filter = std::move(*bound);
     }
+    std::swap(m_filter, filter);
+    auto view = filteredAndSorted();
+    if (!view) {
+        m_filter = std::move(filter);
+        return view.error();
+    }
     m_filterText = criterion;
-    m_filter = std::move(filter);
-    rebuildView();
+    m_view = std::move(*view);
     placeAt(0, true);
     moved();
     return std::nullopt;
@@ -383,9 +485,14 @@ Status RecordSet::SetSort(const std::string &sort)
     auto fields = parseSort(sort, [this](const std::string &name) { return fieldOf(name); });
     if (!fields)
         return fields.error();
+    std::swap(m_sort, *fields);
+    auto view = filteredAndSorted();
+    if (!view) {
+        m_sort = std::move(*fields);
+        return view.error();
+    }
     m_sortText = sort;
-    m_sort = std::move(*fields);
-    rebuildView();
+    m_view = std::move(*view);
     placeAt(0, true);
     moved();
     return std::nullopt;
@@ -434,31 +541,38 @@ Status RecordSet::Find(const std::string &criterion, int64_t skip, SearchDirecti
     std::optional<uint64_t> found;
     const std::optional<uint32_t> first =
             firstPosition >= 0 ? m_view.at(static_cast<uint64_t>(firstPosition)) : std::nullopt;
-    if (first && m_view.isFileOrder()) {
-        // Positions follow the file here: read it in chunks from the start on, counting the
-        // records the set shows.
-        int64_t position = firstPosition;
-        m_table->scanFrom(*first, step < 0, [&](uint64_t, std::string_view bytes) {
-            if (!m_table->visits(bytes))
+    const Status consistent = inOneState([&] {
+        found.reset();
+        if (first && m_view.isFileOrder()) {
+            // Positions follow the file here: read it in chunks from the start on, counting the
+            // records the set shows.
+            int64_t position = firstPosition;
+            m_table->scanFrom(*first, step < 0, [&](uint64_t, std::string_view bytes) {
+                if (!m_table->visits(bytes))
+                    return true;
+                if (predicate->matches(bytes)) {
+                    found = static_cast<uint64_t>(position);
+                    return false;
+                }
+                position += step;
                 return true;
-            if (predicate->matches(bytes)) {
-                found = static_cast<uint64_t>(position);
-                return false;
-            }
-            position += step;
-            return true;
-        });
-    } else if (first) {
-        for (int64_t position = firstPosition; position >= 0; position += step) {
-            const std::optional<uint32_t> record = m_view.at(static_cast<uint64_t>(position));
-            if (!record)
-                break;
-            if (predicate->matches(m_table->recordBytes(*record))) {
-                found = static_cast<uint64_t>(position);
-                break;
+            });
+        } else if (first) {
+            // Records another program cut off match nothing rather than by the zeros they read as.
+            const uint64_t held = m_table->recordsHeld(m_table->bytesState());
+            for (int64_t position = firstPosition; position >= 0; position += step) {
+                const std::optional<uint32_t> record = m_view.at(static_cast<uint64_t>(position));
+                if (!record)
+                    break;
+                if (*record < held && predicate->matches(m_table->recordBytes(*record))) {
+                    found = static_cast<uint64_t>(position);
+                    break;
+                }
             }
         }
-    }
+    });
+    if (consistent)
+        return consistent;
     placeAt(found, direction == SearchDirection::Backward);
     if (!found) { // no match: beyond the end searched towards, even in a set that has records
         m_bof = direction == SearchDirection::Backward;

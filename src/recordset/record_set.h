@@ -25,6 +25,11 @@ constexpr int64_t kPositionEOF = -3;
 
 enum class SearchDirection { Forward = 1, Backward = -1 };
 
+// What the set shows of a record, whatever it works on, comes from the same bytes: those of
+// the moment it was opened. A small table is copied then; a larger one is read live, and every
+// move and every pass over the file checks that the file is as it was. When another program
+// wrote it, FileChange() says so; from then on a live set shows the records it has as they are
+// now in the file, and each pass over the file sees it in one state.
 // Every operation on a closed record set fails with kObjectClosed. Positions are 1-based.
 // Bookmarks are record numbers + 1: they designate the same record across filter and sort
 // changes for as long as the record set lives. Not thread-safe: one record set, one thread.
@@ -75,8 +80,16 @@ public:
     // Name of field `index`, as the table spells it; kItemNotFound outside the record.
     Result<std::string> FieldName(size_t index) const;
     // Text of field `index` of the current record as the reader shows it ("" for null);
-    // kItemNotFound outside the record, kNoCurrentRecord without a current record.
+    // kItemNotFound outside the record, kNoCurrentRecord without a current record, kRecordGone
+    // when another program cut the record off the file.
     Result<std::string> FieldText(size_t index) const;
+    // The bytes of the current record, read when it became current; blank when it is gone.
+    // REQUIRES: a current record
+    std::string_view CurrentRecord() const { return m_current; }
+
+    // kFileChanged naming the file, what another program changed in it since the set was
+    // opened and what the set shows now; std::nullopt while the file is as it was.
+    Status FileChange() const;
 
     // Text of field `index` of the record with these bytes (as ForEach() gives them).
     // REQUIRES: isOpen() and index < FieldCount()
@@ -86,7 +99,8 @@ public:
 
     // Visits the records of the current presentation in order, with their bytes, for as long as
     // `visit` returns true; the current record stays. In the file's order it reads the file in
-    // large chunks.
+    // large chunks. Read live, it hands on only records of the file as it was opened: it stops
+    // before the first ones read after another program wrote it and fails with kFileChanged.
     Status ForEach(const std::function<bool(std::string_view record)> &visit);
 
     // The filter criterion in force, "" for none. Setting one keeps the sort, moves to the
@@ -117,8 +131,12 @@ private:
     // The German collator, loaded on first use.
     Result<const Collator *> collator();
     int fieldOf(const std::string &name) const;
-    void rebuildView();
+    Result<RecordOrder> filteredAndSorted();
+    // Runs `work`, a pass over the file, again while another program wrote the file meanwhile;
+    // kFileChanged when it kept changing.
+    Status inOneState(const std::function<void()> &work) const;
     void placeAt(std::optional<uint64_t> position, bool beforeFirst);
+    void readCurrent();
     void moved();
 
     std::shared_ptr<const dbf::Table> m_table;
@@ -136,6 +154,8 @@ private:
     bool m_eof = true;
     uint64_t m_position = 0; // valid while neither BOF nor EOF
     uint32_t m_record = 0;
+    std::string m_current; // the current record's bytes
+    bool m_currentHeld = false; // whether the file still held them
     std::function<void()> m_moveHandler;
 };
 

@@ -109,7 +109,7 @@ void DataControl::setRecordset(std::shared_ptr<recordset::RecordSet> set)
             emit MoveComplete();
         });
     }
-    m_reportedGone = false;
+    m_reportedChange = false;
     locateColumns();
     showCurrentRecord();
 }
@@ -158,9 +158,17 @@ void DataControl::showCurrentRecord()
         binding.field->setText(text);
         binding.field->setToolTip(fitsInto(*binding.field, text) ? QString() : text);
     }
-    // Another program shortened the file: said once per record set, the message tells to reload.
-    if (gone && !std::exchange(m_reportedGone, true))
+    // A record another program cut off is said to be gone whenever it is shown; any other
+    // change of the file once per record set, at the first record shown after it.
+    if (gone) {
+        m_reportedChange = true;
         raiseError(gone->number, fromUtf8(gone->description));
+    } else if (m_set && m_set->isOpen() && !m_reportedChange) {
+        if (const auto change = m_set->FileChange()) {
+            m_reportedChange = true;
+            raiseError(change->number, fromUtf8(change->description));
+        }
+    }
 }
 
 void DataControl::raiseError(qint32 number, QString description)

@@ -60,7 +60,7 @@ private:
         int index = -1; // of the column in the record set, -1 when it has none
     };
     std::vector<Binding> m_bindings;
-    bool m_reportedGone = false; // that records of this record set are gone from the file
+    bool m_reportedChange = false; // that the file of this record set was changed
 };
 
 } // namespace viewer

@@ -174,7 +174,7 @@ private:
 TEST_F(Cli, ShortenedWhileWritingSaysWhatIsGone)
 {
     DbfBuilder builder(0x03, {{"CALL", 'C', 20}, {"NOTE", 'C', 79}});
-    for (int i = 0; i < 5000; ++i)
+    for (int i = 0; i < 2000; ++i) // copied when opened
         builder.record({"DL" + std::to_string(i), std::string(60, 'x')});
     const std::string path = m_dir.write("gross.dbf", builder.bytes());
     const uint64_t tenRecords = 32 * 3 + 1 + 10 * 100;
@@ -184,7 +184,7 @@ TEST_F(Cli, ShortenedWhileWritingSaysWhatIsGone)
     std::ostringstream err;
     EXPECT_EQ(cli::run({"show", path, "--format", "csv"}, out, err), 1);
     EXPECT_EQ(err.str().rfind("talvo-dbf: 7030: ", 0), 0u) << err.str();
-    EXPECT_NE(err.str().find("Datensatz 5000"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("Datensatz 2000"), std::string::npos) << err.str();
     EXPECT_NE(output.str().find("\r\nDL9,"), std::string::npos);
 }
 

@@ -1,10 +1,13 @@
-// A table that another program shortens, rewrites or extends while it is open: reading goes on
-// without a crash, the records that are gone are named, and reopening shows the file as it is.
+// A table that another program shortens, rewrites, extends, replaces or deletes while it is
+// open: a copy keeps what it read, a table read live notices, and reopening shows the file as it
+// is now.
 #include "dbf/table.h"
 #include "dbf_builder.h"
 #include "support/temp_dir.h"
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -23,62 +26,196 @@ std::string manyRecords(char letter, int count = 5000)
     return builder.bytes();
 }
 
-uint64_t recordOffset(const dbf::Table &table, uint64_t record)
+constexpr uint64_t kHeader = 32 * 3 + 1, kRecord = 100;
+
+// Written an hour ago, as a table another program keeps: a change now has another time.
+std::string writeOld(const TempDir &dir, const std::string &bytes)
 {
-    return table.header().headerLength + record * table.header().recordLength;
+    const std::string path = dir.write("stations.dbf", bytes);
+    std::filesystem::last_write_time(
+            path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    return path;
 }
 
-TEST(ChangedFile, ShortenedFileNamesTheRecordsThatAreGone)
+void overwrite(const std::string &path, uint64_t offset, const std::string &bytes)
+{
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(static_cast<std::streamoff>(offset));
+    file << bytes;
+}
+
+dbf::OpenOptions copied()
+{
+    dbf::OpenOptions options;
+    options.snapshotLimit = 1 << 30;
+    return options;
+}
+
+dbf::OpenOptions live()
+{
+    dbf::OpenOptions options;
+    options.snapshotLimit = 0;
+    return options;
+}
+
+std::string changeOf(const dbf::Table &table)
+{
+    const auto change = table.change();
+    if (!change)
+        return "";
+    EXPECT_EQ(change->code, dbf::ErrorCode::FileChanged);
+    EXPECT_NE(change->description.find("»" + table.path() + "«"), std::string::npos);
+    return change->description;
+}
+
+uint64_t visited(const dbf::Table &table)
+{
+    uint64_t count = 0;
+    table.scan([&](uint64_t, std::string_view) { ++count; });
+    return count;
+}
+
+TEST(ChangedFile, SmallTablesAreCopiedAndLargeOnesReadLive)
 {
     TempDir dir;
-    const std::string path = dir.write("stations.dbf", manyRecords('A'));
-    auto table = dbf::Table::open(path);
+    const std::string path = writeOld(dir, manyRecords('A'));
+    EXPECT_FALSE(dbf::Table::open(path)->holdsSnapshot());
+    EXPECT_TRUE(dbf::Table::open(path, copied())->holdsSnapshot());
+    const std::string small = dir.write("small.dbf", manyRecords('A', 2000));
+    EXPECT_TRUE(dbf::Table::open(small)->holdsSnapshot());
+    const std::string huge = dir.write("huge.dbf", manyRecords('A', 12000));
+    EXPECT_FALSE(dbf::Table::open(huge)->holdsSnapshot());
+}
+
+TEST(ChangedFile, ACopyKeepsTheShortenedRecordsAndSaysWhatIsGone)
+{
+    TempDir dir;
+    const std::string path = writeOld(dir, manyRecords('A'));
+    auto table = dbf::Table::open(path, copied());
     ASSERT_TRUE(table);
-    std::filesystem::resize_file(path, recordOffset(*table, 10));
+    EXPECT_EQ(changeOf(*table), "");
+    std::filesystem::resize_file(path, kHeader + 10 * kRecord);
+
+    EXPECT_FALSE(table->checkRecord(4999));
+    EXPECT_EQ(table->text(4999, 0).text, "A4999");
+    EXPECT_EQ(visited(*table), 5000u);
+    EXPECT_TRUE(table->keepsOpenedBytes());
+    EXPECT_NE(changeOf(*table).find("verkürzt (von 500098 Bytes auf 1097 Bytes): Datensatz 11 "
+                                    "bis Datensatz 5000 gibt es nicht mehr."),
+              std::string::npos)
+            << changeOf(*table);
+    EXPECT_EQ(dbf::Table::open(path)->recordCount(), 10u);
+}
+
+TEST(ChangedFile, ReadLiveOnlyTheRecordsThatAreGoneAreGone)
+{
+    TempDir dir;
+    const std::string path = writeOld(dir, manyRecords('A'));
+    auto table = dbf::Table::open(path, live());
+    ASSERT_TRUE(table);
+    std::filesystem::resize_file(path, kHeader + 10 * kRecord + 50); // into record 11
 
     EXPECT_FALSE(table->checkRecord(0));
     EXPECT_FALSE(table->checkRecord(9));
     const auto gone = table->checkRecord(4999);
     ASSERT_TRUE(gone);
-    EXPECT_EQ(gone->code, dbf::ErrorCode::FileChanged);
     EXPECT_NE(gone->description.find("Datensatz 5000"), std::string::npos) << gone->description;
-    EXPECT_NE(gone->description.find(path), std::string::npos);
+    EXPECT_TRUE(table->checkRecord(10)) << "a record cut in two is gone";
 
-    // What is gone reads as zeros, by record and by scan, instead of ending the program.
-    EXPECT_EQ(table->text(0, 0).text, "A0");
+    // A page beyond the new end touched through the mapping reads as zeros instead of ending
+    // the program; the records before it still read as they are.
     EXPECT_EQ(table->text(4999, 0).text, "");
-    uint64_t visited = 0;
-    table->scan([&](uint64_t, std::string_view) { ++visited; });
-    EXPECT_EQ(visited, 5000u);
-    EXPECT_TRUE(table->checkRecord(20)) << "a read that met a missing page keeps the file changed";
+    std::string bytes;
+    EXPECT_TRUE(table->readRecord(1, bytes));
+    EXPECT_EQ(table->text(bytes, 0).text, "A1");
+    EXPECT_FALSE(table->checkRecord(1));
+    EXPECT_FALSE(table->readRecord(4999, bytes));
+    EXPECT_EQ(bytes, std::string(kRecord, ' '));
 
-    auto reopened = dbf::Table::open(path);
-    ASSERT_TRUE(reopened);
-    EXPECT_EQ(reopened->recordCount(), 10u);
+    EXPECT_EQ(visited(*table), 10u) << "whole-table work leaves out what is gone";
+    EXPECT_NE(changeOf(*table).find("Datensatz 11 bis Datensatz 5000"), std::string::npos);
 }
 
-TEST(ChangedFile, RewrittenFileShowsItsNewBytes)
+TEST(ChangedFile, AnInPlaceChangeIsNamed)
+{
+    for (const bool copy : {true, false}) {
+        TempDir dir;
+        const std::string path = writeOld(dir, manyRecords('A'));
+        auto table = dbf::Table::open(path, copy ? copied() : live());
+        ASSERT_TRUE(table);
+        overwrite(path, kHeader + 4999 * kRecord + 1, "CHANGED1");
+        std::string bytes;
+        ASSERT_TRUE(table->readRecord(4999, bytes));
+        EXPECT_EQ(table->text(bytes, 0).text, copy ? "A4999" : "CHANGED1");
+        EXPECT_EQ(table->keepsOpenedBytes(), copy);
+        EXPECT_NE(changeOf(*table).find("wurde von einem anderen Programm überschrieben."),
+                  std::string::npos)
+                << changeOf(*table);
+    }
+}
+
+TEST(ChangedFile, ReadLiveAScanStopsAtTheFirstChunkReadAfterAChange)
 {
     TempDir dir;
-    const std::string path = dir.write("stations.dbf", manyRecords('A'));
-    auto table = dbf::Table::open(path);
+    const std::string path = writeOld(dir, manyRecords('A'));
+    auto table = dbf::Table::open(path, live());
     ASSERT_TRUE(table);
-    dir.write("stations.dbf", manyRecords('B'));
-    EXPECT_FALSE(table->checkRecord(4999));
-    EXPECT_EQ(table->text(4999, 0).text, "B4999");
+    const dbf::FileState before = table->bytesState();
+    uint64_t count = 0;
+    bool allOld = true;
+    table->scan([&](uint64_t record, std::string_view bytes) {
+        if (count++ == 0)
+            overwrite(path, kHeader + 4999 * kRecord + 1, "CHANGED1");
+        allOld = allOld && table->text(bytes, 0).text == "A" + std::to_string(record);
+    });
+    EXPECT_TRUE(allOld);
+    EXPECT_LT(count, 5000u);
+    EXPECT_NE(table->bytesState(), before);
 }
 
 TEST(ChangedFile, AppendedRecordsShowAfterReopening)
 {
-    TempDir dir;
-    const std::string path = dir.write("stations.dbf", manyRecords('A', 100));
-    auto table = dbf::Table::open(path);
-    ASSERT_TRUE(table);
-    dir.write("stations.dbf", manyRecords('A', 200));
-    EXPECT_EQ(table->recordCount(), 100u);
-    EXPECT_FALSE(table->checkRecord(99));
-    EXPECT_EQ(table->text(99, 0).text, "A99");
-    EXPECT_EQ(dbf::Table::open(path)->recordCount(), 200u);
+    for (const bool copy : {true, false}) {
+        TempDir dir;
+        const std::string path = writeOld(dir, manyRecords('A', 100));
+        auto table = dbf::Table::open(path, copy ? copied() : live());
+        ASSERT_TRUE(table);
+        {
+            const std::string longer = manyRecords('A', 200);
+            std::ofstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+            file << longer; // written over the same file, as a logging program appends
+        }
+        EXPECT_EQ(table->recordCount(), 100u);
+        EXPECT_FALSE(table->checkRecord(99));
+        EXPECT_EQ(table->text(99, 0).text, "A99");
+        EXPECT_NE(changeOf(*table).find("verlängert (von 10098 Bytes auf 20098 Bytes); der "
+                                        "Dateikopf nennt jetzt 200 statt 100 Datensätze."),
+                  std::string::npos)
+                << changeOf(*table);
+        EXPECT_EQ(dbf::Table::open(path)->recordCount(), 200u);
+    }
+}
+
+TEST(ChangedFile, AReplacedOrDeletedFileKeepsWhatWasOpened)
+{
+    for (const bool copy : {true, false}) {
+        TempDir dir;
+        const std::string path = writeOld(dir, manyRecords('A'));
+        auto table = dbf::Table::open(path, copy ? copied() : live());
+        ASSERT_TRUE(table);
+        const std::string other = dir.write("other.dbf", manyRecords('B', 20));
+        std::filesystem::rename(other, path);
+        EXPECT_TRUE(table->keepsOpenedBytes());
+        EXPECT_EQ(table->text(4999, 0).text, "A4999");
+        EXPECT_NE(changeOf(*table).find("durch eine andere Datei ersetzt"), std::string::npos)
+                << changeOf(*table);
+        EXPECT_EQ(dbf::Table::open(path)->recordCount(), 20u);
+
+        std::filesystem::remove(path);
+        EXPECT_EQ(visited(*table), 5000u);
+        EXPECT_NE(changeOf(*table).find("gelöscht oder umbenannt"), std::string::npos);
+        EXPECT_FALSE(dbf::Table::open(path));
+    }
 }
 
 } // namespace

@@ -173,33 +173,6 @@ TEST_F(ViewerTest, FailedRefreshDuringStartUpShowsTheControlsOwnMessage)
     EXPECT_EQ(call(), "");
 }
 
-TEST_F(ViewerTest, FileShortenedByAnotherProgramIsReportedOnceAndReloadShowsItAsItIs)
-{
-    refresh(path, database::plainFullQuery("Stationen"));
-    database::program().viewerVisible = true;
-    const auto &header = window->datPrimaryRS().Recordset()->table().header();
-    std::filesystem::resize_file(path.toStdString(), header.headerLength + 2 * header.recordLength);
-
-    window->datPrimaryRS().Recordset()->MoveNext();
-    EXPECT_EQ(call(), "OE3XYZ");
-    EXPECT_TRUE(fake.messages.empty());
-    window->datPrimaryRS().Recordset()->MoveLast();
-    EXPECT_EQ(call(), "");
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_TRUE(fake.messages[0].text.startsWith("Datenbank-Fehler:Die Datei »"))
-            << fake.messages[0].text.toStdString();
-    EXPECT_TRUE(fake.messages[0].text.contains("Datensatz 10 "))
-            << fake.messages[0].text.toStdString();
-    window->datPrimaryRS().Recordset()->MovePrevious();
-    EXPECT_EQ(fake.messages.size(), 1u);
-
-    refresh(path, database::plainFullQuery("Stationen"));
-    window->datPrimaryRS().Recordset()->MoveLast();
-    EXPECT_EQ(call(), "OE3XYZ");
-    EXPECT_EQ(*window->datPrimaryRS().Recordset()->RecordCount(), 2);
-    EXPECT_EQ(fake.messages.size(), 1u);
-}
-
 TEST_F(ViewerTest, MenusHaveTheirCaptionsShortcutsAndOrder)
 {
     QStringList titles;
