@@ -1,6 +1,8 @@
 // Typed JSON and plain CSV cells of values.
 #include "value_formats.h"
 
+#include "dbf/display.h"
+
 #include <cstdio>
 
 namespace cli {
@@ -24,17 +26,6 @@ std::string isoTime(int32_t milliseconds)
     else
         std::snprintf(text, sizeof text, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
                       seconds % 60);
-    return text;
-}
-
-std::string currencyDigits(int64_t tenThousandths)
-{
-    const uint64_t magnitude = tenThousandths < 0 ? 0 - static_cast<uint64_t>(tenThousandths)
-                                                  : static_cast<uint64_t>(tenThousandths);
-    char text[40];
-    std::snprintf(text, sizeof text, "%s%llu.%04llu", tenThousandths < 0 ? "-" : "",
-                  static_cast<unsigned long long>(magnitude / 10000),
-                  static_cast<unsigned long long>(magnitude % 10000));
     return text;
 }
 
@@ -154,7 +145,7 @@ void appendJson(const dbf::Value &value, const std::string &shown, std::string &
         out += std::to_string(value.integer);
         return;
     case Kind::Currency:
-        out += currencyDigits(value.integer);
+        out += dbf::currencyText(value.integer, '.');
         return;
     case Kind::Date:
         appendJsonString(isoDate(value.date), out);
@@ -182,7 +173,7 @@ std::string plainText(const dbf::Value &value, const std::string &shown)
         return number.empty() ? shown : number;
     }
     case Kind::Currency:
-        return currencyDigits(value.integer);
+        return dbf::currencyText(value.integer, '.');
     case Kind::Date:
         return isoDate(value.date);
     case Kind::DateTime:

@@ -59,19 +59,6 @@ std::string dateTimeText(const CalendarDate &date, int32_t milliseconds)
     return dateText(date) + time;
 }
 
-std::string currencyText(int64_t tenThousandths)
-{
-    // Four decimals, as Visual FoxPro shows currency; computed on the magnitude so that the
-    // smallest int64 does not overflow.
-    const uint64_t magnitude = tenThousandths < 0 ? 0 - static_cast<uint64_t>(tenThousandths)
-                                                  : static_cast<uint64_t>(tenThousandths);
-    char text[40];
-    std::snprintf(text, sizeof text, "%s%llu,%04llu", tenThousandths < 0 ? "-" : "",
-                  static_cast<unsigned long long>(magnitude / 10000),
-                  static_cast<unsigned long long>(magnitude % 10000));
-    return text;
-}
-
 std::string hex(std::string_view bytes)
 {
     static const char digits[] = "0123456789ABCDEF";
@@ -101,7 +88,7 @@ std::string display(const Value &value)
     case Value::Kind::Integer:
         return std::to_string(value.integer);
     case Value::Kind::Currency:
-        return currencyText(value.integer);
+        return currencyText(value.integer, ',');
     case Value::Kind::Date:
         return dateText(value.date);
     case Value::Kind::DateTime:
@@ -122,6 +109,19 @@ std::string display(Value &&value)
     const bool text = value.kind == Value::Kind::Text
             || (value.kind == Value::Kind::Invalid && !value.hexShown);
     return text ? std::move(value.text) : display(value);
+}
+
+std::string currencyText(int64_t tenThousandths, char point)
+{
+    // Four decimals, as Visual FoxPro shows currency; computed on the magnitude so that the
+    // smallest int64 does not overflow.
+    const uint64_t magnitude = tenThousandths < 0 ? 0 - static_cast<uint64_t>(tenThousandths)
+                                                  : static_cast<uint64_t>(tenThousandths);
+    char text[40];
+    std::snprintf(text, sizeof text, "%s%llu%c%04llu", tenThousandths < 0 ? "-" : "",
+                  static_cast<unsigned long long>(magnitude / 10000), point,
+                  static_cast<unsigned long long>(magnitude % 10000));
+    return text;
 }
 
 FieldText shownText(Value &&value)

@@ -24,4 +24,7 @@ struct FieldText
 
 FieldText shownText(Value &&value);
 
+// Currency (ten-thousandths) with four decimals after `point`: "-12,3400" or "-12.3400".
+std::string currencyText(int64_t tenThousandths, char point);
+
 } // namespace dbf

@@ -1,26 +1,13 @@
 // Matching names through ICU's full case folding.
 #include "names.h"
 
+#include "utf16.h"
+
 #include <string>
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 
 namespace dbf {
-namespace {
-
-std::u16string utf16(std::string_view utf8)
-{
-    std::u16string out(utf8.size(), u'\0');
-    int32_t length = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    u_strFromUTF8WithSub(reinterpret_cast<UChar *>(out.data()), static_cast<int32_t>(out.size()),
-                         &length, utf8.data(), static_cast<int32_t>(utf8.size()), 0xFFFD, nullptr,
-                         &status);
-    out.resize(U_SUCCESS(status) ? static_cast<size_t>(length) : 0);
-    return out;
-}
-
-} // namespace
 
 bool sameName(std::string_view a, std::string_view b)
 {
@@ -35,7 +22,9 @@ bool sameName(std::string_view a, std::string_view b)
         if (ascii)
             return same;
     }
-    const std::u16string x = utf16(a), y = utf16(b);
+    std::u16string x, y;
+    toUtf16(a, x);
+    toUtf16(b, y);
     UErrorCode status = U_ZERO_ERROR;
     return u_strCaseCompare(reinterpret_cast<const UChar *>(x.data()),
                             static_cast<int32_t>(x.size()),

@@ -56,17 +56,6 @@ int Collator::compare(std::string_view a, std::string_view b) const
                             static_cast<int32_t>(b.size()), &status);
 }
 
-void toUtf16(std::string_view utf8, std::u16string &out)
-{
-    out.resize(utf8.size());
-    int32_t length = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    u_strFromUTF8WithSub(reinterpret_cast<UChar *>(out.data()), static_cast<int32_t>(out.size()),
-                         &length, utf8.data(), static_cast<int32_t>(utf8.size()), 0xFFFD, nullptr,
-                         &status);
-    out.resize(U_SUCCESS(status) ? static_cast<size_t>(length) : 0);
-}
-
 std::string foldCase(std::string_view utf8)
 {
     std::u16string utf16;

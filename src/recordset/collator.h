@@ -1,6 +1,7 @@
 // German collation and case folding of field texts, through ICU.
 #pragma once
 
+#include "dbf/utf16.h"
 #include "error.h"
 
 #include <memory>
@@ -42,7 +43,6 @@ private:
 // The Unicode case folding of UTF-8 text, for comparisons that ignore case.
 std::string foldCase(std::string_view utf8);
 
-// UTF-8 to UTF-16 into `out`, replacing malformed sequences.
-void toUtf16(std::string_view utf8, std::u16string &out);
+using dbf::toUtf16;
 
 } // namespace recordset

@@ -261,6 +261,29 @@ void readShown(const std::string &table, std::vector<ordered_json> &records,
     }
 }
 
+// Compares our records with dbfread's, field by field in field order, by `same`, leaving out
+// the known differences.
+void compareValues(const std::string &table, const std::vector<std::string> &referenceFields,
+                   const std::vector<ordered_json> &ours, const json &reference,
+                   bool (*same)(const json &, const json &))
+{
+    const size_t count = std::min(ours.size(), reference.size());
+    for (size_t r = 0; r < count; ++r) {
+        size_t column = 0;
+        for (const auto &item : ours[r].items()) {
+            if (column >= referenceFields.size() || column >= reference[r].size())
+                break;
+            const json &expected = reference[r][column];
+            const std::string &field = referenceFields[column++];
+            if (knownDifference(table, field))
+                continue;
+            EXPECT_TRUE(same(item.value(), expected))
+                    << table << " record " << r << " field " << field << ": ours "
+                    << item.value().dump() << ", dbfread " << expected.dump();
+        }
+    }
+}
+
 class CorpusGolden : public ::testing::TestWithParam<std::string>
 { };
 
@@ -301,26 +324,9 @@ TEST_P(CorpusGolden, MatchesReferenceReading)
         EXPECT_EQ(deleted.size(), golden["deleted_records"].size()) << table << ": deleted";
     }
 
-    auto compare = [&](const std::vector<ordered_json> &ours, const json &reference) {
-        const size_t count = std::min(ours.size(), reference.size());
-        for (size_t r = 0; r < count; ++r) {
-            size_t column = 0;
-            for (const auto &item : ours[r].items()) {
-                if (column >= referenceFields.size() || column >= reference[r].size())
-                    break;
-                const json &expected = reference[r][column];
-                const std::string &field = referenceFields[column++];
-                if (knownDifference(table, field))
-                    continue;
-                EXPECT_TRUE(sameValue(item.value(), expected))
-                        << table << " record " << r << " field " << field << ": ours "
-                        << item.value().dump() << ", dbfread " << expected.dump();
-            }
-        }
-    };
     if (!knownDifference(table, "#values")) {
-        compare(records, golden["records"]);
-        compare(deleted, golden["deleted_records"]);
+        compareValues(table, referenceFields, records, golden["records"], sameValue);
+        compareValues(table, referenceFields, deleted, golden["deleted_records"], sameValue);
     }
 }
 
@@ -391,25 +397,10 @@ TEST_P(CorpusGolden, TypedJsonMatchesReferenceReading)
         if (field["type"] != "0")
             referenceFields.push_back(field["name"]);
     }
-    auto compare = [&](const std::vector<ordered_json> &ours, const json &reference) {
-        ASSERT_EQ(ours.size(), reference.size()) << table;
-        for (size_t r = 0; r < ours.size(); ++r) {
-            size_t column = 0;
-            for (const auto &item : ours[r].items()) {
-                if (column >= referenceFields.size() || column >= reference[r].size())
-                    break;
-                const json &expected = reference[r][column];
-                const std::string &field = referenceFields[column++];
-                if (knownDifference(table, field))
-                    continue;
-                EXPECT_TRUE(sameTypedValue(item.value(), expected))
-                        << table << " record " << r << " field " << field << ": ours "
-                        << item.value().dump() << ", dbfread " << expected.dump();
-            }
-        }
-    };
-    compare(records, golden["records"]);
-    compare(deleted, golden["deleted_records"]);
+    EXPECT_EQ(records.size(), golden["records"].size()) << table;
+    EXPECT_EQ(deleted.size(), golden["deleted_records"].size()) << table;
+    compareValues(table, referenceFields, records, golden["records"], sameTypedValue);
+    compareValues(table, referenceFields, deleted, golden["deleted_records"], sameTypedValue);
 }
 
 std::string testName(const ::testing::TestParamInfo<std::string> &info)
