@@ -16,7 +16,6 @@ struct Slot
 {
     std::atomic<uintptr_t> begin {0}; // 0: free, kTaken: being filled in
     std::atomic<uintptr_t> end {0};
-    std::atomic<bool> lost {false};
 };
 constexpr size_t kSlots = 4096;
 constexpr uintptr_t kTaken = 1;
@@ -36,10 +35,8 @@ void onBusError(int signal, siginfo_t *info, void *context)
         // mmap is a plain system call here, safe in a handler in practice.
         void *missing = reinterpret_cast<void *>(address / pageSize * pageSize);
         if (mmap(missing, pageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0)
-            != MAP_FAILED) {
-            slot.lost.store(true, std::memory_order_release);
+            != MAP_FAILED)
             return; // the read is repeated and finds zeros
-        }
         break;
     }
     // Not ours, or no page to put in: what would have happened without the guard.
@@ -80,7 +77,6 @@ MappingGuard::MappingGuard(const void *address, size_t size)
         Slot &slot = slots[i];
         if (!slot.begin.compare_exchange_strong(free, kTaken))
             continue;
-        slot.lost.store(false);
         slot.end.store(reinterpret_cast<uintptr_t>(address) + size);
         slot.begin.store(reinterpret_cast<uintptr_t>(address), std::memory_order_release);
         m_slot = static_cast<int>(i);
@@ -92,11 +88,6 @@ MappingGuard::~MappingGuard()
 {
     if (m_slot >= 0)
         slots[static_cast<size_t>(m_slot)].begin.store(0, std::memory_order_release);
-}
-
-bool MappingGuard::lostPages() const
-{
-    return m_slot >= 0 && slots[static_cast<size_t>(m_slot)].lost.load(std::memory_order_acquire);
 }
 
 } // namespace dbf

@@ -1,7 +1,7 @@
 // Keeps a memory-mapped file that another program shortens from ending this program: reading a
 // mapped page past the file's new end raises SIGBUS. The guard's handler puts a page of zeros in
-// place of the missing one, so the read goes on, and notes that the mapping lost pages; the
-// owner asks and reports the file as changed.
+// place of the missing one, so the read goes on; the owner finds the shortening by the file's
+// size and reports the records that are gone.
 #pragma once
 
 #include <cstddef>
@@ -17,9 +17,6 @@ public:
     ~MappingGuard();
     MappingGuard(const MappingGuard &) = delete;
     MappingGuard &operator=(const MappingGuard &) = delete;
-
-    // Whether a read found a page of the mapping gone since the guard began.
-    bool lostPages() const;
 
 private:
     int m_slot = -1;
