@@ -45,7 +45,7 @@ FileState stateOf(int fd)
     state.modifiedSeconds = info.st_mtim.tv_sec;
     state.modifiedNanoseconds = info.st_mtim.tv_nsec;
     // A header shorter than this reads as zeros past its end, as it did when opened.
-    (void)::pread(fd, state.header.data(), state.header.size(), 0);
+    (void)readAll(fd, 0, state.header.size(), reinterpret_cast<char *>(state.header.data()));
     return state;
 }
 
