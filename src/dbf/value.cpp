@@ -58,9 +58,6 @@ Value invalid(std::string_view bytes, const FieldContext &context, std::string p
     return value;
 }
 
-// The same for binary bytes, which show as hex.
-Value invalidBinary(std::string_view bytes, std::string problem);
-
 Value textValue(std::string text)
 {
     Value value;
@@ -115,6 +112,7 @@ Value varbinaryValue(const Field &field, std::string_view bytes, const FieldCont
     return binaryValue(varLengthBytes(field, bytes, context), true);
 }
 
+// Bytes of a binary type that are no value of it, shown in hex.
 Value invalidBinary(std::string_view bytes, std::string problem)
 {
     Value value;
@@ -176,14 +174,6 @@ int digitsValue(std::string_view digits)
     return value;
 }
 
-Value dateValue(CalendarDate date)
-{
-    Value value;
-    value.kind = Value::Kind::Date;
-    value.date = date;
-    return value;
-}
-
 Value dateFieldValue(const Field &, std::string_view bytes, const FieldContext &context)
 {
     const std::string_view stored = trim(bytes);
@@ -191,11 +181,13 @@ Value dateFieldValue(const Field &, std::string_view bytes, const FieldContext &
         return {};
     if (stored.size() != 8 || !std::all_of(stored.begin(), stored.end(), isDigit))
         return invalid(stored, context, "kein Datum der Form JJJJMMTT");
-    const CalendarDate date {digitsValue(stored.substr(0, 4)), digitsValue(stored.substr(4, 2)),
-                             digitsValue(stored.substr(6, 2))};
-    if (!isValidDate(date.year, date.month, date.day))
+    Value value;
+    value.kind = Value::Kind::Date;
+    value.date = {digitsValue(stored.substr(0, 4)), digitsValue(stored.substr(4, 2)),
+                  digitsValue(stored.substr(6, 2))};
+    if (!isValidDate(value.date.year, value.date.month, value.date.day))
         return invalid(stored, context, "kein Tag des Kalenders");
-    return dateValue(date);
+    return value;
 }
 
 Value logicalValue(bool logical)
