@@ -47,10 +47,10 @@ void writeInfo(const dbf::Table &table, std::ostream &out)
             << std::string(table.fieldName(i).size() < 12 ? 12 - table.fieldName(i).size() : 1, ' ')
             << f.type << std::setw(7) << f.length << std::setw(4) << int(f.decimals) << '\n';
     }
-    if (!table.warnings().empty()) {
+    if (!table.findings().empty()) {
         out << "Warnungen:\n";
-        for (const std::string &warning : table.warnings())
-            out << "  " << warning << '\n';
+        for (const dbf::Finding &finding : table.findings())
+            out << "  " << finding.text << '\n';
     }
 }
 

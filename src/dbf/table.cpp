@@ -80,10 +80,12 @@ Result<Table> Table::open(const std::string &path, const OpenOptions &options)
         if (auto memoBytes = ByteSource::openFile(memo.path))
             table->openMemo(*memoBytes, memo.format, memo.path);
         else
-            table->m_warnings.push_back(memoBytes.error().description
-                                        + " Memofelder bleiben leer.");
+            table->m_findings.push_back(
+                    {FindingKind::MemoUnreadable,
+                     memoBytes.error().description + " Memofelder bleiben leer."});
     } else if (memo.needed) {
-        table->m_warnings.push_back("Die Memodatei zur Tabelle fehlt; Memofelder bleiben leer.");
+        table->m_findings.push_back({FindingKind::MemoMissing,
+                                     "Die Memodatei zur Tabelle fehlt; Memofelder bleiben leer."});
     }
     return table;
 }
@@ -150,9 +152,11 @@ void Table::countRecords()
         while (m_recordCount < whole && isRecordFlag(data[m_recordCount * length]))
             ++m_recordCount;
         if (m_recordCount > inHeader)
-            m_warnings.push_back("Der Dateikopf nennt " + std::to_string(inHeader)
-                                 + " Datensätze, die Datei enthält " + std::to_string(m_recordCount)
-                                 + ".");
+            m_findings.push_back({FindingKind::RecordCount,
+                                  "Der Dateikopf nennt " + std::to_string(inHeader)
+                                          + " Datensätze, die Datei enthält "
+                                          + std::to_string(m_recordCount) + ".",
+                                  uint64_t {4}});
         return;
     }
 
@@ -166,9 +170,12 @@ void Table::countRecords()
         m_partialRecord.resize(length, ' ');
         ++m_recordCount;
     }
-    m_warnings.push_back("Der Dateikopf nennt " + std::to_string(inHeader)
-                         + " Datensätze, die Datei enthält nur " + std::to_string(m_recordCount)
-                         + (partial ? ", der letzte davon unvollständig." : "."));
+    m_findings.push_back({partial ? FindingKind::PartialRecord : FindingKind::RecordCount,
+                          "Der Dateikopf nennt " + std::to_string(inHeader)
+                                  + " Datensätze, die Datei enthält nur "
+                                  + std::to_string(m_recordCount)
+                                  + (partial ? ", der letzte davon unvollständig." : "."),
+                          partial ? m_header.headerLength + whole * length : uint64_t {4}});
 }
 
 std::vector<std::string_view> Table::textSample() const
@@ -241,7 +248,8 @@ void Table::openMemo(std::shared_ptr<const ByteSource> bytes, MemoFormat format,
     if (memo)
         m_memo = std::move(*memo);
     else
-        m_warnings.push_back(memo.error().description + " Memofelder bleiben leer.");
+        m_findings.push_back({FindingKind::MemoUnreadable,
+                              memo.error().description + " Memofelder bleiben leer."});
 }
 
 const std::string &Table::memoPath() const

@@ -5,6 +5,7 @@
 #include "codepage.h"
 #include "display.h"
 #include "error.h"
+#include "finding.h"
 #include "header.h"
 #include "memo_file.h"
 
@@ -46,7 +47,8 @@ public:
     const EncodingChoice &encoding() const { return m_encoding; }
     const TextDecoder &decoder() const { return m_decoder; }
     const std::string &memoPath() const; // "" when there is no memo file
-    const std::vector<std::string> &warnings() const { return m_warnings; }
+    // What opening found wrong with the table, in the order found.
+    const std::vector<Finding> &findings() const { return m_findings; }
     bool includesDeleted() const { return m_includeDeleted; }
     // Whether the record with these bytes is visited: not deleted, unless deleted records are.
     bool visits(std::string_view recordBytes) const
@@ -142,7 +144,7 @@ private:
     EncodingChoice m_encoding;
     TextDecoder m_decoder;
     std::optional<MemoFile> m_memo;
-    std::vector<std::string> m_warnings;
+    std::vector<Finding> m_findings;
     bool m_includeDeleted = false;
 };
 

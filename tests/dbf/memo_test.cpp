@@ -133,14 +133,14 @@ TEST(Memo, FileIsFoundWhateverTheCaseAndItsAbsenceIsAWarning)
     auto withMemo = dbf::Table::open(dir.file("funk.dbf"));
     ASSERT_TRUE(withMemo) << withMemo.error().description;
     EXPECT_EQ(withMemo->memoPath(), dir.file("FUNK.DBT"));
-    EXPECT_TRUE(withMemo->warnings().empty());
+    EXPECT_TRUE(withMemo->findings().empty());
 
     dir.write("ohne.dbf", table);
     auto without = dbf::Table::open(dir.file("ohne.dbf"));
     ASSERT_TRUE(without);
     EXPECT_EQ(without->text(0, 0).text, "");
-    ASSERT_EQ(without->warnings().size(), 1u);
-    EXPECT_NE(without->warnings()[0].find("Memodatei"), std::string::npos);
+    ASSERT_EQ(without->findings().size(), 1u);
+    EXPECT_NE(without->findings()[0].text.find("Memodatei"), std::string::npos);
 }
 
 } // namespace

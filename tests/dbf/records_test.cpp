@@ -59,8 +59,8 @@ TEST(Records, HeaderCountLowerThanRecordsPresentTrustsTheFile)
     setHeaderCount(bytes, 1);
     const dbf::Table table = open(bytes);
     EXPECT_EQ(table.recordCount(), 3u);
-    ASSERT_EQ(table.warnings().size(), 1u);
-    EXPECT_NE(table.warnings()[0].find("nennt 1 Datensätze, die Datei enthält 3"),
+    ASSERT_EQ(table.findings().size(), 1u);
+    EXPECT_NE(table.findings()[0].text.find("nennt 1 Datensätze, die Datei enthält 3"),
               std::string::npos);
 }
 
@@ -69,7 +69,7 @@ TEST(Records, BytesAfterTheDataAreNoRecords)
     std::string bytes = threeRecords();
     bytes += std::string(12, '\x1A'); // padding of end markers, as some writers leave
     EXPECT_EQ(open(bytes).recordCount(), 3u);
-    EXPECT_TRUE(open(bytes).warnings().empty());
+    EXPECT_TRUE(open(bytes).findings().empty());
 }
 
 TEST(Records, HeaderCountHigherThanFileKeepsWhatIsThere)
@@ -81,8 +81,8 @@ TEST(Records, HeaderCountHigherThanFileKeepsWhatIsThere)
     const dbf::Table table = open(bytes);
     ASSERT_EQ(table.recordCount(), 3u);
     EXPECT_EQ(table.text(2, 0).text, "DL"); // padded with blanks, which are trimmed
-    ASSERT_EQ(table.warnings().size(), 1u);
-    EXPECT_NE(table.warnings()[0].find("nur 3, der letzte davon unvollständig"), std::string::npos);
+    ASSERT_EQ(table.findings().size(), 1u);
+    EXPECT_NE(table.findings()[0].text.find("nur 3, der letzte davon unvollständig"), std::string::npos);
 }
 
 TEST(Records, NoEndMarkerIsFine)
@@ -91,7 +91,7 @@ TEST(Records, NoEndMarkerIsFine)
     bytes.pop_back();
     const dbf::Table table = open(bytes);
     EXPECT_EQ(table.recordCount(), 3u);
-    EXPECT_TRUE(table.warnings().empty());
+    EXPECT_TRUE(table.findings().empty());
 }
 
 TEST(Records, TableWithoutRecordsOrFields)
