@@ -17,7 +17,7 @@ void query(std::string_view input)
     auto set = recordset::RecordSet::Open(stationConnection(), text);
     if (!set)
         return;
-    for (int step = 0; step < 50 && (*set)->MoveNext() == std::nullopt; ++step) {
+    for (int step = 0; step < 50 && (*set)->MoveNext().ok(); ++step) {
         for (size_t field = 0; field < 3; ++field)
             (void)(*set)->FieldText(field);
     }

@@ -13,9 +13,6 @@
 namespace cli {
 namespace {
 
-// The tool's own error number for a command line it does not understand.
-constexpr int kUsageError = 7100;
-
 std::string hexByte(uint8_t value)
 {
     char text[8];
@@ -54,9 +51,12 @@ void writeInfo(const dbf::Table &table, std::ostream &out)
     }
 }
 
-int fail(std::ostream &err, int32_t number, const std::string &description)
+// Reports the error that started the failure, so that a missing file has the reader's number
+// whether the table was opened for `info` or through the record set for `show`.
+int fail(std::ostream &err, const dbf::Error &error)
 {
-    err << "talvo-dbf: " << number << ": " << description << '\n';
+    const dbf::Error &origin = error.origin();
+    err << "talvo-dbf: " << origin.number << ": " << origin.description << '\n';
     return 1;
 }
 
@@ -65,7 +65,7 @@ int fail(std::ostream &err, int32_t number, const std::string &description)
 int failIfChanged(const recordset::RecordSet &set, std::ostream &err)
 {
     const auto change = set.FileChange();
-    return change ? fail(err, change->number, change->description) : 0;
+    return change ? fail(err, *change) : 0;
 }
 
 // The records of the presentation, or with a search only its matches, one after another.
@@ -85,19 +85,20 @@ int writeRecords(recordset::RecordSet &set, const Options &options, std::ostream
             ++written;
             return true;
         });
-        if (error)
-            return fail(err, error->number, error->description);
+        if (!error.ok())
+            return fail(err, error.error());
         return failIfChanged(set, err);
     }
 
     // The matches one after another, as the search steps through them.
     const auto direction = options.backward ? recordset::SearchDirection::Backward
                                             : recordset::SearchDirection::Forward;
-    if (auto moved = options.backward ? set.MoveLast() : set.MoveFirst())
-        return fail(err, moved->number, moved->description);
+    if (const auto moved = options.backward ? set.MoveLast() : set.MoveFirst(); !moved.ok())
+        return fail(err, moved.error());
     for (bool first = true; !*set.AtEOF() && !*set.AtBOF() && wanted(); first = false) {
-        if (auto error = set.Find(options.find, first ? options.skip : 1, direction))
-            return fail(err, error->number, error->description);
+        if (const auto found = set.Find(options.find, first ? options.skip : 1, direction);
+            !found.ok())
+            return fail(err, found.error());
         // Read live, a match found after another program wrote the file is of another state.
         if (*set.AtEOF() || *set.AtBOF() || !set.table().keepsOpenedBytes())
             break;
@@ -116,15 +117,15 @@ int show(const Options &options, std::ostream &out, std::ostream &err)
             : options.query;
     auto opened = recordset::RecordSet::Open("database=" + options.file, query, options.open);
     if (!opened)
-        return fail(err, opened.error().number, opened.error().description);
+        return fail(err, opened.error());
     recordset::RecordSet &set = **opened;
     if (!options.filter.empty()) {
-        if (auto error = set.SetFilter(options.filter))
-            return fail(err, error->number, error->description);
+        if (const auto filtered = set.SetFilter(options.filter); !filtered.ok())
+            return fail(err, filtered.error());
     }
     if (!options.sort.empty()) {
-        if (auto error = set.SetSort(options.sort))
-            return fail(err, error->number, error->description);
+        if (const auto sorted = set.SetSort(options.sort); !sorted.ok())
+            return fail(err, sorted.error());
     }
     if (options.count) {
         out << *set.RecordCount() << '\n';
@@ -155,7 +156,7 @@ int run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
     if (options.command == "info") {
         const auto table = dbf::Table::open(options.file, options.open);
         if (!table)
-            return fail(err, table.error().number(), table.error().description);
+            return fail(err, table.error());
         writeInfo(*table, out);
     } else {
         exit = show(options, out, err);

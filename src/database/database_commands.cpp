@@ -11,9 +11,6 @@
 namespace database {
 namespace {
 
-// The generic failure code of the record source, which the open command passes over.
-constexpr int kGenericFailure = static_cast<int>(0x80004005u);
-
 const QString kOpenTitle = QStringLiteral("Talvo-Datenbank öffnen");
 const QString kDatabaseFilter = QStringLiteral("Datenbank (*.DBF)|*.DBF|Alle (*.*)|*.*");
 

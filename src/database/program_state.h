@@ -1,6 +1,8 @@
 // The program-wide values that the windows and commands share.
 #pragma once
 
+#include "dbf/error_numbers.h"
+
 #include <QString>
 
 namespace database {
@@ -9,8 +11,6 @@ namespace database {
 // that give none.
 inline const QString kApplicationTitle = QStringLiteral("Talvo-dBase-Viewer");
 
-// The record-source error that asks the caller to refresh once more.
-inline constexpr qint32 kRetryRefreshError = 3639;
 // How often a step is performed again for kRetryRefreshError before the error is reported.
 inline constexpr int kRetryBound = 3;
 

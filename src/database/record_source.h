@@ -18,7 +18,7 @@ using RunTimeStatus = std::optional<RunTimeError>;
 // The run-time error for a record set that is not there (Nothing).
 inline RunTimeError objectNotSetError()
 {
-    return {91, QStringLiteral("Objektvariable nicht festgelegt")};
+    return {kObjectNotSet, QStringLiteral("Objektvariable nicht festgelegt")};
 }
 
 // The data control: connection and query texts, the record set it opened, and its refresh.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "dbf/error.h"
+#include "dbf/error_numbers.h"
 
 #include <QString>
 
@@ -13,9 +14,6 @@ struct RunTimeError
     int number;
     QString description;
 };
-
-// The classic run-time error number for a value that does not fit its integer type.
-inline constexpr int kOverflowErrorNumber = 6;
 
 // Returns the overflow error: number 6, description "Überlauf".
 inline RunTimeError overflowError()

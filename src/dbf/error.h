@@ -1,36 +1,48 @@
 // The reader's error value: a number and a German description of what failed and where.
 #pragma once
 
+#include "error_numbers.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <variant>
 
 namespace dbf {
 
-// Numbers of the reader's failures. They stay stable: callers and users may rely on them.
-enum class ErrorCode : int {
-    FileNotFound = 7001,
-    FileUnreadable = 7002,
-    NotADbfFile = 7010,
-    HeaderTruncated = 7011,
-    HeaderOutsideFile = 7012,
-    FieldsOverrunRecord = 7013,
-    ZeroRecordLength = 7014,
-    UnknownEncoding = 7020,
-    FileChanged = 7030, // another program shortened the file while it was open
-};
-
+// A failure of the core: its number (error_numbers.h), a German description of what failed
+// and where, and the reader's error behind it when another layer passes one on under its own
+// number (the record set's kTableNotFound for a missing file keeps the reader's 7001).
 struct Error
 {
-    ErrorCode code;
+    int32_t number;
     std::string description;
+    std::shared_ptr<const Error> cause = {};
 
-    int number() const { return static_cast<int>(code); }
+    // The error that started it: the innermost cause, or this error itself.
+    const Error &origin() const { return cause ? cause->origin() : *this; }
+};
+
+// An operation's outcome without a value: ok(), or the error.
+class [[nodiscard]] Status
+{
+public:
+    Status() = default;
+    Status(Error error) : m_error(std::move(error)) { }
+
+    bool ok() const { return !m_error; }
+    // REQUIRES: !ok()
+    const Error &error() const { return *m_error; }
+
+private:
+    std::optional<Error> m_error;
 };
 
 // Either a value or the error that prevented it.
 template<typename T, typename E = Error>
-class Result
+class [[nodiscard]] Result
 {
 public:
     Result(T value) : m_value(std::move(value)) { }

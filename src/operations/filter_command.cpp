@@ -12,7 +12,8 @@ namespace {
 
 database::RunTimeError invalidCall()
 {
-    return {5, QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument")};
+    return {database::kInvalidProcedureCall,
+            QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument")};
 }
 
 struct OperatorAndTerm

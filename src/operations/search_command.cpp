@@ -32,8 +32,8 @@ database::Result<bool> FindAgain(int direction, recordset::RecordSet &set, const
     else if (direction == 2)
         status = set.Find(criterion.toStdString(), 1, recordset::SearchDirection::Backward,
                           searchPosition);
-    if (status)
-        return runTimeError(*status);
+    if (!status.ok())
+        return runTimeError(status.error());
     return standsOnRecord(set);
 }
 
@@ -83,17 +83,18 @@ void mnuSearch_Click(viewer::Viewer &window)
 
     platform::setMousePointer(platform::kHourglass);
     platform::doEvents();
-    if (const auto moved = set->MoveFirst())
-        return fail(runTimeError(*moved));
+    if (const auto moved = set->MoveFirst(); !moved.ok())
+        return fail(runTimeError(moved.error()));
     const auto first = set->Bookmark();
     if (!first)
         return fail(runTimeError(first.error()));
     int64_t searchPosition = *first;
     const QString criterion =
             QLatin1Char('[') + *name + QStringLiteral("] LIKE '") + term + QLatin1Char('\'');
-    if (const auto status = set->Find(criterion.toStdString(), 0,
-                                      recordset::SearchDirection::Forward, searchPosition))
-        return fail(runTimeError(*status));
+    if (const auto found = set->Find(criterion.toStdString(), 0,
+                                     recordset::SearchDirection::Forward, searchPosition);
+        !found.ok())
+        return fail(runTimeError(found.error()));
     if (!standsOnRecord(*set)) {
         platform::setMousePointer(platform::kArrow);
         platform::messageBox(QStringLiteral("Keine Datensätze gefunden mit ") + lineBreak + term

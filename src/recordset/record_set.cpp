@@ -26,7 +26,8 @@ Result<std::shared_ptr<RecordSet>> RecordSet::Open(const std::string &connection
                               + "« nicht."};
     auto table = dbf::Table::open(*path, options);
     if (!table)
-        return Error {kTableNotFound, table.error().description};
+        return Error {kTableNotFound, table.error().description,
+                      std::make_shared<const Error>(table.error())};
     if (table->recordCount() > UINT32_MAX)
         return Error {kTableNotFound,
                       "Die Datei »" + *path + "« hat mehr als " + std::to_string(UINT32_MAX)
@@ -64,8 +65,8 @@ Result<std::shared_ptr<RecordSet>> RecordSet::Open(const std::string &connection
                                     **collator, set->m_byteKeys ? &*set->m_byteKeys : nullptr,
                                     [&](std::string_view bytes) { return t.visits(bytes); });
         });
-        if (sorted)
-            return *sorted;
+        if (!sorted.ok())
+            return sorted.error();
         set->m_base = RecordOrder::list(std::move(records));
     }
     set->m_view = set->m_base;
@@ -94,22 +95,22 @@ Status RecordSet::inOneState(const std::function<void()> &work) const
         const dbf::FileState before = m_table->bytesState();
         work();
         if (m_table->bytesState() == before)
-            return std::nullopt;
+            return {};
     }
-    Status change = FileChange();
+    std::optional<Error> change = FileChange();
     if (change)
         change->description += " Die Datei ändert sich ständig; sie wurde nicht zu Ende gelesen.";
     else
         change = Error {kFileChanged,
                         "Die Datei »" + m_table->path()
                                 + "« ändert sich ständig; sie wurde nicht zu Ende gelesen."};
-    return change;
+    return *change;
 }
 
-Status RecordSet::FileChange() const
+std::optional<Error> RecordSet::FileChange() const
 {
-    if (auto error = closedError())
-        return error;
+    if (Status closed = closedError(); !closed.ok())
+        return closed.error();
     auto change = m_table->change();
     if (!change)
         return std::nullopt;
@@ -124,19 +125,19 @@ Status RecordSet::FileChange() const
 Status RecordSet::closedError() const
 {
     if (m_table)
-        return std::nullopt;
+        return {};
     return Error {kObjectClosed, "Die Datensatzgruppe ist geschlossen."};
 }
 
 Status RecordSet::Close()
 {
-    if (auto error = closedError())
-        return error;
+    if (Status closed = closedError(); !closed.ok())
+        return closed;
     m_table.reset();
     m_base = m_view = RecordOrder();
     m_filter.reset();
     m_sort.clear();
-    return std::nullopt;
+    return {};
 }
 
 int RecordSet::fieldOf(const std::string &name) const
@@ -224,22 +225,22 @@ Result<RecordOrder> RecordSet::filteredAndSorted()
             sortRecords(records, m_sort, *m_table, *m_collator, byteKeys);
         }
     });
-    if (consistent)
-        return *consistent;
+    if (!consistent.ok())
+        return consistent.error();
     return RecordOrder::list(std::move(records));
 }
 
 Result<int64_t> RecordSet::RecordCount()
 {
-    if (auto error = closedError())
-        return *error;
+    if (Status closed = closedError(); !closed.ok())
+        return closed.error();
     return static_cast<int64_t>(m_view.size());
 }
 
 Result<int64_t> RecordSet::AbsolutePosition()
 {
-    if (auto error = closedError())
-        return *error;
+    if (Status closed = closedError(); !closed.ok())
+        return closed.error();
     if (!m_bof && !m_eof)
         return static_cast<int64_t>(m_position) + 1;
     if (m_bof && m_eof)
@@ -249,8 +250,8 @@ Result<int64_t> RecordSet::AbsolutePosition()
 
 Status RecordSet::SetAbsolutePosition(int64_t position)
 {
-    if (auto error = closedError())
-        return error;
+    if (Status closed = closedError(); !closed.ok())
+        return closed;
     const auto count = static_cast<int64_t>(m_view.size());
     if (position < 1 || position > count)
         return Error {kInvalidArgument,
@@ -259,13 +260,13 @@ Status RecordSet::SetAbsolutePosition(int64_t position)
                               + " Datensätze."};
     placeAt(static_cast<uint64_t>(position - 1), true);
     moved();
-    return std::nullopt;
+    return {};
 }
 
 Result<int64_t> RecordSet::Bookmark()
 {
-    if (auto error = closedError())
-        return *error;
+    if (Status closed = closedError(); !closed.ok())
+        return closed.error();
     if (m_bof || m_eof)
         return Error {kNoCurrentRecord, "Es gibt keinen aktuellen Datensatz."};
     return static_cast<int64_t>(m_record) + 1;
@@ -273,8 +274,8 @@ Result<int64_t> RecordSet::Bookmark()
 
 Status RecordSet::SetBookmark(int64_t bookmark)
 {
-    if (auto error = closedError())
-        return error;
+    if (Status closed = closedError(); !closed.ok())
+        return closed;
     std::optional<uint64_t> position;
     if (bookmark >= 1 && static_cast<uint64_t>(bookmark) <= m_table->recordCount())
         position = m_view.positionOf(static_cast<uint32_t>(bookmark - 1));
@@ -285,44 +286,44 @@ Status RecordSet::SetBookmark(int64_t bookmark)
                                 "Datensatzgruppe."};
     placeAt(position, true);
     moved();
-    return std::nullopt;
+    return {};
 }
 
 Status RecordSet::MoveFirst()
 {
-    if (auto error = closedError())
-        return error;
+    if (Status closed = closedError(); !closed.ok())
+        return closed;
     placeAt(0, true);
     moved();
-    return std::nullopt;
+    return {};
 }
 
 Status RecordSet::MoveLast()
 {
-    if (auto error = closedError())
-        return error;
+    if (Status closed = closedError(); !closed.ok())
+        return closed;
     const uint64_t count = m_view.size();
     placeAt(count ? std::optional<uint64_t>(count - 1) : std::nullopt, false);
     moved();
-    return std::nullopt;
+    return {};
 }
 
 Status RecordSet::MoveNext()
 {
-    if (auto error = closedError())
-        return error;
+    if (Status closed = closedError(); !closed.ok())
+        return closed;
     if (m_eof)
         return Error {kNoCurrentRecord,
                       "Die Datensatzgruppe steht schon hinter dem letzten Datensatz."};
     placeAt(m_bof ? 0 : m_position + 1, false);
     moved();
-    return std::nullopt;
+    return {};
 }
 
 Status RecordSet::MovePrevious()
 {
-    if (auto error = closedError())
-        return error;
+    if (Status closed = closedError(); !closed.ok())
+        return closed;
     if (m_bof)
         return Error {kNoCurrentRecord,
                       "Die Datensatzgruppe steht schon vor dem ersten Datensatz."};
@@ -330,34 +331,34 @@ Status RecordSet::MovePrevious()
         return MoveLast();
     placeAt(m_position > 0 ? std::optional<uint64_t>(m_position - 1) : std::nullopt, true);
     moved();
-    return std::nullopt;
+    return {};
 }
 
 Result<bool> RecordSet::AtBOF() const
 {
-    if (auto error = closedError())
-        return *error;
+    if (Status closed = closedError(); !closed.ok())
+        return closed.error();
     return m_bof;
 }
 
 Result<bool> RecordSet::AtEOF() const
 {
-    if (auto error = closedError())
-        return *error;
+    if (Status closed = closedError(); !closed.ok())
+        return closed.error();
     return m_eof;
 }
 
 Result<size_t> RecordSet::FieldCount() const
 {
-    if (auto error = closedError())
-        return *error;
+    if (Status closed = closedError(); !closed.ok())
+        return closed.error();
     return m_columns.size();
 }
 
 Result<std::string> RecordSet::FieldName(size_t index) const
 {
-    if (auto error = closedError())
-        return *error;
+    if (Status closed = closedError(); !closed.ok())
+        return closed.error();
     if (index >= m_columns.size())
         return Error {kItemNotFound,
                       "Das Feld Nummer " + std::to_string(index)
@@ -391,20 +392,20 @@ dbf::Value RecordSet::FieldValue(std::string_view record, size_t index) const
 
 Status RecordSet::ForEach(const std::function<bool(std::string_view record)> &visit)
 {
-    if (auto error = closedError())
-        return error;
+    if (Status closed = closedError(); !closed.ok())
+        return closed;
     // Only records of the table as it was opened are handed on.
     const dbf::FileState &before = m_table->openedState();
     auto changed = [&]() -> Status {
         if (m_table->bytesState() == before)
-            return std::nullopt;
+            return {};
         if (auto change = FileChange())
-            return change;
+            return *change;
         return Error {kFileChanged,
                       "Die Datei »" + m_table->path()
                               + "« wurde von einem anderen Programm geändert."};
     };
-    if (auto change = changed())
+    if (Status change = changed(); !change.ok())
         return change;
     if (m_view.isFileOrder()) {
         m_table->scanFrom(0, false, [&](uint64_t, std::string_view bytes) {
@@ -428,26 +429,26 @@ Status RecordSet::ForEach(const std::function<bool(std::string_view record)> &vi
             }
             if (!live) {
                 if (!visit(m_table->recordBytes(*record)))
-                    return std::nullopt;
+                    return {};
             } else if (*record < held) {
                 batch.emplace_back(m_table->recordBytes(*record));
             }
         }
-        if (auto change = changed())
+        if (Status change = changed(); !change.ok())
             return change;
         for (const std::string &bytes : batch) {
             if (!visit(bytes))
-                return std::nullopt;
+                return {};
         }
         if (!more)
-            return std::nullopt;
+            return {};
     }
 }
 
 Status RecordSet::SetFilter(const std::string &criterion)
 {
-    if (auto error = closedError())
-        return error;
+    if (Status closed = closedError(); !closed.ok())
+        return closed;
     std::optional<Predicate> filter;
     if (!criterion.empty()) {
         const auto german = collator();
@@ -473,13 +474,13 @@ Status RecordSet::SetFilter(const std::string &criterion)
     m_view = std::move(*view);
     placeAt(0, true);
     moved();
-    return std::nullopt;
+    return {};
 }
 
 Status RecordSet::SetSort(const std::string &sort)
 {
-    if (auto error = closedError())
-        return error;
+    if (Status closed = closedError(); !closed.ok())
+        return closed;
     if (const auto german = collator(); !german)
         return german.error();
     auto fields = parseSort(sort, [this](const std::string &name) { return fieldOf(name); });
@@ -495,14 +496,14 @@ Status RecordSet::SetSort(const std::string &sort)
     m_view = std::move(*view);
     placeAt(0, true);
     moved();
-    return std::nullopt;
+    return {};
 }
 
 Status RecordSet::Find(const std::string &criterion, int64_t skip, SearchDirection direction,
                        std::optional<int64_t> start)
 {
-    if (auto error = closedError())
-        return error;
+    if (Status closed = closedError(); !closed.ok())
+        return closed;
     const auto german = collator();
     if (!german)
         return german.error();
@@ -571,7 +572,7 @@ Status RecordSet::Find(const std::string &criterion, int64_t skip, SearchDirecti
             }
         }
     });
-    if (consistent)
+    if (!consistent.ok())
         return consistent;
     placeAt(found, direction == SearchDirection::Backward);
     if (!found) { // no match: beyond the end searched towards, even in a set that has records
@@ -579,7 +580,7 @@ Status RecordSet::Find(const std::string &criterion, int64_t skip, SearchDirecti
         m_eof = !m_bof;
     }
     moved();
-    return std::nullopt;
+    return {};
 }
 
 } // namespace recordset

@@ -89,7 +89,7 @@ public:
 
     // kFileChanged naming the file, what another program changed in it since the set was
     // opened and what the set shows now; std::nullopt while the file is as it was.
-    Status FileChange() const;
+    std::optional<Error> FileChange() const;
 
     // Text of field `index` of the record with these bytes (as ForEach() gives them).
     // REQUIRES: isOpen() and index < FieldCount()

@@ -24,8 +24,6 @@
 namespace startup {
 namespace {
 
-// The OLE DB code for a table that cannot be found, as a signed 32-bit number.
-constexpr qint32 kTableNotFound = static_cast<qint32>(0x80040E37u);
 // The open dialog's flag for "the chosen file must exist", and the ones always added: long
 // file names and no read-only box.
 constexpr qint32 kFileMustExist = 0x1000;
@@ -76,7 +74,7 @@ database::AfterError startError(const database::RunTimeError &error)
     }
     platform::setMousePointer(platform::kArrow);
     QString advice;
-    if (error.number == kTableNotFound) {
+    if (error.number == recordset::kTableNotFound) {
         const QString folder = QDir::currentPath();
         advice = state.lineBreak + state.lineBreak
                 + QStringLiteral(

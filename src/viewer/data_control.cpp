@@ -194,8 +194,8 @@ void DataControl::move(recordset::Status (recordset::RecordSet::*step)(), bool s
         if (position && *position == (forward ? *count : 1))
             return;
     }
-    if (auto error = (m_set.get()->*step)())
-        raiseError(error->number, fromUtf8(error->description));
+    if (const recordset::Status moved = (m_set.get()->*step)(); !moved.ok())
+        raiseError(moved.error().number, fromUtf8(moved.error().description));
 }
 
 } // namespace viewer

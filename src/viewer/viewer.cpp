@@ -266,8 +266,7 @@ void Viewer::datPrimaryRS_Error(qint32 number, QString &description, bool &cance
 {
     database::ProgramState &state = database::program();
     state.lastRecordSourceError = number;
-    constexpr qint32 kNeverShown = 16389;
-    if (number == kNeverShown) {
+    if (number == database::kErrorNeverShown) {
         cancelDisplay = true;
         return;
     }

@@ -63,7 +63,7 @@ std::string changeOf(const dbf::Table &table)
     const auto change = table.change();
     if (!change)
         return "";
-    EXPECT_EQ(change->code, dbf::ErrorCode::FileChanged);
+    EXPECT_EQ(change->number, dbf::ErrorCode::FileChanged);
     EXPECT_NE(change->description.find("»" + table.path() + "«"), std::string::npos);
     return change->description;
 }

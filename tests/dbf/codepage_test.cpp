@@ -88,7 +88,7 @@ TEST(CodePage, OverrideWinsAndUnknownOverrideFails)
 
     auto unknown = tableWith({"x"}, 0x03, "CP99999");
     ASSERT_FALSE(unknown);
-    EXPECT_EQ(unknown.error().code, dbf::ErrorCode::UnknownEncoding);
+    EXPECT_EQ(unknown.error().number, dbf::ErrorCode::UnknownEncoding);
 }
 
 TEST(CodePage, CpgFileBeatsLanguageDriver)

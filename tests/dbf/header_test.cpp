@@ -79,7 +79,7 @@ TEST_P(Rejections, FailWithNumberAndPlace)
     GetParam().apply(bytes);
     auto table = openBytes(bytes);
     ASSERT_FALSE(table);
-    EXPECT_EQ(table.error().code, GetParam().code);
+    EXPECT_EQ(table.error().number, GetParam().code);
     EXPECT_NE(table.error().description.find("»test.dbf«"), std::string::npos)
             << table.error().description;
     EXPECT_NE(table.error().description.find(GetParam().where), std::string::npos)
@@ -116,7 +116,7 @@ TEST(Header, MissingFileIsNamed)
 {
     auto table = dbf::Table::open("/nonexistent/stations.dbf");
     ASSERT_FALSE(table);
-    EXPECT_EQ(table.error().number(), 7001);
+    EXPECT_EQ(table.error().number, 7001);
     EXPECT_NE(table.error().description.find("/nonexistent/stations.dbf"), std::string::npos);
 }
 

@@ -8,6 +8,7 @@
 #include "operations/restore_command.h"
 #include "operations/search_command.h"
 #include "operations/sort_command.h"
+#include "support/expect_ok.h"
 #include "support/fake_platform.h"
 #include "support/qstring_printer.h"
 #include "support/station_table.h"
@@ -188,7 +189,7 @@ TEST_F(Commands, FilterWithoutResultRestoresTheRecords)
 
 TEST_F(Commands, CancelledOrBlankCommandsChangeNothing)
 {
-    ASSERT_FALSE(set()->SetAbsolutePosition(4));
+    ASSERT_OK(set()->SetAbsolutePosition(4));
     platform::setMousePointer(platform::kDefaultPointer);
     operations::mnuFiltern_Click(window); // no answer: cancelled
     operations::mnuSortieren_Click(window);
@@ -235,7 +236,7 @@ TEST_F(Commands, RestoreUndoesFilterAndSort)
     filter(0, "LIKE D*");
     fake.modalAnswers.push_back(choose(7));
     operations::mnuSortieren_Click(window);
-    ASSERT_FALSE(set()->MoveLast());
+    ASSERT_OK(set()->MoveLast());
     operations::mnuWiederherstellen_Click(window);
     EXPECT_EQ(set()->Filter(), "[CALL] <> '0'");
     EXPECT_EQ(set()->Sort(), "CALL");
@@ -272,7 +273,7 @@ TEST_F(Commands, SearchStepsThroughTheMatchesInTheOrderShown)
     // André, Anna, Hans and Taro.
     fake.modalAnswers.push_back(choose(7));
     operations::mnuSortieren_Click(window);
-    ASSERT_FALSE(set()->SetAbsolutePosition(9)); // Tom: the search starts at the first record
+    ASSERT_OK(set()->SetAbsolutePosition(9)); // Tom: the search starts at the first record
     std::vector<QString> shown;
     QObject::connect(&window.datPrimaryRS(), &viewer::DataControl::MoveComplete, &window,
                      [&] { shown.push_back(window.shownFieldText(7)); });
@@ -315,7 +316,7 @@ TEST_F(Commands, SearchFindsTheFirstMatchOfTheFilteredSortedSet)
 
 TEST_F(Commands, SearchWithoutMatchOrWithABadTermReturnsToTheRecord)
 {
-    ASSERT_FALSE(set()->SetAbsolutePosition(3));
+    ASSERT_OK(set()->SetAbsolutePosition(3));
     fake.modalAnswers = {choose(0, "XX*")};
     operations::mnuSearch_Click(window);
     ASSERT_EQ(fake.messages.size(), 1u);

@@ -2,6 +2,7 @@
 // display texts compared with ICU directly, records filtered and sorted one by one.
 #include "dbf_builder.h"
 #include "recordset/record_set.h"
+#include "support/expect_ok.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -220,10 +221,10 @@ protected:
 std::vector<int64_t> presentation(RecordSet &set)
 {
     std::vector<int64_t> bookmarks;
-    EXPECT_FALSE(set.MoveFirst());
+    EXPECT_OK(set.MoveFirst());
     while (!*set.AtEOF()) {
         bookmarks.push_back(*set.Bookmark());
-        EXPECT_FALSE(set.MoveNext());
+        EXPECT_OK(set.MoveNext());
     }
     return bookmarks;
 }
@@ -289,8 +290,8 @@ TEST_F(Randomized, FilterSortAndFindAgreeWithTheReference)
             for (const Row &row : expected)
                 expectedBookmarks.push_back(int64_t(row.record) + 1);
 
-            ASSERT_FALSE(set.SetSort(sort)) << sort;
-            ASSERT_FALSE(set.SetFilter(criterion)) << criterion;
+            ASSERT_OK(set.SetSort(sort)) << sort;
+            ASSERT_OK(set.SetFilter(criterion)) << criterion;
             ASSERT_EQ(presentation(set), expectedBookmarks) << criterion << " / " << sort;
 
             if (expected.empty())
@@ -309,9 +310,9 @@ TEST_F(Randomized, FilterSortAndFindAgreeWithTheReference)
                     break;
                 }
             }
-            ASSERT_FALSE(set.Find(criterionOf(wanted), skip,
-                                  backward ? SearchDirection::Backward : SearchDirection::Forward,
-                                  expectedBookmarks[start]));
+            ASSERT_OK(set.Find(criterionOf(wanted), skip,
+                               backward ? SearchDirection::Backward : SearchDirection::Forward,
+                               expectedBookmarks[start]));
             if (found) {
                 const auto bookmark = set.Bookmark();
                 ASSERT_TRUE(bookmark.ok()) << criterionOf(wanted) << " from " << start << " skip "
@@ -320,8 +321,8 @@ TEST_F(Randomized, FilterSortAndFindAgreeWithTheReference)
             } else
                 EXPECT_TRUE(backward ? *set.AtBOF() : *set.AtEOF()) << criterionOf(wanted);
         }
-        ASSERT_FALSE(set.SetFilter(""));
-        ASSERT_FALSE(set.SetSort(""));
+        ASSERT_OK(set.SetFilter(""));
+        ASSERT_OK(set.SetSort(""));
     }
     EXPECT_EQ(cases, 3000);
 }

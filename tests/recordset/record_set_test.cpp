@@ -1,6 +1,7 @@
 // The record set through its public interface: opening, moving, filter, sort, find, bookmarks.
 #include "dbf_builder.h"
 #include "recordset/record_set.h"
+#include "support/expect_ok.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -48,10 +49,10 @@ protected:
     static std::vector<std::string> column(RecordSet &set, size_t field = 0)
     {
         std::vector<std::string> values;
-        EXPECT_FALSE(set.MoveFirst());
+        EXPECT_OK(set.MoveFirst());
         while (!*set.AtEOF()) {
             values.push_back(*set.FieldText(field));
-            EXPECT_FALSE(set.MoveNext());
+            EXPECT_OK(set.MoveNext());
         }
         return values;
     }
@@ -79,7 +80,7 @@ TEST_F(RecordSetTest, OrderByCallIsGermanAndStable)
     EXPECT_EQ(column(*set),
               (Texts {"0", "9A1AA", "dk2xy", "DL1ABC", "DL1ABC", "HB9XYZ", "OE3JOE"}));
     column(*set, 1); // the two DL1ABC keep their file order
-    ASSERT_FALSE(set->SetAbsolutePosition(4));
+    ASSERT_OK(set->SetAbsolutePosition(4));
     EXPECT_EQ(*set->FieldText(1), "Jürgen");
 
     auto descending = open("select * from Funk Liste order by VORNAME desc");
@@ -104,21 +105,25 @@ TEST_F(RecordSetTest, OpenFailuresCarryTheirNumbers)
         std::string connection, query;
         int32_t number;
         const char *names;
+        int32_t origin; // the number of the reader's error behind it
     };
-    for (const Case &c : std::vector<Case> {
-                 {connection, "select * from Andere", recordset::kTableNotFound, "Andere"},
-                 {"database=" + m_dir.file("fehlt.dbf"), "select * from fehlt",
-                  recordset::kTableNotFound, "fehlt.dbf"},
-                 {connection, "select CALL,RUFNAME from Funk Liste", recordset::kErrorsInCommand,
-                  "RUFNAME"},
-                 {connection, "select * from Funk Liste order by QTH", recordset::kErrorsInCommand,
-                  "QTH"},
-                 {connection, "zeige alles", recordset::kErrorsInCommand, "zeige alles"}}) {
+    for (const Case &c :
+         std::vector<Case> {{connection, "select * from Andere", recordset::kTableNotFound,
+                             "Andere", recordset::kTableNotFound},
+                            {"database=" + m_dir.file("fehlt.dbf"), "select * from fehlt",
+                             recordset::kTableNotFound, "fehlt.dbf", dbf::ErrorCode::FileNotFound},
+                            {connection, "select CALL,RUFNAME from Funk Liste",
+                             recordset::kErrorsInCommand, "RUFNAME", recordset::kErrorsInCommand},
+                            {connection, "select * from Funk Liste order by QTH",
+                             recordset::kErrorsInCommand, "QTH", recordset::kErrorsInCommand},
+                            {connection, "zeige alles", recordset::kErrorsInCommand, "zeige alles",
+                             recordset::kErrorsInCommand}}) {
         const auto set = RecordSet::Open(c.connection, c.query);
         ASSERT_FALSE(set) << c.query;
         EXPECT_EQ(set.error().number, c.number) << c.query;
         EXPECT_NE(set.error().description.find(c.names), std::string::npos)
                 << set.error().description;
+        EXPECT_EQ(set.error().origin().number, c.origin) << c.query;
     }
     EXPECT_EQ(recordset::kTableNotFound, -2147217865);
 }
@@ -126,38 +131,38 @@ TEST_F(RecordSetTest, OpenFailuresCarryTheirNumbers)
 TEST_F(RecordSetTest, MovesReachBofAndEofAndNotify)
 {
     auto set = open();
-    ASSERT_FALSE(set->MovePrevious());
+    ASSERT_OK(set->MovePrevious());
     EXPECT_TRUE(*set->AtBOF());
     EXPECT_EQ(*set->AbsolutePosition(), recordset::kPositionBOF);
-    EXPECT_EQ(set->MovePrevious()->number, recordset::kNoCurrentRecord);
+    EXPECT_EQ(set->MovePrevious().error().number, recordset::kNoCurrentRecord);
     EXPECT_EQ(set->Bookmark().error().number, recordset::kNoCurrentRecord);
     EXPECT_EQ(set->FieldText(0).error().number, recordset::kNoCurrentRecord);
-    ASSERT_FALSE(set->MoveNext());
+    ASSERT_OK(set->MoveNext());
     EXPECT_EQ(*set->AbsolutePosition(), 1);
 
-    ASSERT_FALSE(set->MoveLast());
+    ASSERT_OK(set->MoveLast());
     EXPECT_EQ(*set->AbsolutePosition(), 7);
-    ASSERT_FALSE(set->MoveNext());
+    ASSERT_OK(set->MoveNext());
     EXPECT_TRUE(*set->AtEOF());
     EXPECT_EQ(*set->AbsolutePosition(), recordset::kPositionEOF);
-    EXPECT_EQ(set->MoveNext()->number, recordset::kNoCurrentRecord);
-    ASSERT_FALSE(set->MovePrevious());
+    EXPECT_EQ(set->MoveNext().error().number, recordset::kNoCurrentRecord);
+    ASSERT_OK(set->MovePrevious());
     EXPECT_EQ(*set->FieldText(0), "HB9XYZ");
     EXPECT_EQ(m_moves, 5);
 
-    EXPECT_EQ(set->SetAbsolutePosition(8)->number, recordset::kInvalidArgument);
-    ASSERT_FALSE(set->SetAbsolutePosition(3));
+    EXPECT_EQ(set->SetAbsolutePosition(8).error().number, recordset::kInvalidArgument);
+    ASSERT_OK(set->SetAbsolutePosition(3));
     EXPECT_EQ(*set->FieldText(0), "OE3JOE");
 }
 
 TEST_F(RecordSetTest, ClosedSetRefusesEverything)
 {
     auto set = open();
-    ASSERT_FALSE(set->Close());
-    EXPECT_EQ(set->Close()->number, recordset::kObjectClosed);
+    ASSERT_OK(set->Close());
+    EXPECT_EQ(set->Close().error().number, recordset::kObjectClosed);
     EXPECT_EQ(set->RecordCount().error().number, recordset::kObjectClosed);
-    EXPECT_EQ(set->MoveFirst()->number, recordset::kObjectClosed);
-    EXPECT_EQ(set->SetFilter("")->number, recordset::kObjectClosed);
+    EXPECT_EQ(set->MoveFirst().error().number, recordset::kObjectClosed);
+    EXPECT_EQ(set->SetFilter("").error().number, recordset::kObjectClosed);
     EXPECT_EQ(set->FieldName(0).error().number, recordset::kObjectClosed);
 }
 
@@ -191,7 +196,7 @@ TEST_F(RecordSetTest, FiltersCompareTextNumbersAndDates)
                  {"[CALL] LIKE 'DL*' AND ([NOF_SSB] < 10 OR [VORNAME] LIKE 'J*')",
                   {"DL1ABC", "DL1ABC"}},
                  {"[CALL] = 'XX9XX'", {}}}) {
-        ASSERT_FALSE(set->SetFilter(c.criterion)) << c.criterion;
+        ASSERT_OK(set->SetFilter(c.criterion)) << c.criterion;
         EXPECT_EQ(set->Filter(), c.criterion);
         EXPECT_EQ(*set->RecordCount(), static_cast<int64_t>(c.calls.size())) << c.criterion;
         EXPECT_EQ(column(*set), c.calls) << c.criterion;
@@ -201,37 +206,37 @@ TEST_F(RecordSetTest, FiltersCompareTextNumbersAndDates)
 TEST_F(RecordSetTest, RejectedFilterKeepsTheOneInForce)
 {
     auto set = open();
-    ASSERT_FALSE(set->SetFilter("[CALL] LIKE 'DL*'"));
+    ASSERT_OK(set->SetFilter("[CALL] LIKE 'DL*'"));
     for (const char *bad :
          {"[CALL] D 'L'", "[UP_DATE] =  #--#", "[QTH] = 'x'", "[CALL] > #01-01-2000#"}) {
-        const auto error = set->SetFilter(bad);
-        ASSERT_TRUE(error) << bad;
-        EXPECT_EQ(error->number, recordset::kInvalidArgument);
-        EXPECT_NE(error->description.find(bad), std::string::npos);
+        const auto filtered = set->SetFilter(bad);
+        ASSERT_FALSE(filtered.ok()) << bad;
+        EXPECT_EQ(filtered.error().number, recordset::kInvalidArgument);
+        EXPECT_NE(filtered.error().description.find(bad), std::string::npos);
     }
     EXPECT_EQ(set->Filter(), "[CALL] LIKE 'DL*'");
     EXPECT_EQ(*set->RecordCount(), 2);
-    ASSERT_FALSE(set->SetFilter(""));
+    ASSERT_OK(set->SetFilter(""));
     EXPECT_EQ(*set->RecordCount(), 7);
 }
 
 TEST_F(RecordSetTest, SortKeepsFilterAndFilterKeepsSort)
 {
     auto set = open();
-    ASSERT_FALSE(set->SetSort("NOF_SSB DESC"));
+    ASSERT_OK(set->SetSort("NOF_SSB DESC"));
     EXPECT_EQ(column(*set),
               (Texts {"DL1ABC", "DL1ABC", "dk2xy", "9A1AA", "0", "OE3JOE", "HB9XYZ"}));
-    ASSERT_FALSE(set->SetFilter("[UP_DATE] > #01-01-2000#"));
+    ASSERT_OK(set->SetFilter("[UP_DATE] > #01-01-2000#"));
     EXPECT_EQ(set->Sort(), "NOF_SSB DESC");
     EXPECT_EQ(column(*set), (Texts {"DL1ABC", "DL1ABC", "OE3JOE", "HB9XYZ"}));
-    ASSERT_FALSE(set->SetSort("UP_DATE"));
+    ASSERT_OK(set->SetSort("UP_DATE"));
     EXPECT_EQ(column(*set), (Texts {"OE3JOE", "DL1ABC", "HB9XYZ", "DL1ABC"}));
-    ASSERT_FALSE(set->SetSort("VORNAME, CALL"));
+    ASSERT_OK(set->SetSort("VORNAME, CALL"));
     EXPECT_EQ(column(*set, 1), (Texts {"andré", "Ärger", "Jürgen", "Zoe"}));
-    EXPECT_EQ(set->SetSort("QTH")->number, recordset::kInvalidArgument);
-    EXPECT_EQ(set->SetSort("CALL hoch")->number, recordset::kInvalidArgument);
+    EXPECT_EQ(set->SetSort("QTH").error().number, recordset::kInvalidArgument);
+    EXPECT_EQ(set->SetSort("CALL hoch").error().number, recordset::kInvalidArgument);
     EXPECT_EQ(set->Sort(), "VORNAME, CALL");
-    ASSERT_FALSE(set->SetSort(""));
+    ASSERT_OK(set->SetSort(""));
     EXPECT_EQ(column(*set), (Texts {"DL1ABC", "OE3JOE", "DL1ABC", "HB9XYZ"}));
     EXPECT_EQ(set->Filter(), "[UP_DATE] > #01-01-2000#");
 }
@@ -239,7 +244,7 @@ TEST_F(RecordSetTest, SortKeepsFilterAndFilterKeepsSort)
 TEST_F(RecordSetTest, EmptyValuesSortFirst)
 {
     auto set = open();
-    ASSERT_FALSE(set->SetSort("UP_DATE"));
+    ASSERT_OK(set->SetSort("UP_DATE"));
     EXPECT_EQ(column(*set),
               (Texts {"9A1AA", "0", "dk2xy", "OE3JOE", "DL1ABC", "HB9XYZ", "DL1ABC"}));
 }
@@ -247,70 +252,71 @@ TEST_F(RecordSetTest, EmptyValuesSortFirst)
 TEST_F(RecordSetTest, BookmarksDesignateRecordsAcrossFilterAndSort)
 {
     auto set = open();
-    ASSERT_FALSE(set->SetAbsolutePosition(5)); // the second DL1ABC, record 6 of the file
+    ASSERT_OK(set->SetAbsolutePosition(5)); // the second DL1ABC, record 6 of the file
     const int64_t bookmark = *set->Bookmark();
     EXPECT_EQ(bookmark, 6);
-    ASSERT_FALSE(set->SetSort("VORNAME"));
-    ASSERT_FALSE(set->SetFilter("[CALL] LIKE 'DL*'"));
-    ASSERT_FALSE(set->SetBookmark(bookmark));
+    ASSERT_OK(set->SetSort("VORNAME"));
+    ASSERT_OK(set->SetFilter("[CALL] LIKE 'DL*'"));
+    ASSERT_OK(set->SetBookmark(bookmark));
     EXPECT_EQ(*set->FieldText(1), "Zoe");
     EXPECT_EQ(*set->AbsolutePosition(), 2);
-    EXPECT_EQ(set->SetBookmark(2)->number, recordset::kInvalidArgument); // filtered out
-    EXPECT_EQ(set->SetBookmark(4)->number, recordset::kInvalidArgument); // deleted
-    EXPECT_EQ(set->SetBookmark(0)->number, recordset::kInvalidArgument);
-    EXPECT_EQ(set->SetBookmark(99)->number, recordset::kInvalidArgument);
+    EXPECT_EQ(set->SetBookmark(2).error().number, recordset::kInvalidArgument); // filtered out
+    EXPECT_EQ(set->SetBookmark(4).error().number, recordset::kInvalidArgument); // deleted
+    EXPECT_EQ(set->SetBookmark(0).error().number, recordset::kInvalidArgument);
+    EXPECT_EQ(set->SetBookmark(99).error().number, recordset::kInvalidArgument);
 }
 
 TEST_F(RecordSetTest, FindWalksThePresentationBothWays)
 {
     auto set = open();
-    ASSERT_FALSE(set->SetSort("VORNAME"));
+    ASSERT_OK(set->SetSort("VORNAME"));
     // Order: andré(HB9XYZ) Ärger(OE3JOE) Björn(dk2xy) Jürgen(DL1ABC) Null(0) Ömer(9A1AA)
     // Zoe(DL1ABC)
-    ASSERT_FALSE(set->MoveFirst());
+    ASSERT_OK(set->MoveFirst());
     const std::string dl = "[CALL] LIKE 'DL*'";
-    ASSERT_FALSE(set->Find(dl, 0, SearchDirection::Forward, *set->Bookmark()));
+    ASSERT_OK(set->Find(dl, 0, SearchDirection::Forward, *set->Bookmark()));
     EXPECT_EQ(*set->FieldText(1), "Jürgen");
     const int64_t first = *set->Bookmark();
-    ASSERT_FALSE(set->Find(dl, 1, SearchDirection::Forward, first));
+    ASSERT_OK(set->Find(dl, 1, SearchDirection::Forward, first));
     EXPECT_EQ(*set->FieldText(1), "Zoe");
-    ASSERT_FALSE(set->Find(dl, 1, SearchDirection::Forward, *set->Bookmark()));
+    ASSERT_OK(set->Find(dl, 1, SearchDirection::Forward, *set->Bookmark()));
     EXPECT_TRUE(*set->AtEOF());
 
-    ASSERT_FALSE(set->SetBookmark(first));
-    ASSERT_FALSE(set->Find(dl, 1, SearchDirection::Backward, first));
+    ASSERT_OK(set->SetBookmark(first));
+    ASSERT_OK(set->Find(dl, 1, SearchDirection::Backward, first));
     EXPECT_TRUE(*set->AtBOF());
 
-    ASSERT_FALSE(set->MoveLast());
-    ASSERT_FALSE(set->Find(dl, 0, SearchDirection::Backward));
+    ASSERT_OK(set->MoveLast());
+    ASSERT_OK(set->Find(dl, 0, SearchDirection::Backward));
     EXPECT_EQ(*set->FieldText(1), "Zoe");
-    ASSERT_FALSE(set->Find(dl, 1, SearchDirection::Backward));
+    ASSERT_OK(set->Find(dl, 1, SearchDirection::Backward));
     EXPECT_EQ(*set->FieldText(1), "Jürgen");
 
-    EXPECT_EQ(set->Find("[CALL] LIKE 'DL*' AND [NOF_SSB] > 1")->number,
+    EXPECT_EQ(set->Find("[CALL] LIKE 'DL*' AND [NOF_SSB] > 1").error().number,
               recordset::kInvalidArgument);
-    EXPECT_EQ(set->Find("[CALL] LIKE 'O'Brien'")->number, recordset::kInvalidArgument);
-    EXPECT_EQ(set->Find(dl, 0, SearchDirection::Forward, 4)->number, recordset::kInvalidArgument);
+    EXPECT_EQ(set->Find("[CALL] LIKE 'O'Brien'").error().number, recordset::kInvalidArgument);
+    EXPECT_EQ(set->Find(dl, 0, SearchDirection::Forward, 4).error().number,
+              recordset::kInvalidArgument);
 }
 
 TEST_F(RecordSetTest, FindOnlySeesFilteredRecords)
 {
     auto set = open();
-    ASSERT_FALSE(set->SetFilter("[NOF_SSB] < 10"));
-    ASSERT_FALSE(set->MoveFirst());
-    ASSERT_FALSE(set->Find("[CALL] LIKE 'DL*'", 0, SearchDirection::Forward, *set->Bookmark()));
+    ASSERT_OK(set->SetFilter("[NOF_SSB] < 10"));
+    ASSERT_OK(set->MoveFirst());
+    ASSERT_OK(set->Find("[CALL] LIKE 'DL*'", 0, SearchDirection::Forward, *set->Bookmark()));
     EXPECT_EQ(*set->FieldText(1), "Zoe");
 }
 
 TEST_F(RecordSetTest, EmptyResultStandsAtBofAndEof)
 {
     auto set = open();
-    ASSERT_FALSE(set->SetFilter("[CALL] = 'niemand'"));
+    ASSERT_OK(set->SetFilter("[CALL] = 'niemand'"));
     EXPECT_TRUE(*set->AtBOF());
     EXPECT_TRUE(*set->AtEOF());
     EXPECT_EQ(*set->AbsolutePosition(), recordset::kPositionUnknown);
-    EXPECT_FALSE(set->MoveFirst());
-    EXPECT_FALSE(set->MoveLast());
+    EXPECT_OK(set->MoveFirst());
+    EXPECT_OK(set->MoveLast());
     EXPECT_TRUE(*set->AtEOF());
 }
 

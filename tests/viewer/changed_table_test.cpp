@@ -2,6 +2,7 @@
 // show is one state of the table, or the change is said once; reloading shows the file as it is.
 #include "database/database_names.h"
 #include "database/program_state.h"
+#include "support/expect_ok.h"
 #include "support/fake_platform.h"
 #include "support/qstring_printer.h"
 #include "support/station_table.h"
@@ -81,7 +82,7 @@ protected:
     recordset::RecordSet &set() const { return *window->datPrimaryRS().Recordset(); }
     int64_t filtered(const std::string &criterion)
     {
-        EXPECT_FALSE(set().SetFilter(criterion));
+        EXPECT_OK(set().SetFilter(criterion));
         return *set().RecordCount();
     }
     // The one message so far, which names the file and `what`.
@@ -123,7 +124,7 @@ TEST_P(ChangedTable, AnInPlaceChangeOfARecordNotYetShown)
     EXPECT_EQ(filtered("[CALL] LIKE 'CHANGED*'"), live() ? 1 : 0);
     EXPECT_EQ(filtered("[CALL] = 'DL0002'"), live() ? 0 : 1);
     EXPECT_EQ(call(), live() ? "" : "DL0002");
-    EXPECT_FALSE(set().SetFilter(""));
+    EXPECT_OK(set().SetFilter(""));
     key(Qt::Key_PageUp);
     key(Qt::Key_PageDown);
     key(Qt::Key_Up);
@@ -146,7 +147,7 @@ TEST_P(ChangedTable, AnInPlaceChangeOfTheRecordShown)
     expectOneMessage("überschrieben");
     key(Qt::Key_Up);
     EXPECT_EQ(call(), live() ? "CHANGED1" : "DL0002");
-    EXPECT_EQ(set().SetSort("CALL"), std::nullopt);
+    EXPECT_OK(set().SetSort("CALL"));
     key(Qt::Key_PageDown);
     EXPECT_EQ(call(), live() ? "CHANGED1" : "DL0001") << "sorted by what is shown";
     EXPECT_EQ(fake.messages.size(), 1u);
@@ -196,7 +197,7 @@ TEST_P(ChangedTable, AShorteningToARecordBoundary)
     EXPECT_EQ(fake.messages.size(), live() ? 2u : 1u);
     // Whole-table work read live sees the file as it is now, without records of zeros.
     EXPECT_EQ(filtered("[CALL] LIKE 'DL*'"), live() ? 40 : count);
-    EXPECT_FALSE(set().SetFilter(""));
+    EXPECT_OK(set().SetFilter(""));
     key(Qt::Key_PageUp);
     EXPECT_EQ(call(), QString::fromStdString(callOf(live() ? 40 : count)));
     EXPECT_EQ(fake.messages.size(), live() ? 2u : 1u);
@@ -219,7 +220,7 @@ TEST_P(ChangedTable, AShorteningIntoARecord)
     key(Qt::Key_Down);
     EXPECT_EQ(call(), "DL0040");
     EXPECT_EQ(fake.messages.size(), live() ? 2u : 1u);
-    EXPECT_EQ(set().Find("[CALL] = 'DL0041'"), std::nullopt);
+    EXPECT_OK(set().Find("[CALL] = 'DL0041'"));
     EXPECT_EQ(*set().AtEOF(), live());
 }
 

@@ -3,6 +3,7 @@
 #include "database/database_names.h"
 #include "database/program_state.h"
 #include "operations/frm_eingabe.h"
+#include "support/expect_ok.h"
 #include "support/fake_platform.h"
 #include "support/qstring_printer.h"
 #include "support/station_table.h"
@@ -78,7 +79,7 @@ TEST_F(ViewerTest, KeysMoveWithinTheSetAndStopAtItsEnds)
     QTest::keyClick(window.get(), Qt::Key_PageDown, Qt::ControlModifier);
     EXPECT_EQ(counter(), " DS: 1");
 
-    ASSERT_FALSE(window->datPrimaryRS().Recordset()->SetFilter("[NOF_SSB] > 2"));
+    ASSERT_OK(window->datPrimaryRS().Recordset()->SetFilter("[NOF_SSB] > 2"));
     QTest::keyClick(window.get(), Qt::Key_PageUp);
     EXPECT_EQ(counter(), " DS: 7"); // the guards use the filtered count
 }
