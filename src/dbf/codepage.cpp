@@ -1,6 +1,8 @@
 // Language-driver table, .cpg names, code page detection and decoding through ICU.
 #include "codepage.h"
 
+#include "ascii.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -37,23 +39,6 @@ constexpr DriverEntry kDrivers[] = {
         {0xC8, "CP1250"}, {0xC9, "CP1251"},         {0xCA, "CP1254"},   {0xCB, "CP1253"},
         {0xCC, "CP1257"},
 };
-
-std::string upper(std::string_view text)
-{
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return result;
-}
-
-std::string trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return std::string(text.substr(first, last - first + 1));
-}
 
 bool allDigits(std::string_view text)
 {
@@ -158,7 +143,7 @@ std::string codePageOfDriverName(std::string_view name)
 {
     // dBase 7 driver names: "DB" + DOS code page + language ("DB850DE0", "DB866RU0"), or
     // "DBWIN" + language for the Windows code pages ("DBWINWE0", "DBWINUS0").
-    const std::string n = upper(name);
+    const std::string n = asciiUpper(name);
     if (n.size() >= 5 && n.rfind("DB", 0) == 0 && allDigits(n.substr(2, 3)))
         return "CP" + n.substr(2, 3);
     if (n.rfind("DBWIN", 0) == 0) {
@@ -174,7 +159,7 @@ std::string codePageOfDriverName(std::string_view name)
 
 std::string codePageOfCpg(std::string_view content)
 {
-    std::string n = upper(trimmed(content));
+    std::string n = asciiUpper(trimmed(content));
     if (n == "UTF-8" || n == "UTF8")
         return "UTF-8";
     for (const char *prefix : {"ANSI ", "OEM ", "WINDOWS-", "CP", "IBM"}) {
@@ -230,7 +215,7 @@ EncodingChoice detectEncoding(const std::vector<std::string_view> &samples)
 Result<TextDecoder> TextDecoder::create(const std::string &name)
 {
     TextDecoder decoder;
-    decoder.m_name = upper(name);
+    decoder.m_name = asciiUpper(name);
     if (decoder.m_name == "UTF-8" || decoder.m_name == "UTF8") {
         decoder.m_name = "UTF-8";
         decoder.m_kind = Kind::Utf8;

@@ -1,21 +1,11 @@
 // Case-insensitive lookup of the files beside a table.
 #include "companion_file.h"
 
-#include <algorithm>
+#include "ascii.h"
+
 #include <filesystem>
 
 namespace dbf {
-namespace {
-
-std::string lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-} // namespace
-
 std::string findCompanion(const std::string &tablePath,
                           std::initializer_list<const char *> extensions)
 {
@@ -33,7 +23,7 @@ std::string findCompanion(const std::string &tablePath,
         for (fs::directory_iterator it(folder, error), end; !error && it != end;
              it.increment(error)) {
             const std::string name = it->path().filename().string();
-            if (lower(name) == lower(wanted) && it->is_regular_file(error)) {
+            if (sameIgnoringAsciiCase(name, wanted) && it->is_regular_file(error)) {
                 found = it->path().string();
                 break;
             }

@@ -1,8 +1,10 @@
 // Matching names through ICU's full case folding.
 #include "names.h"
 
+#include "ascii.h"
 #include "utf16.h"
 
+#include <algorithm>
 #include <string>
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
@@ -12,15 +14,9 @@ namespace dbf {
 bool sameName(std::string_view a, std::string_view b)
 {
     if (a.size() == b.size()) { // the usual ASCII names without ICU
-        const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-        bool ascii = true, same = true;
-        for (size_t i = 0; i < a.size() && ascii; ++i) {
-            const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-            ascii = x < 0x80 && y < 0x80;
-            same = same && lower(x) == lower(y);
-        }
-        if (ascii)
-            return same;
+        const auto ascii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
+        if (std::all_of(a.begin(), a.end(), ascii) && std::all_of(b.begin(), b.end(), ascii))
+            return sameIgnoringAsciiCase(a, b);
     }
     std::u16string x, y;
     toUtf16(a, x);

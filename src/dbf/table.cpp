@@ -1,6 +1,7 @@
 // Opening a table: header, record count, code page and memo file; reading values.
 #include "table.h"
 
+#include "ascii.h"
 #include "companion_file.h"
 #include "huge_pages.h"
 #include "names.h"
@@ -10,14 +11,6 @@
 
 namespace dbf {
 namespace {
-
-std::string lower(std::string_view text)
-{
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return result;
-}
 
 bool isRecordFlag(char flag)
 {
@@ -35,7 +28,7 @@ std::string extensionOf(const std::string &path)
     const auto dot = path.find_last_of('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
         return {};
-    return lower(path.substr(dot));
+    return asciiLower(path.substr(dot));
 }
 
 struct MemoLocation

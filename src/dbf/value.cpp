@@ -1,6 +1,7 @@
 // Decoding of field bytes to values, one function per type letter.
 #include "value.h"
 
+#include "ascii.h"
 #include "byte_order.h"
 #include "calendar.h"
 
@@ -14,35 +15,6 @@ namespace {
 
 using Decode = Value (*)(const Field &, std::string_view, const FieldContext &);
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\0';
-}
-
-std::string_view trimRight(std::string_view text)
-{
-    // Eight bytes at a time while all are blanks or NULs: the only bytes that OR 0x20 makes 0x20.
-    constexpr uint64_t kBlanks = 0x2020202020202020ull;
-    size_t end = text.size();
-    for (uint64_t word; end >= 8; end -= 8) {
-        std::memcpy(&word, text.data() + end - 8, 8);
-        if ((word | kBlanks) != kBlanks)
-            break;
-    }
-    while (end > 0 && isBlank(text[end - 1]))
-        --end;
-    return text.substr(0, end);
-}
-
-std::string_view trim(std::string_view text)
-{
-    text = trimRight(text);
-    size_t begin = 0;
-    while (begin < text.size() && isBlank(text[begin]))
-        ++begin;
-    return text.substr(begin);
-}
-
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
@@ -53,7 +25,7 @@ Value invalid(std::string_view bytes, const FieldContext &context, std::string p
 {
     Value value;
     value.kind = Value::Kind::Invalid;
-    value.text = context.decoder.decode(trim(bytes));
+    value.text = context.decoder.decode(withoutPadding(bytes));
     value.problem = std::move(problem);
     return value;
 }
@@ -154,7 +126,7 @@ bool isNumberText(std::string_view text)
 
 Value numberValue(const Field &, std::string_view bytes, const FieldContext &context)
 {
-    const std::string_view stored = trim(bytes);
+    const std::string_view stored = withoutPadding(bytes);
     if (stored.empty())
         return {};
     if (!isNumberText(stored)) // "*****" of an overflow, stray letters
@@ -176,7 +148,7 @@ int digitsValue(std::string_view digits)
 
 Value dateFieldValue(const Field &, std::string_view bytes, const FieldContext &context)
 {
-    const std::string_view stored = trim(bytes);
+    const std::string_view stored = withoutPadding(bytes);
     if (stored.empty() || stored.find_first_not_of('0') == std::string_view::npos)
         return {};
     if (stored.size() != 8 || !std::all_of(stored.begin(), stored.end(), isDigit))
@@ -317,7 +289,7 @@ Value timestampValue(const Field &, std::string_view bytes, const FieldContext &
     // 1.1.1800 01:01:01 is day 657072 of that count)
     if (bytes.size() != 8)
         return invalid(bytes, context, kWrongLength);
-    if (trim(bytes).empty())
+    if (withoutPadding(bytes).empty())
         return {};
     const double milliseconds = bitsToDouble(be64(bytes));
     constexpr int64_t kJulianDayOfDayZero = 1721425;
@@ -396,7 +368,7 @@ std::string characterText(std::string_view bytes, const TextDecoder &decoder, bo
 {
     // Trailing NULs pad values of some writers the way blanks do; a NUL inside the text is no
     // character of any code page (dbase_03_nullchar.dbf), so such a value is flagged.
-    const std::string_view stored = trimRight(bytes);
+    const std::string_view stored = withoutTrailingPadding(bytes);
     hasNul = stored.find('\0') != std::string_view::npos;
     return decoder.decode(stored);
 }
@@ -409,7 +381,7 @@ bool memoBlockNumber(std::string_view bytes, uint64_t &block)
         return true;
     }
     // dBase and FoxPro 2: decimal digits, blank- or zero-padded
-    const std::string_view digits = trim(bytes);
+    const std::string_view digits = withoutPadding(bytes);
     if (!std::all_of(digits.begin(), digits.end(), isDigit) || digits.size() > 19)
         return false;
     for (char c : digits)

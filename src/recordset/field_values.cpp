@@ -2,6 +2,7 @@
 #include "field_values.h"
 
 #include "collator.h"
+#include "dbf/ascii.h"
 #include "dbf/calendar.h"
 
 #include <charconv>
@@ -71,10 +72,7 @@ FieldValues::FieldValues(const dbf::Table &table, size_t field)
 
 std::string_view FieldValues::trimmedBytes(std::string_view record) const
 {
-    std::string_view bytes = m_table.fieldBytes(record, m_field);
-    while (!bytes.empty() && (bytes.back() == ' ' || bytes.back() == '\0'))
-        bytes.remove_suffix(1);
-    return bytes;
+    return dbf::withoutTrailingPadding(m_table.fieldBytes(record, m_field));
 }
 
 bool FieldValues::plainAscii(std::string_view record, std::string_view &bytes) const

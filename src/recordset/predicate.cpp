@@ -55,14 +55,7 @@ bool compare(Operator op, T a, T b)
 // equal but for case. Only equality is decided here.
 int asciiCompareIgnoringCase(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
-        return 1;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return 1;
-    }
-    return 0;
+    return dbf::sameIgnoringAsciiCase(a, b) ? 0 : 1;
 }
 
 bool isPlainAscii(std::string_view text)

@@ -5,26 +5,6 @@
 
 namespace recordset {
 
-std::string trimmed(std::string_view text)
-{
-    size_t begin = 0, end = text.size();
-    while (begin < end && isBlank(text[begin]))
-        ++begin;
-    while (end > begin && isBlank(text[end - 1]))
-        --end;
-    return std::string(text.substr(begin, end - begin));
-}
-
-std::string asciiLower(std::string_view text)
-{
-    std::string lower(text);
-    for (char &c : lower) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
-}
-
 std::vector<std::string> split(const std::string &text, char separator)
 {
     std::vector<std::string> parts;

@@ -1,5 +1,8 @@
-// Small text helpers of the record set: blanks, ASCII case, splitting.
+// Small text helpers of the record set: splitting and quoting; blanks and ASCII case are the
+// core's (dbf/ascii.h).
 #pragma once
+
+#include "dbf/ascii.h"
 
 #include <string>
 #include <string_view>
@@ -7,13 +10,10 @@
 
 namespace recordset {
 
-inline bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
+using dbf::asciiLower;
+using dbf::isBlank;
+using dbf::trimmed;
 
-std::string trimmed(std::string_view text);
-std::string asciiLower(std::string_view text);
 std::vector<std::string> split(const std::string &text, char separator);
 std::vector<std::string> splitBlanks(const std::string &text);
 // A text the user typed, in »« for a message: cut after 60 characters with "…", so that a long
