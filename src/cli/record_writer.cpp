@@ -32,6 +32,10 @@ public:
     {
         return m_set.FieldText(record, index);
     }
+    void appendText(std::string_view record, size_t index, std::string &out) const
+    {
+        m_set.AppendFieldText(record, index, out);
+    }
     dbf::Value value(std::string_view record, size_t index) const
     {
         return m_set.FieldValue(record, index);
@@ -100,7 +104,10 @@ public:
                 const dbf::Value value = m_fields.value(record, i);
                 cell(i, plainText(value, dbf::display(value)));
             } else {
-                cell(i, m_fields.text(record, i));
+                // The text goes straight into the line; quoted afterwards when it needs to be.
+                const size_t start = startCell(i);
+                m_fields.appendText(record, i, m_line);
+                quoteFrom(start);
             }
         }
         if (m_fields.showsDeleted())
@@ -110,17 +117,31 @@ public:
 
 private:
     // A line is put together in memory and written at once: far cheaper than many small writes.
-    void cell(size_t index, const std::string &value)
+    void cell(size_t index, std::string_view value)
+    {
+        const size_t start = startCell(index);
+        m_line += value;
+        quoteFrom(start);
+    }
+
+    // Where the cell `index` begins in the line.
+    size_t startCell(size_t index)
     {
         if (index > 0)
             m_line.push_back(',');
-        const bool plain = std::none_of(value.begin(), value.end(), [](char c) {
-            return c == ',' || c == '"' || c == '\r' || c == '\n';
-        });
-        if (plain) {
-            m_line += value;
+        return m_line.size();
+    }
+
+    // Quotes the cell from `start` to the end of the line if it holds a separator, a quote or a
+    // line break, doubling its quotes.
+    void quoteFrom(size_t start)
+    {
+        const auto special = [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; };
+        if (std::none_of(m_line.begin() + static_cast<std::ptrdiff_t>(start), m_line.end(),
+                         special))
             return;
-        }
+        const std::string value = m_line.substr(start);
+        m_line.resize(start);
         m_line.push_back('"');
         for (char c : value) {
             if (c == '"')

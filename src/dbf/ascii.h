@@ -25,6 +25,21 @@ std::string asciiUpper(std::string_view text);
 // Whether `a` and `b` are equal but for the case of ASCII letters.
 bool sameIgnoringAsciiCase(std::string_view a, std::string_view b);
 
+// Whether every byte of `bytes` is below 0x80; eight bytes at a time.
+inline bool isAscii(std::string_view bytes)
+{
+    constexpr uint64_t kHighBits = 0x8080808080808080ull;
+    size_t i = 0;
+    uint64_t high = 0;
+    for (uint64_t word; i + 8 <= bytes.size(); i += 8) {
+        std::memcpy(&word, bytes.data() + i, 8);
+        high |= word;
+    }
+    for (; i < bytes.size(); ++i)
+        high |= static_cast<uint8_t>(bytes[i]);
+    return (high & kHighBits) == 0;
+}
+
 // Blanks between the words of a text people write: query texts, criteria, .cpg files.
 constexpr bool isBlank(char c)
 {

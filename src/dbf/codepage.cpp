@@ -265,28 +265,34 @@ Result<TextDecoder> TextDecoder::create(const std::string &name)
 
 std::string TextDecoder::decode(std::string_view bytes) const
 {
-    // Most values are plain ASCII, which every code page here keeps as it is.
-    uint8_t highBits = 0;
-    for (char c : bytes)
-        highBits |= static_cast<uint8_t>(c);
-    if (highBits < 0x80 && m_kind != Kind::MultiByte)
-        return std::string(bytes);
     std::string out;
+    decodeAppend(bytes, out);
+    return out;
+}
+
+void TextDecoder::decodeAppend(std::string_view bytes, std::string &out) const
+{
+    // Most values are plain ASCII, which every code page here keeps as it is.
+    if (m_kind != Kind::MultiByte && isAscii(bytes)) {
+        out.append(bytes);
+        return;
+    }
     switch (m_kind) {
     case Kind::SingleByte: {
         // Room for the longest mapping of every byte, written through a pointer, then cut.
-        out.resize(bytes.size() * 4);
-        char *at = out.data();
+        const size_t start = out.size();
+        out.resize(start + bytes.size() * 4);
+        char *at = out.data() + start;
         for (char c : bytes) {
             const Mapped &mapped = m_table[static_cast<uint8_t>(c)];
             std::memcpy(at, mapped.bytes.data(), 4);
             at += mapped.length;
         }
         out.resize(static_cast<size_t>(at - out.data()));
-        return out;
+        return;
     }
     case Kind::Utf8: {
-        out.reserve(bytes.size());
+        out.reserve(out.size() + bytes.size());
         int32_t i = 0;
         const auto length = static_cast<int32_t>(bytes.size());
         const auto *data = reinterpret_cast<const uint8_t *>(bytes.data());
@@ -299,28 +305,27 @@ std::string TextDecoder::decode(std::string_view bytes) const
             U8_NEXT(data, i, length, c);
             appendUtf8(out, c < 0 ? 0xFFFD : c);
         }
-        return out;
+        return;
     }
     case Kind::MultiByte: {
         ConverterPtr converter = openConverter(m_converter);
         if (!converter)
-            return out;
+            return;
         std::u16string units(bytes.size() * 2 + 1, u'\0');
         UErrorCode status = U_ZERO_ERROR;
         const int32_t count =
                 ucnv_toUChars(converter.get(), reinterpret_cast<UChar *>(units.data()),
                               static_cast<int32_t>(units.size()), bytes.data(),
                               static_cast<int32_t>(bytes.size()), &status);
-        out.reserve(bytes.size() * 2);
+        out.reserve(out.size() + bytes.size() * 2);
         for (int32_t i = 0; i < count;) {
             UChar32 c;
             U16_NEXT(units.data(), i, count, c);
             appendUtf8(out, c);
         }
-        return out;
+        return;
     }
     }
-    return out;
 }
 
 } // namespace dbf

@@ -47,6 +47,8 @@ public:
     // One byte is one character (and the same byte always the same one).
     bool isSingleByte() const { return m_kind == Kind::SingleByte; }
     std::string decode(std::string_view bytes) const;
+    // The same, appended to `out`: for whole-table output without a string per value.
+    void decodeAppend(std::string_view bytes, std::string &out) const;
 
 private:
     enum class Kind { SingleByte, Utf8, MultiByte };

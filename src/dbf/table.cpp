@@ -372,6 +372,17 @@ FieldText Table::text(std::string_view bytes, size_t index) const
     return shownText(value(bytes, index));
 }
 
+void Table::appendText(std::string_view bytes, size_t index, std::string &out) const
+{
+    const Field &f = field(index);
+    if (f.type == 'C' && f.nullBit < 0) {
+        bool hasNul = false;
+        appendCharacterText(bytes.substr(f.offset, f.length), m_decoder, out, hasNul);
+        return;
+    }
+    out += text(bytes, index).text;
+}
+
 Value Table::value(std::string_view bytes, size_t index) const
 {
     std::string_view nullFlags;

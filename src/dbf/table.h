@@ -72,6 +72,9 @@ public:
     FieldText text(uint64_t record, size_t field) const;
     // The same for a record's bytes as recordBytes() or scan() give them.
     FieldText text(std::string_view recordBytes, size_t field) const;
+    // Appends the text that text() gives to `out`: for whole-table output, without a string
+    // per value.
+    void appendText(std::string_view recordBytes, size_t field, std::string &out) const;
     // The value itself; its text and bytes point into the table's files, valid while it lives.
     Value value(std::string_view recordBytes, size_t field) const;
     std::string_view fieldBytes(std::string_view recordBytes, size_t field) const;

@@ -366,11 +366,19 @@ bool isNull(const Field &field, const FieldContext &context)
 
 std::string characterText(std::string_view bytes, const TextDecoder &decoder, bool &hasNul)
 {
+    std::string text;
+    appendCharacterText(bytes, decoder, text, hasNul);
+    return text;
+}
+
+void appendCharacterText(std::string_view bytes, const TextDecoder &decoder, std::string &out,
+                         bool &hasNul)
+{
     // Trailing NULs pad values of some writers the way blanks do; a NUL inside the text is no
     // character of any code page (dbase_03_nullchar.dbf), so such a value is flagged.
     const std::string_view stored = withoutTrailingPadding(bytes);
     hasNul = stored.find('\0') != std::string_view::npos;
-    return decoder.decode(stored);
+    decoder.decodeAppend(stored, out);
 }
 
 bool memoBlockNumber(std::string_view bytes, uint64_t &block)

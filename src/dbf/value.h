@@ -66,6 +66,9 @@ Value decodeValue(const Field &field, std::string_view bytes, const FieldContext
 // is left inside it. The same text as decodeValue() gives, without building a Value: the
 // viewer and talvo-dbf show C fields, the most frequent of all, this way.
 std::string characterText(std::string_view bytes, const TextDecoder &decoder, bool &hasNul);
+// The same, appended to `out`.
+void appendCharacterText(std::string_view bytes, const TextDecoder &decoder, std::string &out,
+                         bool &hasNul);
 
 // The memo block number a memo field holds, 0 for none; false when the bytes are no number.
 bool memoBlockNumber(std::string_view bytes, uint64_t &block);

@@ -385,6 +385,11 @@ std::string RecordSet::FieldText(std::string_view record, size_t index) const
     return m_table->text(record, m_columns[index]).text;
 }
 
+void RecordSet::AppendFieldText(std::string_view record, size_t index, std::string &out) const
+{
+    m_table->appendText(record, m_columns[index], out);
+}
+
 dbf::Value RecordSet::FieldValue(std::string_view record, size_t index) const
 {
     return m_table->value(record, m_columns[index]);

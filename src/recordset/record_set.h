@@ -94,6 +94,8 @@ public:
     // Text of field `index` of the record with these bytes (as ForEach() gives them).
     // REQUIRES: isOpen() and index < FieldCount()
     std::string FieldText(std::string_view record, size_t index) const;
+    // The same text, appended to `out`.
+    void AppendFieldText(std::string_view record, size_t index, std::string &out) const;
     // The value itself, for machine-read output; valid while the set's table is open.
     dbf::Value FieldValue(std::string_view record, size_t index) const;
 
