@@ -30,7 +30,7 @@ public:
     const std::vector<std::string> &names() const { return m_names; }
     std::string text(std::string_view record, size_t index) const
     {
-        return m_set.FieldText(record, index);
+        return textBeforeNul(m_set.FieldText(record, index));
     }
     dbf::Value value(std::string_view record, size_t index) const
     {
@@ -98,7 +98,7 @@ public:
         for (size_t i = 0; i < count; ++i) {
             if (m_plain) {
                 const dbf::Value value = m_fields.value(record, i);
-                cell(i, plainText(value, dbf::display(value)));
+                cell(i, textBeforeNul(plainText(value, dbf::display(value))));
             } else {
                 cell(i, m_fields.text(record, i));
             }
