@@ -348,6 +348,20 @@ Value timestampValue(const Field &, std::string_view bytes, const FieldContext &
                          total % kMillisecondsPerDay);
 }
 
+// Memo content that is no text by its bytes: a picture's signature (JPEG, PNG, GIF), or a NUL,
+// which no memo text holds. Pictures stand in text memos of dBase III and IV and FoxPro 2
+// (dBaseIII.dbf, dBaseIV.dbf, Foxpro2.dbf of php-xbase).
+bool isBinaryContent(std::string_view bytes)
+{
+    for (std::string_view signature :
+         {std::string_view("\xFF\xD8\xFF"), std::string_view("\x89PNG\r\n\x1A\n"),
+          std::string_view("GIF87a"), std::string_view("GIF89a")}) {
+        if (bytes.substr(0, signature.size()) == signature)
+            return true;
+    }
+    return bytes.find('\0') != std::string_view::npos;
+}
+
 Value memoValue(const Field &field, std::string_view bytes, const FieldContext &context)
 {
     uint64_t block = 0;
@@ -361,12 +375,9 @@ Value memoValue(const Field &field, std::string_view bytes, const FieldContext &
     std::string_view text = memo.bytes;
     while (!text.empty() && (text.back() == '\0' || text.back() == '\x1A'))
         text.remove_suffix(1);
-    // Pictures stored in text memos (dBaseIV.dbf, Foxpro2.dbf of php-xbase) give themselves
-    // away by NUL bytes, which no memo text holds.
-    Value value = binary || text.find('\0') != std::string_view::npos
-            ? binaryValue(memo.bytes, false)
-            : textValue(context.decoder.decode(text));
-    value.problem = std::move(memo.problem);
+    Value value = binary || isBinaryContent(text) ? binaryValue(memo.bytes, false)
+                                                  : textValue(context.decoder.decode(text));
+    value.problem = std::move(memo.problem); // the memo file's own words on what was wrong
     return value;
 }
 
