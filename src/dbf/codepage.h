@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +56,9 @@ private:
         std::array<char, 4> bytes;
         uint8_t length;
     };
+
+    // The 256 entries of a single-byte code page: ASCII below 0x80, `upperHalf` above.
+    static std::vector<Mapped> singleByteTable(const std::function<int32_t(char)> &upperHalf);
 
     std::string m_name;
     std::string m_converter;

@@ -36,6 +36,27 @@ TEST(CodePage, LanguageDriverDecides)
     EXPECT_EQ(ansi->text(0, 0).text, "Jörg");
 }
 
+// ICU has no converter for these two DOS code pages; their language drivers name them.
+TEST(CodePage, MazoviaAndKamenickyFromTheirLanguageDrivers)
+{
+    auto polish =
+            tableWith({"Za\xA7\xA2\x92\x8D g\x91\x9El\x86 ja\xA6\xA4", "ZA\xA1\xA3\x9C\x95"}, 0x69);
+    ASSERT_TRUE(polish) << polish.error().description;
+    EXPECT_EQ(polish->encoding().name, "CP620");
+    EXPECT_EQ(polish->text(0, 0).text, "Zażółć gęślą jaźń");
+    EXPECT_EQ(polish->text(1, 0).text, "ZAŻÓŁĆ");
+
+    auto czech = tableWith({"P\xA9\xA1li\xA8 \x91lu\x9Fou\x87k\x98 k\x96\xA4"}, 0x68);
+    ASSERT_TRUE(czech) << czech.error().description;
+    EXPECT_EQ(czech->encoding().name, "CP895");
+    EXPECT_EQ(czech->text(0, 0).text, "Příliš žluťoučký kůň");
+
+    // The box drawing half is CP437's; the names work as overrides as well.
+    auto forced = tableWith({"\xC9\xCD\xBB"}, 0x00, "CP620");
+    ASSERT_TRUE(forced);
+    EXPECT_EQ(forced->text(0, 0).text, "╔═╗");
+}
+
 struct DetectionCase
 {
     const char *name;
