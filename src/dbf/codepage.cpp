@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <unicode/uchar.h>
 #include <unicode/ucnv.h>
 #include <unicode/utf8.h>
 
@@ -100,51 +99,6 @@ void appendUtf8(std::string &out, UChar32 c)
         out.append(buffer, static_cast<size_t>(length));
 }
 
-// Valid UTF-8 with at least one multi-byte sequence.
-bool isUtf8Text(const std::vector<std::string_view> &samples, bool &anyHighByte)
-{
-    anyHighByte = false;
-    for (std::string_view sample : samples) {
-        int32_t i = 0;
-        const auto length = static_cast<int32_t>(sample.size());
-        while (i < length) {
-            if (static_cast<uint8_t>(sample[i]) < 0x80) {
-                ++i;
-                continue;
-            }
-            anyHighByte = true;
-            UChar32 c;
-            U8_NEXT(reinterpret_cast<const uint8_t *>(sample.data()), i, length, c);
-            if (c < 0)
-                return false;
-        }
-    }
-    return anyHighByte;
-}
-
-// Letters count for a reading, box drawing, control characters and holes against it.
-int letterScore(const TextDecoder &decoder, const std::array<uint64_t, 128> &highBytes)
-{
-    int64_t score = 0;
-    for (int b = 0; b < 128; ++b) {
-        if (!highBytes[b])
-            continue;
-        const char byte = static_cast<char>(0x80 + b);
-        const std::string text = decoder.decode(std::string_view(&byte, 1));
-        UChar32 c = 0;
-        int32_t i = 0;
-        U8_NEXT(reinterpret_cast<const uint8_t *>(text.data()), i,
-                static_cast<int32_t>(text.size()), c);
-        int weight = 0;
-        if (u_isalpha(c))
-            weight = 1;
-        else if (c < 0 || c == 0xFFFD || u_iscntrl(c) || (c >= 0x2500 && c <= 0x259F))
-            weight = -1;
-        score += weight * static_cast<int64_t>(highBytes[b]);
-    }
-    return static_cast<int>(std::clamp<int64_t>(score, INT32_MIN, INT32_MAX));
-}
-
 } // namespace
 
 std::string codePageOfLanguageDriver(uint8_t driver)
@@ -195,38 +149,6 @@ std::string codePageOfCpg(std::string_view content)
     if (allDigits(n) && n.size() >= 3 && n.size() <= 4)
         return "CP" + n;
     return {};
-}
-
-EncodingChoice detectEncoding(const std::vector<std::string_view> &samples)
-{
-    bool anyHighByte = false;
-    if (isUtf8Text(samples, anyHighByte))
-        return {"UTF-8", EncodingChoice::Source::Detected,
-                "keine Angabe in der Datei; die Texte sind gültiges UTF-8"};
-    if (!anyHighByte)
-        return {"CP850", EncodingChoice::Source::Detected,
-                "keine Angabe in der Datei; die Stichprobe enthält nur ASCII, DOS-Codepage "
-                "CP850 angenommen"};
-
-    std::array<uint64_t, 128> highBytes {};
-    for (std::string_view sample : samples) {
-        for (char c : sample) {
-            if (static_cast<uint8_t>(c) >= 0x80)
-                ++highBytes[static_cast<uint8_t>(c) - 0x80];
-        }
-    }
-    std::string best;
-    int bestScore = 0;
-    for (const char *candidate : {"CP850", "CP1252", "CP437"}) {
-        const int score = letterScore(*TextDecoder::create(candidate), highBytes);
-        if (best.empty() || score > bestScore) {
-            best = candidate;
-            bestScore = score;
-        }
-    }
-    return {best, EncodingChoice::Source::Detected,
-            "keine Angabe in der Datei; " + best
-                    + " ergibt in der Stichprobe die meisten Buchstaben"};
 }
 
 Result<TextDecoder> TextDecoder::create(const std::string &name)

@@ -80,25 +80,62 @@ TEST_P(Detection, ChoosesByTheBytesWhenTheFileSaysNothing)
 
 INSTANTIATE_TEST_SUITE_P(
         Dbf, Detection,
-        ::testing::Values(DetectionCase {"GermanDos",
-                                         {"J\x81rgen", "B\x84rbel", "Gro\xE1", "\x99tzi"},
-                                         "CP850",
-                                         "Jürgen"},
-                          DetectionCase {"GermanDosCapitals",
-                                         {"M\x9ALLER",
-                                          "\x8E"
-                                          "RGER",
-                                          "\x99ZTAL"},
-                                         "CP850",
-                                         "MÜLLER"},
-                          DetectionCase {"GermanWindows",
-                                         {"J\xFCrgen", "B\xE4rbel", "Gro\xDF", "\xD6tzi"},
-                                         "CP1252",
-                                         "Jürgen"},
-                          DetectionCase {
-                                  "Utf8", {"J\xC3\xBCrgen", "S\xC3\xB8ren"}, "UTF-8", "Jürgen"},
-                          DetectionCase {"PlainAscii", {"Hans", "Uwe"}, "CP850", "Hans"}),
+        ::testing::Values(
+                DetectionCase {"GermanDos",
+                               {"J\x81rgen", "B\x84rbel", "Gro\xE1", "\x99tzi"},
+                               "CP850",
+                               "Jürgen"},
+                DetectionCase {"GermanDosCapitals",
+                               {"M\x9ALLER",
+                                "\x8E"
+                                "RGER",
+                                "\x99ZTAL"},
+                               "CP850",
+                               "MÜLLER"},
+                DetectionCase {"GermanWindows",
+                               {"J\xFCrgen", "B\xE4rbel", "Gro\xDF", "\xD6tzi"},
+                               "CP1252",
+                               "Jürgen"},
+                // One kind of umlaut only, in each encoding: the likelier letter
+                // decides, not the order of the candidates.
+                DetectionCase {
+                        "WindowsSmallAOnly", {"J\xE4ger", "B\xE4r", "K\xE4se"}, "CP1252", "Jäger"},
+                DetectionCase {"WindowsSmallOOnly", {"K\xF6nig"}, "CP1252", "König"},
+                DetectionCase {"WindowsSmallUOnly", {"M\xFCller"}, "CP1252", "Müller"},
+                DetectionCase {"WindowsSharpSOnly", {"Gro\xDF"}, "CP1252", "Groß"},
+                DetectionCase {"WindowsCapitalAOnly", {"\xC4rger"}, "CP1252", "Ärger"},
+                DetectionCase {"WindowsCapitalOOnly", {"\xD6tzi"}, "CP1252", "Ötzi"},
+                DetectionCase {"WindowsCapitalUOnly",
+                               {"\xDC"
+                                "bel"},
+                               "CP1252",
+                               "Übel"},
+                DetectionCase {
+                        "DosSmallAOnly", {"J\x84ger", "B\x84r", "K\x84se"}, "CP850", "Jäger"},
+                DetectionCase {"DosSmallOOnly", {"K\x94nig"}, "CP850", "König"},
+                DetectionCase {"DosSmallUOnly", {"M\x81ller"}, "CP850", "Müller"},
+                DetectionCase {"DosSharpSOnly", {"Gro\xE1"}, "CP850", "Groß"},
+                DetectionCase {"DosCapitalAOnly", {"\x8Erger"}, "CP850", "Ärger"},
+                DetectionCase {"DosCapitalOOnly", {"\x99tzi"}, "CP850", "Ötzi"},
+                DetectionCase {"DosCapitalUOnly",
+                               {"\x9A"
+                                "bel"},
+                               "CP850",
+                               "Übel"},
+                DetectionCase {"Utf8", {"J\xC3\xBCrgen", "S\xC3\xB8ren"}, "UTF-8", "Jürgen"},
+                DetectionCase {"PlainAscii", {"Hans", "Uwe"}, "CP850", "Hans"}),
         CaseName());
+
+// The reason says which code page was chosen from which letters, how sure, and what the
+// runner-up would have read.
+TEST(CodePage, DetectionReasonNamesLettersAndCertainty)
+{
+    auto table = tableWith({"J\xE4ger", "B\xE4r", "K\xE4se", "Gro\xDF"}, 0x00);
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->encoding().reason,
+              "keine Angabe in der Datei; CP1252 nach den Zeichen ä, ß der Stichprobe, sicher "
+              "(über 99,9 %; CP850 läse õ, 0xDF)");
+}
 
 TEST(CodePage, OverrideWinsAndUnknownOverrideFails)
 {
