@@ -30,7 +30,7 @@ public:
     const std::vector<std::string> &names() const { return m_names; }
     std::string text(std::string_view record, size_t index) const
     {
-        return m_set.FieldText(record, index);
+        return textBeforeNul(m_set.FieldText(record, index));
     }
     void appendText(std::string_view record, size_t index, std::string &out) const
     {
@@ -102,11 +102,13 @@ public:
         for (size_t i = 0; i < count; ++i) {
             if (m_plain) {
                 const dbf::Value value = m_fields.value(record, i);
-                cell(i, plainText(value, dbf::display(value)));
+                cell(i, textBeforeNul(plainText(value, dbf::display(value))));
             } else {
-                // The text goes straight into the line; quoted afterwards when it needs to be.
+                // The text goes straight into the line, cut at a NUL as textBeforeNul() cuts,
+                // then quoted when it needs to be.
                 const size_t start = startCell(i);
                 m_fields.appendText(record, i, m_line);
+                cutAtNul(m_line, start);
                 quoteFrom(start);
             }
         }

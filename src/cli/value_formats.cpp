@@ -124,6 +124,8 @@ void appendJson(const dbf::Value &value, const std::string &shown, std::string &
         appendJsonString(shown, out);
         out += ",\"reason\":";
         appendJsonString(value.problem, out);
+        if (value.overflow)
+            out += ",\"value\":null"; // dBase kept no digits of a number too wide for its field
         out.push_back('}');
         return;
     }
@@ -160,6 +162,18 @@ void appendJson(const dbf::Value &value, const std::string &shown, std::string &
         out += "{\"$binary\":\"" + base64(value.bytes) + "\"}";
         return;
     }
+}
+
+std::string textBeforeNul(std::string text)
+{
+    cutAtNul(text, 0);
+    return text;
+}
+
+void cutAtNul(std::string &text, size_t from)
+{
+    if (const size_t nul = text.find('\0', from); nul != std::string::npos)
+        text.resize(nul);
 }
 
 std::string plainText(const dbf::Value &value, const std::string &shown)

@@ -9,11 +9,21 @@ namespace cli {
 
 // Appends `value` as JSON: numbers as numbers with their stored digits, dates and date-times in
 // ISO 8601, logicals true/false, empty and null values null, binary values {"$binary": base64},
-// flagged values {"$invalid": the text as shown, "reason": why}.
+// flagged values {"$invalid": the text as shown, "reason": why}; a number that did not fit its
+// field (stored as all '*') adds "value": null.
 void appendJson(const dbf::Value &value, const std::string &shown, std::string &out);
 
 // Appends `text` as a JSON string.
 void appendJsonString(std::string_view text, std::string &out);
+
+// A shown text as text and CSV output give it: cut at its first NUL. Writers pad C fields with
+// NULs the way others pad with blanks, so what follows a NUL is left over from an earlier value
+// (dbase_03_nullchar.dbf: "\0reak" where GDAL reads ""), and a NUL in the output would end the
+// cell early for every tool that reads text as C strings. JSON keeps the NUL, escaped, beside
+// the reason why the value is flagged.
+std::string textBeforeNul(std::string text);
+// The same for the text from `from` to the end of `text`, in place.
+void cutAtNul(std::string &text, size_t from);
 
 // The value for spreadsheets and scripts in any locale: numbers as in JSON (decimal point), ISO
 // dates ("2003-05-01", "2003-05-01 12:00:00"), true/false, "" for null; otherwise as shown.

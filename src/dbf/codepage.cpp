@@ -2,11 +2,11 @@
 #include "codepage.h"
 
 #include "ascii.h"
+#include "dos_code_pages.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <unicode/uchar.h>
 #include <unicode/ucnv.h>
 #include <unicode/utf8.h>
 
@@ -21,23 +21,23 @@ struct DriverEntry
 
 // Language driver IDs of dBase IV/5/7 and FoxPro/Visual FoxPro (their documentation's table).
 constexpr DriverEntry kDrivers[] = {
-        {0x01, "CP437"},  {0x02, "CP850"},          {0x03, "CP1252"},   {0x04, "MACINTOSH"},
-        {0x08, "CP865"},  {0x09, "CP437"},          {0x0A, "CP850"},    {0x0B, "CP437"},
-        {0x0D, "CP437"},  {0x0E, "CP850"},          {0x0F, "CP437"},    {0x10, "CP850"},
-        {0x11, "CP437"},  {0x12, "CP850"},          {0x13, "CP932"},    {0x14, "CP850"},
-        {0x15, "CP437"},  {0x16, "CP850"},          {0x17, "CP865"},    {0x18, "CP437"},
-        {0x19, "CP437"},  {0x1A, "CP850"},          {0x1B, "CP437"},    {0x1C, "CP863"},
-        {0x1D, "CP850"},  {0x1F, "CP852"},          {0x22, "CP852"},    {0x23, "CP852"},
-        {0x24, "CP860"},  {0x25, "CP850"},          {0x26, "CP866"},    {0x37, "CP850"},
-        {0x40, "CP852"},  {0x4D, "CP936"},          {0x4E, "CP949"},    {0x4F, "CP950"},
-        {0x50, "CP874"},  {0x57, "CP1252"},         {0x58, "CP1252"},   {0x59, "CP1252"},
-        {0x64, "CP852"},  {0x65, "CP866"},          {0x66, "CP865"},    {0x67, "CP861"},
-        {0x6A, "CP737"},  {0x6B, "CP857"},          {0x6C, "CP863"},    {0x78, "CP950"},
-        {0x79, "CP949"},  {0x7A, "CP936"},          {0x7B, "CP932"},    {0x7C, "CP874"},
-        {0x7D, "CP1255"}, {0x7E, "CP1256"},         {0x86, "CP737"},    {0x87, "CP852"},
-        {0x88, "CP857"},  {0x96, "X-MAC-CYRILLIC"}, {0x97, "X-MAC-CE"}, {0x98, "X-MAC-GREEK"},
-        {0xC8, "CP1250"}, {0xC9, "CP1251"},         {0xCA, "CP1254"},   {0xCB, "CP1253"},
-        {0xCC, "CP1257"},
+        {0x01, "CP437"},    {0x02, "CP850"},       {0x03, "CP1252"}, {0x04, "MACINTOSH"},
+        {0x08, "CP865"},    {0x09, "CP437"},       {0x0A, "CP850"},  {0x0B, "CP437"},
+        {0x0D, "CP437"},    {0x0E, "CP850"},       {0x0F, "CP437"},  {0x10, "CP850"},
+        {0x11, "CP437"},    {0x12, "CP850"},       {0x13, "CP932"},  {0x14, "CP850"},
+        {0x15, "CP437"},    {0x16, "CP850"},       {0x17, "CP865"},  {0x18, "CP437"},
+        {0x19, "CP437"},    {0x1A, "CP850"},       {0x1B, "CP437"},  {0x1C, "CP863"},
+        {0x1D, "CP850"},    {0x1F, "CP852"},       {0x22, "CP852"},  {0x23, "CP852"},
+        {0x24, "CP860"},    {0x25, "CP850"},       {0x26, "CP866"},  {0x37, "CP850"},
+        {0x40, "CP852"},    {0x4D, "CP936"},       {0x4E, "CP949"},  {0x4F, "CP950"},
+        {0x50, "CP874"},    {0x57, "CP1252"},      {0x58, "CP1252"}, {0x59, "CP1252"},
+        {0x64, "CP852"},    {0x65, "CP866"},       {0x66, "CP865"},  {0x67, "CP861"},
+        {0x68, "CP895"},    {0x69, "CP620"},       {0x6A, "CP737"},  {0x6B, "CP857"},
+        {0x6C, "CP863"},    {0x78, "CP950"},       {0x79, "CP949"},  {0x7A, "CP936"},
+        {0x7B, "CP932"},    {0x7C, "CP874"},       {0x7D, "CP1255"}, {0x7E, "CP1256"},
+        {0x86, "CP737"},    {0x87, "CP852"},       {0x88, "CP857"},  {0x96, "X-MAC-CYRILLIC"},
+        {0x97, "X-MAC-CE"}, {0x98, "X-MAC-GREEK"}, {0xC8, "CP1250"}, {0xC9, "CP1251"},
+        {0xCA, "CP1254"},   {0xCB, "CP1253"},      {0xCC, "CP1257"},
 };
 
 bool allDigits(std::string_view text)
@@ -81,51 +81,6 @@ void appendUtf8(std::string &out, UChar32 c)
     U8_APPEND(buffer, length, 4, c, error);
     if (!error)
         out.append(buffer, static_cast<size_t>(length));
-}
-
-// Valid UTF-8 with at least one multi-byte sequence.
-bool isUtf8Text(const std::vector<std::string_view> &samples, bool &anyHighByte)
-{
-    anyHighByte = false;
-    for (std::string_view sample : samples) {
-        int32_t i = 0;
-        const auto length = static_cast<int32_t>(sample.size());
-        while (i < length) {
-            if (static_cast<uint8_t>(sample[i]) < 0x80) {
-                ++i;
-                continue;
-            }
-            anyHighByte = true;
-            UChar32 c;
-            U8_NEXT(reinterpret_cast<const uint8_t *>(sample.data()), i, length, c);
-            if (c < 0)
-                return false;
-        }
-    }
-    return anyHighByte;
-}
-
-// Letters count for a reading, box drawing, control characters and holes against it.
-int letterScore(const TextDecoder &decoder, const std::array<uint64_t, 128> &highBytes)
-{
-    int64_t score = 0;
-    for (int b = 0; b < 128; ++b) {
-        if (!highBytes[b])
-            continue;
-        const char byte = static_cast<char>(0x80 + b);
-        const std::string text = decoder.decode(std::string_view(&byte, 1));
-        UChar32 c = 0;
-        int32_t i = 0;
-        U8_NEXT(reinterpret_cast<const uint8_t *>(text.data()), i,
-                static_cast<int32_t>(text.size()), c);
-        int weight = 0;
-        if (u_isalpha(c))
-            weight = 1;
-        else if (c < 0 || c == 0xFFFD || u_iscntrl(c) || (c >= 0x2500 && c <= 0x259F))
-            weight = -1;
-        score += weight * static_cast<int64_t>(highBytes[b]);
-    }
-    return static_cast<int>(std::clamp<int64_t>(score, INT32_MIN, INT32_MAX));
 }
 
 } // namespace
@@ -180,38 +135,6 @@ std::string codePageOfCpg(std::string_view content)
     return {};
 }
 
-EncodingChoice detectEncoding(const std::vector<std::string_view> &samples)
-{
-    bool anyHighByte = false;
-    if (isUtf8Text(samples, anyHighByte))
-        return {"UTF-8", EncodingChoice::Source::Detected,
-                "keine Angabe in der Datei; die Texte sind gültiges UTF-8"};
-    if (!anyHighByte)
-        return {"CP850", EncodingChoice::Source::Detected,
-                "keine Angabe in der Datei; die Stichprobe enthält nur ASCII, DOS-Codepage "
-                "CP850 angenommen"};
-
-    std::array<uint64_t, 128> highBytes {};
-    for (std::string_view sample : samples) {
-        for (char c : sample) {
-            if (static_cast<uint8_t>(c) >= 0x80)
-                ++highBytes[static_cast<uint8_t>(c) - 0x80];
-        }
-    }
-    std::string best;
-    int bestScore = 0;
-    for (const char *candidate : {"CP850", "CP1252", "CP437"}) {
-        const int score = letterScore(*TextDecoder::create(candidate), highBytes);
-        if (best.empty() || score > bestScore) {
-            best = candidate;
-            bestScore = score;
-        }
-    }
-    return {best, EncodingChoice::Source::Detected,
-            "keine Angabe in der Datei; " + best
-                    + " ergibt in der Stichprobe die meisten Buchstaben"};
-}
-
 Result<TextDecoder> TextDecoder::create(const std::string &name)
 {
     TextDecoder decoder;
@@ -219,6 +142,13 @@ Result<TextDecoder> TextDecoder::create(const std::string &name)
     if (decoder.m_name == "UTF-8" || decoder.m_name == "UTF8") {
         decoder.m_name = "UTF-8";
         decoder.m_kind = Kind::Utf8;
+        return decoder;
+    }
+    if (const std::array<char16_t, 128> *upperHalf = dosCodePageUpperHalf(decoder.m_name)) {
+        decoder.m_kind = Kind::SingleByte;
+        decoder.m_table = singleByteTable([&](char byte) {
+            return static_cast<UChar32>((*upperHalf)[static_cast<uint8_t>(byte) - 0x80]);
+        });
         return decoder;
     }
     decoder.m_converter = converterName(decoder.m_name);
@@ -235,17 +165,7 @@ Result<TextDecoder> TextDecoder::create(const std::string &name)
         return decoder;
     }
     decoder.m_kind = Kind::SingleByte;
-    decoder.m_table.resize(256);
-    for (int b = 0; b < 256; ++b) {
-        Mapped &mapped = decoder.m_table[b];
-        if (b < 0x80) {
-            // Every code page a dBase file uses keeps ASCII below 0x80; ICU's IBM tables
-            // swap 0x1A, 0x1C and 0x7F among the control characters, which dBase does not.
-            mapped.bytes[0] = static_cast<char>(b);
-            mapped.length = 1;
-            continue;
-        }
-        const char byte = static_cast<char>(b);
+    decoder.m_table = singleByteTable([&](char byte) {
         UChar unit[4];
         UErrorCode status = U_ZERO_ERROR;
         ucnv_reset(converter.get());
@@ -255,12 +175,30 @@ Result<TextDecoder> TextDecoder::create(const std::string &name)
             int32_t i = 0;
             U16_NEXT(unit, i, units, c);
         }
+        return c;
+    });
+    return decoder;
+}
+
+std::vector<TextDecoder::Mapped>
+TextDecoder::singleByteTable(const std::function<int32_t(char)> &upperHalf)
+{
+    std::vector<Mapped> table(256);
+    for (int b = 0; b < 256; ++b) {
+        Mapped &mapped = table[b];
+        if (b < 0x80) {
+            // Every code page a dBase file uses keeps ASCII below 0x80; ICU's IBM tables
+            // swap 0x1A, 0x1C and 0x7F among the control characters, which dBase does not.
+            mapped.bytes[0] = static_cast<char>(b);
+            mapped.length = 1;
+            continue;
+        }
         std::string utf8;
-        appendUtf8(utf8, c);
+        appendUtf8(utf8, upperHalf(static_cast<char>(b)));
         mapped.length = static_cast<uint8_t>(utf8.size());
         std::copy(utf8.begin(), utf8.end(), mapped.bytes.begin());
     }
-    return decoder;
+    return table;
 }
 
 std::string TextDecoder::decode(std::string_view bytes) const

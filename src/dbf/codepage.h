@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,8 +33,10 @@ std::string codePageOfDriverName(std::string_view name);
 std::string codePageOfCpg(std::string_view content);
 
 // Chooses a code page from sample text bytes when the file says nothing: valid UTF-8 stays
-// UTF-8; otherwise the one of CP850, CP1252 and CP437 whose reading gives the most letters
-// (CP850, the German DOS code page, wins ties).
+// UTF-8, plain ASCII is taken for CP850; otherwise the one of CP850, CP1252 and CP437 whose
+// reading is the likeliest text, by how often its letters occur in German and the other
+// languages of these code pages. `reason` names the letters, how sure the choice is and what
+// the runner-up would read.
 EncodingChoice detectEncoding(const std::vector<std::string_view> &samples);
 
 // Decodes text of one code page to UTF-8. Cheap to copy and safe to use from any thread.
@@ -57,6 +60,9 @@ private:
         std::array<char, 4> bytes;
         uint8_t length;
     };
+
+    // The 256 entries of a single-byte code page: ASCII below 0x80, `upperHalf` above.
+    static std::vector<Mapped> singleByteTable(const std::function<int32_t(char)> &upperHalf);
 
     std::string m_name;
     std::string m_converter;

@@ -105,14 +105,33 @@ void MemoFile::takeData(MemoValue &value, uint64_t start, uint64_t length) const
 
 MemoValue MemoFile::readDBase3(uint64_t start) const
 {
-    // dBase III text runs to the first 0x1A; without one, to the end of the file.
+    // dBase III ends a memo with 1A 1A. Writers that end it with a single 0x1A pad the rest of
+    // the block, so a single 0x1A ends it where only padding (NULs, blanks, 0x1A) follows up to
+    // the end of its block, or where the used blocks end (the next free block, bytes 0-3). Any
+    // other 0x1A belongs to the content: dBaseIII.dbt of php-xbase holds a JPEG of 27 297
+    // bytes with 0x1A inside, and PNG pictures with one in their signature.
     MemoValue value;
-    const char *begin = reinterpret_cast<const char *>(m_bytes->data() + start);
-    const std::string_view rest(begin, m_bytes->size() - start);
-    const size_t end = rest.find('\x1A');
-    if (end == std::string_view::npos)
-        value.problem = "Memotext ohne Endmarke 0x1A (Byte " + std::to_string(start) + ")";
-    value.bytes = rest.substr(0, end);
+    const uint64_t nextFree = uint64_t {le32(m_bytes->data())} * m_blockSize;
+    const std::string_view rest(reinterpret_cast<const char *>(m_bytes->data() + start),
+                                m_bytes->size() - start);
+    auto paddedToBlockEnd = [&](size_t from) {
+        const size_t blockEnd =
+                (start + from + m_blockSize - 1) / m_blockSize * m_blockSize - start;
+        return from < blockEnd
+                && rest.substr(from, blockEnd - from)
+                           .find_first_not_of(std::string_view("\0 \x1A", 3))
+                == std::string_view::npos;
+    };
+    for (size_t end = rest.find('\x1A'); end != std::string_view::npos;
+         end = rest.find('\x1A', end + 1)) {
+        if (end + 1 == rest.size() || rest[end + 1] == '\x1A' || start + end + 1 == nextFree
+            || paddedToBlockEnd(end + 1)) {
+            value.bytes = rest.substr(0, end);
+            return value;
+        }
+    }
+    value.problem = "Memotext ohne Endmarke 0x1A (Byte " + std::to_string(start) + ")";
+    value.bytes = rest;
     return value;
 }
 

@@ -223,7 +223,8 @@ Result<bool> Table::chooseEncoding(const OpenOptions &options, const std::string
     if (!decoder && m_encoding.source == EncodingChoice::Source::Override)
         return decoder.error();
     if (!decoder) {
-        // A code page ICU does not have (Mazovia, Kamenický): read the text as the bytes suggest.
+        // A code page no decoder here knows (a .cpg naming one): read the text as the bytes
+        // suggest.
         const std::string unknown = m_encoding.name;
         m_encoding = detectEncoding(textSample());
         m_encoding.reason = "Codepage " + unknown + " wird nicht unterstützt; "

@@ -96,6 +96,8 @@ Value invalidBinary(std::string_view bytes, std::string problem)
 }
 
 // Sign, digits, at most one decimal point, optional exponent: the forms N and F fields hold.
+// Exponents stand in N fields as well: shapelib writes them there (polygon.dbf, DIS208 N(19,17)
+// "1.166785e+001"), and dbfread and GDAL read them as numbers.
 bool isNumberText(std::string_view text)
 {
     size_t i = 0;
@@ -129,7 +131,13 @@ Value numberValue(const Field &, std::string_view bytes, const FieldContext &con
     const std::string_view stored = withoutPadding(bytes);
     if (stored.empty())
         return {};
-    if (!isNumberText(stored)) // "*****" of an overflow, stray letters
+    if (bytes.find_first_not_of('*') == std::string_view::npos) {
+        // dBase shows a number too wide for its field as the field full of '*'; so do we.
+        Value value = invalid(stored, context, "Zahl zu groß für das Feld (nur »*« gespeichert)");
+        value.overflow = true;
+        return value;
+    }
+    if (!isNumberText(stored)) // stray letters, blanks inside, a partly starred field
         return invalid(stored, context, "keine Zahl");
     Value value;
     value.kind = Value::Kind::Number;
@@ -223,10 +231,19 @@ uint64_t unflipped(uint64_t bits)
 
 constexpr const char *kWrongLength = "falsche Feldlänge für den Typ";
 
+// dBase 7 leaves a number it has no value for all zero bytes; no number it writes looks so
+// (zero is stored with the sign bit set).
+bool isDBase7Blank(std::string_view bytes)
+{
+    return bytes.find_first_not_of('\0') == std::string_view::npos;
+}
+
 Value integerFieldValue(const Field &, std::string_view bytes, const FieldContext &context)
 {
     if (bytes.size() != 4)
         return invalid(bytes, context, kWrongLength);
+    if (context.dialect == Dialect::DBase7 && isDBase7Blank(bytes))
+        return {}; // bug102.dbf of javadbf: blank I fields
     const uint32_t bits =
             context.dialect == Dialect::DBase7 ? be32(bytes) ^ 0x80000000u : le32(bytes);
     return integerValue(Value::Kind::Integer, static_cast<int32_t>(bits));
@@ -243,6 +260,8 @@ Value dBase7DoubleValue(const Field &, std::string_view bytes, const FieldContex
 {
     if (bytes.size() != 8)
         return invalid(bytes, context, kWrongLength);
+    if (context.dialect == Dialect::DBase7 && isDBase7Blank(bytes))
+        return {}; // bug102.dbf of javadbf: 21 blank O fields
     uint64_t bits = be64(bytes);
     // javadbf writes O fields into other tables with only the sign bit flipped (numbers2.dbf:
     // -1 stored as 3FF0000000000000), dBase 7 itself inverts negatives whole (dBaseVII_double.dbf).
@@ -301,6 +320,20 @@ Value timestampValue(const Field &, std::string_view bytes, const FieldContext &
                          total % kMillisecondsPerDay);
 }
 
+// Memo content that is no text by its bytes: a picture's signature (JPEG, PNG, GIF), or a NUL,
+// which no memo text holds. Pictures stand in text memos of dBase III and IV and FoxPro 2
+// (dBaseIII.dbf, dBaseIV.dbf, Foxpro2.dbf of php-xbase).
+bool isBinaryContent(std::string_view bytes)
+{
+    for (std::string_view signature :
+         {std::string_view("\xFF\xD8\xFF"), std::string_view("\x89PNG\r\n\x1A\n"),
+          std::string_view("GIF87a"), std::string_view("GIF89a")}) {
+        if (bytes.substr(0, signature.size()) == signature)
+            return true;
+    }
+    return bytes.find('\0') != std::string_view::npos;
+}
+
 Value memoValue(const Field &field, std::string_view bytes, const FieldContext &context)
 {
     uint64_t block = 0;
@@ -314,12 +347,9 @@ Value memoValue(const Field &field, std::string_view bytes, const FieldContext &
     std::string_view text = memo.bytes;
     while (!text.empty() && (text.back() == '\0' || text.back() == '\x1A'))
         text.remove_suffix(1);
-    // Pictures stored in text memos (dBaseIV.dbf, Foxpro2.dbf of php-xbase) give themselves
-    // away by NUL bytes, which no memo text holds.
-    Value value = binary || text.find('\0') != std::string_view::npos
-            ? binaryValue(memo.bytes, false)
-            : textValue(context.decoder.decode(text));
-    value.problem = std::move(memo.problem);
+    Value value = binary || isBinaryContent(text) ? binaryValue(memo.bytes, false)
+                                                  : textValue(context.decoder.decode(text));
+    value.problem = std::move(memo.problem); // the memo file's own words on what was wrong
     return value;
 }
 

@@ -106,6 +106,42 @@ TEST_F(Cli, JsonCarriesTypedValues)
     EXPECT_EQ(runTool({"show", table, "--plain"}).exit, 2); // --plain belongs to csv
 }
 
+// A number too wide for its field is shown as dBase shows it, all '*'; typed, it has no value.
+TEST_F(Cli, OverflowedNumbersAreStarsShownAndNullTyped)
+{
+    const std::string table = m_dir.write(
+            "sterne.dbf",
+            DbfBuilder(0x03, {{"WATT", 'N', 4}, {"QRG", 'N', 6}}).record({"****", "**"}).bytes());
+    EXPECT_EQ(runTool({"show", table, "--format", "csv"}).out, "WATT,QRG\r\n****,**\r\n");
+    EXPECT_EQ(runTool({"show", table, "--format", "json"}).out,
+              "{\"WATT\":{\"$invalid\":\"****\",\"reason\":\"Zahl zu groß für das Feld (nur »*« "
+              "gespeichert)\",\"value\":null},"
+              "\"QRG\":{\"$invalid\":\"**\",\"reason\":\"keine Zahl\"}}\n");
+}
+
+// A NUL ends a text in text and CSV output; JSON keeps it, escaped, with the flag.
+TEST_F(Cli, NulInsideATextEndsItInTextAndCsv)
+{
+    const std::string table = m_dir.write("nul.dbf",
+                                          DbfBuilder(0x03, {{"CALL", 'C', 8}, {"SEIT", 'D', 8}})
+                                                  .record({std::string("DL1\0reak", 8),
+                                                           std::string("20\0\0"
+                                                                       "0101",
+                                                                       8)})
+                                                  .bytes());
+    const std::string csv = runTool({"show", table, "--format", "csv"}).out;
+    EXPECT_EQ(csv, "CALL,SEIT\r\nDL1,20\r\n");
+    EXPECT_EQ(runTool({"show", table, "--format", "csv", "--plain"}).out, csv);
+    EXPECT_EQ(runTool({"show", table}).out, "Datensatz 1\nCALL : DL1\nSEIT : 20\n");
+    const nlohmann::json json =
+            nlohmann::json::parse(runTool({"show", table, "--format", "json"}).out);
+    EXPECT_EQ(json["CALL"]["$invalid"], std::string("DL1\0reak", 8));
+    EXPECT_EQ(json["SEIT"]["$invalid"],
+              std::string("20\0\0"
+                          "0101",
+                          8));
+}
+
 TEST_F(Cli, EncodingOverride)
 {
     const CliRun r = runTool({"show", m_table, "--format", "csv", "--encoding", "CP1252"});

@@ -118,6 +118,87 @@ TEST(Memo, BinaryMemosAreNamedNotShown)
     EXPECT_EQ(result->text(0, 1).text, "(Binärdaten, 10 Bytes)");
 }
 
+dbf::Table dBase3Table(const std::string &memo, const std::vector<uint32_t> &blocks)
+{
+    std::vector<dbfbuild::FieldSpec> fields;
+    std::vector<std::string> values;
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        fields.push_back({"M" + std::to_string(i), 'M', 10});
+        values.push_back(std::to_string(blocks[i]));
+    }
+    const std::string table = DbfBuilder(0x83, fields).record(values).bytes();
+    auto result = dbf::Table::fromBytes("d.dbf", table, memo, dbf::MemoFormat::DBase3);
+    EXPECT_TRUE(result) << result.error().description;
+    return std::move(*result);
+}
+
+// A dBase III memo ends at 1A 1A; a single 0x1A inside belongs to it.
+TEST(Memo, DBase3MemoEndsAtTheMarkerPairNotAtA1AInside)
+{
+    // A picture as dBaseIII.dbt of php-xbase holds one: 0x1A bytes inside, ending FF D9 1A 1A.
+    std::string jpeg = "\xFF\xD8\xFF\xE0";
+    for (int i = 0; i < 300; ++i)
+        jpeg += std::string("\x1A\x01\x1A", 3) + char('a' + i % 26);
+    jpeg += "\xFF\xD9";
+    const std::string text = "Zeile 1\x1A"
+                             "Zeile 2";
+    const std::string png = "\x89PNG\r\n\x1A\nIHDR"; // the signature, with no NUL after it
+    MemoBuilder builder(MemoKind::DBase3);
+    const uint32_t picture = builder.add(jpeg), withMarker = builder.add(text),
+                   pngBlock = builder.add(png);
+    const dbf::Table table = dBase3Table(builder.bytes(), {picture, withMarker, pngBlock});
+    EXPECT_EQ(table.text(0, 0).text, "(Binärdaten, " + std::to_string(jpeg.size()) + " Bytes)");
+    EXPECT_FALSE(table.text(0, 0).raw);
+    EXPECT_EQ(table.text(0, 1).text, text);
+    EXPECT_EQ(table.text(0, 2).text, "(Binärdaten, " + std::to_string(png.size()) + " Bytes)");
+}
+
+// Writers that end a memo with one 0x1A pad its block: the memo ends there, not at the pair of
+// the next memo.
+TEST(Memo, DBase3SingleEndMarkerBeforePaddingOrTheUsedBlocksEnd)
+{
+    MemoBuilder builder(MemoKind::DBase3);
+    const uint32_t first = builder.add("erstes"), second = builder.add("zweites");
+    std::string memo = builder.bytes();
+    memo[first * 512 + 7] = '\0'; // "erstes" 1A, NULs to the end of the block
+    const std::string padded = memo;
+    EXPECT_EQ(dBase3Table(padded, {first, second}).text(0, 0).text, "erstes");
+
+    // The second memo fills its block, the last one in use, to a 0x1A in its last byte; stray
+    // bytes follow.
+    memo.replace(second * 512 + 7, 505, std::string(504, 'z') + '\x1A');
+    memo.resize(second * 512 + 512 + 10, 'y');
+    EXPECT_EQ(dBase3Table(memo, {second}).text(0, 0).text, "zweites" + std::string(504, 'z'));
+}
+
+// What was wrong with a memo reaches the value in the memo file's own words.
+TEST(Memo, TheMemoFilesReasonReachesTheValue)
+{
+    MemoBuilder builder(MemoKind::FoxPro, 64);
+    const uint32_t block = builder.add("Text");
+    std::string memo = builder.bytes();
+    const dbf::Table pastTheEnd = foxTable(memo, 100000);
+    EXPECT_EQ(pastTheEnd.value(pastTheEnd.recordBytes(0), 0).problem,
+              "Memoblock 100000 liegt hinter dem Ende der Memodatei (Byte "
+                      + std::to_string(memo.size()) + ")");
+
+    memo[block * 64 + 7] = '\x7F'; // length 127 of a 4-byte text
+    const dbf::Table tooLong = foxTable(memo, block);
+    const dbf::Value value = tooLong.value(tooLong.recordBytes(0), 0);
+    EXPECT_EQ(value.kind, dbf::Value::Kind::Text);
+    EXPECT_EQ(value.problem,
+              "Memolänge 127 reicht über das Dateiende (Byte " + std::to_string(block * 64 + 4)
+                      + ")");
+
+    MemoBuilder dBase3(MemoKind::DBase3);
+    const uint32_t open = dBase3.add("offen");
+    std::string cut = dBase3.bytes();
+    cut.resize(open * 512 + 5);
+    const dbf::Table noMarker = dBase3Table(cut, {open});
+    EXPECT_EQ(noMarker.value(noMarker.recordBytes(0), 0).problem,
+              "Memotext ohne Endmarke 0x1A (Byte " + std::to_string(open * 512) + ")");
+}
+
 TEST(Memo, FileIsFoundWhateverTheCaseAndItsAbsenceIsAWarning)
 {
     TempDir dir;
