@@ -48,15 +48,22 @@ const char *sourceName(dbf::EncodingChoice::Source source)
 std::string recordList(const CheckFinding &finding)
 {
     std::string list;
-    for (uint64_t record : finding.records)
-        list += (list.empty() ? "" : ", ") + std::to_string(record + 1);
+    for (uint64_t record : finding.records) {
+        if (!list.empty())
+            list += ", ";
+        list += std::to_string(record + 1);
+    }
     return list + (finding.count > finding.records.size() ? " …" : "");
 }
 
 std::string placeText(const CheckFinding &finding, const dbf::Table &table)
 {
     std::string place;
-    auto add = [&](const std::string &part) { place += (place.empty() ? "" : ", ") + part; };
+    auto add = [&](const std::string &part) {
+        if (!place.empty())
+            place += ", ";
+        place += part;
+    };
     if (finding.offset)
         add("Byte " + std::to_string(*finding.offset)
             + (finding.file != table.path() ? " in " + finding.file : std::string()));
@@ -141,8 +148,11 @@ void appendJson(const dbf::Table &table, const TableCheck &result, std::string &
         else
             out += "null";
         out += ",\"count\":" + std::to_string(finding.count) + ",\"records\":[";
-        for (size_t r = 0; r < finding.records.size(); ++r)
-            out += (r ? "," : "") + std::to_string(finding.records[r] + 1);
+        for (size_t r = 0; r < finding.records.size(); ++r) {
+            if (r)
+                out += ',';
+            out += std::to_string(finding.records[r] + 1);
+        }
         out += "]}";
     }
     out += "]";

@@ -1,6 +1,8 @@
 // Checking a table record by record: deletion flags, values, memo pointers, end marker, .cpg.
 #include "table_check.h"
 
+#include "recordset/table_halves.h"
+
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -33,6 +35,25 @@ public:
         ++finding.count;
         if (finding.records.size() < kListedRecords)
             finding.records.push_back(record);
+    }
+
+    // Adds what was found in records after these.
+    void append(RecordFindings &&later)
+    {
+        for (CheckFinding &finding : later.m_findings) {
+            const auto [at, fresh] = m_index.try_emplace(
+                    {finding.kind, finding.field ? *finding.field + 1 : 0}, m_findings.size());
+            if (fresh) {
+                m_findings.push_back(std::move(finding));
+                continue;
+            }
+            CheckFinding &earlier = m_findings[at->second];
+            earlier.count += finding.count;
+            for (uint64_t record : finding.records) {
+                if (earlier.records.size() < kListedRecords)
+                    earlier.records.push_back(record);
+            }
+        }
     }
 
     std::vector<CheckFinding> take() { return std::move(m_findings); }
@@ -130,28 +151,40 @@ public:
                 return "Die Löschmarke ist " + hexByte(uint8_t(flag))
                         + " statt ' ' oder '*'; der Datensatz gilt als nicht gelöscht.";
             });
-        for (size_t field : m_valueFields)
+        // Text that holds no NUL byte always decodes (characterText); text is most of a record,
+        // and decoding it all would cost the most of the whole check.
+        const bool anyNul = std::memchr(bytes.data(), 0, bytes.size()) != nullptr;
+        for (size_t field : m_valueFields) {
+            const dbf::Field &f = m_table.field(field);
+            if (f.type == 'C' && f.nullBit < 0
+                && (!anyNul || std::memchr(bytes.data() + f.offset, 0, f.length) == nullptr))
+                continue;
             checkValue(record, start, bytes, field);
+        }
         for (size_t field : m_memoFields)
             checkMemo(record, start, bytes, field);
     }
 
+    bool hasMemoFields() const { return !m_memoFields.empty(); }
     uint64_t deleted() const { return m_deleted; }
+
+    // Adds what `later` found in the records after these.
+    void append(RecordCheck &&later)
+    {
+        m_findings.append(std::move(later.m_findings));
+        m_deleted += later.m_deleted;
+    }
+
     std::vector<CheckFinding> take() { return m_findings.take(); }
 
 private:
     void checkValue(uint64_t record, uint64_t start, std::string_view bytes, size_t field)
     {
-        const dbf::Field &f = m_table.field(field);
-        // Text that holds no NUL byte always decodes (characterText); most fields are text, and
-        // decoding them all would cost the most of the whole check.
-        if (f.type == 'C' && f.nullBit < 0
-            && std::memchr(bytes.data() + f.offset, 0, f.length) == nullptr)
-            return;
         const dbf::Value value = m_table.value(bytes, field);
         if (!value.flagged())
             return;
-        m_findings.add("invalid-value", field, record, start + f.offset, m_table.path(), [&] {
+        const uint64_t offset = start + m_table.field(field).offset;
+        m_findings.add("invalid-value", field, record, offset, m_table.path(), [&] {
             return (value.kind == dbf::Value::Kind::Invalid && !value.text.empty()
                             ? "Der Wert »" + value.text + "« lässt sich nicht lesen: "
                             : std::string("Der Wert ist fehlerhaft: "))
@@ -207,7 +240,19 @@ TableCheck checkTable(const dbf::Table &table)
     }
 
     RecordCheck records(table);
-    table.scan([&](uint64_t record, std::string_view bytes) { records.visit(record, bytes); });
+    if (records.hasMemoFields()) {
+        // A memo block is shared when an earlier record points to it as well: in file order.
+        table.scan([&](uint64_t record, std::string_view bytes) { records.visit(record, bytes); });
+    } else {
+        RecordCheck second(table);
+        recordset::inTableHalves(table, [&](int half, uint64_t begin, uint64_t end) {
+            RecordCheck &check = half ? second : records;
+            table.scanRange(begin, end, [&](uint64_t record, std::string_view bytes) {
+                check.visit(record, bytes);
+            });
+        });
+        records.append(std::move(second));
+    }
     for (CheckFinding &finding : records.take())
         result.findings.push_back(std::move(finding));
     result.deleted = records.deleted();
