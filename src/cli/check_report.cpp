@@ -180,10 +180,8 @@ int check(const Options &options, std::ostream &out, std::ostream &err)
         } else if (i) {
             out << '\n';
         }
-        const auto table = dbf::Table::open(file, options.open);
-        if (!table) {
+        auto unreadable = [&](const dbf::Error &error) {
             exit = kUnreadable;
-            const dbf::Error &error = table.error();
             err << "talvo-dbf: " << error.number() << ": " << error.description << '\n';
             if (json) {
                 document += "\"status\":\"unreadable\",\"exit\":2,\"error\":{\"number\":"
@@ -194,9 +192,19 @@ int check(const Options &options, std::ostream &out, std::ostream &err)
                 out << "Datei:       " << file << "\nErgebnis:    nicht lesbar: " << error.number()
                     << ": " << error.description << '\n';
             }
+        };
+        const auto table = dbf::Table::open(file, options.open);
+        if (!table) {
+            unreadable(table.error());
             continue;
         }
         const TableCheck result = checkTable(*table);
+        // Read live, findings about a file that another program wrote meanwhile may be of
+        // neither state; a copy stays the table as opened.
+        if (const auto change = table->keepsOpenedBytes() ? std::nullopt : table->change()) {
+            unreadable(*change);
+            continue;
+        }
         if (!result.findings.empty())
             exit = std::max(exit, kFindings);
         if (json) {

@@ -281,4 +281,33 @@ TEST_F(Check, InfoAndShowTellTheFindings)
     EXPECT_EQ(show.out.find("Warnung"), std::string::npos);
 }
 
+// An output that keeps what it held when it was first flushed.
+class FlushWatch : public std::stringbuf
+{
+public:
+    std::string firstFlushed;
+
+protected:
+    int sync() override
+    {
+        if (firstFlushed.empty())
+            firstFlushed = str();
+        return 0;
+    }
+};
+
+// info writes what the header tells before it reads the records.
+TEST_F(Check, InfoWritesTheHeaderFirst)
+{
+    std::string table = stations();
+    table[kFirstRecord] = '*';
+    FlushWatch watch;
+    std::ostream out(&watch);
+    std::ostringstream err;
+    ASSERT_EQ(cli::run({"info", m_dir.write("zuerst.dbf", table)}, out, err), 0);
+    EXPECT_NE(watch.firstFlushed.find("     4  QSL"), std::string::npos) << watch.firstFlushed;
+    EXPECT_EQ(watch.firstFlushed.find("Gelöscht"), std::string::npos) << watch.firstFlushed;
+    EXPECT_NE(watch.str().find("Gelöscht:         1 von 5 Datensätzen"), std::string::npos);
+}
+
 } // namespace
