@@ -17,6 +17,11 @@ std::string hexByte(uint8_t value)
     return text;
 }
 
+std::string bytesText(uint64_t count)
+{
+    return std::to_string(count) + (count == 1 ? " Byte" : " Bytes");
+}
+
 // `text` with its control characters as \xNN: bytes that are no value (compressed records of
 // sids.dbc) hold NULs and terminal controls.
 std::string visible(std::string_view text)
@@ -45,9 +50,8 @@ public:
     {
         const auto [at, fresh] =
                 m_index.try_emplace({kind, field ? *field + 1 : 0}, m_findings.size());
-        if (fresh) {
+        if (fresh)
             m_findings.push_back({kind, makeText(), file, offset, record, field, 0, {}});
-        }
         CheckFinding &finding = m_findings[at->second];
         ++finding.count;
         if (finding.records.size() < kListedRecords)
@@ -123,16 +127,16 @@ std::optional<CheckFinding> endMarkerFinding(const dbf::Table &table)
     if (after[0] != '\x1A')
         return CheckFinding {"end-marker-missing",
                              "Nach dem letzten Datensatz steht " + hexByte(uint8_t(after[0]))
-                                     + " statt der Endmarke 0x1A; " + std::to_string(after.size())
-                                     + " Bytes folgen, die zu keinem Datensatz gehören.",
+                                     + " statt der Endmarke 0x1A (Rest der Datei: "
+                                     + bytesText(after.size()) + " ohne Datensatz).",
                              table.path(), end};
     if (after.size() > 1)
         return CheckFinding {"end-marker-extra",
-                             "Hinter der Endmarke 0x1A stehen noch "
-                                     + std::to_string(after.size() - 1) + " Bytes"
+                             "Hinter der Endmarke 0x1A folgt noch mehr (Rest der Datei: "
+                                     + bytesText(after.size() - 1)
                                      + (after.find_first_not_of('\x1A') == std::string_view::npos
-                                                ? " 0x1A."
-                                                : ", die zu keinem Datensatz gehören."),
+                                                ? ", nur 0x1A)."
+                                                : " ohne Datensatz)."),
                              table.path(), end + 1};
     return std::nullopt;
 }

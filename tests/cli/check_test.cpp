@@ -115,7 +115,7 @@ TEST_F(Check, RecordsAndEndMarker)
     const json extra = finding(report(m_dir.write("doppelt.dbf", stations() + "\x1A\x1A")),
                                "end-marker-extra");
     EXPECT_EQ(extra["offset"], kFirstRecord + 5 * kRecordLength + 1);
-    EXPECT_NE(extra["text"].get<std::string>().find("2 Bytes"), std::string::npos);
+    EXPECT_NE(extra["text"].get<std::string>().find("2 Bytes, nur 0x1A"), std::string::npos);
 }
 
 // Values that do not decode are counted per field, with the first records.
@@ -181,6 +181,18 @@ TEST_F(Check, MemoPointersAndMemoFile)
     EXPECT_EQ(shared["record"], 3);
     EXPECT_EQ(shared["field"], "NOTIZ");
     EXPECT_EQ(shared["offset"], 32 + 2 * 32 + 1 + 2 * 21 + 11);
+
+    dbfbuild::MemoBuilder fox(dbfbuild::MemoKind::FoxPro, 64);
+    const std::string foxBlock = dbfbuild::blockNumberText(fox.add("Beam"));
+    std::string foxMemo = fox.bytes();
+    foxMemo[6] = foxMemo[7] = 0; // block size 0
+    m_dir.write("block.fpt", foxMemo);
+    const json blockSize = report(m_dir.write(
+            "block.dbf", DbfBuilder(0xF5, {{"NOTIZ", 'M', 10}}).record({foxBlock}).bytes()));
+    ASSERT_EQ(blockSize["findings"].size(), 1u) << blockSize.dump(1); // once, not per pointer
+    EXPECT_EQ(blockSize["findings"][0]["kind"], "memo-block-size");
+    EXPECT_EQ(blockSize["findings"][0]["offset"], 6);
+    EXPECT_EQ(blockSize["findings"][0]["file"], m_dir.file("block.fpt"));
 
     const json missing = report(m_dir.write("ohnememo.dbf", table));
     EXPECT_EQ(finding(missing, "memo-missing")["kind"], "memo-missing");
