@@ -146,8 +146,8 @@ TEST_F(Check, InvalidValuesPerField)
     EXPECT_EQ(date["count"], 1);
 }
 
-// Memo pointers past the end of the memo file, to one block twice, blocks without end marker,
-// and a memo file that is not there.
+// Memo pointers past the end of the memo file, to one block twice, blocks without end marker or
+// with a length past the end, a memo file without block size, and one that is not there.
 TEST_F(Check, MemoPointersAndMemoFile)
 {
     auto write = [&](const damage::DamagedTable &damaged) {
@@ -161,6 +161,11 @@ TEST_F(Check, MemoPointersAndMemoFile)
             EXPECT_EQ(past["record"], 1);
             EXPECT_EQ(past["field"], "NOTIZ");
             EXPECT_NE(past["text"].get<std::string>().find("Memoblock 99999999"),
+                      std::string::npos);
+        } else if (damaged.name == "memo-length-4gb") {
+            const json length = finding(report(write(damaged)), "memo-block-damaged");
+            EXPECT_EQ(length["record"], 1);
+            EXPECT_NE(length["text"].get<std::string>().find("über das Dateiende"),
                       std::string::npos);
         } else if (damaged.name == "memo-without-end") {
             const json open = finding(report(write(damaged)), "memo-no-end-marker");
