@@ -160,10 +160,14 @@ void appendJson(const dbf::Table &table, const TableCheck &result, std::string &
 
 } // namespace
 
-std::string shortForm(const CheckFinding &finding)
+std::string shortForm(const CheckFinding &finding, const dbf::Table &table)
 {
-    return finding.text
-            + (finding.count > 1 ? " (" + std::to_string(finding.count) + "-mal)" : std::string());
+    std::string text = finding.text;
+    if (const std::string place = placeText(finding, table); !place.empty())
+        text += " [" + place + "]";
+    if (finding.count > 1)
+        text += " (" + std::to_string(finding.count) + "-mal)";
+    return text;
 }
 
 int check(const Options &options, std::ostream &out, std::ostream &err)

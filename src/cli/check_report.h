@@ -13,7 +13,8 @@ namespace cli {
 // 2 when one cannot be read.
 int check(const Options &options, std::ostream &out, std::ostream &err);
 
-// A finding in one line, for the warnings of `info`: its text, and how often when more than once.
-std::string shortForm(const CheckFinding &finding);
+// A finding of `table` in one line, for the warnings of `info`: its text, its first place, and
+// how often when more than once.
+std::string shortForm(const CheckFinding &finding, const dbf::Table &table);
 
 } // namespace cli

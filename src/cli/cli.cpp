@@ -57,7 +57,7 @@ void writeInfo(const dbf::Table &table, std::ostream &out)
     if (!check.findings.empty()) {
         out << "Warnungen:\n";
         for (const CheckFinding &finding : check.findings)
-            out << "  " << shortForm(finding) << '\n';
+            out << "  " << shortForm(finding, table) << '\n';
     }
 }
 
