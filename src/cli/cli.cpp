@@ -1,6 +1,7 @@
-// Command line parsing and the `info` and `show` commands.
+// Command line parsing and the `info`, `show` and `check` commands.
 #include "cli.h"
 
+#include "check_report.h"
 #include "options.h"
 #include "record_writer.h"
 #include "recordset/query.h"
@@ -20,12 +21,13 @@ std::string hexByte(uint8_t value)
     return text;
 }
 
+// What the header tells is written at once; the deleted records and the findings of reading
+// every record follow when the one pass over the file is done.
 void writeInfo(const dbf::Table &table, std::ostream &out)
 {
     const dbf::TableHeader &h = table.header();
     char date[40];
     std::snprintf(date, sizeof date, "%02d.%02d.%04d", h.day, h.month, h.year);
-    const uint64_t deleted = table.countDeleted();
 
     out << "Datei:            " << table.path() << '\n'
         << "Version:          " << hexByte(h.version) << " ("
@@ -33,7 +35,7 @@ void writeInfo(const dbf::Table &table, std::ostream &out)
         << "Letzte Änderung:  " << date << '\n'
         << "Codepage:         " << table.encoding().name << " (" << table.encoding().reason << ")\n"
         << "Datensätze:       " << h.headerRecordCount << " laut Kopf, " << table.recordCount()
-        << " vorhanden, " << deleted << " gelöscht\n"
+        << " vorhanden\n"
         << "Datensatzlänge:   " << h.recordLength << " Bytes (Kopf: " << h.headerLength
         << " Bytes)\n"
         << "Memodatei:        " << (table.memoPath().empty() ? "keine" : table.memoPath()) << '\n'
@@ -44,10 +46,15 @@ void writeInfo(const dbf::Table &table, std::ostream &out)
             << std::string(table.fieldName(i).size() < 12 ? 12 - table.fieldName(i).size() : 1, ' ')
             << f.type << std::setw(7) << f.length << std::setw(4) << int(f.decimals) << '\n';
     }
-    if (!table.findings().empty()) {
+    out.flush();
+
+    const TableCheck check = checkTable(table);
+    out << "Gelöscht:         " << check.deleted << " von " << table.recordCount()
+        << " Datensätzen\n";
+    if (!check.findings.empty()) {
         out << "Warnungen:\n";
-        for (const dbf::Finding &finding : table.findings())
-            out << "  " << finding.text << '\n';
+        for (const CheckFinding &finding : check.findings)
+            out << "  " << shortForm(finding, table) << '\n';
     }
 }
 
@@ -113,12 +120,16 @@ int writeRecords(recordset::RecordSet &set, const Options &options, std::ostream
 int show(const Options &options, std::ostream &out, std::ostream &err)
 {
     const std::string query = options.query.empty()
-            ? "select * from " + recordset::tableNameOf(options.file)
+            ? "select * from " + recordset::tableNameOf(options.files.front())
             : options.query;
-    auto opened = recordset::RecordSet::Open("database=" + options.file, query, options.open);
+    auto opened =
+            recordset::RecordSet::Open("database=" + options.files.front(), query, options.open);
     if (!opened)
         return fail(err, opened.error());
     recordset::RecordSet &set = **opened;
+    // What opening found, for scripts to see; the records on standard output stay clean.
+    for (const dbf::Finding &finding : set.table().findings())
+        err << "talvo-dbf: Warnung: " << finding.text << '\n';
     if (!options.filter.empty()) {
         if (const auto filtered = set.SetFilter(options.filter); !filtered.ok())
             return fail(err, filtered.error());
@@ -153,8 +164,10 @@ int run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
     }
 
     int exit = 0;
-    if (options.command == "info") {
-        const auto table = dbf::Table::open(options.file, options.open);
+    if (options.command == "check") {
+        exit = check(options, out, err);
+    } else if (options.command == "info") {
+        const auto table = dbf::Table::open(options.files.front(), options.open);
         if (!table)
             return fail(err, table.error());
         writeInfo(*table, out);

@@ -10,8 +10,10 @@ const char kUsage[] = R"(Aufruf: talvo-dbf BEFEHL DATEI [OPTIONEN]
 Liest dBase-Tabellen (.DBF) nur lesend und zeigt sie so, wie der Betrachter sie zeigt.
 
 Befehle:
-  info DATEI     Version, Codepage, Datensätze, Felder, Memodatei und Warnungen
-  show DATEI     die Datensätze
+  info DATEI       Version, Codepage, Datensätze, Felder, Memodatei und Warnungen
+  show DATEI       die Datensätze; Warnungen zur Tabelle auf der Standardfehlerausgabe
+  check DATEI...   prüft Tabellen und Memodateien und nennt jeden Befund mit seiner Stelle
+                   (Byte, Datensatz, Feld); --format text|json, --encoding NAME
 
 Optionen für show:
   --query TEXT             Abfrage, z. B. "select * from stations Order by CALL"
@@ -34,7 +36,8 @@ Optionen für show:
   --version                Versionsnummer
 
 Rückgabewert: 0 bei Erfolg, 1 bei einem Fehler oder wenn --find nichts findet, 2 bei einem
-falschen Aufruf.
+falschen Aufruf. check: 0 ohne Befund, 1 lesbar mit Befunden, 2 nicht lesbar (oder falscher
+Aufruf); bei mehreren Dateien der höchste Wert.
 )";
 
 namespace {
@@ -109,8 +112,8 @@ std::optional<std::string> parseOptions(const std::vector<std::string> &args, Op
             return "Unbekannte Option »" + arg + "«.";
         } else if (options.command.empty()) {
             options.command = arg;
-        } else if (options.file.empty()) {
-            options.file = arg;
+        } else if (options.files.empty() || options.command == "check") {
+            options.files.push_back(arg);
         } else {
             return "Überzähliges Argument »" + arg + "«.";
         }
@@ -119,11 +122,13 @@ std::optional<std::string> parseOptions(const std::vector<std::string> &args, Op
     }
     if (options.help || options.version)
         return std::nullopt;
-    if (options.command != "info" && options.command != "show")
-        return options.command.empty() ? "Befehl fehlt (info oder show)."
+    if (options.command != "info" && options.command != "show" && options.command != "check")
+        return options.command.empty() ? "Befehl fehlt (info, show oder check)."
                                        : "Unbekannter Befehl »" + options.command + "«.";
-    if (options.file.empty())
+    if (options.files.empty())
         return "Dateiname fehlt.";
+    if (options.command == "check" && options.format == Format::Csv)
+        return "check schreibt text oder json.";
     if (options.plain && options.format != Format::Csv)
         return "--plain gehört zu --format csv.";
     if ((options.backward || options.skip) && options.find.empty())

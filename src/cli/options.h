@@ -12,8 +12,8 @@ namespace cli {
 
 struct Options
 {
-    std::string command; // "info" or "show"
-    std::string file;
+    std::string command; // "info", "show" or "check"
+    std::vector<std::string> files; // one for info and show, one or more for check
     Format format = Format::Text;
     std::optional<uint64_t> limit;
     dbf::OpenOptions open;

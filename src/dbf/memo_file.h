@@ -5,6 +5,7 @@
 #include "error.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,24 @@ struct MemoValue
     bool binary = false; // a FoxPro picture or object block
     std::string problem; // German, empty when the block was read as it should be
 };
+
+// What is wrong with a memo file's header or with one memo in it, for a health check.
+struct MemoFault
+{
+    enum class Kind {
+        BlockSize, // the header gives no usable block size
+        PastEnd, // the block lies behind the end of the file
+        InHeader, // the block lies inside the file's header
+        Damaged, // the block is cut short, or its length reaches past the end of the file
+        NoEndMarker, // dBase III text without its 0x1A
+    };
+    Kind kind;
+    uint64_t offset; // in the memo file
+    std::string text; // German
+};
+
+// The stable name of a kind of memo fault ("memo-past-end" …), for listings and scripts.
+const char *memoFaultName(MemoFault::Kind kind);
 
 class MemoFile
 {
@@ -35,10 +54,20 @@ public:
     // lengths are clamped to the file and described in `problem`; this never fails.
     MemoValue read(uint64_t block) const;
 
+    // What is wrong with the header; std::nullopt when memos can be read.
+    std::optional<MemoFault> headerFault() const;
+    // What is wrong with the memo starting at `block` (not 0); std::nullopt when it reads well.
+    std::optional<MemoFault> blockFault(uint64_t block) const;
+    // Blocks the file holds, header included: block numbers below it lie in the file.
+    uint64_t blockCount() const;
+
 private:
     // REQUIRES: the file holds at least 8 bytes from `start`
     void takeData(MemoValue &value, uint64_t start, uint64_t length) const;
     MemoValue readDBase3(uint64_t start) const;
+    // Where the memo at `block` starts; the file's size for blocks behind its end.
+    // REQUIRES: m_blockSize != 0
+    uint64_t startOf(uint64_t block) const;
 
     std::shared_ptr<const ByteSource> m_bytes;
     MemoFormat m_format = MemoFormat::DBase3;

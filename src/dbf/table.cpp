@@ -270,6 +270,14 @@ std::string_view Table::recordBytes(uint64_t record) const
     return {data + record * length, static_cast<size_t>(length)};
 }
 
+std::string_view Table::bytesAfterRecords() const
+{
+    const uint64_t end = m_header.headerLength + m_recordCount * m_header.recordLength;
+    if (!m_partialRecord.empty() || end >= m_bytes->size())
+        return {};
+    return m_bytes->view().substr(static_cast<size_t>(end));
+}
+
 uint64_t Table::recordsIn(uint64_t fileSize) const
 {
     if (fileSize >= m_bytes->size())

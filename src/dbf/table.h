@@ -47,6 +47,8 @@ public:
     const EncodingChoice &encoding() const { return m_encoding; }
     const TextDecoder &decoder() const { return m_decoder; }
     const std::string &memoPath() const; // "" when there is no memo file
+    // The memo file; null when there is none or it could not be read.
+    const MemoFile *memo() const { return m_memo ? &*m_memo : nullptr; }
     // What opening found wrong with the table, in the order found.
     const std::vector<Finding> &findings() const { return m_findings; }
     bool includesDeleted() const { return m_includeDeleted; }
@@ -68,6 +70,9 @@ public:
     // REQUIRES: record < recordCount()
     bool isDeleted(uint64_t record) const { return recordBytes(record)[0] == '*'; }
     std::string_view recordBytes(uint64_t record) const;
+    // The bytes behind the last record as the file was opened: the end marker 0x1A and whatever
+    // follows it; empty when the file ends with the records or inside the last one.
+    std::string_view bytesAfterRecords() const;
     // The value of a field as the viewer shows it.
     FieldText text(uint64_t record, size_t field) const;
     // The same for a record's bytes as recordBytes() or scan() give them.

@@ -152,9 +152,9 @@ TEST_F(Cli, InfoNamesVersionCodePageCountsAndFields)
 {
     const CliRun r = runTool({"info", m_table});
     EXPECT_EQ(r.exit, 0);
-    for (const char *expected :
-         {"0x03 (dBase III)", "CP850 (aus dem Sprachtreiber-Byte 0x02)",
-          "3 laut Kopf, 3 vorhanden, 1 gelöscht", "NOF_SSB     N      6   1"})
+    for (const char *expected : {"0x03 (dBase III)", "CP850 (aus dem Sprachtreiber-Byte 0x02)",
+                                 "3 laut Kopf, 3 vorhanden\n", "NOF_SSB     N      6   1",
+                                 "Gelöscht:         1 von 3 Datensätzen"})
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
 }
 

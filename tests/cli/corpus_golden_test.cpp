@@ -2,6 +2,7 @@
 // as typed JSON, with the reference readings of dbfread, listing each known difference with its
 // reason.
 #include "cli.h"
+#include "support/corpus_tables.h"
 
 #include <filesystem>
 #include <fstream>
@@ -112,24 +113,6 @@ const KnownDifference *knownDifference(const std::string &table, const std::stri
             return &known;
     }
     return nullptr;
-}
-
-std::vector<std::string> corpusTables()
-{
-    std::vector<std::string> tables;
-    for (const auto &entry : fs::recursive_directory_iterator(kCorpus)) {
-        const fs::path relative = fs::relative(entry.path(), kCorpus);
-        const std::string top = relative.begin()->string();
-        if (top == "golden" || top == "tools" || !entry.is_regular_file())
-            continue;
-        std::string extension = entry.path().extension().string();
-        for (char &c : extension)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (extension == ".dbf" || extension == ".dbc")
-            tables.push_back(relative.string());
-    }
-    std::sort(tables.begin(), tables.end());
-    return tables;
 }
 
 std::string stripped(std::string text)
@@ -420,11 +403,11 @@ TEST(CorpusGoldenAvailable, CorpusIsPresent)
 {
     if (!fs::exists(kCorpus))
         GTEST_SKIP() << "no shared corpus at " << kCorpus << ": the corpus comparisons are skipped";
-    EXPECT_FALSE(corpusTables().empty());
+    EXPECT_FALSE(corpusTables(kCorpus).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, CorpusGolden,
-                         ::testing::ValuesIn(fs::exists(kCorpus) ? corpusTables()
+                         ::testing::ValuesIn(fs::exists(kCorpus) ? corpusTables(kCorpus)
                                                                  : std::vector<std::string>()),
                          testName);
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(CorpusGolden);

@@ -1,0 +1,20 @@
+// `talvo-dbf check`: the health report of tables, as text or as one JSON document.
+#pragma once
+
+#include "options.h"
+#include "table_check.h"
+
+#include <ostream>
+
+namespace cli {
+
+// Checks every table of `options.files` and writes the report to `out`, the errors of
+// unreadable tables to `err` as well. Returns 0 when all are healthy, 1 when one has findings,
+// 2 when one cannot be read.
+int check(const Options &options, std::ostream &out, std::ostream &err);
+
+// A finding of `table` in one line, for the warnings of `info`: its text, its first place, and
+// how often when more than once.
+std::string shortForm(const CheckFinding &finding, const dbf::Table &table);
+
+} // namespace cli

@@ -1,0 +1,330 @@
+// `talvo-dbf check`: the health report of tables built valid and then damaged byte by byte, its
+// exit codes and its JSON document; the findings in `info` and the warnings of `show`.
+#include "cli.h"
+#include "damaged_tables.h"
+#include "dbf_builder.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+using dbfbuild::DbfBuilder;
+using nlohmann::json;
+
+namespace {
+
+struct CliRun
+{
+    int exit;
+    std::string out;
+    std::string err;
+};
+
+CliRun runTool(const std::vector<std::string> &args)
+{
+    std::ostringstream out, err;
+    const int exit = cli::run(args, out, err);
+    return {exit, out.str(), err.str()};
+}
+
+// A station table with text, number, date and logical fields; header 32 + 4 * 32 + 1 bytes,
+// records of 1 + 10 + 5 + 8 + 1 bytes.
+constexpr size_t kFirstRecord = 161, kRecordLength = 25;
+
+std::string stations()
+{
+    DbfBuilder builder(
+            0x03, {{"CALL", 'C', 10}, {"NOF_SSB", 'N', 5}, {"UP_DATE", 'D', 8}, {"QSL", 'L', 1}});
+    builder.languageDriver(0x02);
+    for (const char *call : {"DL1ABC", "OE3XYZ", "HB9AA", "F5ABC", "DK9XX"})
+        builder.record({call, "12", "20030501", "T"});
+    return builder.bytes();
+}
+
+class Check : public ::testing::Test
+{
+protected:
+    // The JSON report of one table, its exit code checked against the document's.
+    json report(const std::string &path, std::vector<std::string> extra = {})
+    {
+        std::vector<std::string> args = {"check", path, "--format", "json"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const CliRun r = runTool(args);
+        const json document = json::parse(r.out);
+        EXPECT_EQ(document["exit"], r.exit);
+        EXPECT_EQ(document["tables"].size(), 1u);
+        return document["tables"][0];
+    }
+
+    // The one finding of `kind` in a report; fails when there is none or more than one.
+    static json finding(const json &table, const std::string &kind)
+    {
+        json found;
+        for (const json &f : table["findings"]) {
+            if (f["kind"] == kind) {
+                EXPECT_TRUE(found.is_null()) << kind << " twice";
+                found = f;
+            }
+        }
+        EXPECT_FALSE(found.is_null()) << kind << " not in " << table.dump(1);
+        return found;
+    }
+
+    TempDir m_dir;
+};
+
+TEST_F(Check, HealthyTableHasNoFindings)
+{
+    const std::string path = m_dir.write("gesund.dbf", stations());
+    const CliRun text = runTool({"check", path});
+    EXPECT_EQ(text.exit, 0) << text.out;
+    EXPECT_NE(text.out.find("Ergebnis:    in Ordnung, keine Befunde"), std::string::npos);
+    EXPECT_EQ(text.err, "");
+
+    const json table = report(path);
+    EXPECT_EQ(table["status"], "healthy");
+    EXPECT_EQ(table["exit"], 0);
+    EXPECT_TRUE(table["findings"].empty());
+    EXPECT_EQ(table["records"], 5);
+    EXPECT_EQ(table["deleted"], 0);
+    EXPECT_EQ(table["codepage"]["languageDriver"], "0x02");
+    EXPECT_EQ(table["codepage"]["chosen"], "CP850");
+    EXPECT_EQ(table["codepage"]["source"], "language-driver");
+    EXPECT_TRUE(table["memo"].is_null());
+}
+
+// Damage of the records and the end of the file, each with its place.
+TEST_F(Check, RecordsAndEndMarker)
+{
+    std::string flags = stations();
+    flags[kFirstRecord + 1 * kRecordLength] = '\0';
+    flags[kFirstRecord + 3 * kRecordLength] = 'X';
+    const json badFlag = finding(report(m_dir.write("marke.dbf", flags)), "bad-deletion-flag");
+    EXPECT_EQ(badFlag["record"], 2);
+    EXPECT_EQ(badFlag["offset"], kFirstRecord + kRecordLength);
+    EXPECT_EQ(badFlag["count"], 2);
+    EXPECT_EQ(badFlag["records"], json::parse("[2, 4]"));
+    EXPECT_TRUE(badFlag["field"].is_null());
+
+    std::string cut = stations();
+    cut.pop_back();
+    const json missing = finding(report(m_dir.write("ohne.dbf", cut)), "end-marker-missing");
+    EXPECT_EQ(missing["offset"], kFirstRecord + 5 * kRecordLength);
+
+    const json extra = finding(report(m_dir.write("doppelt.dbf", stations() + "\x1A\x1A")),
+                               "end-marker-extra");
+    EXPECT_EQ(extra["offset"], kFirstRecord + 5 * kRecordLength + 1);
+    EXPECT_NE(extra["text"].get<std::string>().find("2 Bytes, nur 0x1A"), std::string::npos);
+}
+
+// Values that do not decode are counted per field, with the first records.
+TEST_F(Check, InvalidValuesPerField)
+{
+    std::string table = stations();
+    auto put = [&](size_t record, size_t at, const std::string &bytes) {
+        table.replace(kFirstRecord + record * kRecordLength + at, bytes.size(), bytes);
+    };
+    for (size_t record : {0, 2, 3})
+        put(record, 11, "**x**"); // NOF_SSB
+    put(4, 16, "20031399"); // UP_DATE
+    const json checked = report(m_dir.write("werte.dbf", table));
+    EXPECT_EQ(checked["status"], "findings");
+    ASSERT_EQ(checked["findings"].size(), 2u) << checked.dump(1);
+
+    const json number = checked["findings"][0];
+    EXPECT_EQ(number["kind"], "invalid-value");
+    EXPECT_EQ(number["field"], "NOF_SSB");
+    EXPECT_EQ(number["count"], 3);
+    EXPECT_EQ(number["records"], json::parse("[1, 3, 4]"));
+    EXPECT_EQ(number["offset"], kFirstRecord + 11);
+    EXPECT_NE(number["text"].get<std::string>().find("»**x**«"), std::string::npos);
+
+    const json date = checked["findings"][1];
+    EXPECT_EQ(date["field"], "UP_DATE");
+    EXPECT_EQ(date["record"], 5);
+    EXPECT_EQ(date["count"], 1);
+}
+
+// Memo pointers past the end of the memo file, to one block twice, blocks without end marker or
+// with a length past the end, a memo file without block size, and one that is not there.
+TEST_F(Check, MemoPointersAndMemoFile)
+{
+    auto write = [&](const damage::DamagedTable &damaged) {
+        if (damaged.memo)
+            m_dir.write(damaged.name + ".dbt", *damaged.memo);
+        return m_dir.write(damaged.name + ".dbf", damaged.table);
+    };
+    for (const damage::DamagedTable &damaged : damage::damagedTables()) {
+        if (damaged.name == "memo-past-file") {
+            const json past = finding(report(write(damaged)), "memo-past-end");
+            EXPECT_EQ(past["record"], 1);
+            EXPECT_EQ(past["field"], "NOTIZ");
+            EXPECT_NE(past["text"].get<std::string>().find("Memoblock 99999999"),
+                      std::string::npos);
+        } else if (damaged.name == "memo-length-4gb") {
+            const json length = finding(report(write(damaged)), "memo-block-damaged");
+            EXPECT_EQ(length["record"], 1);
+            EXPECT_NE(length["text"].get<std::string>().find("über das Dateiende"),
+                      std::string::npos);
+        } else if (damaged.name == "memo-without-end") {
+            const json open = finding(report(write(damaged)), "memo-no-end-marker");
+            EXPECT_EQ(open["count"], 4); // every record's memo
+        }
+    }
+
+    dbfbuild::MemoBuilder memo(dbfbuild::MemoKind::DBase3);
+    const std::string block = dbfbuild::blockNumberText(memo.add("Dipol"));
+    const std::string other = dbfbuild::blockNumberText(memo.add("Yagi"));
+    const std::string table = DbfBuilder(0x83, {{"CALL", 'C', 10}, {"NOTIZ", 'M', 10}})
+                                      .record({"DL1ABC", block})
+                                      .record({"OE3XYZ", other})
+                                      .record({"HB9AA", block})
+                                      .bytes();
+    m_dir.write("geteilt.dbt", memo.bytes());
+    const json shared = finding(report(m_dir.write("geteilt.dbf", table)), "memo-shared-block");
+    EXPECT_EQ(shared["record"], 3);
+    EXPECT_EQ(shared["field"], "NOTIZ");
+    EXPECT_EQ(shared["offset"], 32 + 2 * 32 + 1 + 2 * 21 + 11);
+
+    dbfbuild::MemoBuilder fox(dbfbuild::MemoKind::FoxPro, 64);
+    const std::string foxBlock = dbfbuild::blockNumberText(fox.add("Beam"));
+    std::string foxMemo = fox.bytes();
+    foxMemo[6] = foxMemo[7] = 0; // block size 0
+    m_dir.write("block.fpt", foxMemo);
+    const json blockSize = report(m_dir.write(
+            "block.dbf", DbfBuilder(0xF5, {{"NOTIZ", 'M', 10}}).record({foxBlock}).bytes()));
+    ASSERT_EQ(blockSize["findings"].size(), 1u) << blockSize.dump(1); // once, not per pointer
+    EXPECT_EQ(blockSize["findings"][0]["kind"], "memo-block-size");
+    EXPECT_EQ(blockSize["findings"][0]["offset"], 6);
+    EXPECT_EQ(blockSize["findings"][0]["file"], m_dir.file("block.fpt"));
+
+    const json missing = report(m_dir.write("ohnememo.dbf", table));
+    EXPECT_EQ(finding(missing, "memo-missing")["kind"], "memo-missing");
+    EXPECT_EQ(missing["exit"], 1);
+}
+
+TEST_F(Check, CpgThatContradictsTheHeader)
+{
+    const std::string path = m_dir.write("welt.dbf", stations()); // language driver: CP850
+    m_dir.write("welt.cpg", "1252\n");
+    const json checked = report(path);
+    const json contradiction = finding(checked, "codepage-contradiction");
+    EXPECT_EQ(contradiction["offset"], 29);
+    EXPECT_EQ(checked["codepage"]["chosen"], "CP1252");
+    EXPECT_EQ(checked["codepage"]["source"], "cpg-file");
+
+    m_dir.write("welt.cpg", "850\n"); // agrees
+    EXPECT_EQ(runTool({"check", path}).exit, 0);
+}
+
+TEST_F(Check, UnreadableTablesEndInTwoWithTheNumberedError)
+{
+    const std::string healthy = m_dir.write("gesund.dbf", stations());
+    std::string damaged = stations();
+    damaged[10] = damaged[11] = 0; // record length 0
+    const std::string broken = m_dir.write("kaputt.dbf", damaged);
+
+    const CliRun text = runTool({"check", healthy, broken});
+    EXPECT_EQ(text.exit, 2);
+    EXPECT_EQ(text.err.rfind("talvo-dbf: 7014: Die Datei »" + broken, 0), 0u) << text.err;
+    EXPECT_NE(text.out.find("Ergebnis:    nicht lesbar: 7014: "), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("in Ordnung"), std::string::npos); // the healthy one is still checked
+
+    const CliRun r = runTool({"check", healthy, broken, "--format", "json"});
+    const json document = json::parse(r.out);
+    EXPECT_EQ(document["exit"], 2);
+    ASSERT_EQ(document["tables"].size(), 2u);
+    EXPECT_EQ(document["tables"][0]["status"], "healthy");
+    const json &unreadable = document["tables"][1];
+    EXPECT_EQ(unreadable["file"], broken);
+    EXPECT_EQ(unreadable["status"], "unreadable");
+    EXPECT_EQ(unreadable["error"]["number"], 7014);
+    EXPECT_TRUE(unreadable["error"]["description"].is_string());
+
+    EXPECT_EQ(runTool({"check", m_dir.file("fehlt.dbf")}).exit, 2);
+    EXPECT_EQ(runTool({"check"}).exit, 2);
+    EXPECT_EQ(runTool({"check", healthy, "--format", "csv"}).err.rfind("talvo-dbf: 7100: ", 0), 0u);
+}
+
+// Every finding in the document has the documented members, of the documented types.
+TEST_F(Check, JsonHasTheDocumentedShape)
+{
+    std::string table = stations();
+    table[kFirstRecord] = '\0';
+    table.pop_back();
+    const json checked = report(m_dir.write("form.dbf", table));
+    for (const char *member : {"file", "status", "exit", "version", "records", "deleted",
+                               "codepage", "memo", "findings"})
+        EXPECT_TRUE(checked.contains(member)) << member;
+    for (const char *member :
+         {"languageDriver", "languageDriverName", "chosen", "source", "reason"})
+        EXPECT_TRUE(checked["codepage"][member].is_string()) << member;
+    ASSERT_EQ(checked["findings"].size(), 2u);
+    for (const json &f : checked["findings"]) {
+        EXPECT_TRUE(f["kind"].is_string());
+        EXPECT_TRUE(f["text"].is_string());
+        EXPECT_EQ(f["file"], m_dir.file("form.dbf"));
+        EXPECT_TRUE(f["offset"].is_number_unsigned());
+        EXPECT_TRUE(f["record"].is_null() || f["record"].is_number_unsigned());
+        EXPECT_TRUE(f["field"].is_null() || f["field"].is_string());
+        EXPECT_TRUE(f["count"].is_number_unsigned());
+        EXPECT_TRUE(f["records"].is_array());
+    }
+}
+
+// info lists the check's findings under "Warnungen", and counts the deleted records; show warns
+// of the reader's findings on standard error only.
+TEST_F(Check, InfoAndShowTellTheFindings)
+{
+    std::string table = stations();
+    table.replace(kFirstRecord + 11, 5, "**x**");
+    table[4] = 9; // nine records in the header, five in the file
+    const std::string path = m_dir.write("warnt.dbf", table);
+
+    const CliRun info = runTool({"info", path});
+    EXPECT_EQ(info.exit, 0);
+    const std::string warnings = info.out.substr(info.out.find("Warnungen:\n"));
+    EXPECT_NE(warnings.find("Der Dateikopf nennt 9 Datensätze"), std::string::npos) << warnings;
+    EXPECT_NE(warnings.find("»**x**« lässt sich nicht lesen"), std::string::npos) << warnings;
+    EXPECT_NE(info.out.find("Gelöscht:         0 von 5 Datensätzen"), std::string::npos);
+
+    const CliRun show = runTool({"show", path, "--format", "csv"});
+    EXPECT_EQ(show.exit, 0);
+    EXPECT_EQ(show.err,
+              "talvo-dbf: Warnung: Der Dateikopf nennt 9 Datensätze, die Datei enthält "
+              "nur 5.\n");
+    EXPECT_EQ(show.out.rfind("CALL,NOF_SSB,UP_DATE,QSL\r\n", 0), 0u);
+    EXPECT_EQ(show.out.find("Warnung"), std::string::npos);
+}
+
+// An output that keeps what it held when it was first flushed.
+class FlushWatch : public std::stringbuf
+{
+public:
+    std::string firstFlushed;
+
+protected:
+    int sync() override
+    {
+        if (firstFlushed.empty())
+            firstFlushed = str();
+        return 0;
+    }
+};
+
+// info writes what the header tells before it reads the records.
+TEST_F(Check, InfoWritesTheHeaderFirst)
+{
+    std::string table = stations();
+    table[kFirstRecord] = '*';
+    FlushWatch watch;
+    std::ostream out(&watch);
+    std::ostringstream err;
+    ASSERT_EQ(cli::run({"info", m_dir.write("zuerst.dbf", table)}, out, err), 0);
+    EXPECT_NE(watch.firstFlushed.find("     4  QSL"), std::string::npos) << watch.firstFlushed;
+    EXPECT_EQ(watch.firstFlushed.find("Gelöscht"), std::string::npos) << watch.firstFlushed;
+    EXPECT_NE(watch.str().find("Gelöscht:         1 von 5 Datensätzen"), std::string::npos);
+}
+
+} // namespace
