@@ -118,6 +118,10 @@ public:
     // are included. std::nullopt past the last one.
     std::optional<uint64_t> nextRecord(uint64_t record) const;
     uint64_t countDeleted() const;
+    // The deletion flags of every record, read once through the file (opening looks at a sample
+    // of a large table only): a BadDeletionFlag finding counting the records that start with
+    // neither ' ' nor '*', std::nullopt when there are none.
+    std::optional<Finding> checkDeletionFlags() const;
 
 private:
     Table() = default;
@@ -128,6 +132,8 @@ private:
     static Result<Table> create(const std::string &path, std::shared_ptr<const ByteSource> bytes,
                                 const OpenOptions &options);
     void countRecords();
+    // The finding for `bad` of `looked` records with no deletion flag, `first` the first of them.
+    Finding badFlags(uint64_t bad, uint64_t looked, const std::vector<uint64_t> &first) const;
     // The records [0, result) that a file of `fileSize` bytes holds whole.
     uint64_t recordsIn(uint64_t fileSize) const;
     Result<bool> chooseEncoding(const OpenOptions &options, const std::string &cpgContent);

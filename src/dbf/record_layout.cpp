@@ -1,0 +1,309 @@
+// Settling the record layout: a few candidate layouts from the header's numbers and from the
+// descriptors, weighed by the deletion flags at sampled record starts and by the file size.
+#include "record_layout.h"
+
+#include <algorithm>
+
+namespace dbf {
+namespace {
+
+// A table up to this many records has every record start looked at; a larger one the first and
+// the last kSampleEnds and kSampleSpread between them, so that opening costs the same for ten
+// thousand records and for ten million.
+constexpr uint64_t kSampleAll = 4096;
+constexpr uint64_t kSampleEnds = 64;
+constexpr uint64_t kSampleSpread = 128;
+
+// Visual FoxPro keeps the 263-byte path of its database container after the terminator.
+constexpr uint64_t kBacklinkLength = 263;
+
+Error damaged(ErrorCode code, const std::string &path, uint64_t offset, const std::string &what)
+{
+    return {code,
+            "Die Datei »" + path + "« ist beschädigt: " + what + " (Byte " + std::to_string(offset)
+                    + ")."};
+}
+
+// One way to read the file: records from `headerLength` on, `recordLength` bytes each, laid out
+// by the first `fieldCount` descriptors.
+struct Candidate
+{
+    uint64_t headerLength;
+    uint64_t recordLength;
+    size_t fieldCount;
+
+    bool operator==(const Candidate &) const = default;
+};
+
+// What the file's bytes say about a candidate.
+struct Evidence
+{
+    bool fits = false; // the fields fit into the record and the records start inside the file
+    uint64_t sampled = 0; // record starts looked at
+    uint64_t flagged = 0; // of them, those with a deletion flag
+    bool tailFits = false; // the file holds whole records, then at most padding
+
+    bool flagsHold() const { return fits && flagged == sampled; }
+    bool confirms() const { return flagsHold() && sampled > 0 && tailFits; }
+};
+
+// The deletion flag and the fields' bytes of the first `count` descriptors. C fields over 255
+// bytes keep the high byte of their length in the decimals byte when `wide` (Clipper, FoxPro:
+// pr90.dbf, FolderRoot.dbf).
+uint64_t fieldsLength(const std::vector<Field> &fields, size_t count, bool wide)
+{
+    uint64_t length = 1;
+    for (size_t i = 0; i < count; ++i) {
+        const Field &field = fields[i];
+        length += field.length + (wide && field.type == 'C' ? uint32_t(field.decimals) << 8 : 0);
+    }
+    return length;
+}
+
+Evidence weigh(std::string_view file, uint64_t count, const Candidate &c, uint64_t length)
+{
+    Evidence evidence;
+    evidence.fits = c.headerLength <= file.size() && length <= c.recordLength;
+    if (!evidence.fits)
+        return evidence;
+    const std::string_view data = file.substr(static_cast<size_t>(c.headerLength));
+    const uint64_t whole = data.size() / c.recordLength;
+    auto record = [&](uint64_t r) {
+        return data.substr(static_cast<size_t>(r * c.recordLength),
+                           static_cast<size_t>(c.recordLength));
+    };
+    uint64_t records = count ? std::min(count, whole) : whole;
+    // Padding after the records is no record (a bounded look, from the end).
+    for (uint64_t looked = 0; records > 0 && looked < kSampleAll && isPadding(record(records - 1));
+         ++looked)
+        --records;
+    for (uint64_t r : sampledRecords(records)) {
+        ++evidence.sampled;
+        evidence.flagged += isRecordFlag(data[static_cast<size_t>(r * c.recordLength)]) ? 1 : 0;
+    }
+    evidence.tailFits = isPadding(data.substr(static_cast<size_t>(records * c.recordLength)));
+    return evidence;
+}
+
+// DATASUS (the Brazilian health ministry) publishes .dbc files: a dBase III header whose
+// records follow, after a 4-byte checksum, compressed with PKWare's DCL implode, whose first
+// two bytes give the literal coding (0 or 1) and the dictionary size (4, 5 or 6). Seen in
+// sids.dbc and storm.dbc of javadbf: the file is smaller than the header says, and the first
+// "record" starts with a byte that is no deletion flag.
+bool isCompressed(const TableHeader &header, std::string_view file)
+{
+    const uint64_t at = header.headerLength;
+    const uint64_t described = at + uint64_t(header.headerRecordCount) * header.recordLength;
+    if (described <= file.size() || at + 6 > file.size() || isRecordFlag(file[at]))
+        return false;
+    const auto literals = static_cast<uint8_t>(file[at + 4]);
+    const auto dictionary = static_cast<uint8_t>(file[at + 5]);
+    return literals <= 1 && dictionary >= 4 && dictionary <= 6;
+}
+
+std::string number(uint64_t value)
+{
+    return std::to_string(value);
+}
+
+// Places the fields one after another from byte 1, a single zero-length field taking the room
+// the record length leaves; tells of zero-length fields and of bytes that belong to no field.
+void placeFields(TableHeader &header, bool wide, std::vector<Finding> &findings)
+{
+    const uint64_t room =
+            header.recordLength - fieldsLength(header.fields, header.fields.size(), wide);
+    const auto zeros = std::count_if(header.fields.begin(), header.fields.end(),
+                                     [](const Field &f) { return f.length == 0; });
+    uint32_t offset = 1;
+    for (size_t i = 0; i < header.fields.size(); ++i) {
+        Field &field = header.fields[i];
+        if (wide && field.type == 'C') {
+            field.length += uint32_t(field.decimals) << 8;
+            field.decimals = 0;
+        }
+        if (field.length == 0) {
+            // A writer that lost a field's length byte (tables built by hand for station logs):
+            // the record length still holds the field's bytes.
+            const bool filled = room > 0 && zeros == 1;
+            if (filled)
+                field.length = static_cast<uint32_t>(room);
+            findings.push_back({FindingKind::ZeroLengthField,
+                                "Das Feld »" + field.rawName
+                                        + "« hat laut Feldbeschreibung die Länge 0; "
+                                        + (filled ? "die Datensatzlänge lässt ihm " + number(room)
+                                                           + " Bytes, mit denen es gelesen wird."
+                                                  : std::string("es bleibt leer.")),
+                                uint64_t {field.descriptorAt}});
+        }
+        field.offset = offset;
+        offset += field.length;
+    }
+    if (offset < header.recordLength)
+        findings.push_back({FindingKind::FieldGap,
+                            "Die Felder belegen mit dem Löschkennzeichen nur " + number(offset)
+                                    + " der " + number(header.recordLength)
+                                    + " Bytes eines Datensatzes; die übrigen gehören zu keinem "
+                                      "Feld. Liegt die Lücke zwischen zwei Feldern, sind die "
+                                      "Werte dahinter verschoben.",
+                            uint64_t {10}});
+}
+
+} // namespace
+
+bool isPadding(std::string_view bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c == '\x1A' || c == 0; });
+}
+
+std::vector<uint64_t> sampledRecords(uint64_t count)
+{
+    std::vector<uint64_t> records;
+    if (count <= kSampleAll) {
+        for (uint64_t r = 0; r < count; ++r)
+            records.push_back(r);
+        return records;
+    }
+    for (uint64_t r = 0; r < kSampleEnds; ++r)
+        records.push_back(r);
+    const uint64_t step = (count - 2 * kSampleEnds) / (kSampleSpread + 1);
+    for (uint64_t i = 1; i <= kSampleSpread; ++i)
+        records.push_back(kSampleEnds + i * step);
+    for (uint64_t r = count - kSampleEnds; r < count; ++r)
+        records.push_back(r);
+    return records;
+}
+
+Result<std::vector<Finding>> settleLayout(TableHeader &header, std::string_view file,
+                                          const std::string &path)
+{
+    if (isCompressed(header, file))
+        return Error {ErrorCode::CompressedTable,
+                      "Die Datei »" + path
+                              + "« ist eine komprimierte Tabelle (wie die .dbc-Dateien von "
+                                "DATASUS), keine dBase-Tabelle, wie sie vorliegt: ihre "
+                                "Datensätze müssen erst entpackt werden."};
+
+    const bool dBase2 = header.dialect == Dialect::DBase2;
+    const std::vector<Field> &fields = header.fields;
+    const uint64_t plain = fieldsLength(fields, fields.size(), false);
+    const bool wide = fieldsLength(fields, fields.size(), true) != plain
+            && fieldsLength(fields, fields.size(), true) == header.recordLength;
+    const uint64_t described = fieldsLength(fields, fields.size(), wide);
+
+    // Where the records start by the descriptors: after the terminator (and the backlink of
+    // Visual FoxPro), or right after the last descriptor when there is no terminator.
+    std::vector<uint64_t> afterDescriptors;
+    if (!dBase2 && header.terminated) {
+        afterDescriptors.push_back(header.descriptorsEnd + 1);
+        if (header.dialect == Dialect::VisualFoxPro)
+            afterDescriptors.push_back(header.descriptorsEnd + 1 + kBacklinkLength);
+    } else if (!dBase2) {
+        afterDescriptors.push_back(header.descriptorsEnd);
+    }
+    auto agreement = [&](const Candidate &c) {
+        const bool start =
+                std::find(afterDescriptors.begin(), afterDescriptors.end(), c.headerLength)
+                != afterDescriptors.end();
+        return (start || dBase2 ? 1 : 0) + (c.recordLength == described ? 1 : 0);
+    };
+
+    const Candidate stated {header.headerLength, header.recordLength, header.fieldsInStatedHeader};
+    const uint64_t count = header.headerRecordCount;
+    auto evidenceOf = [&](const Candidate &c) {
+        return weigh(file, count, c, fieldsLength(fields, c.fieldCount, wide));
+    };
+    const Evidence statedEvidence = evidenceOf(stated);
+
+    // The other readings the header's numbers and the descriptors allow, and which of them the
+    // file confirms.
+    std::vector<uint64_t> starts = afterDescriptors;
+    starts.push_back(header.headerLength);
+    std::vector<Candidate> confirmed;
+    int best = -1;
+    for (uint64_t start : starts) {
+        for (uint64_t length : {uint64_t {header.recordLength}, described}) {
+            const Candidate c {start, length, fields.size()};
+            if (c == stated || c.headerLength < header.descriptorsEnd || length == 0
+                || std::find(confirmed.begin(), confirmed.end(), c) != confirmed.end()
+                || !evidenceOf(c).confirms())
+                continue;
+            if (agreement(c) > best)
+                confirmed.clear();
+            if (agreement(c) >= best) {
+                best = agreement(c);
+                confirmed.push_back(c);
+            }
+        }
+    }
+
+    std::vector<Finding> findings;
+    const bool statedHolds = statedEvidence.flagsHold();
+    const bool oneOther = confirmed.size() == 1;
+    if (!statedHolds && oneOther) {
+        const Candidate &c = confirmed.front();
+        if (c.headerLength != header.headerLength)
+            findings.push_back(
+                    {FindingKind::HeaderLength,
+                     "Der Dateikopf nennt die Kopflänge " + number(header.headerLength)
+                             + ", die Feldbeschreibungen enden aber bei Byte "
+                             + number(header.descriptorsEnd)
+                             + (header.terminated ? " mit dem Endezeichen" : " ohne Endezeichen")
+                             + ", und ab Byte " + number(c.headerLength)
+                             + " beginnt jeder Datensatz mit einem Löschkennzeichen; gelesen wird "
+                               "ab Byte "
+                             + number(c.headerLength) + ".",
+                     uint64_t {8}});
+        if (c.recordLength != header.recordLength)
+            findings.push_back(
+                    {FindingKind::RecordLength,
+                     "Der Dateikopf nennt die Datensatzlänge " + number(header.recordLength)
+                             + ", die Felder belegen mit dem Löschkennzeichen aber "
+                             + number(described)
+                             + " Bytes, und die Datei besteht aus Datensätzen dieser Länge; "
+                               "gelesen wird mit "
+                             + number(c.recordLength) + " Bytes.",
+                     uint64_t {dBase2 ? 6u : 10u}});
+        header.headerLength = static_cast<uint32_t>(c.headerLength);
+        header.recordLength = static_cast<uint32_t>(c.recordLength);
+    } else {
+        header.fields.resize(header.fieldsInStatedHeader);
+        const uint64_t length = fieldsLength(header.fields, header.fields.size(), wide);
+        if (length > header.recordLength) {
+            uint64_t end = 1;
+            for (const Field &field : header.fields) {
+                end += field.length
+                        + (wide && field.type == 'C' ? uint32_t(field.decimals) << 8 : 0);
+                if (end > header.recordLength)
+                    return damaged(ErrorCode::FieldsOverrunRecord, path, field.descriptorAt,
+                                   "das Feld »" + field.rawName
+                                           + "« reicht über die Datensatzlänge "
+                                           + number(header.recordLength) + " hinaus");
+            }
+        }
+        // The header's numbers disagree with the descriptors, and the file either confirms
+        // another reading as well (a first field whose values all start with a blank) or none.
+        const bool disagrees = agreement(stated) < 2;
+        if ((statedHolds && best > agreement(stated)) || (!statedHolds && disagrees))
+            findings.push_back(
+                    {FindingKind::ShiftedValuesPossible,
+                     "Kopflänge " + number(header.headerLength) + " und Datensatzlänge "
+                             + number(header.recordLength)
+                             + " des Dateikopfs passen nicht zu den Feldbeschreibungen (sie enden "
+                               "bei Byte "
+                             + number(header.descriptorsEnd) + ", die Felder belegen "
+                             + number(described)
+                             + " Bytes), und die Datei bestätigt keine andere Lesart eindeutig. "
+                               "Gelesen wird, wie der Kopf sagt; die Werte können verschoben "
+                               "sein.",
+                     uint64_t {8}});
+    }
+    if (!dBase2 && !header.terminated)
+        findings.push_back({FindingKind::MissingTerminator,
+                            "Nach der letzten Feldbeschreibung fehlt das Endezeichen 0x0D (Byte "
+                                    + number(header.descriptorsEnd) + ").",
+                            uint64_t {header.descriptorsEnd}});
+    placeFields(header, wide, findings);
+    return findings;
+}
+
+} // namespace dbf
