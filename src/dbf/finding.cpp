@@ -27,6 +27,8 @@ const char *findingKindName(FindingKind kind)
         return "bad-deletion-flag";
     case FindingKind::PaddingRecords:
         return "padding-records";
+    case FindingKind::TrailingBytes:
+        return "trailing-bytes";
     case FindingKind::ShiftedValuesPossible:
         return "shifted-values-possible";
     }

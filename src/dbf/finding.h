@@ -20,6 +20,7 @@ enum class FindingKind {
     FieldGap, // record bytes that belong to no field
     BadDeletionFlag, // records that start with neither ' ' nor '*'
     PaddingRecords, // padding after the records, where the header counts more records
+    TrailingBytes, // bytes after the last record that start no record
     ShiftedValuesPossible, // the header disagrees with itself and no reading is confirmed
 };
 

@@ -44,7 +44,7 @@ struct Evidence
     bool tailFits = false; // the file holds whole records, then at most padding
 
     bool flagsHold() const { return fits && flagged == sampled; }
-    bool confirms() const { return flagsHold() && sampled > 0 && tailFits; }
+    bool confirms() const { return flagsHold() && tailFits; }
 };
 
 // The deletion flag and the fields' bytes of the first `count` descriptors. C fields over 255
@@ -88,13 +88,15 @@ Evidence weigh(std::string_view file, uint64_t count, const Candidate &c, uint64
 // DATASUS (the Brazilian health ministry) publishes .dbc files: a dBase III header whose
 // records follow, after a 4-byte checksum, compressed with PKWare's DCL implode, whose first
 // two bytes give the literal coding (0 or 1) and the dictionary size (4, 5 or 6). Seen in
-// sids.dbc and storm.dbc of javadbf: the file is smaller than the header says, and the first
-// "record" starts with a byte that is no deletion flag.
+// sids.dbc and storm.dbc of javadbf: the descriptors end right before the header length, the
+// file is smaller than the header says by more than a record, and the first "record" starts
+// with a byte that is no deletion flag.
 bool isCompressed(const TableHeader &header, std::string_view file)
 {
     const uint64_t at = header.headerLength;
     const uint64_t described = at + uint64_t(header.headerRecordCount) * header.recordLength;
-    if (described <= file.size() || at + 6 > file.size() || isRecordFlag(file[at]))
+    if (described < file.size() + header.recordLength || at + 6 > file.size()
+        || header.descriptorsEnd + 1 != at || file[at - 1] != 0x0D || isRecordFlag(file[at]))
         return false;
     const auto literals = static_cast<uint8_t>(file[at + 4]);
     const auto dictionary = static_cast<uint8_t>(file[at + 5]);
@@ -195,6 +197,10 @@ Result<std::vector<Finding>> settleLayout(TableHeader &header, std::string_view 
     std::vector<uint64_t> afterDescriptors;
     if (!dBase2 && header.terminated) {
         afterDescriptors.push_back(header.descriptorsEnd + 1);
+        // Clipper and Harbour write a 0x00 after the terminator (carts.dbf, words.dbf of
+        // harbour-core).
+        if (header.descriptorsEnd + 1 < file.size() && file[header.descriptorsEnd + 1] == 0)
+            afterDescriptors.push_back(header.descriptorsEnd + 2);
         if (header.dialect == Dialect::VisualFoxPro)
             afterDescriptors.push_back(header.descriptorsEnd + 1 + kBacklinkLength);
     } else if (!dBase2) {
@@ -237,9 +243,11 @@ Result<std::vector<Finding>> settleLayout(TableHeader &header, std::string_view 
     }
 
     std::vector<Finding> findings;
+    // The header's reading stands while the record starts confirm it; with no records to look
+    // at, the reading the descriptors agree with is taken.
     const bool statedHolds = statedEvidence.flagsHold();
-    const bool oneOther = confirmed.size() == 1;
-    if (!statedHolds && oneOther) {
+    const bool betterAgreed = best > agreement(stated);
+    if (confirmed.size() == 1 && (!statedHolds || (statedEvidence.sampled == 0 && betterAgreed))) {
         const Candidate &c = confirmed.front();
         if (c.headerLength != header.headerLength)
             findings.push_back(
@@ -283,7 +291,7 @@ Result<std::vector<Finding>> settleLayout(TableHeader &header, std::string_view 
         // The header's numbers disagree with the descriptors, and the file either confirms
         // another reading as well (a first field whose values all start with a blank) or none.
         const bool disagrees = agreement(stated) < 2;
-        if ((statedHolds && best > agreement(stated)) || (!statedHolds && disagrees))
+        if ((statedHolds && betterAgreed) || (!statedHolds && disagrees))
             findings.push_back(
                     {FindingKind::ShiftedValuesPossible,
                      "Kopflänge " + number(header.headerLength) + " und Datensatzlänge "

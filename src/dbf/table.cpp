@@ -203,6 +203,18 @@ void Table::countRecords()
                                       + std::to_string(present) + ".",
                               uint64_t {4}});
 
+    // Bytes after the last record that start none (javadbf's myfileafter-corrupted.dbf: a
+    // zero-filled record the header does not count): not shown, but said.
+    const uint64_t end = present * length;
+    if (!partial && data.size() > end
+        && !isPadding(data.substr(static_cast<size_t>(end), kMostPaddingBytes)))
+        m_findings.push_back({FindingKind::TrailingBytes,
+                              "Nach dem letzten Datensatz folgen noch "
+                                      + std::to_string(data.size() - end)
+                                      + " Bytes, die keinen Datensatz beginnen (kein "
+                                        "Löschkennzeichen ' ' oder '*'); sie werden nicht gezeigt.",
+                              m_header.headerLength + end, present});
+
     std::vector<uint64_t> bad;
     const std::vector<uint64_t> sample = sampledRecords(m_recordCount);
     for (uint64_t r : sample) {
