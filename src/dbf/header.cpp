@@ -253,7 +253,7 @@ Result<TableHeader> parseHeader(std::string_view file, const std::string &path)
     if (at >= file.size() || !endsDescriptors(static_cast<uint8_t>(file[at]))) {
         TableHeader extended = header;
         const size_t end = readDescriptors(file, layout, extended, at, file.size(), true);
-        if (end > at && end < file.size() && file[end] == 0x0D) {
+        if (end > at && end < file.size() && endsDescriptors(static_cast<uint8_t>(file[end]))) {
             header.fields = std::move(extended.fields);
             at = end;
         }

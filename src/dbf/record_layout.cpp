@@ -42,6 +42,7 @@ struct Evidence
     uint64_t sampled = 0; // record starts looked at
     uint64_t flagged = 0; // of them, those with a deletion flag
     bool tailFits = false; // the file holds whole records, then at most padding
+    bool endMarker = false; // the end marker 0x1A follows the last record
 
     bool flagsHold() const { return fits && flagged == sampled; }
     bool confirms() const { return flagsHold() && tailFits; }
@@ -81,7 +82,9 @@ Evidence weigh(std::string_view file, uint64_t count, const Candidate &c, uint64
         ++evidence.sampled;
         evidence.flagged += isRecordFlag(data[static_cast<size_t>(r * c.recordLength)]) ? 1 : 0;
     }
-    evidence.tailFits = isPadding(data.substr(static_cast<size_t>(records * c.recordLength)));
+    const std::string_view tail = data.substr(static_cast<size_t>(records * c.recordLength));
+    evidence.tailFits = isPadding(tail);
+    evidence.endMarker = !tail.empty() && tail[0] == '\x1A';
     return evidence;
 }
 
@@ -101,6 +104,29 @@ bool isCompressed(const TableHeader &header, std::string_view file)
     const auto literals = static_cast<uint8_t>(file[at + 4]);
     const auto dictionary = static_cast<uint8_t>(file[at + 5]);
     return literals <= 1 && dictionary >= 4 && dictionary <= 6;
+}
+
+// Without a terminator (or with 0x00 or 0x0A for one), what follows the last descriptor is read
+// as descriptors as long as the header length allows: the 263-byte backlink of Visual FoxPro
+// ("northwind.dbc" in dbase_31.dbf with its terminator lost) or stale header bytes. When the first
+// descriptors alone fill the record length exactly, they are the fields and the descriptors end
+// after them.
+void endAtRecordLength(TableHeader &header)
+{
+    std::vector<Field> &fields = header.fields;
+    auto fills = [&](size_t count) {
+        return fieldsLength(fields, count, false) == header.recordLength
+                || fieldsLength(fields, count, true) == header.recordLength;
+    };
+    for (size_t count = 1; count < fields.size(); ++count) {
+        if (fills(count)) {
+            header.descriptorsEnd = fields[count].descriptorAt;
+            header.terminated = false;
+            fields.resize(count);
+            header.fieldsInStatedHeader = std::min(header.fieldsInStatedHeader, count);
+            return;
+        }
+    }
 }
 
 std::string number(uint64_t value)
@@ -186,6 +212,8 @@ Result<std::vector<Finding>> settleLayout(TableHeader &header, std::string_view 
                                 "Datensätze müssen erst entpackt werden."};
 
     const bool dBase2 = header.dialect == Dialect::DBase2;
+    if (!header.terminated || file[header.descriptorsEnd] != 0x0D)
+        endAtRecordLength(header);
     const std::vector<Field> &fields = header.fields;
     const uint64_t plain = fieldsLength(fields, fields.size(), false);
     const bool wide = fieldsLength(fields, fields.size(), true) != plain
@@ -205,6 +233,8 @@ Result<std::vector<Finding>> settleLayout(TableHeader &header, std::string_view 
             afterDescriptors.push_back(header.descriptorsEnd + 1 + kBacklinkLength);
     } else if (!dBase2) {
         afterDescriptors.push_back(header.descriptorsEnd);
+        if (header.dialect == Dialect::VisualFoxPro)
+            afterDescriptors.push_back(header.descriptorsEnd + kBacklinkLength);
     }
     auto agreement = [&](const Candidate &c) {
         const bool start =
@@ -222,8 +252,10 @@ Result<std::vector<Finding>> settleLayout(TableHeader &header, std::string_view 
 
     // The other readings the header's numbers and the descriptors allow, and which of them the
     // file confirms.
+    // A header length one or two bytes off is the commonest slip of hand-made writers.
     std::vector<uint64_t> starts = afterDescriptors;
-    starts.push_back(header.headerLength);
+    for (int64_t by : {0, -2, -1, 1, 2})
+        starts.push_back(static_cast<uint64_t>(header.headerLength + by));
     std::vector<Candidate> confirmed;
     int best = -1;
     for (uint64_t start : starts) {
@@ -243,11 +275,26 @@ Result<std::vector<Finding>> settleLayout(TableHeader &header, std::string_view 
     }
 
     std::vector<Finding> findings;
-    // The header's reading stands while the record starts confirm it; with no records to look
-    // at, the reading the descriptors agree with is taken.
+    // Readings that agree equally well with the descriptors (a table without records, where
+    // the terminator and the Clipper 0x00 after it both give a start): the one that keeps one
+    // of the header's own numbers.
+    if (confirmed.size() > 1)
+        std::erase_if(confirmed, [&](const Candidate &c) {
+            return c.headerLength != header.headerLength && c.recordLength != header.recordLength;
+        });
+
+    // The header's reading stands while the record starts confirm it. Another one that agrees
+    // better with the descriptors is taken when there are no records to look at, or when it
+    // also explains the file's end: whole records and the end marker, where the header's
+    // reading leaves a piece of a record or no end marker (a first field whose values all
+    // start with a blank gives deletion flags at the wrong starts as well).
     const bool statedHolds = statedEvidence.flagsHold();
     const bool betterAgreed = best > agreement(stated);
-    if (confirmed.size() == 1 && (!statedHolds || (statedEvidence.sampled == 0 && betterAgreed))) {
+    const bool endExplained = confirmed.size() == 1
+            && (!statedEvidence.tailFits
+                || (evidenceOf(confirmed.front()).endMarker && !statedEvidence.endMarker));
+    if (confirmed.size() == 1
+        && (!statedHolds || (betterAgreed && (statedEvidence.sampled == 0 || endExplained)))) {
         const Candidate &c = confirmed.front();
         if (c.headerLength != header.headerLength)
             findings.push_back(

@@ -204,10 +204,13 @@ void Table::countRecords()
                               uint64_t {4}});
 
     // Bytes after the last record that start none (javadbf's myfileafter-corrupted.dbf: a
-    // zero-filled record the header does not count): not shown, but said.
+    // zero-filled record the header does not count): not shown, but said. Stale bytes after
+    // the end marker are no news: dBase II writes whole blocks (dbase_02.dbf of infused/dbf).
     const uint64_t end = present * length;
-    if (!partial && data.size() > end
-        && !isPadding(data.substr(static_cast<size_t>(end), kMostPaddingBytes)))
+    const std::string_view rest =
+            data.substr(static_cast<size_t>(std::min<uint64_t>(end, data.size())));
+    if (!partial && !rest.empty() && rest[0] != '\x1A'
+        && !isPadding(rest.substr(0, kMostPaddingBytes)))
         m_findings.push_back({FindingKind::TrailingBytes,
                               "Nach dem letzten Datensatz folgen noch "
                                       + std::to_string(data.size() - end)
