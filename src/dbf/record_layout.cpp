@@ -75,7 +75,8 @@ Evidence weigh(std::string_view file, uint64_t count, const Candidate &c, uint64
     };
     uint64_t records = count ? std::min(count, whole) : whole;
     // Padding after the records is no record (a bounded look, from the end).
-    for (uint64_t looked = 0; records > 0 && looked < kSampleAll && isPadding(record(records - 1));
+    for (uint64_t looked = 0; records > 0 && looked * c.recordLength < kMostPaddingBytes
+         && isPadding(record(records - 1));
          ++looked)
         --records;
     for (uint64_t r : sampledRecords(records)) {
@@ -83,7 +84,7 @@ Evidence weigh(std::string_view file, uint64_t count, const Candidate &c, uint64
         evidence.flagged += isRecordFlag(data[static_cast<size_t>(r * c.recordLength)]) ? 1 : 0;
     }
     const std::string_view tail = data.substr(static_cast<size_t>(records * c.recordLength));
-    evidence.tailFits = isPadding(tail);
+    evidence.tailFits = isPadding(tail.substr(0, kMostPaddingBytes));
     evidence.endMarker = !tail.empty() && tail[0] == '\x1A';
     return evidence;
 }
@@ -299,12 +300,14 @@ Result<std::vector<Finding>> settleLayout(TableHeader &header, std::string_view 
         if (c.headerLength != header.headerLength)
             findings.push_back(
                     {FindingKind::HeaderLength,
-                     "Der Dateikopf nennt die Kopflänge " + number(header.headerLength)
-                             + ", die Feldbeschreibungen enden aber bei Byte "
-                             + number(header.descriptorsEnd)
-                             + (header.terminated ? " mit dem Endezeichen" : " ohne Endezeichen")
-                             + ", und ab Byte " + number(c.headerLength)
-                             + " beginnt jeder Datensatz mit einem Löschkennzeichen; gelesen wird "
+                     "Der Dateikopf nennt die Kopflänge " + number(header.headerLength) + "; "
+                             + (header.terminated ? "das Endezeichen der Feldbeschreibungen steht "
+                                                    "bei Byte "
+                                                  : "die Feldbeschreibungen enden ohne "
+                                                    "Endezeichen bei Byte ")
+                             + number(header.descriptorsEnd) + ", und ab Byte "
+                             + number(c.headerLength)
+                             + " beginnt jeder Datensatz mit einem Löschkennzeichen: gelesen wird "
                                "ab Byte "
                              + number(c.headerLength) + ".",
                      uint64_t {8}});

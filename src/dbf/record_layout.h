@@ -34,4 +34,8 @@ inline bool isRecordFlag(char flag)
 // Whether the bytes are padding after the records: only end markers (0x1A) and zeros.
 bool isPadding(std::string_view bytes);
 
+// Padding after the records is looked for over this many bytes at most, so that a file of
+// zeros costs no more than one with a short tail: writers pad to a block boundary.
+constexpr uint64_t kMostPaddingBytes = 1 << 20;
+
 } // namespace dbf

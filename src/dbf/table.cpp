@@ -155,8 +155,19 @@ void Table::countRecords()
     if (inHeader <= whole) {
         // More records than the header says: seen in files of interrupted writers
         // (lessThanActualRecords.dbf of go-dbf). Records count as long as they start with a
-        // deletion flag; the end marker, padding or stray bytes after the data do not.
-        while (present < whole && isRecordFlag(data[static_cast<size_t>(present * length)]))
+        // deletion flag; the end marker, padding or stray bytes after the data do not. When the
+        // file ends with whole records and the sampled ones among them start with a flag, all
+        // count, without a walk through the whole file.
+        auto flagged = [&](uint64_t r) {
+            return isRecordFlag(data[static_cast<size_t>(r * length)]);
+        };
+        bool allCount = whole > inHeader && flagged(whole - 1)
+                && isPadding(data.substr(static_cast<size_t>(whole * length)));
+        for (uint64_t r : allCount ? sampledRecords(whole - inHeader) : std::vector<uint64_t> {})
+            allCount = allCount && flagged(inHeader + r);
+        if (allCount)
+            present = whole;
+        while (present < whole && flagged(present))
             ++present;
     } else {
         present = whole;
@@ -168,7 +179,6 @@ void Table::countRecords()
     // A header that counts more records than were written, the file filled up with end markers
     // or zeros to a block boundary (writers that allocate whole blocks): the padding is no
     // record. Looked for only at the end, and only over a short tail.
-    constexpr uint64_t kMostPaddingBytes = 1 << 20;
     uint64_t kept = present;
     while (kept > 0 && (present - kept) * length < kMostPaddingBytes && isPadding(record(kept - 1)))
         --kept;
@@ -236,10 +246,10 @@ Finding Table::badFlags(uint64_t bad, uint64_t looked, const std::vector<uint64_
     if (bad > kNamedRecords)
         numbers += " …";
     return {FindingKind::BadDeletionFlag,
-            std::to_string(bad) + " von " + std::to_string(looked)
-                    + " geprüften Datensätzen beginnen weder mit dem Löschkennzeichen ' ' noch mit "
-                      "'*' (Datensatz "
-                    + numbers + "); sie werden als nicht gelöscht gezeigt.",
+            std::to_string(bad) + " von " + std::to_string(looked) + " geprüften Datensätzen "
+                    + (bad == 1 ? "beginnt" : "beginnen")
+                    + " weder mit dem Löschkennzeichen ' ' noch mit '*' (Datensatz " + numbers
+                    + "); sie werden als nicht gelöscht gezeigt.",
             m_header.headerLength + first.front() * m_header.recordLength, first.front()};
 }
 

@@ -247,8 +247,7 @@ std::vector<DamagedTable> damagedTables()
 
     // The header's numbers, and what follows from them.
     for (const HeaderFault &fault : headerFaults()) {
-        add("header-" + fault.name, fault.fault, three,
-            [&](std::string &t, std::string &) { fault.apply(t); });
+        add(fault.name, fault.fault, three, [&](std::string &t, std::string &) { fault.apply(t); });
         tables.back().undamaged = three.table;
     }
     add("deletion-flag-bad", "Datensatz 2 beginnt mit '?'", three,
