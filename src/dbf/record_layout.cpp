@@ -48,16 +48,19 @@ struct Evidence
     bool confirms() const { return flagsHold() && tailFits; }
 };
 
-// The deletion flag and the fields' bytes of the first `count` descriptors. C fields over 255
-// bytes keep the high byte of their length in the decimals byte when `wide` (Clipper, FoxPro:
-// pr90.dbf, FolderRoot.dbf).
+// C fields over 255 bytes keep the high byte of their length in the decimals byte when `wide`
+// (Clipper, FoxPro: pr90.dbf, FolderRoot.dbf).
+uint32_t lengthOf(const Field &field, bool wide)
+{
+    return field.length + (wide && field.type == 'C' ? uint32_t(field.decimals) << 8 : 0);
+}
+
+// The deletion flag and the fields' bytes of the first `count` descriptors.
 uint64_t fieldsLength(const std::vector<Field> &fields, size_t count, bool wide)
 {
     uint64_t length = 1;
-    for (size_t i = 0; i < count; ++i) {
-        const Field &field = fields[i];
-        length += field.length + (wide && field.type == 'C' ? uint32_t(field.decimals) << 8 : 0);
-    }
+    for (size_t i = 0; i < count; ++i)
+        length += lengthOf(fields[i], wide);
     return length;
 }
 
@@ -147,7 +150,7 @@ void placeFields(TableHeader &header, bool wide, std::vector<Finding> &findings)
     for (size_t i = 0; i < header.fields.size(); ++i) {
         Field &field = header.fields[i];
         if (wide && field.type == 'C') {
-            field.length += uint32_t(field.decimals) << 8;
+            field.length = lengthOf(field, wide);
             field.decimals = 0;
         }
         if (field.length == 0) {
@@ -216,9 +219,9 @@ Result<std::vector<Finding>> settleLayout(TableHeader &header, std::string_view 
     if (!header.terminated || file[header.descriptorsEnd] != 0x0D)
         endAtRecordLength(header);
     const std::vector<Field> &fields = header.fields;
-    const uint64_t plain = fieldsLength(fields, fields.size(), false);
-    const bool wide = fieldsLength(fields, fields.size(), true) != plain
-            && fieldsLength(fields, fields.size(), true) == header.recordLength;
+    const uint64_t wideLength = fieldsLength(fields, fields.size(), true);
+    const bool wide = wideLength != fieldsLength(fields, fields.size(), false)
+            && wideLength == header.recordLength;
     const uint64_t described = fieldsLength(fields, fields.size(), wide);
 
     // Where the records start by the descriptors: after the terminator (and the backlink of
@@ -251,9 +254,9 @@ Result<std::vector<Finding>> settleLayout(TableHeader &header, std::string_view 
     };
     const Evidence statedEvidence = evidenceOf(stated);
 
-    // The other readings the header's numbers and the descriptors allow, and which of them the
+    // The other readings the descriptors and the header's numbers allow, a header length one or
+    // two bytes off (the commonest slip of hand-made writers) among them, and which of them the
     // file confirms.
-    // A header length one or two bytes off is the commonest slip of hand-made writers.
     std::vector<uint64_t> starts = afterDescriptors;
     for (int64_t by : {0, -2, -1, 1, 2})
         starts.push_back(static_cast<uint64_t>(header.headerLength + by));
@@ -325,18 +328,12 @@ Result<std::vector<Finding>> settleLayout(TableHeader &header, std::string_view 
         header.recordLength = static_cast<uint32_t>(c.recordLength);
     } else {
         header.fields.resize(header.fieldsInStatedHeader);
-        const uint64_t length = fieldsLength(header.fields, header.fields.size(), wide);
-        if (length > header.recordLength) {
-            uint64_t end = 1;
-            for (const Field &field : header.fields) {
-                end += field.length
-                        + (wide && field.type == 'C' ? uint32_t(field.decimals) << 8 : 0);
-                if (end > header.recordLength)
-                    return damaged(ErrorCode::FieldsOverrunRecord, path, field.descriptorAt,
-                                   "das Feld »" + field.rawName
-                                           + "« reicht über die Datensatzlänge "
-                                           + number(header.recordLength) + " hinaus");
-            }
+        for (size_t i = 0; i < header.fields.size(); ++i) {
+            const Field &field = header.fields[i];
+            if (fieldsLength(header.fields, i + 1, wide) > header.recordLength)
+                return damaged(ErrorCode::FieldsOverrunRecord, path, field.descriptorAt,
+                               "das Feld »" + field.rawName + "« reicht über die Datensatzlänge "
+                                       + number(header.recordLength) + " hinaus");
         }
         // The header's numbers disagree with the descriptors, and the file either confirms
         // another reading as well (a first field whose values all start with a blank) or none.

@@ -64,6 +64,25 @@ TEST(Records, HeaderCountLowerThanRecordsPresentTrustsTheFile)
               std::string::npos);
 }
 
+TEST(Records, RecordsBeyondAHeaderCountOfALargeTableCountWhileTheyStartWithAFlag)
+{
+    // More records than are looked at one by one: the sampled ones decide, unless the last one
+    // starts with no flag; then the records count up to the first that does not.
+    DbfBuilder builder(0x03, {{"N", 'C', 5}});
+    for (int i = 0; i < 10000; ++i)
+        builder.record({std::to_string(i)});
+    std::string bytes = builder.bytes();
+    setHeaderCount(bytes, 0);
+    EXPECT_EQ(open(bytes).recordCount(), 10000u);
+
+    const size_t firstRecord = 32 + 32 + 1;
+    bytes[firstRecord + 9999 * 6] = 'X';
+    bytes[firstRecord + 7000 * 6] = 'X';
+    const dbf::Table table = open(bytes);
+    EXPECT_EQ(table.recordCount(), 7000u);
+    EXPECT_EQ(table.text(6999, 0).text, "6999");
+}
+
 TEST(Records, BytesAfterTheDataAreNoRecords)
 {
     std::string bytes = threeRecords();
