@@ -120,6 +120,7 @@ Result<Table> Table::create(const std::string &path, std::shared_ptr<const ByteS
             table.m_visible.push_back(i);
     }
     table.countRecords();
+    table.checkRecordStarts();
 
     std::string cpgContent;
     if (const std::string cpg = findCompanion(path, {".cpg"}); !cpg.empty()) {
@@ -212,21 +213,24 @@ void Table::countRecords()
                               said + "die Datei enthält " + (present < inHeader ? "nur " : "")
                                       + std::to_string(present) + ".",
                               uint64_t {4}});
+}
 
+void Table::checkRecordStarts()
+{
     // Bytes after the last record that start none (javadbf's myfileafter-corrupted.dbf: a
     // zero-filled record the header does not count): not shown, but said. Stale bytes after
     // the end marker are no news: dBase II writes whole blocks (dbase_02.dbf of infused/dbf).
-    const uint64_t end = present * length;
-    const std::string_view rest =
-            data.substr(static_cast<size_t>(std::min<uint64_t>(end, data.size())));
-    if (!partial && !rest.empty() && rest[0] != '\x1A'
-        && !isPadding(rest.substr(0, kMostPaddingBytes)))
+    const uint64_t length = m_header.recordLength;
+    const std::string_view data = m_bytes->view().substr(m_header.headerLength);
+    const uint64_t end = std::min<uint64_t>(m_recordCount * length, data.size());
+    const std::string_view rest = data.substr(static_cast<size_t>(end));
+    if (!rest.empty() && rest[0] != '\x1A' && !isPadding(rest.substr(0, kMostPaddingBytes)))
         m_findings.push_back({FindingKind::TrailingBytes,
                               "Nach dem letzten Datensatz folgen noch "
                                       + std::to_string(data.size() - end)
                                       + " Bytes, die keinen Datensatz beginnen (kein "
                                         "Löschkennzeichen ' ' oder '*'); sie werden nicht gezeigt.",
-                              m_header.headerLength + end, present});
+                              m_header.headerLength + end, m_recordCount});
 
     std::vector<uint64_t> bad;
     const std::vector<uint64_t> sample = sampledRecords(m_recordCount);
