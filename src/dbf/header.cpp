@@ -88,9 +88,10 @@ bool endsDescriptors(uint8_t first)
     return first == 0x0D || first == 0x0A || first == 0x00;
 }
 
+// Whether the bytes look like a field descriptor: a name of visible bytes, a known type.
 bool plausibleDescriptor(std::string_view d, const DescriptorLayout &layout)
 {
-    static constexpr std::string_view kTypes = "CNLDMFBGPYTIVWQO@+02";
+    static constexpr std::string_view kTypes = "CNLDMFBGPYTIVWQO@+0";
     const std::string_view name = d.substr(0, layout.nameLength);
     const std::string_view used = name.substr(0, name.find('\0'));
     return !used.empty() && std::all_of(used.begin(), used.end(), [](char c) {
@@ -250,7 +251,8 @@ Result<TableHeader> parseHeader(std::string_view file, const std::string &path)
     size_t at = layout.firstDescriptor;
     at = readDescriptors(file, layout, header, at, header.headerLength, false);
     header.fieldsInStatedHeader = header.fields.size();
-    if (at >= file.size() || !endsDescriptors(static_cast<uint8_t>(file[at]))) {
+    if (header.dialect != Dialect::DBase2
+        && (at >= file.size() || !endsDescriptors(static_cast<uint8_t>(file[at])))) {
         TableHeader extended = header;
         const size_t end = readDescriptors(file, layout, extended, at, file.size(), true);
         if (end > at && end < file.size() && endsDescriptors(static_cast<uint8_t>(file[end]))) {

@@ -49,7 +49,8 @@ struct Evidence
 };
 
 // C fields over 255 bytes keep the high byte of their length in the decimals byte when `wide`
-// (Clipper, FoxPro: pr90.dbf, FolderRoot.dbf).
+// (Clipper, FoxPro: pr90.dbf, FolderRoot.dbf), but Excel writes decimals into C fields as well
+// (wrong-exented-character-field.dbf): only the record length tells them apart.
 uint32_t lengthOf(const Field &field, bool wide)
 {
     return field.length + (wide && field.type == 'C' ? uint32_t(field.decimals) << 8 : 0);
