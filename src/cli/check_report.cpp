@@ -186,14 +186,14 @@ int check(const Options &options, std::ostream &out, std::ostream &err)
         }
         auto unreadable = [&](const dbf::Error &error) {
             exit = kUnreadable;
-            err << "talvo-dbf: " << error.number() << ": " << error.description << '\n';
+            err << "talvo-dbf: " << error.number << ": " << error.description << '\n';
             if (json) {
                 document += "\"status\":\"unreadable\",\"exit\":2,\"error\":{\"number\":"
-                        + std::to_string(error.number()) + ",\"description\":";
+                        + std::to_string(error.number) + ",\"description\":";
                 appendJsonString(error.description, document);
                 document += "}}";
             } else {
-                out << "Datei:       " << file << "\nErgebnis:    nicht lesbar: " << error.number()
+                out << "Datei:       " << file << "\nErgebnis:    nicht lesbar: " << error.number
                     << ": " << error.description << '\n';
             }
         };

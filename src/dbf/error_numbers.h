@@ -15,6 +15,7 @@ enum ErrorCode : int32_t {
     HeaderOutsideFile = 7012,
     FieldsOverrunRecord = 7013,
     ZeroRecordLength = 7014,
+    CompressedTable = 7015, // records packed by a compressor (DATASUS .dbc), not readable as such
     UnknownEncoding = 7020,
     FileChanged = 7030, // another program wrote or shortened the file while it was open
 };

@@ -13,6 +13,15 @@ enum class FindingKind {
     PartialRecord, // the file ends inside a record
     MemoMissing, // memo fields, but no memo file beside the table
     MemoUnreadable, // a memo file that cannot be opened or whose header is damaged
+    HeaderLength, // the header length is not where the records start; corrected
+    RecordLength, // the record length is not that of the fields; corrected
+    ZeroLengthField, // a field descriptor gives the length 0
+    MissingTerminator, // no 0x0D after the last field descriptor
+    FieldGap, // record bytes that belong to no field
+    BadDeletionFlag, // records that start with neither ' ' nor '*'
+    PaddingRecords, // padding after the records, where the header counts more records
+    TrailingBytes, // bytes after the last record that start no record
+    ShiftedValuesPossible, // the header disagrees with itself and no reading is confirmed
 };
 
 const char *findingKindName(FindingKind kind);

@@ -2,7 +2,9 @@
 #include "header.h"
 
 #include "byte_order.h"
+#include "calendar.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace dbf {
@@ -20,6 +22,13 @@ Error damaged(ErrorCode code, const std::string &path, uint64_t offset, const st
     return {code,
             "Die Datei »" + path + "« ist beschädigt: " + what + " (Byte " + std::to_string(offset)
                     + ")."};
+}
+
+// dBase counts the year from 1900 (115 for 2015); Visual FoxPro and other writers store only its
+// last two digits (15 for 2015; 0x11 for 2017 in mazovia.dbf of infused/dbf).
+int storedYear(uint8_t stored)
+{
+    return stored < 100 ? fullYear(stored, 2) : 1900 + stored;
 }
 
 struct VersionInfo
@@ -77,6 +86,43 @@ bool endsDescriptors(uint8_t first)
     // 0x0D is the standard terminator. 0x0A stands there in files written by old shapelib
     // versions (3dpoints.dbf, brklinz.dbf), 0x00 in files of a javadbf bug report (bug 77).
     return first == 0x0D || first == 0x0A || first == 0x00;
+}
+
+// Whether the bytes look like a field descriptor: a name of visible bytes, a known type.
+bool plausibleDescriptor(std::string_view d, const DescriptorLayout &layout)
+{
+    static constexpr std::string_view kTypes = "CNLDMFBGPYTIVWQO@+0";
+    const std::string_view name = d.substr(0, layout.nameLength);
+    const std::string_view used = name.substr(0, name.find('\0'));
+    return !used.empty() && std::all_of(used.begin(), used.end(), [](char c) {
+        return static_cast<unsigned char>(c) > 0x20;
+    }) && kTypes.find(d[layout.typeAt]) != std::string_view::npos;
+}
+
+// Appends the descriptors from `at` that lie wholly before `limit`, up to a terminator; with
+// `checked` only while they look like descriptors. Returns where reading stopped.
+size_t readDescriptors(std::string_view file, const DescriptorLayout &layout, TableHeader &header,
+                       size_t at, size_t limit, bool checked)
+{
+    constexpr size_t kMostFields = 2048; // dBase 7 allows 1024, others 255
+    while (at + layout.size <= std::min(limit, file.size()) && header.fields.size() < kMostFields
+           && !endsDescriptors(static_cast<uint8_t>(file[at]))) {
+        const std::string_view d = file.substr(at, layout.size);
+        if (checked && !plausibleDescriptor(d, layout))
+            break;
+        Field field;
+        const std::string_view name = d.substr(0, layout.nameLength);
+        field.rawName = std::string(name.substr(0, name.find('\0')));
+        field.type = d[layout.typeAt];
+        field.length = static_cast<uint8_t>(d[layout.lengthAt]);
+        field.decimals = static_cast<uint8_t>(d[layout.decimalsAt]);
+        field.descriptorAt = static_cast<uint32_t>(at);
+        if (layout.flagsAt && header.dialect == Dialect::VisualFoxPro)
+            field.flags = static_cast<uint8_t>(d[layout.flagsAt]);
+        header.fields.push_back(std::move(field));
+        at += layout.size;
+    }
+    return at;
 }
 
 void assignNullBits(TableHeader &header)
@@ -164,18 +210,18 @@ Result<TableHeader> parseHeader(std::string_view file, const std::string &path)
                                + " Bytes");
 
     // Offsets: dBase II            0 version, 1-2 records, 3-5 date (M D Y), 6-7 record length
-    //          dBase III and later 0 version, 1-3 date (Y-1900 M D), 4-7 records,
+    //          dBase III and later 0 version, 1-3 date (Y M D), 4-7 records,
     //                              8-9 header length, 10-11 record length, 28 flags, 29 driver
     //          dBase 7 adds        32-63 language driver name
     if (header.dialect == Dialect::DBase2) {
         header.headerRecordCount = le16(file, 1);
         header.month = static_cast<uint8_t>(file[3]);
         header.day = static_cast<uint8_t>(file[4]);
-        header.year = 1900 + static_cast<uint8_t>(file[5]);
+        header.year = storedYear(static_cast<uint8_t>(file[5]));
         header.recordLength = le16(file, 6);
         header.headerLength = 521; // fixed: 8 bytes, 32 descriptors of 16 bytes, terminator
     } else {
-        header.year = 1900 + static_cast<uint8_t>(file[1]);
+        header.year = storedYear(static_cast<uint8_t>(file[1]));
         header.month = static_cast<uint8_t>(file[2]);
         header.day = static_cast<uint8_t>(file[3]);
         header.headerRecordCount = le32(file, 4);
@@ -200,47 +246,22 @@ Result<TableHeader> parseHeader(std::string_view file, const std::string &path)
         return damaged(ErrorCode::ZeroRecordLength, path,
                        header.dialect == Dialect::DBase2 ? 6 : 10, "die Datensatzlänge ist 0");
 
+    // A header length too small cuts off descriptors; they are taken as well when they look like
+    // descriptors and end with a terminator, so that the record layout can settle which is right.
     size_t at = layout.firstDescriptor;
-    while (at + layout.size <= header.headerLength
-           && !endsDescriptors(static_cast<uint8_t>(file[at]))) {
-        const std::string_view d = file.substr(at, layout.size);
-        Field field;
-        const std::string_view name = d.substr(0, layout.nameLength);
-        field.rawName = std::string(name.substr(0, name.find('\0')));
-        field.type = d[layout.typeAt];
-        field.length = static_cast<uint8_t>(d[layout.lengthAt]);
-        field.decimals = static_cast<uint8_t>(d[layout.decimalsAt]);
-        if (layout.flagsAt && header.dialect == Dialect::VisualFoxPro)
-            field.flags = static_cast<uint8_t>(d[layout.flagsAt]);
-        header.fields.push_back(std::move(field));
-        at += layout.size;
-    }
-
-    // C fields over 255 bytes keep the high byte of their length in the decimals byte (Clipper,
-    // FoxPro: pr90.dbf, FolderRoot.dbf), but Excel writes decimals into C fields as well
-    // (wrong-exented-character-field.dbf). Only the record length tells them apart.
-    uint64_t plainSum = 1, wideSum = 1;
-    for (const Field &field : header.fields) {
-        plainSum += field.length;
-        wideSum +=
-                field.type == 'C' ? field.length + (uint32_t(field.decimals) << 8) : field.length;
-    }
-    const bool wide = wideSum != plainSum && wideSum == header.recordLength;
-    uint32_t offset = 1;
-    for (size_t i = 0; i < header.fields.size(); ++i) {
-        Field &field = header.fields[i];
-        if (wide && field.type == 'C') {
-            field.length += uint32_t(field.decimals) << 8;
-            field.decimals = 0;
+    at = readDescriptors(file, layout, header, at, header.headerLength, false);
+    header.fieldsInStatedHeader = header.fields.size();
+    if (header.dialect != Dialect::DBase2
+        && (at >= file.size() || !endsDescriptors(static_cast<uint8_t>(file[at])))) {
+        TableHeader extended = header;
+        const size_t end = readDescriptors(file, layout, extended, at, file.size(), true);
+        if (end > at && end < file.size() && endsDescriptors(static_cast<uint8_t>(file[end]))) {
+            header.fields = std::move(extended.fields);
+            at = end;
         }
-        field.offset = offset;
-        offset += field.length;
-        if (offset > header.recordLength)
-            return damaged(ErrorCode::FieldsOverrunRecord, path,
-                           layout.firstDescriptor + i * layout.size,
-                           "das Feld »" + field.rawName + "« reicht über die Datensatzlänge "
-                                   + std::to_string(header.recordLength) + " hinaus");
     }
+    header.descriptorsEnd = static_cast<uint32_t>(at);
+    header.terminated = at < file.size() && endsDescriptors(static_cast<uint8_t>(file[at]));
 
     assignNullBits(header);
     return header;

@@ -19,6 +19,7 @@ struct Field
     char type = 'C';
     uint32_t offset = 0; // in the record; byte 0 is the deletion flag
     uint32_t length = 0;
+    uint32_t descriptorAt = 0; // byte offset of its descriptor in the file
     uint8_t decimals = 0;
     uint8_t flags = 0; // Visual FoxPro: 0x01 system, 0x02 nullable, 0x04 binary
     int nullBit = -1; // bit in _NullFlags that marks a null value, -1 if none
@@ -41,11 +42,18 @@ struct TableHeader
     uint8_t tableFlags = 0;
     std::vector<Field> fields;
     int nullFlagsField = -1; // index of _NullFlags, -1 if none
+    // Where the descriptors end: the place of their terminator, or of the byte after the last
+    // one when `terminated` is false.
+    uint32_t descriptorsEnd = 0;
+    bool terminated = false;
+    // Descriptors that lie within the header length the header states; more when a header
+    // length too small cut off descriptors that end with a terminator after it.
+    size_t fieldsInStatedHeader = 0;
 };
 
-// Parses the header at the start of `file`. `path` only names the file in messages.
-// Fails with NotADbfFile, HeaderTruncated, HeaderOutsideFile, ZeroRecordLength or
-// FieldsOverrunRecord.
+// Parses the header at the start of `file` as it stands; settleLayout() (record_layout.h) then
+// places the fields in the record. `path` only names the file in messages.
+// Fails with NotADbfFile, HeaderTruncated, HeaderOutsideFile or ZeroRecordLength.
 Result<TableHeader> parseHeader(std::string_view file, const std::string &path);
 
 const char *dialectName(Dialect dialect, uint8_t version);

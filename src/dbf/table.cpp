@@ -5,6 +5,7 @@
 #include "companion_file.h"
 #include "huge_pages.h"
 #include "names.h"
+#include "record_layout.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -12,10 +13,8 @@
 namespace dbf {
 namespace {
 
-bool isRecordFlag(char flag)
-{
-    return flag == ' ' || flag == '*';
-}
+// Records named in a finding about deletion flags; the others are only counted.
+constexpr size_t kNamedRecords = 5;
 
 // Records sampled to choose a code page: the first ones and some spread over the whole file,
 // so that the choice costs the same for ten records and for ten million.
@@ -99,17 +98,22 @@ Result<Table> Table::create(const std::string &path, std::shared_ptr<const ByteS
     auto header = parseHeader(bytes->view(), path);
     if (!header)
         return header.error();
+    auto layoutFindings = settleLayout(*header, bytes->view(), path);
+    if (!layoutFindings)
+        return layoutFindings.error();
 
     Table table;
     table.m_path = path;
     table.m_bytes = std::move(bytes);
     table.m_header = std::move(*header);
     table.m_includeDeleted = options.includeDeleted;
+    table.m_findings = std::move(*layoutFindings);
     for (size_t i = 0; i < table.m_header.fields.size(); ++i) {
         if (!table.m_header.fields[i].hidden)
             table.m_visible.push_back(i);
     }
     table.countRecords();
+    table.checkRecordStarts();
 
     std::string cpgContent;
     if (const std::string cpg = findCompanion(path, {".cpg"}); !cpg.empty()) {
@@ -130,45 +134,121 @@ Result<Table> Table::create(const std::string &path, std::shared_ptr<const ByteS
 
 void Table::countRecords()
 {
-    const uint64_t size = m_bytes->size();
     const uint64_t length = m_header.recordLength;
-    const uint64_t available = size - m_header.headerLength;
-    const uint64_t whole = available / length;
+    const std::string_view data = m_bytes->view().substr(m_header.headerLength);
+    const uint64_t whole = data.size() / length;
     const uint64_t inHeader = m_header.headerRecordCount;
-    const char *data = reinterpret_cast<const char *>(m_bytes->data()) + m_header.headerLength;
+    auto record = [&](uint64_t r) {
+        return data.substr(static_cast<size_t>(r * length), static_cast<size_t>(length));
+    };
 
+    // Records present, the last one possibly cut short (then it is kept and padded with blanks,
+    // so that what it still holds can be read).
+    uint64_t present = inHeader;
+    bool partial = false;
     if (inHeader <= whole) {
         // More records than the header says: seen in files of interrupted writers
         // (lessThanActualRecords.dbf of go-dbf). Records count as long as they start with a
-        // deletion flag; the end marker, padding or stray bytes after the data do not.
-        m_recordCount = inHeader;
-        while (m_recordCount < whole && isRecordFlag(data[m_recordCount * length]))
-            ++m_recordCount;
-        if (m_recordCount > inHeader)
-            m_findings.push_back({FindingKind::RecordCount,
-                                  "Der Dateikopf nennt " + std::to_string(inHeader)
-                                          + " Datensätze, die Datei enthält "
-                                          + std::to_string(m_recordCount) + ".",
-                                  uint64_t {4}});
-        return;
+        // deletion flag; the end marker, padding or stray bytes after the data do not. When the
+        // file ends with whole records and the sampled ones among them start with a flag, all
+        // count, without a walk through the whole file.
+        auto flagged = [&](uint64_t r) {
+            return isRecordFlag(data[static_cast<size_t>(r * length)]);
+        };
+        bool allCount = whole > inHeader && flagged(whole - 1)
+                && isTailPadding(data.substr(static_cast<size_t>(whole * length)));
+        for (uint64_t r : allCount ? sampledRecords(whole - inHeader) : std::vector<uint64_t> {})
+            allCount = allCount && flagged(inHeader + r);
+        if (allCount)
+            present = whole;
+        while (present < whole && flagged(present))
+            ++present;
+    } else {
+        present = whole;
+        const uint64_t rest = data.size() - whole * length;
+        partial = rest > 1 || (rest == 1 && data[static_cast<size_t>(whole * length)] != '\x1A');
+        present += partial ? 1 : 0;
     }
 
-    // Fewer records than the header says: a file cut short. A last record that is only partly
-    // there is kept and padded with blanks, so that what it still holds can be read.
-    m_recordCount = whole;
-    const uint64_t rest = available - whole * length;
-    const bool partial = rest > 1 || (rest == 1 && data[whole * length] != '\x1A');
-    if (partial) {
-        m_partialRecord.assign(data + whole * length, rest);
-        m_partialRecord.resize(length, ' ');
-        ++m_recordCount;
+    // A header that counts more records than were written, the file filled up with end markers
+    // or zeros to a block boundary (writers that allocate whole blocks): the padding is no
+    // record. Looked for only at the end, and only over a short tail.
+    uint64_t kept = present;
+    while (kept > 0 && (present - kept) * length < kMostPaddingBytes
+           && isTailPadding(record(kept - 1)))
+        --kept;
+    const uint64_t tail = data.size() - std::min<uint64_t>(data.size(), kept * length);
+    const bool padded = kept < present && tail <= kMostPaddingBytes
+            && isTailPadding(data.substr(static_cast<size_t>(kept * length)));
+    if (padded) {
+        present = kept;
+        partial = false;
     }
-    m_findings.push_back({partial ? FindingKind::PartialRecord : FindingKind::RecordCount,
-                          "Der Dateikopf nennt " + std::to_string(inHeader)
-                                  + " Datensätze, die Datei enthält nur "
-                                  + std::to_string(m_recordCount)
-                                  + (partial ? ", der letzte davon unvollständig." : "."),
-                          partial ? m_header.headerLength + whole * length : uint64_t {4}});
+
+    m_recordCount = present;
+    if (partial) {
+        m_partialRecord.assign(data.substr(static_cast<size_t>(whole * length)));
+        m_partialRecord.resize(static_cast<size_t>(length), ' ');
+    }
+    const std::string said = "Der Dateikopf nennt " + std::to_string(inHeader) + " Datensätze, ";
+    if (padded)
+        m_findings.push_back({FindingKind::PaddingRecords,
+                              said + "die Datei enthält " + std::to_string(present)
+                                      + "; dahinter folgen bis zum Dateiende nur Füllbytes (0x1A "
+                                        "oder 0x00), die keine Datensätze sind.",
+                              m_header.headerLength + present * length, present});
+    else if (partial)
+        m_findings.push_back({FindingKind::PartialRecord,
+                              said + "die Datei enthält nur " + std::to_string(whole)
+                                      + " vollständige und einen unvollständigen.",
+                              m_header.headerLength + whole * length, whole});
+    else if (present != inHeader)
+        m_findings.push_back({FindingKind::RecordCount,
+                              said + "die Datei enthält " + (present < inHeader ? "nur " : "")
+                                      + std::to_string(present) + ".",
+                              uint64_t {4}});
+}
+
+void Table::checkRecordStarts()
+{
+    // Bytes after the last record that start none (javadbf's myfileafter-corrupted.dbf: a
+    // zero-filled record the header does not count): not shown, but said. Stale bytes after
+    // the end marker are no news: dBase II writes whole blocks (dbase_02.dbf of infused/dbf).
+    const uint64_t length = m_header.recordLength;
+    const std::string_view data = m_bytes->view().substr(m_header.headerLength);
+    const uint64_t end = std::min<uint64_t>(m_recordCount * length, data.size());
+    const std::string_view rest = data.substr(static_cast<size_t>(end));
+    if (!rest.empty() && rest[0] != '\x1A' && !isTailPadding(rest.substr(0, kMostPaddingBytes)))
+        m_findings.push_back({FindingKind::TrailingBytes,
+                              "Nach dem letzten Datensatz folgen noch "
+                                      + std::to_string(data.size() - end)
+                                      + " Bytes, die keinen Datensatz beginnen (kein "
+                                        "Löschkennzeichen ' ' oder '*'); sie werden nicht gezeigt.",
+                              m_header.headerLength + end, m_recordCount});
+
+    std::vector<uint64_t> bad;
+    const std::vector<uint64_t> sample = sampledRecords(m_recordCount);
+    for (uint64_t r : sample) {
+        if (!isRecordFlag(recordBytes(r)[0]))
+            bad.push_back(r);
+    }
+    if (!bad.empty())
+        m_findings.push_back(badFlags(bad.size(), sample.size(), bad));
+}
+
+Finding Table::badFlags(uint64_t bad, uint64_t looked, const std::vector<uint64_t> &first) const
+{
+    std::string numbers;
+    for (size_t i = 0; i < first.size() && i < kNamedRecords; ++i)
+        numbers += (i ? ", " : "") + std::to_string(first[i] + 1);
+    if (bad > kNamedRecords)
+        numbers += " …";
+    return {FindingKind::BadDeletionFlag,
+            std::to_string(bad) + " von " + std::to_string(looked) + " geprüften Datensätzen "
+                    + (bad == 1 ? "beginnt" : "beginnen")
+                    + " weder mit dem Löschkennzeichen ' ' noch mit '*' (Datensatz " + numbers
+                    + "); sie werden als nicht gelöscht gezeigt.",
+            m_header.headerLength + first.front() * m_header.recordLength, first.front()};
 }
 
 std::vector<std::string_view> Table::textSample() const

@@ -136,6 +136,10 @@ private:
     static Result<Table> create(const std::string &path, std::shared_ptr<const ByteSource> bytes,
                                 const OpenOptions &options);
     void countRecords();
+    // Findings about bytes after the last record and about deletion flags at sampled starts.
+    void checkRecordStarts();
+    // The finding for `bad` of `looked` records with no deletion flag, `first` the first of them.
+    Finding badFlags(uint64_t bad, uint64_t looked, const std::vector<uint64_t> &first) const;
     // The records [0, result) that a file of `fileSize` bytes holds whole.
     uint64_t recordsIn(uint64_t fileSize) const;
     Result<bool> chooseEncoding(const OpenOptions &options, const std::string &cpgContent);

@@ -29,7 +29,8 @@ std::string checkLine(const std::string &table)
     const int exit = cli::run({"check", (kCorpus / table).string(), "--format", "json"}, out, err);
     std::string kinds;
     const nlohmann::json report = nlohmann::json::parse(out.str());
-    for (const auto &finding : report["tables"][0]["findings"]) {
+    // An unreadable table has an error and no findings.
+    for (const auto &finding : report["tables"][0].value("findings", nlohmann::json::array())) {
         if (!kinds.empty())
             kinds += ' ';
         kinds += finding["kind"].get<std::string>();

@@ -158,6 +158,27 @@ TEST_F(Cli, InfoNamesVersionCodePageCountsAndFields)
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
 }
 
+TEST_F(Cli, InfoShowsTheYearOfAVisualFoxProTableAndWhatIsMissing)
+{
+    // Visual FoxPro keeps the year as two digits; the last of three records is cut short.
+    std::string bytes = DbfBuilder(0x30, {{"CALL", 'C', 10}}, dbfbuild::Layout::FoxPro)
+                                .record({"DL1ABC"})
+                                .record({"OE3XYZ"})
+                                .record({"HB9AA"})
+                                .bytes();
+    bytes[1] = 15;
+    bytes[2] = 6;
+    bytes[3] = 30;
+    bytes.resize(bytes.size() - 6);
+    const CliRun r = runTool({"info", m_dir.write("vfp.dbf", bytes)});
+    EXPECT_EQ(r.exit, 0);
+    for (const char *expected :
+         {"Letzte Änderung:  30.06.2015",
+          "Der Dateikopf nennt 3 Datensätze, die Datei enthält nur 2 vollständige und einen "
+          "unvollständigen."})
+        EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
+}
+
 TEST_F(Cli, FailuresGoToStandardErrorWithNumber)
 {
     const CliRun missing = runTool({"info", m_dir.file("fehlt.dbf")});

@@ -60,10 +60,10 @@ const KnownDifference kKnownDifferences[] = {
          "*",
          "dbfread takes the decimals of a C field as the high byte of its length; the record "
          "length says it is not"},
-        {"albfernandez__javadbf/src/test/resources/dbc-files/sids.dbc", "*",
-         "compressed records: no readable table, we show what the header describes"},
-        {"albfernandez__javadbf/src/test/resources/dbc-files/storm.dbc", "*",
-         "compressed records: no readable table, we show what the header describes"},
+        {"albfernandez__javadbf/src/test/resources/dbc-files/sids.dbc", "#refused",
+         "records compressed (DATASUS): we refuse the table, dbfread shows the packed bytes"},
+        {"albfernandez__javadbf/src/test/resources/dbc-files/storm.dbc", "#refused",
+         "records compressed (DATASUS): we refuse the table, dbfread shows the packed bytes"},
         {"albfernandez__javadbf/src/test/resources/numbers2.dbf", "DOUBLE2",
          "dbfread reads O fields as little-endian doubles; they are stored big-endian, "
          "sign-flipped"},
@@ -270,12 +270,29 @@ void compareValues(const std::string &table, const std::vector<std::string> &ref
     }
 }
 
+// A table we refuse on purpose fails with the reader's number that says why (7015, compressed),
+// and `show` passes the reason on under the record set's number for a table it cannot open.
+bool refusedAsExpected(const std::string &table)
+{
+    const KnownDifference *known = knownDifference(table, "#refused");
+    if (!known || std::string(known->field) != "#refused")
+        return false;
+    std::ostringstream out, err, shownOut, shownErr;
+    EXPECT_EQ(cli::run({"info", (kCorpus / table).string()}, out, err), 1) << table;
+    EXPECT_NE(err.str().find("7015: "), std::string::npos) << err.str();
+    EXPECT_EQ(cli::run({"show", (kCorpus / table).string()}, shownOut, shownErr), 1) << table;
+    EXPECT_NE(shownErr.str().find("komprimierte Tabelle"), std::string::npos) << shownErr.str();
+    return true;
+}
+
 class CorpusGolden : public ::testing::TestWithParam<std::string>
 { };
 
 TEST_P(CorpusGolden, MatchesReferenceReading)
 {
     const std::string table = GetParam();
+    if (refusedAsExpected(table))
+        return;
     std::ifstream goldenFile(kCorpus / "golden" / (table + ".dbfread.json"));
     ASSERT_TRUE(goldenFile) << "no reference reading for " << table;
     const json golden = json::parse(goldenFile);
@@ -357,6 +374,8 @@ bool sameTypedValue(const json &ours, const json &reference)
 TEST_P(CorpusGolden, TypedJsonMatchesReferenceReading)
 {
     const std::string table = GetParam();
+    if (refusedAsExpected(table))
+        return;
     std::ifstream goldenFile(kCorpus / "golden" / (table + ".dbfread.json"));
     ASSERT_TRUE(goldenFile) << "no reference reading for " << table;
     const json golden = json::parse(goldenFile);

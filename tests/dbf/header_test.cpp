@@ -162,6 +162,18 @@ TEST(Header, DecimalsOfLongCharacterFieldAreLengthHighByteOnlyWhenRecordLengthSa
     EXPECT_EQ(excel->text(0, 1).text, "ab");
 }
 
+TEST(Header, YearOfTheLastUpdateFromOneHundredAndNineteenOrTwoDigits)
+{
+    // dBase counts from 1900 (115 for 2015); Visual FoxPro keeps two digits (15 for 2015).
+    for (auto [stored, year] : {std::pair {115, 2015}, {15, 2015}, {95, 1995}, {0, 2000}}) {
+        std::string bytes = simpleTable();
+        bytes[1] = static_cast<char>(stored);
+        auto table = openBytes(bytes);
+        ASSERT_TRUE(table);
+        EXPECT_EQ(table->header().year, year) << stored;
+    }
+}
+
 TEST(Header, FieldNamesAreFoundWithoutRegardToCase)
 {
     auto table = openBytes(simpleTable());

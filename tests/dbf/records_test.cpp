@@ -64,6 +64,25 @@ TEST(Records, HeaderCountLowerThanRecordsPresentTrustsTheFile)
               std::string::npos);
 }
 
+TEST(Records, RecordsBeyondAHeaderCountOfALargeTableCountWhileTheyStartWithAFlag)
+{
+    // More records than are looked at one by one: the sampled ones decide, unless the last one
+    // starts with no flag; then the records count up to the first that does not.
+    DbfBuilder builder(0x03, {{"N", 'C', 5}});
+    for (int i = 0; i < 10000; ++i)
+        builder.record({std::to_string(i)});
+    std::string bytes = builder.bytes();
+    setHeaderCount(bytes, 0);
+    EXPECT_EQ(open(bytes).recordCount(), 10000u);
+
+    const size_t firstRecord = 32 + 32 + 1;
+    bytes[firstRecord + 9999 * 6] = 'X';
+    bytes[firstRecord + 7000 * 6] = 'X';
+    const dbf::Table table = open(bytes);
+    EXPECT_EQ(table.recordCount(), 7000u);
+    EXPECT_EQ(table.text(6999, 0).text, "6999");
+}
+
 TEST(Records, BytesAfterTheDataAreNoRecords)
 {
     std::string bytes = threeRecords();
@@ -82,7 +101,59 @@ TEST(Records, HeaderCountHigherThanFileKeepsWhatIsThere)
     ASSERT_EQ(table.recordCount(), 3u);
     EXPECT_EQ(table.text(2, 0).text, "DL"); // padded with blanks, which are trimmed
     ASSERT_EQ(table.findings().size(), 1u);
-    EXPECT_NE(table.findings()[0].text.find("nur 3, der letzte davon unvollständig"), std::string::npos);
+    EXPECT_EQ(table.findings()[0].kind, dbf::FindingKind::PartialRecord);
+    EXPECT_NE(table.findings()[0].text.find("nennt 1000 Datensätze, die Datei enthält nur 2 "
+                                            "vollständige und einen unvollständigen"),
+              std::string::npos)
+            << table.findings()[0].text;
+}
+
+TEST(Records, PaddingToABlockBoundaryIsNoRecord)
+{
+    for (char padding : {'\x1A', '\0'}) {
+        std::string bytes = threeRecords();
+        setHeaderCount(bytes, 8); // the writer counted the records its block would hold
+        bytes.resize(512, padding);
+        const dbf::Table table = open(bytes, true);
+        ASSERT_EQ(table.recordCount(), 3u);
+        EXPECT_EQ(table.text(2, 0).text, "DL3CC");
+        ASSERT_EQ(table.findings().size(), 1u);
+        const dbf::Finding &finding = table.findings()[0];
+        EXPECT_EQ(finding.kind, dbf::FindingKind::PaddingRecords);
+        EXPECT_EQ(finding.record, 3u);
+        EXPECT_EQ(finding.offset, 65u + 3 * 6);
+        EXPECT_NE(finding.text.find("nennt 8 Datensätze, die Datei enthält 3"), std::string::npos)
+                << finding.text;
+    }
+}
+
+TEST(Records, BadDeletionFlagsAreCountedWithTheirRecords)
+{
+    std::string bytes = threeRecords();
+    bytes[65 + 6] = '?'; // the second record
+    const dbf::Table table = open(bytes);
+    ASSERT_EQ(table.recordCount(), 3u);
+    EXPECT_EQ(visitedCalls(table), (std::vector<std::string> {"DL1AA", "DL2BB", "DL3CC"}));
+    ASSERT_EQ(table.findings().size(), 1u);
+    const dbf::Finding &finding = table.findings()[0];
+    EXPECT_EQ(finding.kind, dbf::FindingKind::BadDeletionFlag);
+    EXPECT_EQ(finding.record, 1u);
+    EXPECT_EQ(finding.offset, 65u + 6);
+    EXPECT_NE(finding.text.find("1 von 3 geprüften Datensätzen"), std::string::npos)
+            << finding.text;
+    EXPECT_NE(finding.text.find("(Datensatz 2)"), std::string::npos) << finding.text;
+}
+
+TEST(Records, BytesAfterTheLastRecordThatStartNoneAreReported)
+{
+    std::string bytes = threeRecords();
+    bytes.pop_back();
+    bytes += std::string(3, '\0') + "XYZ"; // a zero-flagged record the header does not count
+    const dbf::Table table = open(bytes);
+    EXPECT_EQ(table.recordCount(), 3u);
+    ASSERT_EQ(table.findings().size(), 1u);
+    EXPECT_EQ(table.findings()[0].kind, dbf::FindingKind::TrailingBytes);
+    EXPECT_EQ(table.findings()[0].offset, 65u + 3 * 6);
 }
 
 TEST(Records, NoEndMarkerIsFine)

@@ -1,13 +1,70 @@
 // Tables with one fault each open with a numbered German error naming the file, or show what is
-// readable, through the reader and through the record set's filter, sort and find.
+// readable, through the reader and through the record set's filter, sort and find. Faults of the
+// header's numbers, in the station tables and in the shared corpus, are read right or reported.
 #include "damaged_tables.h"
 #include "recordset/record_set.h"
 #include "support/temp_dir.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace {
+
+// The field names, then the text of every field of the first `most` records, deleted or not.
+std::vector<std::string> reading(const dbf::Table &table, uint64_t most = UINT64_MAX)
+{
+    std::vector<std::string> texts;
+    for (size_t field = 0; field < table.fieldCount(); ++field)
+        texts.push_back(table.fieldName(field));
+    texts.push_back("#" + std::to_string(table.recordCount()));
+    for (uint64_t record = 0; record < std::min(table.recordCount(), most); ++record) {
+        texts.push_back(table.isDeleted(record) ? "*" : " ");
+        for (size_t field = 0; field < table.fieldCount(); ++field)
+            texts.push_back(table.text(record, field).text);
+    }
+    return texts;
+}
+
+// Whether `damaged` reports something that `undamaged` does not.
+bool reportsMore(const dbf::Table &damaged, const dbf::Table &undamaged)
+{
+    std::set<std::string> before;
+    for (const dbf::Finding &finding : undamaged.findings())
+        before.insert(finding.text);
+    return std::any_of(damaged.findings().begin(), damaged.findings().end(),
+                       [&](const dbf::Finding &f) { return !before.count(f.text); });
+}
+
+std::string findingNames(const dbf::Table &table)
+{
+    std::string names;
+    for (const dbf::Finding &finding : table.findings())
+        names += std::string(dbf::findingKindName(finding.kind)) + ": " + finding.text + "\n";
+    return names;
+}
+
+// A damaged table opens with an error, or reads as the undamaged one, or says what is wrong:
+// never shows other values silently.
+void expectReadRightOrReported(const std::string &name, const std::string &damagedBytes,
+                               const std::string &undamagedBytes, uint64_t most = UINT64_MAX)
+{
+    auto undamaged = dbf::Table::fromBytes(name, undamagedBytes);
+    ASSERT_TRUE(undamaged) << undamaged.error().description;
+    auto damaged = dbf::Table::fromBytes(name, damagedBytes);
+    if (!damaged) {
+        const int code = damaged.error().number;
+        EXPECT_TRUE(code > 7000 && code < 7100) << code;
+        return;
+    }
+    if (reading(*damaged, most) != reading(*undamaged, most)) {
+        EXPECT_TRUE(reportsMore(*damaged, *undamaged))
+                << "other values without a finding; findings:\n"
+                << findingNames(*damaged);
+    }
+}
 
 class DamagedTables : public ::testing::TestWithParam<damage::DamagedTable>
 {
@@ -70,11 +127,53 @@ TEST_P(DamagedTables, RecordSetFiltersSortsAndFindsOrSaysWhy)
     });
 }
 
+TEST_P(DamagedTables, HeaderFaultsAreReadRightOrReported)
+{
+    const damage::DamagedTable &damaged = GetParam();
+    if (!damaged.undamaged)
+        return;
+    SCOPED_TRACE(damaged.fault);
+    expectReadRightOrReported(damaged.name + ".dbf", damaged.table, *damaged.undamaged);
+}
+
 INSTANTIATE_TEST_SUITE_P(OneFaultEach, DamagedTables, ::testing::ValuesIn(damage::damagedTables()),
                          [](const auto &damaged) {
                              std::string name = damaged.param.name;
                              std::replace(name.begin(), name.end(), '-', '_');
                              return name;
                          });
+
+// Every table of the shared corpus with each header fault: read right or reported, never a crash.
+// Tables of many records are compared on their first records (the reader samples the others).
+TEST(CorpusHeaderFaults, AreReadRightOrReported)
+{
+    namespace fs = std::filesystem;
+    const fs::path corpus = TALVO_CORPUS_DIR;
+    if (!fs::is_directory(corpus))
+        GTEST_SKIP() << "no shared corpus at " << corpus << ": skipped";
+    size_t tried = 0;
+    for (const auto &entry : fs::recursive_directory_iterator(corpus)) {
+        const std::string top = fs::relative(entry.path(), corpus).begin()->string();
+        std::string extension = entry.path().extension().string();
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (top == "golden" || top == "tools" || !entry.is_regular_file()
+            || (extension != ".dbf" && extension != ".dbc"))
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string bytes {std::istreambuf_iterator<char>(in), {}};
+        if (!dbf::Table::fromBytes("x.dbf", bytes))
+            continue; // refused as it stands (compressed): nothing to compare with
+        for (const damage::HeaderFault &fault : damage::headerFaults()) {
+            std::string damaged = bytes;
+            if (!fault.apply(damaged))
+                continue;
+            SCOPED_TRACE(entry.path().string() + ": " + fault.fault);
+            expectReadRightOrReported(entry.path().filename().string(), damaged, bytes, 500);
+            ++tried;
+        }
+    }
+    EXPECT_GT(tried, 0u);
+}
 
 } // namespace

@@ -53,6 +53,42 @@ uint16_t recordLength(const std::string &table)
     return static_cast<uint16_t>(uint8_t(table[10]) | uint8_t(table[11]) << 8);
 }
 
+uint32_t recordCount(const std::string &table)
+{
+    return static_cast<uint32_t>(uint8_t(table[4]) | uint8_t(table[5]) << 8
+                                 | uint8_t(table[6]) << 16 | uint32_t(uint8_t(table[7])) << 24);
+}
+
+// Where the field descriptors start, their size and the place of the length byte in them.
+struct Descriptors
+{
+    size_t first, size, lengthAt;
+};
+
+Descriptors descriptors(const std::string &table)
+{
+    const bool dBase7 = table[0] == 0x04 || table[0] == static_cast<char>(0x8C);
+    return dBase7 ? Descriptors {68, 48, 33} : Descriptors {32, 32, 16};
+}
+
+// Offset of the byte that ends the field descriptors, 0 if they do not end within the header.
+size_t descriptorsEnd(const std::string &table)
+{
+    const Descriptors d = descriptors(table);
+    for (size_t at = d.first; at < headerLength(table) && at < table.size(); at += d.size) {
+        if (table[at] == 0x0D || table[at] == 0x0A || table[at] == 0)
+            return at;
+    }
+    return 0;
+}
+
+// Whether the header faults apply: a table of dBase III or later whose header is whole.
+bool hasHeader(const std::string &table)
+{
+    return table.size() >= 32 && table[0] != 0x02 && headerLength(table) <= table.size()
+            && recordLength(table) > 1 && descriptorsEnd(table) != 0;
+}
+
 // Offset of field `field` of record `record`, for fields laid out as stations() lays them.
 size_t valueAt(const std::string &table, size_t record, size_t field)
 {
@@ -65,7 +101,81 @@ void putValue(std::string &table, size_t record, size_t field, const std::string
     table.replace(valueAt(table, record, field), value.size(), value);
 }
 
+HeaderFault shiftedHeaderLength(int by)
+{
+    const std::string amount = std::to_string(by > 0 ? by : -by);
+    return {std::string("header-length-") + (by > 0 ? "plus-" : "minus-") + amount,
+            "Kopflänge um " + amount + (by > 0 ? " zu groß" : " zu klein"), [by](std::string &t) {
+                if (!hasHeader(t))
+                    return false;
+                putLittleEndian(t, 8, static_cast<uint64_t>(headerLength(t) + by), 2);
+                return true;
+            }};
+}
+
 } // namespace
+
+std::vector<HeaderFault> headerFaults()
+{
+    std::vector<HeaderFault> faults = {shiftedHeaderLength(1), shiftedHeaderLength(-1),
+                                       shiftedHeaderLength(2), shiftedHeaderLength(-2)};
+    faults.push_back({"record-length-without-flag", "Datensatzlänge ohne Löschkennzeichen",
+                      [](std::string &t) {
+                          if (!hasHeader(t))
+                              return false;
+                          putLittleEndian(t, 10, recordLength(t) - 1u, 2);
+                          return true;
+                      }});
+    faults.push_back({"record-count-high", "3 Datensätze mehr laut Kopf", [](std::string &t) {
+                          if (!hasHeader(t))
+                              return false;
+                          putLittleEndian(t, 4, recordCount(t) + 3ull, 4);
+                          return true;
+                      }});
+    faults.push_back({"record-count-low", "1 Datensatz weniger laut Kopf", [](std::string &t) {
+                          if (!hasHeader(t) || recordCount(t) == 0)
+                              return false;
+                          putLittleEndian(t, 4, recordCount(t) - 1ull, 4);
+                          return true;
+                      }});
+    faults.push_back({"zero-length-field", "ein Feld mit Länge 0", [](std::string &t) {
+                          if (!hasHeader(t))
+                              return false;
+                          // The first field whose length is its length byte alone.
+                          const Descriptors d = descriptors(t);
+                          for (size_t at = d.first; at < descriptorsEnd(t); at += d.size) {
+                              const size_t length = at + d.lengthAt;
+                              if (t[length] != 0 && (t[length - 1] != 'C' || t[length + 1] == 0)) {
+                                  t[length] = 0;
+                                  return true;
+                              }
+                          }
+                          return false;
+                      }});
+    faults.push_back(
+            {"missing-terminator", "kein 0x0D nach den Feldbeschreibungen", [](std::string &t) {
+                 if (!hasHeader(t))
+                     return false;
+                 const size_t end = descriptorsEnd(t);
+                 putLittleEndian(t, 8, headerLength(t) - 1u, 2);
+                 t.erase(end, 1);
+                 return true;
+             }});
+    faults.push_back({"padding-after-records",
+                      "Füllbytes bis zur Blockgrenze, mehr Datensätze "
+                      "laut Kopf",
+                      [](std::string &t) {
+                          if (!hasHeader(t))
+                              return false;
+                          const size_t length = recordLength(t);
+                          const size_t padded = (t.size() + length + 511) / 512 * 512;
+                          const uint64_t phantoms = (padded - t.size()) / length;
+                          t.resize(padded, '\x1A');
+                          putLittleEndian(t, 4, recordCount(t) + phantoms + 1, 4);
+                          return true;
+                      }});
+    return faults;
+}
 
 std::vector<DamagedTable> damagedTables()
 {
@@ -78,7 +188,7 @@ std::vector<DamagedTable> damagedTables()
         std::string table = valid.table, memo = valid.memo;
         damage(table, memo);
         tables.push_back({std::move(name), std::move(fault), std::move(table), std::move(memo),
-                          std::move(encoding)});
+                          std::move(encoding), std::nullopt});
     };
     const size_t firstRecord = headerLength(three.table);
     const size_t length = recordLength(three.table);
@@ -134,6 +244,21 @@ std::vector<DamagedTable> damagedTables()
     add(
             "invalid-utf8", "Text mit Bytes, die es in UTF-8 nicht gibt", three,
             [](std::string &t, std::string &) { putValue(t, 0, 0, "DL\xFF\xFE\xC3"); }, "UTF-8");
+
+    // The header's numbers, and what follows from them.
+    for (const HeaderFault &fault : headerFaults()) {
+        add(fault.name, fault.fault, three, [&](std::string &t, std::string &) { fault.apply(t); });
+        tables.back().undamaged = three.table;
+    }
+    add("deletion-flag-bad", "Datensatz 2 beginnt mit '?'", three,
+        [&](std::string &t, std::string &) { t[firstRecord + length] = '?'; });
+    tables.back().undamaged = three.table;
+    add("compressed-records", "Datensätze komprimiert wie in DATASUS-.dbc-Dateien", three,
+        [&](std::string &t, std::string &) {
+            putLittleEndian(t, 4, 100, 4);
+            t.resize(firstRecord);
+            t += std::string("\x74\x06\xFC\x02\x00\x06\x40\x80\xD4\x03", 10);
+        });
     return tables;
 }
 
