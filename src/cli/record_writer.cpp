@@ -5,6 +5,7 @@
 #include "value_formats.h"
 
 #include <algorithm>
+#include <array>
 #include <set>
 
 namespace cli {
@@ -108,8 +109,7 @@ public:
                 // then quoted when it needs to be.
                 const size_t start = startCell(i);
                 m_fields.appendText(record, i, m_line);
-                cutAtNul(m_line, start);
-                quoteFrom(start);
+                finishCell(start);
             }
         }
         if (m_fields.showsDeleted())
@@ -123,7 +123,7 @@ private:
     {
         const size_t start = startCell(index);
         m_line += value;
-        quoteFrom(start);
+        finishCell(start);
     }
 
     // Where the cell `index` begins in the line.
@@ -134,14 +134,33 @@ private:
         return m_line.size();
     }
 
-    // Quotes the cell from `start` to the end of the line if it holds a separator, a quote or a
-    // line break, doubling its quotes.
-    void quoteFrom(size_t start)
+    // Cuts the cell from `start` to the end of the line at a NUL, as textBeforeNul() does, and
+    // quotes it if it holds a separator, a quote or a line break, doubling its quotes. Most cells
+    // hold none of these: one pass through a table of bytes tells.
+    void finishCell(size_t start)
     {
-        const auto special = [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; };
-        if (std::none_of(m_line.begin() + static_cast<std::ptrdiff_t>(start), m_line.end(),
-                         special))
+        static constexpr auto kSpecial = [] {
+            std::array<bool, 256> special {};
+            for (unsigned char c : {',', '"', '\r', '\n', '\0'})
+                special[c] = true;
+            return special;
+        }();
+        const auto begin = m_line.begin() + static_cast<std::ptrdiff_t>(start);
+        const auto first = std::find_if(begin, m_line.end(), [](char c) {
+            return kSpecial[static_cast<unsigned char>(c)];
+        });
+        if (first == m_line.end())
             return;
+        const auto at = static_cast<size_t>(first - m_line.begin());
+        cutAtNul(m_line, at);
+        if (m_line.size() == at)
+            return; // the NUL came first: nothing to quote before it
+        const auto from = m_line.begin() + static_cast<std::ptrdiff_t>(at);
+        if (std::find(from, m_line.end(), '"') == m_line.end()) {
+            m_line.insert(start, 1, '"');
+            m_line.push_back('"');
+            return;
+        }
         const std::string value = m_line.substr(start);
         m_line.resize(start);
         m_line.push_back('"');
