@@ -6,48 +6,48 @@
 namespace dbf {
 namespace {
 
-std::string withComma(std::string text)
+void appendWithComma(std::string_view text, std::string &out)
 {
-    for (char &c : text) {
-        if (c == '.')
-            c = ',';
+    const size_t start = out.size();
+    out += text;
+    for (size_t i = start; i < out.size(); ++i) {
+        if (out[i] == '.')
+            out[i] = ',';
     }
-    return text;
 }
 
 // Binary doubles that are no number, in the forms readers know.
-std::string numberText(std::string digits)
+void appendNumber(std::string_view digits, std::string &out)
 {
-    const bool letters = !digits.empty() && (digits.back() == 'n' || digits.back() == 'f');
-    if (!letters)
-        return withComma(std::move(digits));
     if (digits == "nan" || digits == "-nan")
-        return "NaN";
-    if (digits == "inf")
-        return "∞";
-    if (digits == "-inf")
-        return "-∞";
-    return withComma(std::move(digits));
+        out += "NaN";
+    else if (digits == "inf")
+        out += "∞";
+    else if (digits == "-inf")
+        out += "-∞";
+    else
+        appendWithComma(digits, out);
 }
 
-std::string dateText(const CalendarDate &date)
+void appendDate(const CalendarDate &date, std::string &out)
 {
     const auto [year, month, day] = date;
     if (year < 0 || year > 9999 || month < 0 || month > 99 || day < 0 || day > 99) {
         char text[40];
         std::snprintf(text, sizeof text, "%02d.%02d.%04d", day, month, year);
-        return text;
+        out += text;
+        return;
     }
     // The usual case without formatted output, which costs more than the rest of a record.
-    std::string text = "00.00.0000";
+    const size_t start = out.size();
+    out += "00.00.0000";
     auto put = [&](size_t end, int value, int digits) {
         for (; digits > 0; --digits, value /= 10)
-            text[--end] = static_cast<char>('0' + value % 10);
+            out[start + --end] = static_cast<char>('0' + value % 10);
     };
     put(2, day, 2);
     put(5, month, 2);
     put(10, year, 4);
-    return text;
 }
 
 std::string dateTimeText(const CalendarDate &date, int32_t milliseconds)
@@ -56,7 +56,9 @@ std::string dateTimeText(const CalendarDate &date, int32_t milliseconds)
     char time[48];
     std::snprintf(time, sizeof time, " %02d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
                   seconds % 60);
-    return dateText(date) + time;
+    std::string text;
+    appendDate(date, text);
+    return text + time;
 }
 
 std::string hex(std::string_view bytes)
@@ -73,39 +75,52 @@ std::string hex(std::string_view bytes)
 
 } // namespace
 
-std::string display(const Value &value)
+void appendDisplay(const Value &value, std::string &out)
 {
     switch (value.kind) {
     case Value::Kind::Empty:
     case Value::Kind::Null:
-        return {};
+        return;
     case Value::Kind::Text:
-        return value.text;
+        out += value.text;
+        return;
     case Value::Kind::Invalid:
-        return value.hexShown ? hex(value.bytes) : value.text;
+        out += value.hexShown ? hex(value.bytes) : value.text;
+        return;
     case Value::Kind::Number:
-        return numberText(value.text);
+        appendNumber(value.text, out);
+        return;
     case Value::Kind::Integer:
-        return std::to_string(value.integer);
+        out += std::to_string(value.integer);
+        return;
     case Value::Kind::Currency:
-        return currencyText(value.integer, ',');
+        out += currencyText(value.integer, ',');
+        return;
     case Value::Kind::Date:
-        return dateText(value.date);
+        appendDate(value.date, out);
+        return;
     case Value::Kind::DateTime:
-        return dateTimeText(value.date, value.milliseconds);
+        out += dateTimeText(value.date, value.milliseconds);
+        return;
     case Value::Kind::Logical:
-        return value.logical ? "Wahr" : "Falsch";
+        out += value.logical ? "Wahr" : "Falsch";
+        return;
     case Value::Kind::Binary:
-        return value.hexShown ? hex(value.bytes)
+        out += value.hexShown ? hex(value.bytes)
                               : "(Binärdaten, " + std::to_string(value.bytes.size()) + " Bytes)";
+        return;
     }
-    return {};
+}
+
+std::string display(const Value &value)
+{
+    std::string text;
+    appendDisplay(value, text);
+    return text;
 }
 
 std::string display(Value &&value)
 {
-    if (value.kind == Value::Kind::Number)
-        return numberText(std::move(value.text));
     const bool text = value.kind == Value::Kind::Text
             || (value.kind == Value::Kind::Invalid && !value.hexShown);
     return text ? std::move(value.text) : display(value);

@@ -13,6 +13,8 @@ namespace dbf {
 std::string display(const Value &value);
 // The same, taking over the text of a text value instead of copying it.
 std::string display(Value &&value);
+// The same, appended to `out`: for whole-table output without a string per value.
+void appendDisplay(const Value &value, std::string &out);
 
 // The shown text of a value with what the viewer and talvo-dbf mark beside it.
 struct FieldText

@@ -469,7 +469,7 @@ void Table::appendText(std::string_view bytes, size_t index, std::string &out) c
         appendCharacterText(bytes.substr(f.offset, f.length), m_decoder, out, hasNul);
         return;
     }
-    out += text(bytes, index).text;
+    appendDisplay(value(bytes, index), out);
 }
 
 Value Table::value(std::string_view bytes, size_t index) const
