@@ -2,6 +2,7 @@
 #include "cli.h"
 
 #include "check_report.h"
+#include "dbf/ascii.h"
 #include "options.h"
 #include "record_writer.h"
 #include "recordset/query.h"
@@ -14,13 +15,6 @@
 namespace cli {
 namespace {
 
-std::string hexByte(uint8_t value)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02X", value);
-    return text;
-}
-
 // What the header tells is written at once; the deleted records and the findings of reading
 // every record follow when the one pass over the file is done.
 void writeInfo(const dbf::Table &table, std::ostream &out)
@@ -30,7 +24,7 @@ void writeInfo(const dbf::Table &table, std::ostream &out)
     std::snprintf(date, sizeof date, "%02d.%02d.%04d", h.day, h.month, h.year);
 
     out << "Datei:            " << table.path() << '\n'
-        << "Version:          " << hexByte(h.version) << " ("
+        << "Version:          " << dbf::hexByte(h.version) << " ("
         << dbf::dialectName(h.dialect, h.version) << ")\n"
         << "Letzte Änderung:  " << date << '\n'
         << "Codepage:         " << table.encoding().name << " (" << table.encoding().reason << ")\n"

@@ -1,6 +1,7 @@
 // Checking a table record by record: deletion flags, values, memo pointers, end marker, .cpg.
 #include "table_check.h"
 
+#include "dbf/ascii.h"
 #include "recordset/table_halves.h"
 
 #include <cstdio>
@@ -9,13 +10,6 @@
 
 namespace cli {
 namespace {
-
-std::string hexByte(uint8_t value)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02X", value);
-    return text;
-}
 
 std::string bytesText(uint64_t count)
 {
@@ -108,7 +102,7 @@ std::optional<CheckFinding> cpgContradiction(const dbf::Table &table)
     return CheckFinding {"codepage-contradiction",
                          "Die .cpg-Datei nennt " + table.encoding().name
                                  + ", der Dateikopf (Sprachtreiber "
-                                 + hexByte(table.header().languageDriver) + ") " + inHeader
+                                 + dbf::hexByte(table.header().languageDriver) + ") " + inHeader
                                  + "; gelesen wird nach der .cpg-Datei.",
                          table.path(), uint64_t {29}};
 }
@@ -126,7 +120,7 @@ std::optional<CheckFinding> endMarkerFinding(const dbf::Table &table)
                              end};
     if (after[0] != '\x1A')
         return CheckFinding {"end-marker-missing",
-                             "Nach dem letzten Datensatz steht " + hexByte(uint8_t(after[0]))
+                             "Nach dem letzten Datensatz steht " + dbf::hexByte(uint8_t(after[0]))
                                      + " statt der Endmarke 0x1A (Rest der Datei: "
                                      + bytesText(after.size()) + " ohne Datensatz).",
                              table.path(), end};
@@ -169,7 +163,7 @@ public:
             ++m_deleted;
         else if (flag != ' ')
             m_findings.add("bad-deletion-flag", std::nullopt, record, start, m_table.path(), [&] {
-                return "Die Löschmarke ist " + hexByte(uint8_t(flag))
+                return "Die Löschmarke ist " + dbf::hexByte(uint8_t(flag))
                         + " statt ' ' oder '*'; der Datensatz gilt als nicht gelöscht.";
             });
         // Text that holds no NUL byte always decodes (characterText); text is most of a record,

@@ -1,5 +1,7 @@
 #include "ascii.h"
 
+#include <cstdio>
+
 namespace dbf {
 
 std::string asciiLower(std::string_view text)
@@ -16,6 +18,13 @@ std::string asciiUpper(std::string_view text)
     for (char &c : result)
         c = asciiUpper(c);
     return result;
+}
+
+std::string hexByte(uint8_t value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", value);
+    return text;
 }
 
 bool sameIgnoringAsciiCase(std::string_view a, std::string_view b)

@@ -22,6 +22,9 @@ constexpr char asciiUpper(char c)
 std::string asciiLower(std::string_view text);
 std::string asciiUpper(std::string_view text);
 
+// A byte as messages name it: "0x1A".
+std::string hexByte(uint8_t value);
+
 // Whether `a` and `b` are equal but for the case of ASCII letters.
 bool sameIgnoringAsciiCase(std::string_view a, std::string_view b);
 

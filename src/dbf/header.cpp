@@ -1,6 +1,7 @@
 // Parsing of the table header and the field descriptors (layouts in docs/dbf_format.md).
 #include "header.h"
 
+#include "ascii.h"
 #include "byte_order.h"
 #include "calendar.h"
 
@@ -9,13 +10,6 @@
 
 namespace dbf {
 namespace {
-
-std::string hexByte(uint8_t value)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02X", value);
-    return text;
-}
 
 Error damaged(ErrorCode code, const std::string &path, uint64_t offset, const std::string &what)
 {

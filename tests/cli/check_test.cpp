@@ -3,6 +3,7 @@
 #include "cli.h"
 #include "damaged_tables.h"
 #include "dbf_builder.h"
+#include "support/cli_run.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -13,20 +14,6 @@ using dbfbuild::DbfBuilder;
 using nlohmann::json;
 
 namespace {
-
-struct CliRun
-{
-    int exit;
-    std::string out;
-    std::string err;
-};
-
-CliRun runTool(const std::vector<std::string> &args)
-{
-    std::ostringstream out, err;
-    const int exit = cli::run(args, out, err);
-    return {exit, out.str(), err.str()};
-}
 
 // A station table with text, number, date and logical fields; header 32 + 4 * 32 + 1 bytes,
 // records of 1 + 10 + 5 + 8 + 1 bytes.

@@ -1,6 +1,7 @@
 // The command-line tool: its commands, output formats, options and error reports.
 #include "cli.h"
 #include "dbf_builder.h"
+#include "support/cli_run.h"
 #include "support/temp_dir.h"
 
 #include <filesystem>
@@ -11,20 +12,6 @@
 using dbfbuild::DbfBuilder;
 
 namespace {
-
-struct CliRun
-{
-    int exit;
-    std::string out;
-    std::string err;
-};
-
-CliRun runTool(const std::vector<std::string> &args)
-{
-    std::ostringstream out, err;
-    const int exit = cli::run(args, out, err);
-    return {exit, out.str(), err.str()};
-}
 
 class Cli : public ::testing::Test
 {
