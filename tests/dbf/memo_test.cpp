@@ -123,7 +123,9 @@ dbf::Table dBase3Table(const std::string &memo, const std::vector<uint32_t> &blo
     std::vector<dbfbuild::FieldSpec> fields;
     std::vector<std::string> values;
     for (size_t i = 0; i < blocks.size(); ++i) {
-        fields.push_back({"M" + std::to_string(i), 'M', 10});
+        std::string name = "M"; // appended, not "M" + …: GCC 12 warns falsely (bug 105329)
+        name += std::to_string(i);
+        fields.push_back({name, 'M', 10});
         values.push_back(std::to_string(blocks[i]));
     }
     const std::string table = DbfBuilder(0x83, fields).record(values).bytes();
