@@ -27,6 +27,9 @@ struct Field
     bool hidden = false; // _NullFlags itself is not shown
 
     bool isMemo(Dialect dialect) const;
+    // A C field that cannot be null: its text is its bytes decoded, the commonest case of all,
+    // which the viewer and talvo-dbf show without building a Value.
+    bool isPlainCharacter() const { return type == 'C' && nullBit < 0; }
 };
 
 struct TableHeader

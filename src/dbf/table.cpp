@@ -452,7 +452,7 @@ FieldText Table::text(uint64_t record, size_t index) const
 FieldText Table::text(std::string_view bytes, size_t index) const
 {
     const Field &f = field(index);
-    if (f.type == 'C' && f.nullBit < 0) {
+    if (f.isPlainCharacter()) {
         bool hasNul = false;
         FieldText shown {characterText(bytes.substr(f.offset, f.length), m_decoder, hasNul)};
         shown.raw = hasNul;
@@ -464,7 +464,7 @@ FieldText Table::text(std::string_view bytes, size_t index) const
 void Table::appendText(std::string_view bytes, size_t index, std::string &out) const
 {
     const Field &f = field(index);
-    if (f.type == 'C' && f.nullBit < 0) {
+    if (f.isPlainCharacter()) {
         bool hasNul = false;
         appendCharacterText(bytes.substr(f.offset, f.length), m_decoder, out, hasNul);
         return;

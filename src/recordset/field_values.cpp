@@ -67,7 +67,7 @@ FieldValues::FieldValues(const dbf::Table &table, size_t field)
     : m_table(table),
       m_field(field),
       m_kind(kindOf(table.field(field), table.header().dialect)),
-      m_character(table.field(field).type == 'C' && table.field(field).nullBit < 0)
+      m_character(table.field(field).isPlainCharacter())
 { }
 
 std::string_view FieldValues::trimmedBytes(std::string_view record) const

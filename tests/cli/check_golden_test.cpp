@@ -1,5 +1,5 @@
 // `talvo-dbf check` on every table of the shared corpus, compared with the listing kept in
-// check_golden.txt: one line per table with its path in the corpus, the exit code and the kinds
+// check_golden.txt: one line per table with its label (corpusLabel), the exit code and the kinds
 // of its findings in the order reported.
 //
 // The listing changes whenever the reader learns to find something new. To write it anew:
@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 const fs::path kCorpus = TALVO_CORPUS_DIR;
 const fs::path kListing = TALVO_CHECK_GOLDEN;
 
-// The line of one table: "PATH<TAB>EXIT<TAB>KIND KIND …".
+// The line of one table: "LABEL<TAB>EXIT<TAB>KIND KIND …".
 std::string checkLine(const std::string &table)
 {
     std::ostringstream out, err;
@@ -35,7 +35,7 @@ std::string checkLine(const std::string &table)
             kinds += ' ';
         kinds += finding["kind"].get<std::string>();
     }
-    return table + '\t' + std::to_string(exit) + '\t' + kinds;
+    return corpusLabel(table) + '\t' + std::to_string(exit) + '\t' + kinds;
 }
 
 // The listing's lines by table; lines starting with '#' are comments.
@@ -59,7 +59,7 @@ TEST(CheckGolden, EveryCorpusTableAsListed)
 
     if (std::getenv("TALVO_CHECK_GOLDEN_WRITE")) {
         std::ofstream file(kListing);
-        file << "# talvo-dbf check on the shared corpus: path, exit code, kinds of the findings.\n"
+        file << "# talvo-dbf check on the shared corpus: table, exit code, kinds of the findings.\n"
              << "# Written by check_golden_test.cpp (see there how to write it anew).\n";
         for (const std::string &table : tables)
             file << checkLine(table) << '\n';
@@ -69,7 +69,7 @@ TEST(CheckGolden, EveryCorpusTableAsListed)
     std::map<std::string, std::string> listed = readListing();
     ASSERT_FALSE(listed.empty()) << "no listing at " << kListing;
     for (const std::string &table : tables) {
-        const auto it = listed.find(table);
+        const auto it = listed.find(corpusLabel(table));
         if (it == listed.end()) {
             ADD_FAILURE() << "not in the listing: " << checkLine(table);
             continue;

@@ -25,3 +25,23 @@ inline std::vector<std::string> corpusTables(const std::filesystem::path &corpus
     std::sort(tables.begin(), tables.end());
     return tables;
 }
+
+// How listings and tests name a corpus table: its project's folder and its file name
+// ("olemb__dbfread … people.dbf"), unique in the corpus; the folders between are the project's
+// own layout and say nothing about the table.
+inline std::string corpusLabel(const std::string &relative)
+{
+    const std::filesystem::path path(relative);
+    return path.begin()->string() + " … " + path.filename().string();
+}
+
+// The path relative to `corpus` of the table labelled `label`; "" when there is none.
+inline std::string corpusTableLabelled(const std::filesystem::path &corpus,
+                                       const std::string &label)
+{
+    for (const std::string &table : corpusTables(corpus)) {
+        if (corpusLabel(table) == label)
+            return table;
+    }
+    return "";
+}
