@@ -19,7 +19,9 @@ std::vector<std::string> reading(const dbf::Table &table, uint64_t most = UINT64
     std::vector<std::string> texts;
     for (size_t field = 0; field < table.fieldCount(); ++field)
         texts.push_back(table.fieldName(field));
-    texts.push_back("#" + std::to_string(table.recordCount()));
+    std::string count = "#"; // appended, not "#" + …: GCC 12 at -O3 warns falsely (bug 105329)
+    count += std::to_string(table.recordCount());
+    texts.push_back(count);
     for (uint64_t record = 0; record < std::min(table.recordCount(), most); ++record) {
         texts.push_back(table.isDeleted(record) ? "*" : " ");
         for (size_t field = 0; field < table.fieldCount(); ++field)
