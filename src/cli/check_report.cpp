@@ -45,6 +45,20 @@ const char *sourceName(dbf::EncodingChoice::Source source)
     return "unknown";
 }
 
+// The findings that make a table unhealthy: warnings (errors make it unreadable, no finding).
+size_t warningCount(const TableCheck &result)
+{
+    size_t count = 0;
+    for (const CheckFinding &finding : result.findings)
+        count += dbf::severityOf(finding.kind) != dbf::Severity::Note;
+    return count;
+}
+
+std::string counted(size_t count, const char *one, const char *many)
+{
+    return std::to_string(count) + (count == 1 ? one : many);
+}
+
 std::string recordList(const CheckFinding &finding)
 {
     std::string list;
@@ -87,15 +101,21 @@ void writeText(const dbf::Table &table, const TableCheck &result, std::ostream &
     }
     out << "Befunde:\n";
     for (const CheckFinding &finding : result.findings) {
-        out << "  " << finding.kind << ": " << finding.text;
+        out << "  " << dbf::severityText(dbf::severityOf(finding.kind)) << " " << finding.kind
+            << ": " << finding.text;
         if (const std::string place = placeText(finding, table); !place.empty())
             out << " [" << place << "]";
         if (finding.count > 1)
             out << " (" << finding.count << "-mal, in Datensatz " << recordList(finding) << ")";
         out << '\n';
     }
-    out << "Ergebnis:    lesbar, " << result.findings.size()
-        << (result.findings.size() == 1 ? " Befund\n" : " Befunde\n");
+    const size_t warnings = warningCount(result);
+    const size_t notes = result.findings.size() - warnings;
+    out << "Ergebnis:    "
+        << (warnings ? "lesbar, " + counted(warnings, " Warnung", " Warnungen")
+                            + (notes ? ", " + counted(notes, " Hinweis", " Hinweise") : "")
+                     : "in Ordnung, " + counted(notes, " Hinweis", " Hinweise"))
+        << '\n';
 }
 
 void appendNumber(std::optional<uint64_t> value, std::string &out)
@@ -106,9 +126,10 @@ void appendNumber(std::optional<uint64_t> value, std::string &out)
 void appendJson(const dbf::Table &table, const TableCheck &result, std::string &out)
 {
     const dbf::TableHeader &h = table.header();
+    const bool healthy = warningCount(result) == 0;
     out += "\"status\":";
-    out += result.findings.empty() ? "\"healthy\"" : "\"findings\"";
-    out += ",\"exit\":" + std::to_string(result.findings.empty() ? kHealthy : kFindings);
+    out += healthy ? "\"healthy\"" : "\"findings\"";
+    out += ",\"exit\":" + std::to_string(healthy ? kHealthy : kFindings);
     out += ",\"version\":";
     appendJsonString(hexByte(h.version), out);
     out += ",\"records\":" + std::to_string(table.recordCount());
@@ -133,6 +154,9 @@ void appendJson(const dbf::Table &table, const TableCheck &result, std::string &
         const CheckFinding &finding = result.findings[i];
         out += i ? ",{\"kind\":" : "{\"kind\":";
         appendJsonString(finding.kind, out);
+        out += ",\"level\":\"";
+        out += dbf::severityName(dbf::severityOf(finding.kind));
+        out += '"';
         out += ",\"text\":";
         appendJsonString(finding.text, out);
         out += ",\"file\":";
@@ -162,7 +186,7 @@ void appendJson(const dbf::Table &table, const TableCheck &result, std::string &
 
 std::string shortForm(const CheckFinding &finding, const dbf::Table &table)
 {
-    std::string text = finding.text;
+    std::string text = dbf::severityText(dbf::severityOf(finding.kind)) + (": " + finding.text);
     if (const std::string place = placeText(finding, table); !place.empty())
         text += " [" + place + "]";
     if (finding.count > 1)
@@ -188,8 +212,9 @@ int check(const Options &options, std::ostream &out, std::ostream &err)
             exit = kUnreadable;
             err << "talvo-dbf: " << error.number << ": " << error.description << '\n';
             if (json) {
-                document += "\"status\":\"unreadable\",\"exit\":2,\"error\":{\"number\":"
-                        + std::to_string(error.number) + ",\"description\":";
+                document += "\"status\":\"unreadable\",\"exit\":2,\"error\":{\"level\":\""
+                        + std::string(dbf::severityName(dbf::Severity::Error))
+                        + "\",\"number\":" + std::to_string(error.number) + ",\"description\":";
                 appendJsonString(error.description, document);
                 document += "}}";
             } else {
@@ -209,7 +234,7 @@ int check(const Options &options, std::ostream &out, std::ostream &err)
             unreadable(*change);
             continue;
         }
-        if (!result.findings.empty())
+        if (warningCount(result))
             exit = std::max(exit, kFindings);
         if (json) {
             appendJson(*table, result, document);

@@ -9,12 +9,12 @@
 namespace cli {
 
 // Checks every table of `options.files` and writes the report to `out`, the errors of
-// unreadable tables to `err` as well. Returns 0 when all are healthy, 1 when one has findings,
-// 2 when one cannot be read.
+// unreadable tables to `err` as well. Returns 0 when all are healthy (notes at most), 1 when one
+// has warnings, 2 when one cannot be read.
 int check(const Options &options, std::ostream &out, std::ostream &err);
 
-// A finding of `table` in one line, for the warnings of `info`: its text, its first place, and
-// how often when more than once.
+// A finding of `table` in one line, for `info`: its level, its text, its first place, and how
+// often when more than once.
 std::string shortForm(const CheckFinding &finding, const dbf::Table &table);
 
 } // namespace cli

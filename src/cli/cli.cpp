@@ -46,7 +46,7 @@ void writeInfo(const dbf::Table &table, std::ostream &out)
     out << "Gelöscht:         " << check.deleted << " von " << table.recordCount()
         << " Datensätzen\n";
     if (!check.findings.empty()) {
-        out << "Warnungen:\n";
+        out << "Befunde:\n";
         for (const CheckFinding &finding : check.findings)
             out << "  " << shortForm(finding, table) << '\n';
     }
@@ -123,7 +123,8 @@ int show(const Options &options, std::ostream &out, std::ostream &err)
     recordset::RecordSet &set = **opened;
     // What opening found, for scripts to see; the records on standard output stay clean.
     for (const dbf::Finding &finding : set.table().findings())
-        err << "talvo-dbf: Warnung: " << finding.text << '\n';
+        err << "talvo-dbf: " << dbf::severityText(dbf::severityOf(finding.kind)) << ": "
+            << finding.text << '\n';
     if (!options.filter.empty()) {
         if (const auto filtered = set.SetFilter(options.filter); !filtered.ok())
             return fail(err, filtered.error());

@@ -10,8 +10,8 @@ const char kUsage[] = R"(Aufruf: talvo-dbf BEFEHL DATEI [OPTIONEN]
 Liest dBase-Tabellen (.DBF) nur lesend und zeigt sie so, wie der Betrachter sie zeigt.
 
 Befehle:
-  info DATEI       Version, Codepage, Datensätze, Felder, Memodatei und Warnungen
-  show DATEI       die Datensätze; Warnungen zur Tabelle auf der Standardfehlerausgabe
+  info DATEI       Version, Codepage, Datensätze, Felder, Memodatei und Befunde
+  show DATEI       die Datensätze; Befunde zur Tabelle auf der Standardfehlerausgabe
   check DATEI...   prüft Tabellen und Memodateien und nennt jeden Befund mit seiner Stelle
                    (Byte, Datensatz, Feld); --format text|json, --encoding NAME
 
@@ -36,8 +36,8 @@ Optionen für show:
   --version                Versionsnummer
 
 Rückgabewert: 0 bei Erfolg, 1 bei einem Fehler oder wenn --find nichts findet, 2 bei einem
-falschen Aufruf. check: 0 ohne Befund, 1 lesbar mit Befunden, 2 nicht lesbar (oder falscher
-Aufruf); bei mehreren Dateien der höchste Wert.
+falschen Aufruf. check: 0 gesund (höchstens Hinweise), 1 lesbar mit Warnungen, 2 nicht lesbar
+(oder falscher Aufruf); bei mehreren Dateien der höchste Wert.
 )";
 
 namespace {

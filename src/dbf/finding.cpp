@@ -1,3 +1,4 @@
+// The names of the kinds of findings and how much each matters.
 #include "finding.h"
 
 namespace dbf {
@@ -33,6 +34,84 @@ const char *findingKindName(FindingKind kind)
         return "shifted-values-possible";
     }
     return "unknown";
+}
+
+namespace {
+
+constexpr FindingLevel kLevels[] = {
+        // What the reader finds when opening a table.
+        {"record-count", Severity::Warning},
+        {"partial-record", Severity::Warning},
+        {"memo-missing", Severity::Warning},
+        {"memo-unreadable", Severity::Warning},
+        {"header-length", Severity::Warning},
+        {"record-length", Severity::Warning},
+        {"zero-length-field", Severity::Warning},
+        {"missing-terminator", Severity::Warning},
+        {"field-gap", Severity::Warning},
+        {"bad-deletion-flag", Severity::Warning},
+        {"padding-records", Severity::Warning},
+        {"trailing-bytes", Severity::Warning},
+        {"shifted-values-possible", Severity::Warning},
+        // What reading the memo file finds.
+        {"memo-block-size", Severity::Warning},
+        {"memo-past-end", Severity::Warning},
+        {"memo-in-header", Severity::Warning},
+        {"memo-block-damaged", Severity::Warning},
+        {"memo-no-end-marker", Severity::Warning},
+        {"memo-shared-block", Severity::Warning},
+        // What reading every record finds.
+        {"invalid-value", Severity::Warning},
+        {"codepage-contradiction", Severity::Warning},
+        {"end-marker-missing", Severity::Note},
+        {"end-marker-extra", Severity::Note},
+};
+
+} // namespace
+
+std::span<const FindingLevel> findingLevels()
+{
+    return kLevels;
+}
+
+Severity severityOf(std::string_view kind)
+{
+    for (const FindingLevel &level : kLevels) {
+        if (kind == level.kind)
+            return level.severity;
+    }
+    return Severity::Warning;
+}
+
+Severity severityOf(FindingKind kind)
+{
+    return severityOf(findingKindName(kind));
+}
+
+const char *severityName(Severity severity)
+{
+    switch (severity) {
+    case Severity::Note:
+        return "note";
+    case Severity::Warning:
+        return "warning";
+    case Severity::Error:
+        return "error";
+    }
+    return "warning";
+}
+
+const char *severityText(Severity severity)
+{
+    switch (severity) {
+    case Severity::Note:
+        return "Hinweis";
+    case Severity::Warning:
+        return "Warnung";
+    case Severity::Error:
+        return "Fehler";
+    }
+    return "Warnung";
 }
 
 } // namespace dbf

@@ -3,7 +3,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 
 namespace dbf {
 
@@ -25,6 +27,29 @@ enum class FindingKind {
 };
 
 const char *findingKindName(FindingKind kind);
+
+// How much a finding matters. A table with only notes is healthy: the reader handles what they
+// describe fully. A warning means that what is shown may be wrong or incomplete. An error means
+// the table cannot be read at all.
+enum class Severity { Note, Warning, Error };
+
+// A kind of finding by its stable name, with its level: the reader's (findingKindName), the memo
+// file's (memoFaultName) and those that only reading every record finds (talvo-dbf check).
+struct FindingLevel
+{
+    const char *kind;
+    Severity severity;
+};
+
+// Every kind of finding there is, with its level.
+std::span<const FindingLevel> findingLevels();
+// The level of the kind named `kind`; a name not in findingLevels() counts as a warning.
+Severity severityOf(std::string_view kind);
+Severity severityOf(FindingKind kind);
+// "note", "warning", "error": for listings and JSON.
+const char *severityName(Severity severity);
+// "Hinweis", "Warnung", "Fehler".
+const char *severityText(Severity severity);
 
 struct Finding
 {

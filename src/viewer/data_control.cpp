@@ -2,13 +2,16 @@
 #include "viewer/data_control.h"
 
 #include "database/program_state.h"
+#include "dbf/finding.h"
 #include "dbf/names.h"
 #include "platform/platform.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
+#include <utility>
 
 namespace viewer {
 namespace {
@@ -26,6 +29,37 @@ bool fitsInto(const QLabel &field, const QString &text)
     const int flags = field.wordWrap() ? Qt::TextWordWrap : Qt::TextSingleLine;
     const QRect needed = metrics.boundingRect(QRect(0, 0, room.width(), 100000), flags, text);
     return needed.width() <= room.width() && needed.height() <= room.height();
+}
+
+// How many of the reader's warnings the message at opening lists; the rest are counted.
+constexpr int kListedWarnings = 3;
+
+// What the reader warns of in the table `set` shows, for the message at opening: the file and at
+// most kListedWarnings of the warnings, the rest counted; "" when there are none. Notes say
+// nothing that the user has to know.
+QString openingWarnings(const recordset::RecordSet &set)
+{
+    const QString &lineBreak = database::program().lineBreak;
+    QString listed;
+    int more = 0;
+    for (const dbf::Finding &finding : set.table().findings()) {
+        if (dbf::severityOf(finding.kind) != dbf::Severity::Warning)
+            continue;
+        if (listed.count(lineBreak) < kListedWarnings)
+            listed += lineBreak + QStringLiteral("- ") + fromUtf8(finding.text);
+        else
+            ++more;
+    }
+    if (listed.isEmpty())
+        return {};
+    if (more)
+        listed += lineBreak
+                + (more == 1 ? QStringLiteral("(und eine weitere Warnung)")
+                             : QStringLiteral("(und %1 weitere Warnungen)").arg(more));
+    return QStringLiteral("Die Tabelle »%1« ist beschädigt; was angezeigt wird, kann falsch oder "
+                          "unvollständig sein:")
+                   .arg(fromUtf8(set.table().path()))
+            + listed;
 }
 
 } // namespace
@@ -83,6 +117,7 @@ database::RunTimeStatus DataControl::Refresh()
         (void)m_set->Close();
         m_set.reset();
     }
+    m_openingWarnings.clear();
     if (!opened) {
         const database::RunTimeError error {opened.error().number,
                                             fromUtf8(opened.error().description)};
@@ -93,9 +128,29 @@ database::RunTimeStatus DataControl::Refresh()
             raiseError(error.number, error.description);
         return error;
     }
+    m_openingWarnings = openingWarnings(**opened);
     setRecordset(*opened);
     emit MoveComplete();
+    if (!m_openingWarnings.isEmpty())
+        QTimer::singleShot(0, this, &DataControl::showOpeningWarnings);
     return std::nullopt;
+}
+
+void DataControl::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_openingWarnings.isEmpty())
+        QTimer::singleShot(0, this, &DataControl::showOpeningWarnings);
+}
+
+void DataControl::showOpeningWarnings()
+{
+    // After the window shows the first record: a table opened before the window appears
+    // (at start) is reported when it does.
+    if (m_openingWarnings.isEmpty() || !window()->isVisible())
+        return;
+    const QString text = std::exchange(m_openingWarnings, QString());
+    platform::messageBox(text, platform::kExclamation, database::kApplicationTitle);
 }
 
 void DataControl::setRecordset(std::shared_ptr<recordset::RecordSet> set)

@@ -41,7 +41,12 @@ signals:
     // A handler that sets `cancelDisplay` keeps the control's own message from showing.
     void Error(qint32 number, QString &description, bool &cancelDisplay);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    // Tells the user once what the reader warned of when the record set was opened.
+    void showOpeningWarnings();
     void showCurrentRecord();
     void raiseError(qint32 number, QString description);
     void move(recordset::Status (recordset::RecordSet::*step)(), bool stayAtEnd);
@@ -61,6 +66,7 @@ private:
     };
     std::vector<Binding> m_bindings;
     bool m_reportedChange = false; // that the file of this record set was changed
+    QString m_openingWarnings; // what is still to be said of the table just opened
 };
 
 } // namespace viewer

@@ -2,10 +2,14 @@
 // exit codes and its JSON document; the findings in `info` and the warnings of `show`.
 #include "cli.h"
 #include "damaged_tables.h"
+#include "dbf/finding.h"
+#include "dbf/memo_file.h"
 #include "dbf_builder.h"
 #include "support/cli_run.h"
 #include "support/temp_dir.h"
 
+#include <algorithm>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -94,15 +98,74 @@ TEST_F(Check, RecordsAndEndMarker)
     EXPECT_EQ(badFlag["records"], json::parse("[2, 4]"));
     EXPECT_TRUE(badFlag["field"].is_null());
 
+    EXPECT_EQ(badFlag["level"], "warning");
+
+    // GDAL, shapelib and Visual FoxPro leave out the end marker: a note, the table is healthy.
     std::string cut = stations();
     cut.pop_back();
-    const json missing = finding(report(m_dir.write("ohne.dbf", cut)), "end-marker-missing");
+    const json unmarked = report(m_dir.write("ohne.dbf", cut));
+    const json missing = finding(unmarked, "end-marker-missing");
     EXPECT_EQ(missing["offset"], kFirstRecord + 5 * kRecordLength);
+    EXPECT_EQ(missing["level"], "note");
+    EXPECT_EQ(unmarked["status"], "healthy");
+    EXPECT_EQ(unmarked["exit"], 0);
+    const CliRun text = runTool({"check", m_dir.file("ohne.dbf")});
+    EXPECT_NE(text.out.find("  Hinweis end-marker-missing: "), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("Ergebnis:    in Ordnung, 1 Hinweis\n"), std::string::npos);
 
     const json extra = finding(report(m_dir.write("doppelt.dbf", stations() + "\x1A\x1A")),
                                "end-marker-extra");
     EXPECT_EQ(extra["offset"], kFirstRecord + 5 * kRecordLength + 1);
     EXPECT_NE(extra["text"].get<std::string>().find("2 Bytes, nur 0x1A"), std::string::npos);
+
+    // Warnings and notes together: the warnings decide.
+    flags.pop_back();
+    const CliRun both = runTool({"check", m_dir.write("beides.dbf", flags)});
+    EXPECT_EQ(both.exit, 1);
+    EXPECT_NE(both.out.find("Ergebnis:    lesbar, 1 Warnung, 1 Hinweis\n"), std::string::npos)
+            << both.out;
+}
+
+// Every fault that tools/damage makes is a warning or makes the table unreadable.
+TEST_F(Check, EveryDamagedTableEndsInWarningOrError)
+{
+    for (const damage::DamagedTable &damaged : damage::damagedTables()) {
+        if (damaged.memo)
+            m_dir.write(damaged.name + damaged.memoExtension, *damaged.memo);
+        std::vector<std::string> args = {"check",
+                                         m_dir.write(damaged.name + ".dbf", damaged.table)};
+        if (!damaged.encoding.empty())
+            args.insert(args.end(), {"--encoding", damaged.encoding});
+        const CliRun checked = runTool(args);
+        EXPECT_TRUE(checked.exit == 1 || checked.exit == 2)
+                << damaged.name << " (" << damaged.fault << "): " << checked.out;
+    }
+}
+
+// Every kind a finding can have has a level, and the man page lists it with that level.
+TEST_F(Check, EveryKindHasALevelAndIsDocumented)
+{
+    std::vector<std::string> names;
+    for (int kind = 0; std::string(dbf::findingKindName(dbf::FindingKind(kind))) != "unknown";
+         ++kind)
+        names.push_back(dbf::findingKindName(dbf::FindingKind(kind)));
+    for (int kind = 0; std::string(dbf::memoFaultName(dbf::MemoFault::Kind(kind))) != "unknown";
+         ++kind)
+        names.push_back(dbf::memoFaultName(dbf::MemoFault::Kind(kind)));
+    std::vector<std::string> listed;
+    for (const dbf::FindingLevel &level : dbf::findingLevels())
+        listed.push_back(level.kind);
+    for (const std::string &name : names)
+        EXPECT_NE(std::find(listed.begin(), listed.end(), name), listed.end()) << name;
+
+    std::ifstream file(TALVO_MAN_PAGE);
+    const std::string manPage((std::istreambuf_iterator<char>(file)), {});
+    ASSERT_FALSE(manPage.empty()) << TALVO_MAN_PAGE;
+    for (const dbf::FindingLevel &level : dbf::findingLevels()) {
+        const std::string entry = std::string(".BR ") + level.kind + " \" ("
+                + (level.severity == dbf::Severity::Note ? "Hinweis" : "Warnung") + ")\"";
+        EXPECT_NE(manPage.find(entry), std::string::npos) << entry;
+    }
 }
 
 // Values that do not decode are counted per field, with the first records.
@@ -139,7 +202,7 @@ TEST_F(Check, MemoPointersAndMemoFile)
 {
     auto write = [&](const damage::DamagedTable &damaged) {
         if (damaged.memo)
-            m_dir.write(damaged.name + ".dbt", *damaged.memo);
+            m_dir.write(damaged.name + damaged.memoExtension, *damaged.memo);
         return m_dir.write(damaged.name + ".dbf", damaged.table);
     };
     for (const damage::DamagedTable &damaged : damage::damagedTables()) {
@@ -260,8 +323,8 @@ TEST_F(Check, JsonHasTheDocumentedShape)
     }
 }
 
-// info lists the check's findings under "Warnungen", and counts the deleted records; show warns
-// of the reader's findings on standard error only.
+// info lists the check's findings with their level under "Befunde", and counts the deleted
+// records; show warns of the reader's findings on standard error only.
 TEST_F(Check, InfoAndShowTellTheFindings)
 {
     std::string table = stations();
@@ -271,9 +334,12 @@ TEST_F(Check, InfoAndShowTellTheFindings)
 
     const CliRun info = runTool({"info", path});
     EXPECT_EQ(info.exit, 0);
-    const std::string warnings = info.out.substr(info.out.find("Warnungen:\n"));
-    EXPECT_NE(warnings.find("Der Dateikopf nennt 9 Datensätze"), std::string::npos) << warnings;
-    EXPECT_NE(warnings.find("»**x**« lässt sich nicht lesen"), std::string::npos) << warnings;
+    const std::string warnings = info.out.substr(info.out.find("Befunde:\n"));
+    EXPECT_NE(warnings.find("  Warnung: Der Dateikopf nennt 9 Datensätze"), std::string::npos)
+            << warnings;
+    EXPECT_NE(warnings.find("  Warnung: Der Wert »**x**« lässt sich nicht lesen"),
+              std::string::npos)
+            << warnings;
     EXPECT_NE(info.out.find("Gelöscht:         0 von 5 Datensätzen"), std::string::npos);
 
     const CliRun show = runTool({"show", path, "--format", "csv"});

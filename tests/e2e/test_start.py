@@ -55,6 +55,41 @@ class StartTest(ViewerTestCase):
         s.ended(viewer)
         self.assertEqual(s.stored_database()[1], '')
 
+    def test_a_table_cut_short_is_reported_after_its_first_record_shows(self):
+        s = self.session
+        path = harness.make_table(os.path.join(s.work, 'KURZ.dbf'), 300, seed=4)
+        with open(path, 'rb') as f:
+            head = f.read(12)
+        header_length = int.from_bytes(head[8:10], 'little')
+        record_length = int.from_bytes(head[10:12], 'little')
+        with open(path, 'r+b') as f:  # cut inside record 52, as a crash while copying leaves it
+            f.truncate(header_length + 51 * record_length + record_length // 2)
+
+        viewer = s.start_viewer()
+        wid, text = s.wait_message('Talvo-dBase-Viewer', viewer)
+        # The window shows the first record behind the box.
+        self.assertIn('  dBase-Viewer: KURZ', s.titles(viewer))
+        self.assertEqual(s.counter(viewer), ' DS: 1')
+        lines = text.split('\n')
+        self.assertIn('»', lines[0])
+        self.assertIn('KURZ.dbf« ist beschädigt', lines[0])
+        self.assertTrue(any('nennt 300 Datensätze' in line for line in lines[1:]), text)
+        self.assertLessEqual(len(lines), 5)
+        s.activate(wid)
+        s.key('Return')
+        s.wait_window_gone('Talvo-dBase-Viewer', viewer)
+        s.activate(s.wait_window('  dBase-Viewer: KURZ', viewer))
+        s.key('Prior')  # the last record: all 51 whole ones are there
+        s.wait_counter(' DS: 51')
+
+        s.key('ctrl+n')  # reloading opens the table again: said again, once
+        _, again = s.wait_message('Talvo-dBase-Viewer', viewer)
+        self.assertEqual(again, text)
+        s.key('Return')
+        s.wait_window_gone('Talvo-dBase-Viewer', viewer)
+        s.wait_counter(' DS: 1')
+        self.assertNotIn('Talvo-dBase-Viewer', s.titles(viewer))
+
     def test_second_copy_says_so_and_ends_leaving_the_first_alone(self):
         s = self.session
         self.start_with_table()

@@ -76,7 +76,7 @@ protected:
         const damage::DamagedTable &damaged = GetParam();
         path = dir.write(damaged.name + ".dbf", damaged.table);
         if (damaged.memo)
-            dir.write(damaged.name + ".dbt", *damaged.memo);
+            dir.write(damaged.name + damaged.memoExtension, *damaged.memo);
         options.encoding = damaged.encoding;
     }
 

@@ -16,12 +16,14 @@ struct Valid
 {
     std::string table;
     std::string memo;
+    std::string memoExtension;
 };
 
-// Stations with text, number, date, logical and memo fields; version 0x83 or 0x8B.
-Valid stations(uint8_t version, MemoKind memoKind, const std::vector<std::string> &notes)
+// Stations with text, number, date, logical and memo fields; version 0x83, 0x8B or 0xF5.
+Valid stations(uint8_t version, MemoKind memoKind, const std::vector<std::string> &notes,
+               uint16_t blockSize = 512)
 {
-    MemoBuilder memo(memoKind);
+    MemoBuilder memo(memoKind, blockSize);
     DbfBuilder table(version,
                      {{"CALL", 'C', 10},
                       {"NOF_SSB", 'N', 5},
@@ -34,7 +36,7 @@ Valid stations(uint8_t version, MemoKind memoKind, const std::vector<std::string
         table.record({calls[i % 4], std::to_string(i), "2003010" + std::to_string(i % 9 + 1), "T",
                       dbfbuild::blockNumberText(memo.add(notes[i]))});
     }
-    return {table.bytes(), memo.bytes()};
+    return {table.bytes(), memo.bytes(), memoKind == MemoKind::FoxPro ? ".fpt" : ".dbt"};
 }
 
 void putLittleEndian(std::string &bytes, size_t at, uint64_t value, int width)
@@ -181,6 +183,8 @@ std::vector<DamagedTable> damagedTables()
 {
     const Valid three = stations(0x83, MemoKind::DBase3, {"Beam 3 Elemente", "Dipol", "", "GP"});
     const Valid four = stations(0x8B, MemoKind::DBase4, {"Yagi", "Loop", "Draht", "Vertikal"});
+    // FoxPro's blocks are smaller than its 512-byte memo header: a block number can point into it.
+    const Valid fox = stations(0xF5, MemoKind::FoxPro, {"Yagi", "Loop", "Draht", "Vertikal"}, 64);
     std::vector<DamagedTable> tables;
     auto add = [&](std::string name, std::string fault, const Valid &valid,
                    const std::function<void(std::string & table, std::string & memo)> &damage,
@@ -188,7 +192,7 @@ std::vector<DamagedTable> damagedTables()
         std::string table = valid.table, memo = valid.memo;
         damage(table, memo);
         tables.push_back({std::move(name), std::move(fault), std::move(table), std::move(memo),
-                          std::move(encoding), std::nullopt});
+                          valid.memoExtension, std::move(encoding), std::nullopt});
     };
     const size_t firstRecord = headerLength(three.table);
     const size_t length = recordLength(three.table);
@@ -220,8 +224,8 @@ std::vector<DamagedTable> damagedTables()
     // Memo pointers and memo files.
     add("memo-past-file", "Memozeiger hinter das Ende der Memodatei", three,
         [](std::string &t, std::string &) { putValue(t, 0, 4, "  99999999"); });
-    add("memo-into-header", "Memozeiger in den Kopf der Memodatei", four,
-        [](std::string &t, std::string &) { putValue(t, 1, 4, "         0"); });
+    add("memo-into-header", "Memozeiger in den Kopf der Memodatei", fox,
+        [](std::string &t, std::string &) { putValue(t, 1, 4, "         3"); });
     add("memo-length-4gb", "Memolänge 4 GB", four,
         [](std::string &, std::string &m) { putLittleEndian(m, 512 + 4, 0xFFFFFFFF, 4); });
     add("memo-without-end", "Memoblöcke ohne Endezeichen", three,
@@ -237,10 +241,12 @@ std::vector<DamagedTable> damagedTables()
         putValue(t, 0, 2, "20031399");
         putValue(t, 1, 2, "abcdefgh");
     });
-    add("number-stars-nuls", "Zahlen aus * und NUL", three, [](std::string &t, std::string &) {
-        putValue(t, 0, 1, "*****");
-        putValue(t, 1, 1, std::string(5, '\0'));
-    });
+    add("number-stars-nuls", "Zahlen aus *, NUL und Buchstaben", three,
+        [](std::string &t, std::string &) {
+            putValue(t, 0, 1, "*****");
+            putValue(t, 1, 1, std::string(5, '\0'));
+            putValue(t, 2, 1, " 4x2 ");
+        });
     add(
             "invalid-utf8", "Text mit Bytes, die es in UTF-8 nicht gibt", three,
             [](std::string &t, std::string &) { putValue(t, 0, 0, "DL\xFF\xFE\xC3"); }, "UTF-8");

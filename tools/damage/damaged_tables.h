@@ -14,7 +14,8 @@ struct DamagedTable
     std::string name; // for file names: letters, digits and '-'
     std::string fault; // what is wrong, in a few words
     std::string table;
-    std::optional<std::string> memo; // the .dbt beside it, if the table has memo fields
+    std::optional<std::string> memo; // the memo file beside it, if the table has memo fields
+    std::string memoExtension; // ".dbt" or ".fpt"
     std::string encoding; // a code page to read it with, "" for the table's own
     // For faults a reader can see through: the table before the damage. Reading the damaged
     // table gives the same values, or says what is wrong.

@@ -17,7 +17,8 @@ int main(int argc, char **argv)
     for (const damage::DamagedTable &table : damage::damagedTables()) {
         std::ofstream(folder / (table.name + ".dbf"), std::ios::binary) << table.table;
         if (table.memo)
-            std::ofstream(folder / (table.name + ".dbt"), std::ios::binary) << *table.memo;
+            std::ofstream(folder / (table.name + table.memoExtension), std::ios::binary)
+                    << *table.memo;
         std::cout << table.name << ".dbf: " << table.fault
                   << (table.encoding.empty() ? "" : " (lesen als " + table.encoding + ")") << '\n';
     }
