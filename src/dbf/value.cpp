@@ -418,6 +418,30 @@ Value doubleFieldValue(const Field &field, std::string_view bytes, const FieldCo
     return doubleValue(bitsToDouble(le64(bytes)));
 }
 
+// V is Visual FoxPro's text of variable length, elsewhere Harbour's variant type of SIx: 3 bytes
+// a date (big-endian year << 9 | month << 5 | day, src/rdd/hbsix/sxdate.c), 4 a little-endian
+// integer (src/rdd/dbf1.c); 6 and more point into the memo file in a way of their own and are
+// shown as stored.
+Value vFieldValue(const Field &field, std::string_view bytes, const FieldContext &context)
+{
+    if (context.dialect == Dialect::VisualFoxPro)
+        return varLengthValue(field, bytes, context);
+    if (bytes.size() == 4)
+        return littleEndianIntegerValue(field, bytes, context);
+    if (bytes.size() != 3)
+        return characterValue(field, bytes, context);
+    const uint64_t packed = bigEndian(bytesOf(bytes, 0), 3);
+    if (packed == 0)
+        return {};
+    Value value;
+    value.kind = Value::Kind::Date;
+    value.date = {static_cast<int>(packed >> 9), static_cast<int>(packed >> 5 & 0x0F),
+                  static_cast<int>(packed & 0x1F)};
+    if (!isValidDate(value.date.year, value.date.month, value.date.day))
+        return invalidBinary(bytes, "kein Tag des Kalenders");
+    return value;
+}
+
 Value nullFlagsValue(const Field &, std::string_view bytes, const FieldContext &)
 {
     return binaryValue(bytes, true);
@@ -431,7 +455,7 @@ struct TypeEntry
 
 constexpr TypeEntry kTypes[] = {
         {'C', characterValue},
-        {'V', varLengthValue},
+        {'V', vFieldValue},
         {'Q', varLengthValue},
         {'N', numberValue},
         {'F', numberValue},

@@ -159,6 +159,12 @@ INSTANTIATE_TEST_SUITE_P(
                 ValueCase {"HarbourTimestampEmpty", 0x03, '@', 8, 0, "", "", false},
                 ValueCase {"HarbourModificationTime", 0x03, '=', 8, 0,
                            le(2451545, 4) + le(3723000, 4), "01.01.2000 01:02:03", false},
+                ValueCase {"HarbourVariantDate", 0x03, 'V', 3, 0, be(2015 << 9 | 6 << 5 | 17, 3),
+                           "17.06.2015", false},
+                ValueCase {"HarbourVariantDateEmpty", 0x03, 'V', 3, 0, std::string(3, '\0'), "",
+                           false},
+                ValueCase {"HarbourVariantInteger", 0x03, 'V', 4, 0, le(uint32_t(-9), 4), "-9",
+                           false},
                 ValueCase {"UnknownTypeShownRaw", 0x03, 'X', 4, 0, "ab", "ab", true}),
         CaseName());
 
