@@ -4,7 +4,6 @@
 #include "support/cli_run.h"
 #include "support/temp_dir.h"
 
-#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -98,28 +97,22 @@ TEST_F(Cli, JsonCarriesTypedValues)
 // that is no memo pointer (no memo file is looked for), times of day and Julian timestamps.
 TEST_F(Cli, HarbourFieldTypesAreTyped)
 {
-    auto le = [](uint64_t value, size_t bytes) {
-        std::string out;
-        for (size_t i = 0; i < bytes; ++i)
-            out.push_back(static_cast<char>(value >> (8 * i)));
-        return out;
-    };
-    double watt = 2.5;
-    uint64_t wattBits;
-    std::memcpy(&wattBits, &watt, sizeof wattBits);
-    const std::string table = m_dir.write(
-            "harbour.dbf",
-            DbfBuilder(0x03,
-                       {{"QRG", 'I', 4, 2},
-                        {"NR", 'I', 8},
-                        {"WATT", 'B', 8, 1},
-                        {"UHRZEIT", 'T', 4},
-                        {"SEIT", '@', 8},
-                        {"GEAENDERT", '=', 8},
-                        {"VERSION", '^', 8}})
-                    .record({le(710000, 4), le(uint64_t(-3), 8), le(wattBits, 8), le(3723004, 4),
-                             le(2451545, 4) + le(3723000, 4), "", le(2, 8)})
-                    .bytes());
+    using dbfbuild::littleEndian32, dbfbuild::littleEndian64;
+    const std::string table =
+            m_dir.write("harbour.dbf",
+                        DbfBuilder(0x03,
+                                   {{"QRG", 'I', 4, 2},
+                                    {"NR", 'I', 8},
+                                    {"WATT", 'B', 8, 1},
+                                    {"UHRZEIT", 'T', 4},
+                                    {"SEIT", '@', 8},
+                                    {"GEAENDERT", '=', 8},
+                                    {"VERSION", '^', 8}})
+                                .record({littleEndian32(710000), littleEndian64(uint64_t(-3)),
+                                         dbfbuild::doubleBytes(2.5), littleEndian32(3723004),
+                                         littleEndian32(2451545) + littleEndian32(3723000), "",
+                                         littleEndian64(2)})
+                                .bytes());
     EXPECT_EQ(runTool({"show", table, "--format", "json"}).out,
               "{\"QRG\":7100.00,\"NR\":-3,\"WATT\":2.5,\"UHRZEIT\":\"01:02:03.004\","
               "\"SEIT\":\"2000-01-01T01:02:03\",\"GEAENDERT\":null,\"VERSION\":2}\n");

@@ -4,7 +4,6 @@
 #include "support/expect_ok.h"
 #include "support/temp_dir.h"
 
-#include <cstring>
 #include <gtest/gtest.h>
 
 using dbfbuild::DbfBuilder;
@@ -254,29 +253,21 @@ TEST_F(RecordSetTest, EmptyValuesSortFirst)
 // scaled integer as numbers, a SIx variant of 3 bytes as a date.
 TEST_F(RecordSetTest, HarbourTypesSortByValue)
 {
-    auto le = [](uint64_t value, size_t bytes) {
-        std::string out;
-        for (size_t i = 0; i < bytes; ++i)
-            out.push_back(static_cast<char>(value >> (8 * i)));
-        return out;
-    };
+    using dbfbuild::doubleBytes, dbfbuild::littleEndian32;
     auto packedDate = [](uint32_t year, uint32_t month, uint32_t day) {
         const uint32_t packed = year << 9 | month << 5 | day;
         return std::string {static_cast<char>(packed >> 16), static_cast<char>(packed >> 8),
                             static_cast<char>(packed)};
     };
-    auto doubleBytes = [&](double value) {
-        uint64_t bits;
-        std::memcpy(&bits, &value, sizeof bits);
-        return le(bits, 8);
-    };
     const std::string path = m_dir.write(
             "harbour.dbf",
             DbfBuilder(0x03,
                        {{"CALL", 'C', 6}, {"WATT", 'B', 8}, {"QRG", 'I', 4, 2}, {"SEIT", 'V', 3}})
-                    .record({"A", doubleBytes(100), le(710000, 4), packedDate(2015, 6, 17)})
-                    .record({"B", doubleBytes(5.5), le(1420000, 4), packedDate(2020, 12, 1)})
-                    .record({"C", doubleBytes(20), le(350000, 4), packedDate(2019, 1, 5)})
+                    .record({"A", doubleBytes(100), littleEndian32(710000),
+                             packedDate(2015, 6, 17)})
+                    .record({"B", doubleBytes(5.5), littleEndian32(1420000),
+                             packedDate(2020, 12, 1)})
+                    .record({"C", doubleBytes(20), littleEndian32(350000), packedDate(2019, 1, 5)})
                     .bytes());
     auto set = RecordSet::Open("Provider=MSDASQL;Mode=Read;uid=;database=" + path,
                                "select * from harbour");
