@@ -155,6 +155,9 @@ void appendJson(const dbf::Value &value, const std::string &shown, std::string &
     case Kind::DateTime:
         appendJsonString(isoDate(value.date) + 'T' + isoTime(value.milliseconds), out);
         return;
+    case Kind::Time:
+        appendJsonString(isoTime(value.milliseconds), out);
+        return;
     case Kind::Logical:
         out += value.logical ? "true" : "false";
         return;
@@ -192,6 +195,8 @@ std::string plainText(const dbf::Value &value, const std::string &shown)
         return isoDate(value.date);
     case Kind::DateTime:
         return isoDate(value.date) + ' ' + isoTime(value.milliseconds);
+    case Kind::Time:
+        return isoTime(value.milliseconds);
     case Kind::Logical:
         return value.logical ? "true" : "false";
     default:

@@ -50,15 +50,13 @@ void appendDate(const CalendarDate &date, std::string &out)
     put(10, year, 4);
 }
 
-std::string dateTimeText(const CalendarDate &date, int32_t milliseconds)
+void appendTime(int32_t milliseconds, std::string &out)
 {
     const int32_t seconds = milliseconds / 1000;
     char time[48];
-    std::snprintf(time, sizeof time, " %02d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
+    std::snprintf(time, sizeof time, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
                   seconds % 60);
-    std::string text;
-    appendDate(date, text);
-    return text + time;
+    out += time;
 }
 
 std::string hex(std::string_view bytes)
@@ -100,7 +98,12 @@ void appendDisplay(const Value &value, std::string &out)
         appendDate(value.date, out);
         return;
     case Value::Kind::DateTime:
-        out += dateTimeText(value.date, value.milliseconds);
+        appendDate(value.date, out);
+        out += ' ';
+        appendTime(value.milliseconds, out);
+        return;
+    case Value::Kind::Time:
+        appendTime(value.milliseconds, out);
         return;
     case Value::Kind::Logical:
         out += value.logical ? "Wahr" : "Falsch";
@@ -128,14 +131,9 @@ std::string display(Value &&value)
 
 std::string currencyText(int64_t tenThousandths, char point)
 {
-    // Four decimals, as Visual FoxPro shows currency; computed on the magnitude so that the
-    // smallest int64 does not overflow.
-    const uint64_t magnitude = tenThousandths < 0 ? 0 - static_cast<uint64_t>(tenThousandths)
-                                                  : static_cast<uint64_t>(tenThousandths);
-    char text[40];
-    std::snprintf(text, sizeof text, "%s%llu%c%04llu", tenThousandths < 0 ? "-" : "",
-                  static_cast<unsigned long long>(magnitude / 10000), point,
-                  static_cast<unsigned long long>(magnitude % 10000));
+    // Four decimals, as Visual FoxPro shows currency.
+    std::string text = decimalText(tenThousandths, 4);
+    text[text.size() - 5] = point;
     return text;
 }
 

@@ -85,7 +85,7 @@ bool endsDescriptors(uint8_t first)
 // Whether the bytes look like a field descriptor: a name of visible bytes, a known type.
 bool plausibleDescriptor(std::string_view d, const DescriptorLayout &layout)
 {
-    static constexpr std::string_view kTypes = "CNLDMFBGPYTIVWQO@+0";
+    static constexpr std::string_view kTypes = "CNLDMFBGPYTIVWQO@+0=^";
     const std::string_view name = d.substr(0, layout.nameLength);
     const std::string_view used = name.substr(0, name.find('\0'));
     return !used.empty() && std::all_of(used.begin(), used.end(), [](char c) {
@@ -111,7 +111,7 @@ size_t readDescriptors(std::string_view file, const DescriptorLayout &layout, Ta
         field.length = static_cast<uint8_t>(d[layout.lengthAt]);
         field.decimals = static_cast<uint8_t>(d[layout.decimalsAt]);
         field.descriptorAt = static_cast<uint32_t>(at);
-        if (layout.flagsAt && header.dialect == Dialect::VisualFoxPro)
+        if (layout.flagsAt)
             field.flags = static_cast<uint8_t>(d[layout.flagsAt]);
         header.fields.push_back(std::move(field));
         at += layout.size;
@@ -124,6 +124,9 @@ void assignNullBits(TableHeader &header)
     // Visual FoxPro keeps one bit per V/Q field (value shorter than the field) and one per
     // nullable field in _NullFlags, in field order, the length bit first: seen in vfp.dbf
     // (php-xbase), whose three varchar fields carry bits 5, 9 and 11 with their lengths.
+    // Harbour's DBF driver keeps the same bits in the same order in its other tables, for Q
+    // fields only: V is its variant type there (src/rdd/dbf1.c, hb_dbfOpen).
+    const bool foxPro = header.dialect == Dialect::VisualFoxPro;
     int next = 0;
     for (size_t i = 0; i < header.fields.size(); ++i) {
         Field &field = header.fields[i];
@@ -132,14 +135,19 @@ void assignNullBits(TableHeader &header)
             header.nullFlagsField = static_cast<int>(i);
             continue;
         }
-        if (field.type == 'V' || field.type == 'Q')
+        if (field.type == 'Q' || (field.type == 'V' && foxPro))
             field.varLengthBit = next++;
         if (field.flags & 0x02)
             field.nullBit = next++;
     }
-    if (header.nullFlagsField < 0) {
-        for (Field &field : header.fields)
-            field.nullBit = field.varLengthBit = -1;
+    if (header.nullFlagsField >= 0)
+        return;
+    // Without _NullFlags no bit has a place. Outside Visual FoxPro the flag byte is then no
+    // flag either: Clipper leaves it random (dbf1.c trusts it only beside extended types).
+    for (Field &field : header.fields) {
+        field.nullBit = field.varLengthBit = -1;
+        if (!foxPro)
+            field.flags = 0;
     }
 }
 
@@ -152,8 +160,10 @@ bool Field::isMemo(Dialect dialect) const
     case 'G':
     case 'P':
         return true;
-    case 'B': // a double in Visual FoxPro, a binary memo in dBase
-        return dialect != Dialect::VisualFoxPro;
+    case 'B':
+        // A binary memo of 10 bytes in dBase IV, 5 and 7; an 8-byte double in Visual FoxPro and
+        // in the other tables Harbour's DBF driver writes (dbf1.c: 'B' of length 8 is a double).
+        return dialect == Dialect::DBase7 || (dialect != Dialect::VisualFoxPro && length != 8);
     case 'W':
         return true;
     default:

@@ -65,11 +65,6 @@ std::string_view varLengthBytes(const Field &field, std::string_view bytes,
     return bytes.substr(0, std::min(length, bytes.size() - 1));
 }
 
-Value varcharValue(const Field &field, std::string_view bytes, const FieldContext &context)
-{
-    return characterValue(field, varLengthBytes(field, bytes, context), context);
-}
-
 Value binaryValue(std::string_view bytes, bool hexShown)
 {
     Value value;
@@ -79,9 +74,14 @@ Value binaryValue(std::string_view bytes, bool hexShown)
     return value;
 }
 
-Value varbinaryValue(const Field &field, std::string_view bytes, const FieldContext &context)
+// Visual FoxPro's V holds text, its Q bytes. Harbour's DBF driver writes Q into its other tables
+// for both and marks bytes with the binary flag 0x04 (src/rdd/dbf1.c, hb_dbfCreate).
+Value varLengthValue(const Field &field, std::string_view bytes, const FieldContext &context)
 {
-    return binaryValue(varLengthBytes(field, bytes, context), true);
+    const std::string_view stored = varLengthBytes(field, bytes, context);
+    const bool binary = field.type == 'Q'
+            && (context.dialect == Dialect::VisualFoxPro || (field.flags & 0x04) != 0);
+    return binary ? binaryValue(stored, true) : characterValue(field, stored, context);
 }
 
 // Bytes of a binary type that are no value of it, shown in hex.
@@ -238,15 +238,40 @@ bool isDBase7Blank(std::string_view bytes)
     return bytes.find_first_not_of('\0') == std::string_view::npos;
 }
 
-Value integerFieldValue(const Field &, std::string_view bytes, const FieldContext &context)
+// dBase 7 keeps I and + in 4 bytes, big-endian with the sign bit flipped.
+Value dBase7IntegerValue(std::string_view bytes, const FieldContext &context)
 {
     if (bytes.size() != 4)
         return invalid(bytes, context, kWrongLength);
-    if (context.dialect == Dialect::DBase7 && isDBase7Blank(bytes))
+    if (isDBase7Blank(bytes))
         return {}; // bug102.dbf of javadbf: blank I fields
-    const uint32_t bits =
-            context.dialect == Dialect::DBase7 ? be32(bytes) ^ 0x80000000u : le32(bytes);
-    return integerValue(Value::Kind::Integer, static_cast<int32_t>(bits));
+    return integerValue(Value::Kind::Integer, static_cast<int32_t>(be32(bytes) ^ 0x80000000u));
+}
+
+// Visual FoxPro's I, and Harbour's I, + and ^: signed little-endian integers. Harbour's DBF
+// driver reads 1, 2, 3, 4 and 8 bytes and takes the decimals as a scale (src/rdd/dbf1.c,
+// hb_dbfGetValue): 64 00 00 00 with 2 decimals is 1.00.
+Value littleEndianIntegerValue(const Field &field, std::string_view bytes,
+                               const FieldContext &context)
+{
+    const size_t size = bytes.size();
+    if (size == 0 || (size > 4 && size != 8))
+        return invalid(bytes, context, kWrongLength);
+    const auto shift = static_cast<unsigned>(64 - 8 * size); // to extend the sign
+    const auto integer =
+            static_cast<int64_t>(littleEndian(bytesOf(bytes, 0), size) << shift) >> shift;
+    if (field.decimals == 0)
+        return integerValue(Value::Kind::Integer, integer);
+    Value value;
+    value.kind = Value::Kind::Number;
+    value.text = decimalText(integer, field.decimals);
+    return value;
+}
+
+Value integerFieldValue(const Field &field, std::string_view bytes, const FieldContext &context)
+{
+    return context.dialect == Dialect::DBase7 ? dBase7IntegerValue(bytes, context)
+                                              : littleEndianIntegerValue(field, bytes, context);
 }
 
 double bitsToDouble(uint64_t bits)
@@ -288,9 +313,12 @@ Value dateTimeValue(int64_t julianDay, int64_t milliseconds)
 constexpr int64_t kMillisecondsPerDay = 86400000;
 constexpr int64_t kMaxJulianDay = 5373484; // 31.12.9999
 
-Value foxDateTimeValue(const Field &, std::string_view bytes, const FieldContext &context)
+constexpr const char *kNoDateTime = "kein Zeitpunkt zwischen 1.1.0001 und 31.12.9999";
+
+// Visual FoxPro's T, Harbour's T, @ and = (its modification time): the Julian day number, then
+// milliseconds since midnight, both little-endian (src/rdd/dbf1.c, hb_dbfGetValue).
+Value julianDateTimeValue(const Field &, std::string_view bytes, const FieldContext &context)
 {
-    // Visual FoxPro: Julian day number, then milliseconds since midnight, both little-endian
     if (bytes.size() != 8)
         return invalid(bytes, context, kWrongLength);
     const auto jdn = static_cast<int32_t>(le32(bytes));
@@ -298,11 +326,31 @@ Value foxDateTimeValue(const Field &, std::string_view bytes, const FieldContext
     if (jdn == 0 && milliseconds == 0)
         return {};
     if (jdn <= 0 || jdn > kMaxJulianDay || milliseconds < 0 || milliseconds >= kMillisecondsPerDay)
-        return invalidBinary(bytes, "kein Zeitpunkt zwischen 1.1.0001 und 31.12.9999");
+        return invalidBinary(bytes, kNoDateTime);
     return dateTimeValue(jdn, milliseconds);
 }
 
-Value timestampValue(const Field &, std::string_view bytes, const FieldContext &context)
+// Harbour's T of 4 bytes: milliseconds since midnight, little-endian, no day. All zero bytes,
+// which Harbour writes into a new record, are read like an empty 8-byte T.
+Value timeOfDayValue(std::string_view bytes)
+{
+    const auto milliseconds = static_cast<int32_t>(le32(bytes));
+    if (milliseconds == 0)
+        return {};
+    if (milliseconds < 0 || milliseconds >= kMillisecondsPerDay)
+        return invalidBinary(bytes, "keine Uhrzeit zwischen 00:00:00 und 23:59:59");
+    Value value;
+    value.kind = Value::Kind::Time;
+    value.milliseconds = milliseconds;
+    return value;
+}
+
+Value dateTimeFieldValue(const Field &field, std::string_view bytes, const FieldContext &context)
+{
+    return bytes.size() == 4 ? timeOfDayValue(bytes) : julianDateTimeValue(field, bytes, context);
+}
+
+Value dBase7TimestampValue(std::string_view bytes, const FieldContext &context)
 {
     // dBase 7: milliseconds since 1.1.0001 as a big-endian double (dBaseVII.dbf of php-xbase:
     // 1.1.1800 01:01:01 is day 657072 of that count)
@@ -314,10 +362,18 @@ Value timestampValue(const Field &, std::string_view bytes, const FieldContext &
     constexpr int64_t kJulianDayOfDayZero = 1721425;
     if (!(milliseconds >= kMillisecondsPerDay
           && milliseconds < double(kMaxJulianDay - kJulianDayOfDayZero) * kMillisecondsPerDay))
-        return invalidBinary(bytes, "kein Zeitpunkt zwischen 1.1.0001 und 31.12.9999");
+        return invalidBinary(bytes, kNoDateTime);
     const auto total = static_cast<int64_t>(std::llround(milliseconds));
     return dateTimeValue(total / kMillisecondsPerDay + kJulianDayOfDayZero,
                          total % kMillisecondsPerDay);
+}
+
+// @ is a big-endian double in dBase 7 and Harbour's Julian day and milliseconds elsewhere:
+// Harbour's DBF driver writes it for timestamps into all but Visual FoxPro tables (dbf1.c).
+Value timestampValue(const Field &field, std::string_view bytes, const FieldContext &context)
+{
+    return context.dialect == Dialect::DBase7 ? dBase7TimestampValue(bytes, context)
+                                              : julianDateTimeValue(field, bytes, context);
 }
 
 // Memo content that is no text by its bytes: a picture's signature (JPEG, PNG, GIF), or a NUL,
@@ -362,6 +418,30 @@ Value doubleFieldValue(const Field &field, std::string_view bytes, const FieldCo
     return doubleValue(bitsToDouble(le64(bytes)));
 }
 
+// V is Visual FoxPro's text of variable length, elsewhere Harbour's variant type of SIx: 3 bytes
+// a date (big-endian year << 9 | month << 5 | day, src/rdd/hbsix/sxdate.c), 4 a little-endian
+// integer (src/rdd/dbf1.c); 6 and more point into the memo file in a way of their own and are
+// shown as stored.
+Value vFieldValue(const Field &field, std::string_view bytes, const FieldContext &context)
+{
+    if (context.dialect == Dialect::VisualFoxPro)
+        return varLengthValue(field, bytes, context);
+    if (bytes.size() == 4)
+        return littleEndianIntegerValue(field, bytes, context);
+    if (bytes.size() != 3)
+        return characterValue(field, bytes, context);
+    const uint64_t packed = bigEndian(bytesOf(bytes, 0), 3);
+    if (packed == 0)
+        return {};
+    Value value;
+    value.kind = Value::Kind::Date;
+    value.date = {static_cast<int>(packed >> 9), static_cast<int>(packed >> 5 & 0x0F),
+                  static_cast<int>(packed & 0x1F)};
+    if (!isValidDate(value.date.year, value.date.month, value.date.day))
+        return invalidBinary(bytes, "kein Tag des Kalenders");
+    return value;
+}
+
 Value nullFlagsValue(const Field &, std::string_view bytes, const FieldContext &)
 {
     return binaryValue(bytes, true);
@@ -374,12 +454,26 @@ struct TypeEntry
 };
 
 constexpr TypeEntry kTypes[] = {
-        {'C', characterValue},    {'V', varcharValue},      {'Q', varbinaryValue},
-        {'N', numberValue},       {'F', numberValue},       {'D', dateFieldValue},
-        {'L', logicalFieldValue}, {'M', memoValue},         {'G', memoValue},
-        {'P', memoValue},         {'W', memoValue},         {'B', doubleFieldValue},
-        {'I', integerFieldValue}, {'+', integerFieldValue}, {'O', dBase7DoubleValue},
-        {'Y', currencyValue},     {'T', foxDateTimeValue},  {'@', timestampValue},
+        {'C', characterValue},
+        {'V', vFieldValue},
+        {'Q', varLengthValue},
+        {'N', numberValue},
+        {'F', numberValue},
+        {'D', dateFieldValue},
+        {'L', logicalFieldValue},
+        {'M', memoValue},
+        {'G', memoValue},
+        {'P', memoValue},
+        {'W', memoValue},
+        {'B', doubleFieldValue},
+        {'I', integerFieldValue},
+        {'+', integerFieldValue},
+        {'^', littleEndianIntegerValue}, // Harbour's row version
+        {'O', dBase7DoubleValue},
+        {'Y', currencyValue},
+        {'T', dateTimeFieldValue},
+        {'@', timestampValue},
+        {'=', julianDateTimeValue}, // Harbour's modification time
         {'0', nullFlagsValue},
 };
 
@@ -409,6 +503,19 @@ void appendCharacterText(std::string_view bytes, const TextDecoder &decoder, std
     const std::string_view stored = withoutTrailingPadding(bytes);
     hasNul = stored.find('\0') != std::string_view::npos;
     decoder.decodeAppend(stored, out);
+}
+
+std::string decimalText(int64_t integer, unsigned decimals)
+{
+    // on the magnitude, so that the smallest int64 does not overflow
+    const uint64_t magnitude =
+            integer < 0 ? 0 - static_cast<uint64_t>(integer) : static_cast<uint64_t>(integer);
+    std::string digits = std::to_string(magnitude);
+    if (digits.size() <= decimals)
+        digits.insert(0, decimals + 1 - digits.size(), '0');
+    if (decimals > 0)
+        digits.insert(digits.size() - decimals, 1, '.');
+    return integer < 0 ? '-' + digits : digits;
 }
 
 bool memoBlockNumber(std::string_view bytes, uint64_t &block)

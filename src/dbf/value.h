@@ -28,6 +28,7 @@ struct Value
         Currency, // `integer` in ten-thousandths
         Date, // `date`
         DateTime, // `date` and `milliseconds` since midnight
+        Time, // `milliseconds` since midnight, no day (Harbour's 4-byte T)
         Logical, // `logical`
         Binary, // `bytes`: a picture, an object or a varbinary value
         Invalid, // no value of the field's type: `text` as stored, or `bytes` of a binary type
@@ -72,6 +73,10 @@ std::string characterText(std::string_view bytes, const TextDecoder &decoder, bo
 // The same, appended to `out`.
 void appendCharacterText(std::string_view bytes, const TextDecoder &decoder, std::string &out,
                          bool &hasNul);
+
+// An integer with `decimals` implied decimals in digits, '.' as decimal point: 100 with 2 is
+// "1.00", -5 with 4 is "-0.0005".
+std::string decimalText(int64_t integer, unsigned decimals);
 
 // The memo block number a memo field holds, 0 for none; false when the bytes are no number.
 bool memoBlockNumber(std::string_view bytes, uint64_t &block);

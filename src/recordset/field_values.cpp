@@ -17,14 +17,21 @@ ValueKind kindOf(const dbf::Field &field, dbf::Dialect dialect)
     case 'F':
     case 'I':
     case '+':
+    case '^':
     case 'O':
     case 'Y':
         return ValueKind::Number;
     case 'B':
-        return dialect == dbf::Dialect::VisualFoxPro ? ValueKind::Number : ValueKind::Text;
+        return field.isMemo(dialect) ? ValueKind::Text : ValueKind::Number;
+    case 'T': // Harbour's 4-byte T is a time of day: its text "hh:mm:ss" sorts like it
+        return field.length == 4 ? ValueKind::Text : ValueKind::Date;
+    case 'V': // Harbour's variant outside Visual FoxPro: 3 bytes a date, 4 an integer
+        if (dialect != dbf::Dialect::VisualFoxPro && (field.length == 3 || field.length == 4))
+            return field.length == 3 ? ValueKind::Date : ValueKind::Number;
+        return ValueKind::Text;
     case 'D':
-    case 'T':
     case '@':
+    case '=':
         return ValueKind::Date;
     case 'L':
         return ValueKind::Logical;

@@ -93,6 +93,38 @@ TEST_F(Cli, JsonCarriesTypedValues)
     EXPECT_EQ(runTool({"show", table, "--plain"}).exit, 2); // --plain belongs to csv
 }
 
+// Harbour's own field types in a dBase III table: integers scaled by their decimals, a double
+// that is no memo pointer (no memo file is looked for), times of day and Julian timestamps.
+TEST_F(Cli, HarbourFieldTypesAreTyped)
+{
+    using dbfbuild::littleEndian32, dbfbuild::littleEndian64;
+    const std::string table =
+            m_dir.write("harbour.dbf",
+                        DbfBuilder(0x03,
+                                   {{"QRG", 'I', 4, 2},
+                                    {"NR", 'I', 8},
+                                    {"WATT", 'B', 8, 1},
+                                    {"UHRZEIT", 'T', 4},
+                                    {"SEIT", '@', 8},
+                                    {"GEAENDERT", '=', 8},
+                                    {"VERSION", '^', 8}})
+                                .record({littleEndian32(710000), littleEndian64(uint64_t(-3)),
+                                         dbfbuild::doubleBytes(2.5), littleEndian32(3723004),
+                                         littleEndian32(2451545) + littleEndian32(3723000), "",
+                                         littleEndian64(2)})
+                                .bytes());
+    EXPECT_EQ(runTool({"show", table, "--format", "json"}).out,
+              "{\"QRG\":7100.00,\"NR\":-3,\"WATT\":2.5,\"UHRZEIT\":\"01:02:03.004\","
+              "\"SEIT\":\"2000-01-01T01:02:03\",\"GEAENDERT\":null,\"VERSION\":2}\n");
+    EXPECT_EQ(runTool({"show", table, "--format", "csv", "--plain"}).out,
+              "QRG,NR,WATT,UHRZEIT,SEIT,GEAENDERT,VERSION\r\n"
+              "7100.00,-3,2.5,01:02:03.004,2000-01-01 01:02:03,,2\r\n");
+    EXPECT_EQ(runTool({"show", table, "--format", "csv"}).out,
+              "QRG,NR,WATT,UHRZEIT,SEIT,GEAENDERT,VERSION\r\n"
+              "\"7100,00\",-3,\"2,5\",01:02:03,01.01.2000 01:02:03,,2\r\n");
+    EXPECT_EQ(runTool({"check", table}).exit, 0); // no memo-missing for the double
+}
+
 // A number too wide for its field is shown as dBase shows it, all '*'; typed, it has no value.
 TEST_F(Cli, OverflowedNumbersAreStarsShownAndNullTyped)
 {

@@ -127,6 +127,44 @@ INSTANTIATE_TEST_SUITE_P(
                 ValueCase {"DBase7Timestamp", 0x04, '@', 8, 0,
                            be(bitsOf(657072.0 * 86400000 + 3661000), 8), "01.01.1800 01:01:01",
                            false},
+                ValueCase {"CurrencyWithoutDecimalsInTheDescriptor", 0x30, 'Y', 8, 0, le(123456, 8),
+                           "12,3456", false},
+                // Harbour's DBF driver: its own types in dBase III tables
+                ValueCase {"HarbourIntegerOneByte", 0x03, 'I', 1, 0, "\xFE", "-2", false},
+                ValueCase {"HarbourIntegerTwoBytes", 0x03, 'I', 2, 0, le(uint16_t(-300), 2), "-300",
+                           false},
+                ValueCase {"HarbourIntegerThreeBytes", 0x03, 'I', 3, 0, le(0x7FFFFF, 3), "8388607",
+                           false},
+                ValueCase {"HarbourIntegerThreeBytesNegative", 0x03, 'I', 3, 0, le(0xFFFFFF, 3),
+                           "-1", false},
+                ValueCase {"HarbourIntegerDecimalsScale", 0x03, 'I', 4, 2, le(100, 4), "1,00",
+                           false},
+                ValueCase {"HarbourIntegerDecimalsBelowOne", 0x03, 'I', 2, 3, le(uint16_t(-5), 2),
+                           "-0,005", false},
+                ValueCase {"HarbourIntegerEightBytes", 0x03, 'I', 8, 0,
+                           le(uint64_t(-5000000000), 8), "-5000000000", false},
+                ValueCase {"HarbourIntegerOfFiveBytesShownRaw", 0x03, 'I', 5, 0, "12345", "12345",
+                           true},
+                ValueCase {"HarbourDouble", 0x03, 'B', 8, 2, le(bitsOf(2.5), 8), "2,5", false},
+                ValueCase {"HarbourAutoincrement", 0x03, '+', 4, 0, le(7, 4), "7", false},
+                ValueCase {"HarbourRowVersion", 0x03, '^', 8, 0, le(12, 8), "12", false},
+                ValueCase {"HarbourTime", 0x03, 'T', 4, 0, le(3723000, 4), "01:02:03", false},
+                ValueCase {"HarbourTimeEmpty", 0x03, 'T', 4, 0, "", "", false},
+                ValueCase {"HarbourTimeOfOneDayShownInHex", 0x03, 'T', 4, 0, le(86400000, 4),
+                           "005C2605", true},
+                ValueCase {"HarbourDateTime", 0x03, 'T', 8, 0, le(2451545, 4) + le(3723000, 4),
+                           "01.01.2000 01:02:03", false},
+                ValueCase {"HarbourTimestamp", 0x03, '@', 8, 0, le(2451545, 4) + le(3723000, 4),
+                           "01.01.2000 01:02:03", false},
+                ValueCase {"HarbourTimestampEmpty", 0x03, '@', 8, 0, "", "", false},
+                ValueCase {"HarbourModificationTime", 0x03, '=', 8, 0,
+                           le(2451545, 4) + le(3723000, 4), "01.01.2000 01:02:03", false},
+                ValueCase {"HarbourVariantDate", 0x03, 'V', 3, 0, be(2015 << 9 | 6 << 5 | 17, 3),
+                           "17.06.2015", false},
+                ValueCase {"HarbourVariantDateEmpty", 0x03, 'V', 3, 0, std::string(3, '\0'), "",
+                           false},
+                ValueCase {"HarbourVariantInteger", 0x03, 'V', 4, 0, le(uint32_t(-9), 4), "-9",
+                           false},
                 ValueCase {"UnknownTypeShownRaw", 0x03, 'X', 4, 0, "ab", "ab", true}),
         CaseName());
 
@@ -148,6 +186,42 @@ TEST(Values, VisualFoxProNullsAndVarcharLengths)
     EXPECT_TRUE(table->text(0, 1).null);
     EXPECT_EQ(table->text(1, 0).text, "full value");
     EXPECT_EQ(table->text(1, 1).text, "y");
+}
+
+// Harbour's DBF driver writes _NullFlags into dBase III tables as well, with Visual FoxPro's bits
+// in the same order: Q fields hold text there, bytes when flagged binary (0x04).
+TEST(Values, HarbourNullsAndVarLengthFieldsInDBaseTables)
+{
+    // NAME Q(10) gets the length bit 0, DATA Q(4) binary bit 1, NOTE C(5) nullable the null bit 2.
+    const std::string bytes =
+            DbfBuilder(0x03,
+                       {{"NAME", 'Q', 10},
+                        {"DATA", 'Q', 4, 0, 0x04},
+                        {"NOTE", 'C', 5, 0, 0x02},
+                        {"_NullFlags", '0', 1, 0, 0x01}})
+                    .record({std::string("abc\0\0\0\0\0\0\x03", 10),
+                             std::string("\x01\x02\0\x02", 4), "x", std::string(1, '\x07')})
+                    .record({"full value", "\xAA\xBB\xCC\xDD", "y", std::string(1, '\0')})
+                    .bytes();
+    auto table = dbf::Table::fromBytes("h.dbf", bytes);
+    ASSERT_TRUE(table);
+    ASSERT_EQ(table->fieldCount(), 3u);
+    EXPECT_EQ(table->text(0, 0).text, "abc");
+    EXPECT_EQ(table->text(0, 1).text, "0102");
+    EXPECT_TRUE(table->text(0, 2).null);
+    EXPECT_EQ(table->text(1, 0).text, "full value");
+    EXPECT_EQ(table->text(1, 1).text, "AABBCCDD");
+    EXPECT_EQ(table->text(1, 2).text, "y");
+}
+
+// Without _NullFlags the flag byte of a dBase III descriptor is no flag: Clipper leaves it random.
+TEST(Values, FlagBytesOfClipperTablesAreNoFlags)
+{
+    auto table = dbf::Table::fromBytes(
+            "c.dbf", DbfBuilder(0x03, {{"NOTE", 'C', 5, 0, 0x02}}).record({"x"}).bytes());
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->text(0, 0).text, "x");
+    EXPECT_FALSE(table->text(0, 0).null);
 }
 
 } // namespace

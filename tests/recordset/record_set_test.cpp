@@ -249,6 +249,36 @@ TEST_F(RecordSetTest, EmptyValuesSortFirst)
               (Texts {"9A1AA", "0", "dk2xy", "OE3JOE", "DL1ABC", "HB9XYZ", "DL1ABC"}));
 }
 
+// Harbour's binary types sort by their values, not by their texts: a double of 8 bytes and a
+// scaled integer as numbers, a SIx variant of 3 bytes as a date.
+TEST_F(RecordSetTest, HarbourTypesSortByValue)
+{
+    using dbfbuild::doubleBytes, dbfbuild::littleEndian32;
+    auto packedDate = [](uint32_t year, uint32_t month, uint32_t day) {
+        const uint32_t packed = year << 9 | month << 5 | day;
+        return std::string {static_cast<char>(packed >> 16), static_cast<char>(packed >> 8),
+                            static_cast<char>(packed)};
+    };
+    const std::string path = m_dir.write(
+            "harbour.dbf",
+            DbfBuilder(0x03,
+                       {{"CALL", 'C', 6}, {"WATT", 'B', 8}, {"QRG", 'I', 4, 2}, {"SEIT", 'V', 3}})
+                    .record({"A", doubleBytes(100), littleEndian32(710000),
+                             packedDate(2015, 6, 17)})
+                    .record({"B", doubleBytes(5.5), littleEndian32(1420000),
+                             packedDate(2020, 12, 1)})
+                    .record({"C", doubleBytes(20), littleEndian32(350000), packedDate(2019, 1, 5)})
+                    .bytes());
+    auto set = RecordSet::Open("Provider=MSDASQL;Mode=Read;uid=;database=" + path,
+                               "select * from harbour");
+    ASSERT_TRUE(set) << set.error().description;
+    for (const auto &[sort, calls] : std::vector<std::pair<std::string, Texts>> {
+                 {"WATT", {"B", "C", "A"}}, {"QRG", {"C", "A", "B"}}, {"SEIT", {"A", "C", "B"}}}) {
+        ASSERT_OK((*set)->SetSort(sort));
+        EXPECT_EQ(column(**set), calls) << sort;
+    }
+}
+
 TEST_F(RecordSetTest, BookmarksDesignateRecordsAcrossFilterAndSort)
 {
     auto set = open();

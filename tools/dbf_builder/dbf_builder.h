@@ -51,7 +51,7 @@ public:
     // One record: the flag byte ' ' or '*', then every value in field order, as bytes without
     // any character set conversion. C, M, L, D and unknown types are left-aligned and blank
     // padded, N and F right-aligned and blank padded, too long values are cut at the end.
-    // Binary types (I B Y T O @ + 0) take raw bytes of exactly the field length, or an empty
+    // Binary types (I B Y T O @ + 0 = ^) take raw bytes of exactly the field length, or an empty
     // value for all zero bytes.
     std::string record(const std::vector<std::string> &values, bool deleted = false) const;
     void appendRecord(std::string &out, std::span<const std::string_view> values,

@@ -15,7 +15,7 @@ constexpr std::size_t kBacklinkLength = 263;
 constexpr std::size_t kDBase2HeaderLength = 521;
 constexpr std::size_t kDBase2MaxFields = 32;
 constexpr std::size_t kMaxUint16 = std::numeric_limits<uint16_t>::max();
-constexpr std::string_view kBinaryTypes = "IBYTO@+0";
+constexpr std::string_view kBinaryTypes = "IBYTO@+0=^";
 
 struct Shape
 {
