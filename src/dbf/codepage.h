@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,13 +32,6 @@ std::string codePageOfDriverName(std::string_view name);
 // The code page a .cpg file names ("UTF-8", "1252", "ANSI 1252", "88591", "OEM 866" …);
 // "" when it names none this reader knows.
 std::string codePageOfCpg(std::string_view content);
-
-// Chooses a code page from sample text bytes when the file says nothing: valid UTF-8 stays
-// UTF-8, plain ASCII is taken for CP850; otherwise the one of CP850, CP1252 and CP437 whose
-// reading is the likeliest text, by how often its letters occur in German and the other
-// languages of these code pages. `reason` names the letters, how sure the choice is and what
-// the runner-up would read.
-EncodingChoice detectEncoding(const std::vector<std::string_view> &samples);
 
 // Decodes text of one code page to UTF-8. Cheap to copy and safe to use from any thread.
 class TextDecoder
@@ -69,5 +63,26 @@ private:
     Kind m_kind = Kind::Utf8;
     std::vector<Mapped> m_table; // 256 entries for single-byte code pages
 };
+
+// Chooses a code page from sample text bytes when the file says nothing: valid UTF-8 stays
+// UTF-8, plain ASCII is taken for CP850; otherwise the DOS or Windows code page whose reading is
+// the likeliest text, by how often the letters of its languages occur. Where several pages
+// read the same text, the likeliest of them is named (CP850 for German DOS text). `reason`
+// names the letters, the pages that read alike, how sure the choice is and what the runner-up
+// would read.
+EncodingChoice detectEncoding(const std::vector<std::string_view> &samples);
+
+// What the bytes of a table say against the code page its header names.
+struct Contradiction
+{
+    EncodingChoice choice; // what the bytes support instead
+    std::string evidence; // German: what in the bytes rules the named page out
+};
+
+// std::nullopt while the sample leaves the single-byte code page `named` possible; a
+// contradiction when it holds bytes `named` leaves unassigned and another page reads them
+// otherwise, or valid multi-byte UTF-8 that reads likelier than in `named`.
+std::optional<Contradiction> contradictedEncoding(const std::vector<std::string_view> &samples,
+                                                  const TextDecoder &named);
 
 } // namespace dbf
