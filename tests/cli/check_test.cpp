@@ -205,6 +205,30 @@ TEST_F(Check, CpgThatContradictsTheHeader)
     EXPECT_EQ(runTool({"check", path}).exit, 0);
 }
 
+// A CP1252 header over CP850 text ("Äöü"): read as CP850 with a finding; --encoding is obeyed
+// without one.
+TEST_F(Check, TextBytesThatContradictTheLanguageDriver)
+{
+    const std::string path = m_dir.write("dos.dbf",
+                                         DbfBuilder(0x03, {{"NAME", 'C', 10}})
+                                                 .languageDriver(0x57)
+                                                 .record({"\x8E\x94\x81"})
+                                                 .bytes());
+    const json checked = report(path);
+    const json contradiction = finding(checked, "codepage-contradicted");
+    EXPECT_EQ(contradiction["offset"], 29);
+    EXPECT_NE(contradiction["text"].get<std::string>().find("gelesen wird als CP850"),
+              std::string::npos);
+    EXPECT_EQ(checked["codepage"]["chosen"], "CP850");
+    EXPECT_EQ(checked["codepage"]["source"], "detected");
+    EXPECT_EQ(checked["exit"], 1);
+
+    const json forced = report(path, {"--encoding", "CP1252"});
+    EXPECT_EQ(forced["codepage"]["chosen"], "CP1252");
+    EXPECT_EQ(forced["codepage"]["source"], "override");
+    EXPECT_EQ(forced["exit"], 0) << forced.dump(1);
+}
+
 TEST_F(Check, UnreadableTablesEndInTwoWithTheNumberedError)
 {
     const std::string healthy = m_dir.write("gesund.dbf", stations());
