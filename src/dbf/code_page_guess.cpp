@@ -1,5 +1,6 @@
 // Choosing a code page from the text bytes of a table that names none, or whose header names
 // one the bytes rule out.
+#include "ascii.h"
 #include "codepage.h"
 
 #include <algorithm>
@@ -123,6 +124,11 @@ bool isUnassigned(UChar32 c)
     return c < 0 || c == 0xFFFD || u_iscntrl(c);
 }
 
+bool isNoText(UChar32 c)
+{
+    return isUnassigned(c) || (c >= 0x2500 && c <= 0x259F); // box drawing, blocks
+}
+
 // How likely each character is in the text of each language.
 class LetterModel
 {
@@ -150,7 +156,7 @@ public:
                 + kForeignShare * share(m_foreign, small);
         if (letter > 0)
             return std::max(letter * (small == c ? 1 : kCapital), kOtherLetter);
-        if (isUnassigned(c) || (c >= 0x2500 && c <= 0x259F))
+        if (isNoText(c))
             return kNoText;
         return u_isalpha(c) ? kOtherLetter : kSign;
     }
@@ -190,7 +196,7 @@ using CharacterCounts = std::vector<std::pair<UChar32, uint64_t>>;
 using Weighted = std::vector<std::pair<size_t, double>>; // languages with weights summing to 1
 
 // ln P(text) when each character is of one of `languages` by their weights: a table of names
-// from many languages (Catalan ones, read as Spanish and French, in dbase_f5.dbf of infused/dbf).
+// from many languages.
 double blendLogLikelihood(const Weighted &languages, const CharacterCounts &counts)
 {
     double sum = 0;
@@ -231,7 +237,6 @@ struct CodePage
     double prior; // how likely a table is in it before its bytes are seen
     Weighted languages;
     TextDecoder decoder;
-    std::array<UChar32, 128> upperHalf; // the characters of bytes 0x80-0xFF
 };
 
 UChar32 characterOf(const TextDecoder &decoder, char byte)
@@ -285,7 +290,7 @@ const std::vector<CodePage> &codePages()
         const LetterModel &model = LetterModel::instance();
         std::vector<CodePage> pages;
         for (const Definition &d : definitions) {
-            CodePage page {d.name, d.prior, {}, *TextDecoder::create(d.name), {}};
+            CodePage page {d.name, d.prior, {}, *TextDecoder::create(d.name)};
             const size_t n = d.languages.size();
             for (size_t i = 0; i < n; ++i) {
                 const double weight = d.firstWeight == 0 ? 1.0 / static_cast<double>(n)
@@ -293,9 +298,6 @@ const std::vector<CodePage> &codePages()
                                                          : (1 - d.firstWeight) / double(n - 1);
                 page.languages.push_back({model.index(d.languages[i]), weight});
             }
-            for (int b = 0; b < 128; ++b)
-                page.upperHalf[static_cast<size_t>(b)] =
-                        characterOf(page.decoder, static_cast<char>(0x80 + b));
             pages.push_back(std::move(page));
         }
         return pages;
@@ -375,13 +377,6 @@ std::optional<CharacterCounts> utf8Characters(const std::vector<std::string_view
     return counts;
 }
 
-std::string hex(int byte)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02X", byte);
-    return text;
-}
-
 // The characters `decoder` reads the counted bytes as, the most frequent first, at most eight;
 // what is no text as the byte ("0x81").
 std::string readingOf(const TextDecoder &decoder, const HighBytes &highBytes)
@@ -399,9 +394,8 @@ std::string readingOf(const TextDecoder &decoder, const HighBytes &highBytes)
         const char byte = static_cast<char>(0x80 + order[i]);
         const UChar32 c = characterOf(decoder, byte);
         text += i ? ", " : "";
-        text += isUnassigned(c) || (c >= 0x2500 && c <= 0x259F)
-                ? hex(0x80 + order[i])
-                : decoder.decode(std::string_view(&byte, 1));
+        text += isNoText(c) ? hexByte(static_cast<uint8_t>(0x80 + order[i]))
+                            : decoder.decode(std::string_view(&byte, 1));
     }
     return text + (order.size() > 8 ? " usw." : "");
 }
@@ -411,7 +405,7 @@ std::string bytesUnassigned(const std::vector<int> &bytes, const std::string &co
 {
     std::string text = bytes.size() == 1 ? "das Byte " : "die Bytes ";
     for (size_t i = 0; i < bytes.size() && i < 8; ++i)
-        text += (i ? ", " : "") + hex(bytes[i]);
+        text += (i ? ", " : "") + hexByte(static_cast<uint8_t>(bytes[i]));
     return text + (bytes.size() > 8 ? " usw." : "") + (bytes.size() == 1 ? " ist" : " sind")
             + " in " + codePage + " nicht belegt";
 }
@@ -518,9 +512,9 @@ std::string reasonOf(const Guess &g, const HighBytes &highBytes)
     return reason + ")";
 }
 
-// Valid UTF-8 whose reading is likelier than that of `decoder`: in UTF-8 any language may
-// stand, in the single-byte page only the page's own; a single-byte reading of UTF-8 gives
-// pairs like "Ã±" where UTF-8 reads "ñ".
+// Valid UTF-8 whose reading is likelier than that of `decoder`, each reading in the language
+// that suits it best: a single-byte reading of UTF-8 gives pairs like "Ã±" where UTF-8 reads
+// "ñ".
 bool readsLikelierAsUtf8(const CharacterCounts &utf8, const TextDecoder &decoder,
                          const HighBytes &highBytes)
 {
