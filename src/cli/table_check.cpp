@@ -166,13 +166,15 @@ public:
                 return "Die Löschmarke ist " + dbf::hexByte(uint8_t(flag))
                         + " statt ' ' oder '*'; der Datensatz gilt als nicht gelöscht.";
             });
-        // Text that holds no NUL byte always decodes (characterText); text is most of a record,
-        // and decoding it all would cost the most of the whole check.
+        // Text without NUL bytes and without bytes the code page leaves unassigned decodes
+        // (characterText); text is most of a record, and decoding it all would cost the most of
+        // the whole check.
         const bool anyNul = std::memchr(bytes.data(), 0, bytes.size()) != nullptr;
         for (size_t field : m_valueFields) {
             const dbf::Field &f = m_table.field(field);
-            if (f.type == 'C' && f.nullBit < 0
-                && (!anyNul || std::memchr(bytes.data() + f.offset, 0, f.length) == nullptr))
+            if (f.isPlainCharacter()
+                && (!anyNul || std::memchr(bytes.data() + f.offset, 0, f.length) == nullptr)
+                && m_table.decoder().defines(m_table.fieldBytes(bytes, field)))
                 continue;
             checkValue(record, start, bytes, field);
         }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <unicode/uchar.h>
 #include <unicode/ucnv.h>
 #include <unicode/utf8.h>
 
@@ -71,6 +72,19 @@ ConverterPtr openConverter(const std::string &name)
     if (U_FAILURE(status))
         return nullptr;
     return converter;
+}
+
+bool isValidUtf8(std::string_view bytes)
+{
+    const auto *data = reinterpret_cast<const uint8_t *>(bytes.data());
+    const auto length = static_cast<int32_t>(bytes.size());
+    for (int32_t i = 0; i < length;) {
+        UChar32 c;
+        U8_NEXT(data, i, length, c);
+        if (c < 0)
+            return false;
+    }
+    return true;
 }
 
 void appendUtf8(std::string &out, UChar32 c)
@@ -145,8 +159,7 @@ Result<TextDecoder> TextDecoder::create(const std::string &name)
         return decoder;
     }
     if (const std::array<char16_t, 128> *upperHalf = dosCodePageUpperHalf(decoder.m_name)) {
-        decoder.m_kind = Kind::SingleByte;
-        decoder.m_table = singleByteTable([&](char byte) {
+        decoder.useSingleByteTable([&](char byte) {
             return static_cast<UChar32>((*upperHalf)[static_cast<uint8_t>(byte) - 0x80]);
         });
         return decoder;
@@ -164,8 +177,7 @@ Result<TextDecoder> TextDecoder::create(const std::string &name)
         decoder.m_kind = Kind::MultiByte;
         return decoder;
     }
-    decoder.m_kind = Kind::SingleByte;
-    decoder.m_table = singleByteTable([&](char byte) {
+    decoder.useSingleByteTable([&](char byte) {
         UChar unit[4];
         UErrorCode status = U_ZERO_ERROR;
         ucnv_reset(converter.get());
@@ -180,10 +192,16 @@ Result<TextDecoder> TextDecoder::create(const std::string &name)
     return decoder;
 }
 
-std::vector<TextDecoder::Mapped>
-TextDecoder::singleByteTable(const std::function<int32_t(char)> &upperHalf)
+bool isUnassigned(int32_t c)
 {
-    std::vector<Mapped> table(256);
+    return c < 0 || c == 0xFFFD || u_iscntrl(c);
+}
+
+void TextDecoder::useSingleByteTable(const std::function<int32_t(char)> &upperHalf)
+{
+    m_kind = Kind::SingleByte;
+    std::vector<Mapped> &table = m_table;
+    table.assign(256, {});
     for (int b = 0; b < 256; ++b) {
         Mapped &mapped = table[b];
         if (b < 0x80) {
@@ -191,14 +209,34 @@ TextDecoder::singleByteTable(const std::function<int32_t(char)> &upperHalf)
             // swap 0x1A, 0x1C and 0x7F among the control characters, which dBase does not.
             mapped.bytes[0] = static_cast<char>(b);
             mapped.length = 1;
+            mapped.defined = true;
             continue;
         }
         std::string utf8;
-        appendUtf8(utf8, upperHalf(static_cast<char>(b)));
+        const int32_t c = upperHalf(static_cast<char>(b));
+        appendUtf8(utf8, c);
         mapped.length = static_cast<uint8_t>(utf8.size());
+        mapped.defined = !isUnassigned(c);
         std::copy(utf8.begin(), utf8.end(), mapped.bytes.begin());
     }
-    return table;
+    m_definesEveryByte =
+            std::all_of(table.begin(), table.end(), [](const Mapped &m) { return m.defined; });
+}
+
+bool TextDecoder::defines(std::string_view bytes) const
+{
+    if (m_definesEveryByte || isAscii(bytes))
+        return true;
+    switch (m_kind) {
+    case Kind::SingleByte:
+        return std::all_of(bytes.begin(), bytes.end(),
+                           [&](char c) { return m_table[static_cast<uint8_t>(c)].defined; });
+    case Kind::Utf8:
+        return isValidUtf8(bytes);
+    case Kind::MultiByte:
+        return decode(bytes).find("\xEF\xBF\xBD") == std::string::npos; // U+FFFD
+    }
+    return true;
 }
 
 std::string TextDecoder::decode(std::string_view bytes) const

@@ -32,6 +32,8 @@ const char *findingKindName(FindingKind kind)
         return "trailing-bytes";
     case FindingKind::ShiftedValuesPossible:
         return "shifted-values-possible";
+    case FindingKind::CodePageContradicted:
+        return "codepage-contradicted";
     }
     return "unknown";
 }
@@ -53,6 +55,7 @@ constexpr FindingLevel kLevels[] = {
         {"padding-records", Severity::Warning},
         {"trailing-bytes", Severity::Warning},
         {"shifted-values-possible", Severity::Warning},
+        {"codepage-contradicted", Severity::Warning},
         // What reading the memo file finds.
         {"memo-block-size", Severity::Warning},
         {"memo-past-end", Severity::Warning},

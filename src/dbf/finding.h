@@ -24,6 +24,7 @@ enum class FindingKind {
     PaddingRecords, // padding after the records, where the header counts more records
     TrailingBytes, // bytes after the last record that start no record
     ShiftedValuesPossible, // the header disagrees with itself and no reading is confirmed
+    CodePageContradicted, // the text bytes rule out the code page the header names
 };
 
 const char *findingKindName(FindingKind kind);

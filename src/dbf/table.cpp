@@ -278,6 +278,7 @@ Result<bool> Table::chooseEncoding(const OpenOptions &options, const std::string
 {
     char driver[8];
     std::snprintf(driver, sizeof driver, "0x%02X", m_header.languageDriver);
+    std::pair<std::string, uint64_t> named; // the header's naming of the code page, its offset
 
     if (!options.encoding.empty()) {
         m_encoding = {options.encoding, EncodingChoice::Source::Override,
@@ -288,10 +289,12 @@ Result<bool> Table::chooseEncoding(const OpenOptions &options, const std::string
                !fromDriver.empty()) {
         m_encoding = {fromDriver, EncodingChoice::Source::LanguageDriver,
                       std::string("aus dem Sprachtreiber-Byte ") + driver};
+        named = {std::string("Sprachtreiber-Byte ") + driver, 29};
     } else if (const std::string fromName = codePageOfDriverName(m_header.languageDriverName);
                !fromName.empty()) {
         m_encoding = {fromName, EncodingChoice::Source::LanguageDriver,
                       "aus dem Sprachtreiber »" + m_header.languageDriverName + "«"};
+        named = {"Sprachtreiber »" + m_header.languageDriverName + "«", 32};
     } else {
         m_encoding = detectEncoding(textSample());
         if (m_header.languageDriver != 0)
@@ -313,7 +316,26 @@ Result<bool> Table::chooseEncoding(const OpenOptions &options, const std::string
     }
     m_encoding.name = decoder->name();
     m_decoder = *decoder;
+    if (m_encoding.source == EncodingChoice::Source::LanguageDriver)
+        readAgainstContradiction(named.first, named.second);
     return true;
+}
+
+void Table::readAgainstContradiction(const std::string &driver, uint64_t offset)
+{
+    const auto contradiction = contradictedEncoding(textSample(), m_decoder);
+    if (!contradiction)
+        return;
+    const std::string named = m_encoding.name;
+    m_encoding = contradiction->choice;
+    m_encoding.reason = driver + " nennt " + named + ", doch " + contradiction->evidence
+            + (m_encoding.reason.empty() ? "" : "; " + m_encoding.reason);
+    m_decoder = *TextDecoder::create(m_encoding.name);
+    m_findings.push_back({FindingKind::CodePageContradicted,
+                          "Der Dateikopf nennt " + named + " (" + driver + "), doch "
+                                  + contradiction->evidence + "; gelesen wird als "
+                                  + m_encoding.name + ".",
+                          offset});
 }
 
 void Table::openMemo(std::shared_ptr<const ByteSource> bytes, MemoFormat format, std::string path)

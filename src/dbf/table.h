@@ -143,6 +143,10 @@ private:
     // The records [0, result) that a file of `fileSize` bytes holds whole.
     uint64_t recordsIn(uint64_t fileSize) const;
     Result<bool> chooseEncoding(const OpenOptions &options, const std::string &cpgContent);
+    // Reads the text in the code page its bytes support when they rule out the one the
+    // language driver names, with a finding that says so; `driver` names the driver as the
+    // texts do ("Sprachtreiber-Byte 0x57"), found at byte `offset`.
+    void readAgainstContradiction(const std::string &driver, uint64_t offset);
     std::vector<std::string_view> textSample() const;
     void openMemo(std::shared_ptr<const ByteSource> bytes, MemoFormat format, std::string path);
 

@@ -44,6 +44,8 @@ Value characterValue(const Field &, std::string_view bytes, const FieldContext &
     Value value = textValue(characterText(bytes, context.decoder, hasNul));
     if (hasNul)
         value.problem = "NUL-Byte im Text";
+    else if (!context.decoder.defines(bytes))
+        value.problem = "Bytes, die es in " + context.decoder.name() + " nicht gibt";
     return value;
 }
 

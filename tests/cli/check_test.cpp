@@ -268,6 +268,36 @@ TEST_F(Check, CpgThatContradictsTheHeader)
     EXPECT_EQ(runTool({"check", path}).exit, 0);
 }
 
+// A CP1252 header over CP850 text ("Äöü"): read as CP850 with a finding; --encoding is obeyed
+// without it.
+TEST_F(Check, TextBytesThatContradictTheLanguageDriver)
+{
+    const std::string path = m_dir.write("dos.dbf",
+                                         DbfBuilder(0x03, {{"NAME", 'C', 10}})
+                                                 .languageDriver(0x57)
+                                                 .record({"\x8E\x94\x81"})
+                                                 .bytes());
+    const json checked = report(path);
+    const json contradiction = finding(checked, "codepage-contradicted");
+    EXPECT_EQ(contradiction["offset"], 29);
+    EXPECT_NE(contradiction["text"].get<std::string>().find("gelesen wird als CP850"),
+              std::string::npos);
+    EXPECT_EQ(checked["codepage"]["chosen"], "CP850");
+    EXPECT_EQ(checked["codepage"]["source"], "detected");
+    EXPECT_EQ(checked["exit"], 1);
+
+    const json forced = report(path, {"--encoding", "CP1252"});
+    EXPECT_EQ(forced["codepage"]["chosen"], "CP1252");
+    EXPECT_EQ(forced["codepage"]["source"], "override");
+    // Forced, the page is obeyed, and 0x81, which CP1252 leaves unassigned, is a bad value.
+    const json undefined = finding(forced, "invalid-value");
+    EXPECT_NE(undefined["text"].get<std::string>().find("Bytes, die es in CP1252 nicht gibt"),
+              std::string::npos)
+            << undefined;
+    EXPECT_EQ(forced["findings"].size(), 1u) << forced.dump(1);
+    EXPECT_EQ(forced["exit"], 1);
+}
+
 TEST_F(Check, UnreadableTablesEndInTwoWithTheNumberedError)
 {
     const std::string healthy = m_dir.write("gesund.dbf", stations());

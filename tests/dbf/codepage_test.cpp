@@ -6,6 +6,7 @@
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using dbfbuild::DbfBuilder;
 
@@ -63,6 +64,7 @@ struct DetectionCase
     std::vector<std::string> texts;
     const char *codePage;
     const char *first;
+    const char *sureness = "sicher"; // null where there is nothing to guess
 };
 
 class Detection : public ::testing::TestWithParam<DetectionCase>
@@ -74,8 +76,13 @@ TEST_P(Detection, ChoosesByTheBytesWhenTheFileSaysNothing)
     ASSERT_TRUE(table);
     EXPECT_EQ(table->encoding().name, GetParam().codePage);
     EXPECT_EQ(table->encoding().source, dbf::EncodingChoice::Source::Detected);
-    EXPECT_FALSE(table->encoding().reason.empty());
     EXPECT_EQ(table->text(0, 0).text, GetParam().first);
+    // The reason says how sure the guess is; valid UTF-8 and plain ASCII are no guess.
+    if (GetParam().sureness) {
+        EXPECT_NE(table->encoding().reason.find(std::string(", ") + GetParam().sureness + " ("),
+                  std::string::npos)
+                << table->encoding().reason;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -97,33 +104,89 @@ INSTANTIATE_TEST_SUITE_P(
                                "CP1252",
                                "Jürgen"},
                 // One kind of umlaut only, in each encoding: the likelier letter
-                // decides, not the order of the candidates.
+                // decides, not the order of the candidates. One letter once is thin evidence:
+                // sure only where no other page reads a likely letter.
                 DetectionCase {
                         "WindowsSmallAOnly", {"J\xE4ger", "B\xE4r", "K\xE4se"}, "CP1252", "Jäger"},
-                DetectionCase {"WindowsSmallOOnly", {"K\xF6nig"}, "CP1252", "König"},
-                DetectionCase {"WindowsSmallUOnly", {"M\xFCller"}, "CP1252", "Müller"},
-                DetectionCase {"WindowsSharpSOnly", {"Gro\xDF"}, "CP1252", "Groß"},
-                DetectionCase {"WindowsCapitalAOnly", {"\xC4rger"}, "CP1252", "Ärger"},
-                DetectionCase {"WindowsCapitalOOnly", {"\xD6tzi"}, "CP1252", "Ötzi"},
+                DetectionCase {
+                        "WindowsSmallOOnly", {"K\xF6nig"}, "CP1252", "König", "wahrscheinlich"},
+                DetectionCase {
+                        "WindowsSmallUOnly", {"M\xFCller"}, "CP1252", "Müller", "wahrscheinlich"},
+                DetectionCase {
+                        "WindowsSharpSOnly", {"Gro\xDF"}, "CP1252", "Groß", "wahrscheinlich"},
+                DetectionCase {
+                        "WindowsCapitalAOnly", {"\xC4rger"}, "CP1252", "Ärger", "wahrscheinlich"},
+                DetectionCase {"WindowsCapitalOOnly", {"\xD6tzi"}, "CP1252", "Ötzi", "unsicher"},
                 DetectionCase {"WindowsCapitalUOnly",
                                {"\xDC"
                                 "bel"},
                                "CP1252",
-                               "Übel"},
+                               "Übel",
+                               "wahrscheinlich"},
                 DetectionCase {
                         "DosSmallAOnly", {"J\x84ger", "B\x84r", "K\x84se"}, "CP850", "Jäger"},
                 DetectionCase {"DosSmallOOnly", {"K\x94nig"}, "CP850", "König"},
                 DetectionCase {"DosSmallUOnly", {"M\x81ller"}, "CP850", "Müller"},
-                DetectionCase {"DosSharpSOnly", {"Gro\xE1"}, "CP850", "Groß"},
-                DetectionCase {"DosCapitalAOnly", {"\x8Erger"}, "CP850", "Ärger"},
-                DetectionCase {"DosCapitalOOnly", {"\x99tzi"}, "CP850", "Ötzi"},
+                DetectionCase {"DosSharpSOnly", {"Gro\xE1"}, "CP850", "Groß", "unsicher"},
+                DetectionCase {"DosCapitalAOnly", {"\x8Erger"}, "CP850", "Ärger", "wahrscheinlich"},
+                DetectionCase {"DosCapitalOOnly", {"\x99tzi"}, "CP850", "Ötzi", "wahrscheinlich"},
                 DetectionCase {"DosCapitalUOnly",
                                {"\x9A"
                                 "bel"},
                                "CP850",
-                               "Übel"},
-                DetectionCase {"Utf8", {"J\xC3\xBCrgen", "S\xC3\xB8ren"}, "UTF-8", "Jürgen"},
-                DetectionCase {"PlainAscii", {"Hans", "Uwe"}, "CP850", "Hans"}),
+                               "Übel",
+                               "unsicher"},
+                // CP437 places the umlauts as CP850 does: the text is certain, CP850 named.
+                DetectionCase {"GermanDos437",
+                               {"J\x81rgen", "B\x84rbel", "Gro\xE1", "\x99tzi"},
+                               "CP850",
+                               "Jürgen"},
+                DetectionCase {"CzechDos",
+                               {"Dvo\xFD\xA0k", "P\xFD\xA1li\xE7 \xA7lu\x9Cou\x9Fk\xEC k\x85\xE5",
+                                "\xAC"
+                                "apek"},
+                               "CP852",
+                               "Dvořák"},
+                DetectionCase {"CzechWindows",
+                               {"Dvo\xF8\xE1k", "P\xF8\xEDli\x9A \x9Elu\x9Dou\xE8k\xFD k\xF9\xF2",
+                                "\xC8"
+                                "apek"},
+                               "CP1250",
+                               "Dvořák"},
+                DetectionCase {"RussianDos",
+                               {"\x88\xA2\xA0\xAD\xAE\xA2",
+                                "\x8F\xF1\xE2\xE0 \x91\xAC\xA8\xE0\xAD\xAE\xA2",
+                                "\x8C\xAE\xE1\xAA\xA2\xA0"},
+                               "CP866",
+                               "Иванов"},
+                DetectionCase {"RussianWindows",
+                               {"\xC8\xE2\xE0\xED\xEE\xE2",
+                                "\xCF\xB8\xF2\xF0 \xD1\xEC\xE8\xF0\xED\xEE\xE2",
+                                "\xCC\xEE\xF1\xEA\xE2\xE0"},
+                               "CP1251",
+                               "Иванов"},
+                DetectionCase {"GreekDos",
+                               {"\x8F\x98\xA7\x98\x9B\xE6\xA7\xA6\xAC\xA2\xA6\xAA",
+                                "\x80\x9F\xE3\xA4\x98",
+                                "\x87\x9C\xA9\xA9\x98\xA2\xA6\xA4\xE5\xA1\x9E"},
+                               "CP737",
+                               "Παπαδόπουλος"},
+                DetectionCase {"Thai",
+                               {"\xCA\xC1\xAA\xD2\xC2", "\xA1\xC3\xD8\xA7\xE0\xB7\xBE",
+                                "\xE0\xAA\xD5\xC2\xA7\xE3\xCB\xC1\xE8"},
+                               "CP874",
+                               "สมชาย"},
+                // Two letters only: likeliest Spanish in CP1252, but Greek in CP1253 is not
+                // out of the question.
+                DetectionCase {"SpanishWindowsTwoLetters",
+                               {"\xD1"
+                                "and\xFA"},
+                               "CP1252",
+                               "Ñandú",
+                               "unsicher"},
+                DetectionCase {
+                        "Utf8", {"J\xC3\xBCrgen", "S\xC3\xB8ren"}, "UTF-8", "Jürgen", nullptr},
+                DetectionCase {"PlainAscii", {"Hans", "Uwe"}, "CP850", "Hans", nullptr}),
         CaseName());
 
 // The reason says which code page was chosen from which letters, how sure, and what the
@@ -133,8 +196,83 @@ TEST(CodePage, DetectionReasonNamesLettersAndCertainty)
     auto table = tableWith({"J\xE4ger", "B\xE4r", "K\xE4se", "Gro\xDF"}, 0x00);
     ASSERT_TRUE(table);
     EXPECT_EQ(table->encoding().reason,
-              "keine Angabe in der Datei; CP1252 nach den Zeichen ä, ß der Stichprobe, sicher "
-              "(über 99,9 %; CP850 läse õ, 0xDF)");
+              "keine Angabe in der Datei; CP1252 (ebenso CP1250, CP1254, CP1257) nach den "
+              "Zeichen ä, ß der Stichprobe, sicher (über 99,9 %; CP1253 läse δ, ί)");
+}
+
+const dbf::Finding *contradiction(const dbf::Table &table)
+{
+    for (const dbf::Finding &finding : table.findings()) {
+        if (finding.kind == dbf::FindingKind::CodePageContradicted)
+            return &finding;
+    }
+    return nullptr;
+}
+
+// 8E 94 81 is "Äöü" in CP850; in CP1252 0x81 is unassigned: the header cannot be right.
+TEST(CodePage, DosTextUnderAWindowsDriverIsReadAsDos)
+{
+    auto table = tableWith({"\x8E\x94\x81", "M\x81ller"}, 0x57);
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->encoding().name, "CP850");
+    EXPECT_EQ(table->encoding().source, dbf::EncodingChoice::Source::Detected);
+    EXPECT_EQ(table->text(0, 0).text, "Äöü");
+    EXPECT_EQ(table->text(1, 0).text, "Müller");
+    EXPECT_EQ(table->encoding().reason.rfind("Sprachtreiber-Byte 0x57 nennt CP1252, doch das Byte "
+                                             "0x81 ist in CP1252 nicht belegt; CP850",
+                                             0),
+              0u)
+            << table->encoding().reason;
+    EXPECT_NE(table->encoding().reason.find(", sicher ("), std::string::npos);
+    const dbf::Finding *finding = contradiction(*table);
+    ASSERT_NE(finding, nullptr);
+    EXPECT_EQ(std::string(dbf::findingKindName(finding->kind)), "codepage-contradicted");
+    EXPECT_EQ(finding->text,
+              "Der Dateikopf nennt CP1252 (Sprachtreiber-Byte 0x57), doch das Byte 0x81 ist in "
+              "CP1252 nicht belegt; gelesen wird als CP850.");
+    EXPECT_EQ(finding->offset, 29u);
+}
+
+// C3 B1 is "ñ" in UTF-8 and "Ã±" in CP1252.
+TEST(CodePage, Utf8UnderAWindowsDriverIsReadAsUtf8)
+{
+    auto table = tableWith({"Espa\xC3\xB1"
+                            "a"},
+                           0x57);
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->encoding().name, "UTF-8");
+    EXPECT_EQ(table->encoding().source, dbf::EncodingChoice::Source::Detected);
+    EXPECT_EQ(table->text(0, 0).text, "España");
+    const dbf::Finding *finding = contradiction(*table);
+    ASSERT_NE(finding, nullptr);
+    EXPECT_EQ(finding->text,
+              "Der Dateikopf nennt CP1252 (Sprachtreiber-Byte 0x57), doch die Texte sind gültiges "
+              "UTF-8, das als CP1252 gelesen Zeichensalat ergäbe (»ñ« statt »Ã±«); gelesen wird "
+              "als UTF-8.");
+}
+
+TEST(CodePage, OverrideWinsOverContradictingBytes)
+{
+    auto table = tableWith({"\x8E\x94\x81"}, 0x57, "CP1252");
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->encoding().name, "CP1252");
+    EXPECT_EQ(table->encoding().source, dbf::EncodingChoice::Source::Override);
+    EXPECT_EQ(table->text(0, 0).text, "Ž”\u0081");
+    EXPECT_EQ(contradiction(*table), nullptr);
+}
+
+// Bytes the named page assigns leave it standing, however odd their reading: "Jõger" in CP850.
+TEST(CodePage, HeaderStandsWhileTheBytesFitIt)
+{
+    for (const auto &[driver, codePage, text] :
+         {std::tuple {0x57, "CP1252", "Jäger"}, std::tuple {0x02, "CP850", "Jõger"}}) {
+        auto table = tableWith({"J\xE4ger"}, static_cast<uint8_t>(driver));
+        ASSERT_TRUE(table);
+        EXPECT_EQ(table->encoding().name, codePage);
+        EXPECT_EQ(table->encoding().source, dbf::EncodingChoice::Source::LanguageDriver);
+        EXPECT_EQ(table->text(0, 0).text, text);
+        EXPECT_EQ(contradiction(*table), nullptr);
+    }
 }
 
 TEST(CodePage, OverrideWinsAndUnknownOverrideFails)
