@@ -8,6 +8,7 @@
 #include "support/temp_dir.h"
 #include "viewer/viewer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <gtest/gtest.h>
 
@@ -154,3 +155,52 @@ TEST_F(DatabaseCommands, ReloadWithoutAPathDoesNothing)
 }
 
 } // namespace
+
+// A table the reader finds damaged is reported once, after the window shows its first record;
+// a harmless departure (no end marker) is not.
+TEST(OpeningWarnings, DamageIsSaidOnceAfterTheFirstRecordShowsAndNotesStaySilent)
+{
+    FakePlatform fake;
+    TempDir dir;
+    database::program() = {};
+    database::program().lineBreak = QStringLiteral("\r\n");
+    std::string unmarked = tenStations();
+    unmarked.pop_back(); // no 0x1A after the records
+    std::string cut = tenStations();
+    cut.resize(cut.size() - 200); // ends inside record 9
+    viewer::Viewer window;
+    auto open = [&](const std::string &name, const std::string &bytes) {
+        const QString path = QString::fromStdString(dir.write(name + ".dbf", bytes));
+        window.datPrimaryRS().setConnectionString(database::connectionText(path));
+        window.datPrimaryRS().setRecordSource(
+                database::plainFullQuery(QString::fromStdString(name)));
+        EXPECT_FALSE(window.datPrimaryRS().Refresh());
+        return path;
+    };
+
+    open("Ohne", unmarked);
+    const QString cutPath = open("Kurz", cut);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(fake.messages.empty()); // not before the window shows
+
+    window.show();
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(fake.messages.size(), 1u);
+    const RecordedMessage &message = fake.messages[0];
+    EXPECT_EQ(message.style, platform::kExclamation);
+    EXPECT_EQ(message.title, "Talvo-dBase-Viewer");
+    const QStringList lines = message.text.split(QStringLiteral("\r\n"));
+    EXPECT_EQ(lines[0],
+              "Die Tabelle »" + cutPath
+                      + "« ist beschädigt; was angezeigt wird, kann falsch oder "
+                        "unvollständig sein:");
+    ASSERT_EQ(lines.size(), 2) << message.text.toStdString();
+    EXPECT_TRUE(lines[1].startsWith("- Der Dateikopf nennt 10 Datensätze"))
+            << lines[1].toStdString();
+    EXPECT_EQ(window.shownFieldText(0), "DL1ABC"); // the first record is shown
+
+    open("Ohne", unmarked);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fake.messages.size(), 1u);
+}
