@@ -30,7 +30,6 @@ void table(std::string_view input)
             if (table->fieldCount() > 0)
                 (void)table->text(bytes, 0);
         });
-        (void)table->countDeleted();
     }
 }
 

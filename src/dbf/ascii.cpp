@@ -1,3 +1,4 @@
+// ASCII case and trimming, independent of the C locale.
 #include "ascii.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Huge pages for large working buffers, where the kernel offers them.
 #include "huge_pages.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The SIGBUS handler that keeps a shortened mapped file from ending the program.
 #include "mapping_guard.h"
 
 #include <array>

@@ -592,11 +592,4 @@ std::optional<uint64_t> Table::nextRecord(uint64_t record) const
     return std::nullopt;
 }
 
-uint64_t Table::countDeleted() const
-{
-    uint64_t deleted = 0;
-    scan([&](uint64_t, std::string_view bytes) { deleted += bytes[0] == '*' ? 1 : 0; });
-    return deleted;
-}
-
 } // namespace dbf

@@ -125,7 +125,6 @@ public:
     // The first record at or after `record` that is visited: not deleted, unless deleted records
     // are included. std::nullopt past the last one.
     std::optional<uint64_t> nextRecord(uint64_t record) const;
-    uint64_t countDeleted() const;
 
 private:
     Table() = default;

@@ -1,3 +1,4 @@
+// Whole-table work split between two threads, one half of the records each.
 #include "table_halves.h"
 
 #include <thread>

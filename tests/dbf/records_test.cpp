@@ -49,8 +49,9 @@ TEST(Records, DeletedAreSkippedUnlessIncluded)
     EXPECT_EQ(visitedCalls(open(threeRecords())), (Calls {"DL1AA", "DL3CC"}));
     const dbf::Table all = open(threeRecords(), true);
     EXPECT_EQ(visitedCalls(all), (Calls {"DL1AA", "DL2BB", "DL3CC"}));
+    EXPECT_FALSE(all.isDeleted(0));
     EXPECT_TRUE(all.isDeleted(1));
-    EXPECT_EQ(all.countDeleted(), 1u);
+    EXPECT_FALSE(all.isDeleted(2));
 }
 
 TEST(Records, HeaderCountLowerThanRecordsPresentTrustsTheFile)

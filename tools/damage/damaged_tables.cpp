@@ -1,3 +1,4 @@
+// The damaged tables: valid station tables, each with one fault made on purpose.
 #include "damaged_tables.h"
 
 #include "dbf_builder.h"
