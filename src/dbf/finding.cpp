@@ -31,6 +31,8 @@ const char *findingKindName(FindingKind kind)
         return "trailing-bytes";
     case FindingKind::ShiftedValuesPossible:
         return "shifted-values-possible";
+    case FindingKind::HeaderDate:
+        return "header-date";
     }
     return "unknown";
 }

@@ -22,6 +22,7 @@ enum class FindingKind {
     PaddingRecords, // padding after the records, where the header counts more records
     TrailingBytes, // bytes after the last record that start no record
     ShiftedValuesPossible, // the header disagrees with itself and no reading is confirmed
+    HeaderDate, // the header's last update is no day of the calendar
 };
 
 const char *findingKindName(FindingKind kind);

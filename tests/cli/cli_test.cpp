@@ -166,6 +166,30 @@ TEST_F(Cli, InfoShowsTheYearOfAVisualFoxProTableAndWhatIsMissing)
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
 }
 
+// A last update that is no day is shown as its bytes, never as a date made up of them.
+TEST_F(Cli, InfoShowsTheBytesOfALastUpdateThatIsNoDay)
+{
+    const std::string table = m_dir.write("datum.dbf",
+                                          DbfBuilder(0x03, {{"CALL", 'C', 10}})
+                                                  .lastUpdate(2022, 0, 0)
+                                                  .record({"DL1ABC"})
+                                                  .bytes());
+    const CliRun r = runTool({"info", table});
+    EXPECT_EQ(r.exit, 0);
+    for (const char *expected :
+         {"Letzte Änderung:  ungültig (Bytes 7A 00 00: Jahr, Monat, Tag)\n",
+          "Das Datum der letzten Änderung im Dateikopf ist kein Tag des Kalenders (Bytes 7A 00 "
+          "00: Jahr, Monat, Tag); es wird nicht als Datum gezeigt."})
+        EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
+
+    const nlohmann::json report =
+            nlohmann::json::parse(runTool({"check", table, "--format", "json"}).out);
+    const nlohmann::json &findings = report["tables"][0]["findings"];
+    ASSERT_EQ(findings.size(), 1u) << findings.dump(1);
+    EXPECT_EQ(findings[0]["kind"], "header-date");
+    EXPECT_EQ(findings[0]["offset"], 1);
+}
+
 TEST_F(Cli, FailuresGoToStandardErrorWithNumber)
 {
     const CliRun missing = runTool({"info", m_dir.file("fehlt.dbf")});
