@@ -129,7 +129,10 @@ bool isNumberText(std::string_view text)
 Value numberValue(const Field &, std::string_view bytes, const FieldContext &context)
 {
     const std::string_view stored = withoutPadding(bytes);
-    if (stored.empty())
+    // dBase IV and 5 and FoxPro leave an empty field with decimals blank but for its point
+    // ("  .  " in an N(5,1)), so does dBase II (dbase_02.dbf of infused/dbf: START:PAY N(8,3)
+    // "    .   "); dBase III+ leaves it all blank.
+    if (stored.empty() || stored == ".")
         return {};
     if (bytes.find_first_not_of('*') == std::string_view::npos) {
         // dBase shows a number too wide for its field as the field full of '*'; so do we.

@@ -106,6 +106,25 @@ TEST_F(Cli, OverflowedNumbersAreStarsShownAndNullTyped)
               "\"QRG\":{\"$invalid\":\"**\",\"reason\":\"keine Zahl\"}}\n");
 }
 
+// dBase IV and 5 and FoxPro leave an empty number with decimals blank but for its point: no
+// value, and nothing for check to find.
+TEST_F(Cli, EmptyNumbersWithTheirPointAreNull)
+{
+    const std::string table = m_dir.write("leer.dbf",
+                                          DbfBuilder(0x8B, {{"SSB", 'N', 5, 1}, {"QRG", 'F', 8, 3}})
+                                                  .record({"  .  ", "    .   "})
+                                                  .record({" 12.5", "  14.200"})
+                                                  .bytes());
+    EXPECT_EQ(runTool({"show", table, "--format", "json"}).out,
+              "{\"SSB\":null,\"QRG\":null}\n{\"SSB\":12.5,\"QRG\":14.200}\n");
+    EXPECT_EQ(runTool({"show", table, "--format", "csv"}).out,
+              "SSB,QRG\r\n,\r\n\"12,5\",\"14,200\"\r\n");
+    EXPECT_EQ(runTool({"show", table, "--format", "csv", "--plain"}).out,
+              "SSB,QRG\r\n,\r\n12.5,14.200\r\n");
+    const CliRun check = runTool({"check", table});
+    EXPECT_EQ(check.exit, 0) << check.out;
+}
+
 // A NUL ends a text in text and CSV output; JSON keeps it, escaped, with the flag.
 TEST_F(Cli, NulInsideATextEndsItInTextAndCsv)
 {
