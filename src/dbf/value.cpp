@@ -135,9 +135,11 @@ Value numberValue(const Field &, std::string_view bytes, const FieldContext &con
     if (stored.empty() || stored == ".")
         return {};
     if (bytes.find_first_not_of('*') == std::string_view::npos) {
-        // dBase shows a number too wide for its field as the field full of '*'; so do we.
-        Value value = invalid(stored, context, "Zahl zu groß für das Feld (nur »*« gespeichert)");
-        value.overflow = true;
+        // No value: dBase stores a number too wide for its field so, shapelib its NULL
+        // (polygon.dbf of shapelib, AA N(8) "********").
+        Value value;
+        value.kind = Value::Kind::Stars;
+        value.text = stored;
         return value;
     }
     if (!isNumberText(stored)) // stray letters, blanks inside, a partly starred field

@@ -93,17 +93,19 @@ TEST_F(Cli, JsonCarriesTypedValues)
     EXPECT_EQ(runTool({"show", table, "--plain"}).exit, 2); // --plain belongs to csv
 }
 
-// A number too wide for its field is shown as dBase shows it, all '*'; typed, it has no value.
-TEST_F(Cli, OverflowedNumbersAreStarsShownAndNullTyped)
+// A number field full of '*' (shapelib's null, dBase's number too wide for its field) is shown
+// as stored and has no value: null in JSON, an empty cell in plain CSV. Partly starred is no
+// number.
+TEST_F(Cli, StarredNumbersAreShownAsStoredAndHaveNoValue)
 {
     const std::string table = m_dir.write(
             "sterne.dbf",
             DbfBuilder(0x03, {{"WATT", 'N', 4}, {"QRG", 'N', 6}}).record({"****", "**"}).bytes());
     EXPECT_EQ(runTool({"show", table, "--format", "csv"}).out, "WATT,QRG\r\n****,**\r\n");
+    EXPECT_EQ(runTool({"show", table}).out, "Datensatz 1\nWATT : ****\nQRG  : **\n");
+    EXPECT_EQ(runTool({"show", table, "--format", "csv", "--plain"}).out, "WATT,QRG\r\n,**\r\n");
     EXPECT_EQ(runTool({"show", table, "--format", "json"}).out,
-              "{\"WATT\":{\"$invalid\":\"****\",\"reason\":\"Zahl zu groß für das Feld (nur »*« "
-              "gespeichert)\",\"value\":null},"
-              "\"QRG\":{\"$invalid\":\"**\",\"reason\":\"keine Zahl\"}}\n");
+              "{\"WATT\":null,\"QRG\":{\"$invalid\":\"**\",\"reason\":\"keine Zahl\"}}\n");
 }
 
 // dBase IV and 5 and FoxPro leave an empty number with decimals blank but for its point: no
