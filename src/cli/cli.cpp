@@ -22,11 +22,15 @@ void writeInfo(const dbf::Table &table, std::ostream &out)
     const dbf::TableHeader &h = table.header();
     char date[40];
     std::snprintf(date, sizeof date, "%02d.%02d.%04d", h.day, h.month, h.year);
+    // No date where the bytes name no day: what is stored, for the reader to judge.
+    const std::string lastUpdate = dbf::lastUpdateValid(h)
+            ? std::string(date)
+            : "ungültig (Bytes " + dbf::lastUpdateBytesText(h) + ")";
 
     out << "Datei:            " << table.path() << '\n'
         << "Version:          " << dbf::hexByte(h.version) << " ("
         << dbf::dialectName(h.dialect, h.version) << ")\n"
-        << "Letzte Änderung:  " << date << '\n'
+        << "Letzte Änderung:  " << lastUpdate << '\n'
         << "Codepage:         " << table.encoding().name << " (" << table.encoding().reason << ")\n"
         << "Datensätze:       " << h.headerRecordCount << " laut Kopf, " << table.recordCount()
         << " vorhanden\n"

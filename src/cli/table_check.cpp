@@ -198,9 +198,17 @@ private:
     void checkValue(uint64_t record, uint64_t start, std::string_view bytes, size_t field)
     {
         const dbf::Value value = m_table.value(bytes, field);
+        const uint64_t offset = start + m_table.field(field).offset;
+        if (value.kind == dbf::Value::Kind::Stars) {
+            m_findings.add("number-stars", field, record, offset, m_table.path(), [] {
+                return std::string("Das Zahlenfeld ist ganz mit »*« gefüllt und hat keinen Wert: "
+                                   "so schreiben shapelib und verwandte Programme einen leeren "
+                                   "Wert, dBase eine Zahl, die nicht ins Feld passte.");
+            });
+            return;
+        }
         if (!value.flagged())
             return;
-        const uint64_t offset = start + m_table.field(field).offset;
         m_findings.add("invalid-value", field, record, offset, m_table.path(), [&] {
             return (value.kind == dbf::Value::Kind::Invalid && !value.text.empty()
                             ? "Der Wert »" + visible(value.text) + "« lässt sich nicht lesen: "

@@ -124,13 +124,12 @@ void appendJson(const dbf::Value &value, const std::string &shown, std::string &
         appendJsonString(shown, out);
         out += ",\"reason\":";
         appendJsonString(value.problem, out);
-        if (value.overflow)
-            out += ",\"value\":null"; // dBase kept no digits of a number too wide for its field
         out.push_back('}');
         return;
     }
     switch (value.kind) {
     case Kind::Empty:
+    case Kind::Stars:
     case Kind::Null:
     case Kind::Invalid:
         out += "null";
@@ -199,6 +198,8 @@ std::string plainText(const dbf::Value &value, const std::string &shown)
         return isoTime(value.milliseconds);
     case Kind::Logical:
         return value.logical ? "true" : "false";
+    case Kind::Stars:
+        return {}; // no value, as in JSON
     default:
         return shown;
     }

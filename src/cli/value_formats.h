@@ -8,9 +8,9 @@
 namespace cli {
 
 // Appends `value` as JSON: numbers as numbers with their stored digits, dates and date-times in
-// ISO 8601, logicals true/false, empty and null values null, binary values {"$binary": base64},
-// flagged values {"$invalid": the text as shown, "reason": why}; a number that did not fit its
-// field (stored as all '*') adds "value": null.
+// ISO 8601, logicals true/false, empty and null values and numbers stored as all '*' null,
+// binary values {"$binary": base64}, flagged values {"$invalid": the text as shown, "reason":
+// why}.
 void appendJson(const dbf::Value &value, const std::string &shown, std::string &out);
 
 // Appends `text` as a JSON string.
@@ -26,7 +26,8 @@ std::string textBeforeNul(std::string text);
 void cutAtNul(std::string &text, size_t from);
 
 // The value for spreadsheets and scripts in any locale: numbers as in JSON (decimal point), ISO
-// dates ("2003-05-01", "2003-05-01 12:00:00"), true/false, "" for null; otherwise as shown.
+// dates ("2003-05-01", "2003-05-01 12:00:00"), true/false, "" for null and for numbers stored
+// as all '*'; otherwise as shown.
 std::string plainText(const dbf::Value &value, const std::string &shown);
 
 } // namespace cli

@@ -80,6 +80,7 @@ void appendDisplay(const Value &value, std::string &out)
     case Value::Kind::Null:
         return;
     case Value::Kind::Text:
+    case Value::Kind::Stars:
         out += value.text;
         return;
     case Value::Kind::Invalid:
@@ -124,7 +125,7 @@ std::string display(const Value &value)
 
 std::string display(Value &&value)
 {
-    const bool text = value.kind == Value::Kind::Text
+    const bool text = value.kind == Value::Kind::Text || value.kind == Value::Kind::Stars
             || (value.kind == Value::Kind::Invalid && !value.hexShown);
     return text ? std::move(value.text) : display(value);
 }

@@ -34,6 +34,8 @@ const char *findingKindName(FindingKind kind)
         return "shifted-values-possible";
     case FindingKind::CodePageContradicted:
         return "codepage-contradicted";
+    case FindingKind::HeaderDate:
+        return "header-date";
     }
     return "unknown";
 }
@@ -56,6 +58,7 @@ constexpr FindingLevel kLevels[] = {
         {"trailing-bytes", Severity::Warning},
         {"shifted-values-possible", Severity::Warning},
         {"codepage-contradicted", Severity::Warning},
+        {"header-date", Severity::Note},
         // What reading the memo file finds.
         {"memo-block-size", Severity::Warning},
         {"memo-past-end", Severity::Warning},
@@ -65,6 +68,7 @@ constexpr FindingLevel kLevels[] = {
         {"memo-shared-block", Severity::Warning},
         // What reading every record finds.
         {"invalid-value", Severity::Warning},
+        {"number-stars", Severity::Note},
         {"codepage-contradiction", Severity::Warning},
         {"end-marker-missing", Severity::Note},
         {"end-marker-extra", Severity::Note},

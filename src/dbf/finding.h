@@ -25,6 +25,7 @@ enum class FindingKind {
     TrailingBytes, // bytes after the last record that start no record
     ShiftedValuesPossible, // the header disagrees with itself and no reading is confirmed
     CodePageContradicted, // the text bytes rule out the code page the header names
+    HeaderDate, // the header's last update is no day of the calendar
 };
 
 const char *findingKindName(FindingKind kind);

@@ -190,6 +190,26 @@ const char *dialectName(Dialect dialect, uint8_t version)
     return "dBase";
 }
 
+uint32_t lastUpdateOffset(const TableHeader &header)
+{
+    return header.dialect == Dialect::DBase2 ? 3 : 1;
+}
+
+bool lastUpdateValid(const TableHeader &header)
+{
+    return isValidDate(header.year, header.month, header.day);
+}
+
+std::string lastUpdateBytesText(const TableHeader &header)
+{
+    const auto [first, second, third] = header.lastUpdateBytes;
+    char text[24];
+    std::snprintf(text, sizeof text, "%02X %02X %02X", first, second, third);
+    return text
+            + std::string(header.dialect == Dialect::DBase2 ? ": Monat, Tag, Jahr"
+                                                            : ": Jahr, Monat, Tag");
+}
+
 Result<TableHeader> parseHeader(std::string_view file, const std::string &path)
 {
     TableHeader header;
@@ -217,6 +237,8 @@ Result<TableHeader> parseHeader(std::string_view file, const std::string &path)
     //          dBase III and later 0 version, 1-3 date (Y M D), 4-7 records,
     //                              8-9 header length, 10-11 record length, 28 flags, 29 driver
     //          dBase 7 adds        32-63 language driver name
+    for (size_t i = 0; i < header.lastUpdateBytes.size(); ++i)
+        header.lastUpdateBytes[i] = static_cast<uint8_t>(file[lastUpdateOffset(header) + i]);
     if (header.dialect == Dialect::DBase2) {
         header.headerRecordCount = le16(file, 1);
         header.month = static_cast<uint8_t>(file[3]);

@@ -3,6 +3,7 @@
 
 #include "error.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -37,6 +38,8 @@ struct TableHeader
     uint8_t version = 0;
     Dialect dialect = Dialect::DBase3;
     int year = 0, month = 0, day = 0; // last update as stored
+    // The last update's bytes in file order: year, month, day (dBase II: month, day, year).
+    std::array<uint8_t, 3> lastUpdateBytes {};
     uint32_t headerRecordCount = 0;
     uint32_t headerLength = 0;
     uint32_t recordLength = 0;
@@ -60,5 +63,12 @@ struct TableHeader
 Result<TableHeader> parseHeader(std::string_view file, const std::string &path);
 
 const char *dialectName(Dialect dialect, uint8_t version);
+
+// Where the last update stands in the file: byte 1, in dBase II byte 3.
+uint32_t lastUpdateOffset(const TableHeader &header);
+// Whether the last update is a day of the calendar.
+bool lastUpdateValid(const TableHeader &header);
+// The last update's bytes as stored, with their order: "7A 00 00: Jahr, Monat, Tag".
+std::string lastUpdateBytesText(const TableHeader &header);
 
 } // namespace dbf

@@ -108,6 +108,13 @@ Result<Table> Table::create(const std::string &path, std::shared_ptr<const ByteS
     table.m_header = std::move(*header);
     table.m_includeDeleted = options.includeDeleted;
     table.m_findings = std::move(*layoutFindings);
+    if (!lastUpdateValid(table.m_header))
+        table.m_findings.push_back(
+                {FindingKind::HeaderDate,
+                 "Das Datum der letzten Änderung im Dateikopf ist kein Tag des Kalenders (Bytes "
+                         + lastUpdateBytesText(table.m_header)
+                         + "); es wird nicht als Datum gezeigt.",
+                 lastUpdateOffset(table.m_header)});
     for (size_t i = 0; i < table.m_header.fields.size(); ++i) {
         if (!table.m_header.fields[i].hidden)
             table.m_visible.push_back(i);

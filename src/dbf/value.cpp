@@ -131,12 +131,17 @@ bool isNumberText(std::string_view text)
 Value numberValue(const Field &, std::string_view bytes, const FieldContext &context)
 {
     const std::string_view stored = withoutPadding(bytes);
-    if (stored.empty())
+    // dBase IV and 5 and FoxPro leave an empty field with decimals blank but for its point
+    // ("  .  " in an N(5,1)), so does dBase II (dbase_02.dbf of infused/dbf: START:PAY N(8,3)
+    // "    .   "); dBase III+ leaves it all blank.
+    if (stored.empty() || stored == ".")
         return {};
     if (bytes.find_first_not_of('*') == std::string_view::npos) {
-        // dBase shows a number too wide for its field as the field full of '*'; so do we.
-        Value value = invalid(stored, context, "Zahl zu groß für das Feld (nur »*« gespeichert)");
-        value.overflow = true;
+        // No value: dBase stores a number too wide for its field so, shapelib its NULL
+        // (polygon.dbf of shapelib, AA N(8) "********").
+        Value value;
+        value.kind = Value::Kind::Stars;
+        value.text = stored;
         return value;
     }
     if (!isNumberText(stored)) // stray letters, blanks inside, a partly starred field
@@ -392,6 +397,25 @@ bool isBinaryContent(std::string_view bytes)
     return bytes.find('\0') != std::string_view::npos;
 }
 
+// The text of a text memo. The memo editors of dBase, Clipper and FoxPro mark where they wrapped
+// a line with a soft return, 8D 0A, and drop it again when they wrap anew (Clipper 5.0 release
+// notes; Harbour's MemoTran() and HardCR()); it is no part of the text. DOS and Windows code
+// pages only: in UTF-8, 8D 0A ends "č" and a line.
+std::string memoText(std::string_view bytes, const TextDecoder &decoder)
+{
+    constexpr std::string_view kSoftReturn("\x8D\n", 2);
+    if (!decoder.isSingleByte())
+        return decoder.decode(bytes);
+    std::string text;
+    for (size_t at = 0;;) {
+        const size_t soft = bytes.find(kSoftReturn, at);
+        decoder.decodeAppend(bytes.substr(at, soft - at), text);
+        if (soft == std::string_view::npos)
+            return text;
+        at = soft + kSoftReturn.size();
+    }
+}
+
 Value memoValue(const Field &field, std::string_view bytes, const FieldContext &context)
 {
     uint64_t block = 0;
@@ -406,7 +430,7 @@ Value memoValue(const Field &field, std::string_view bytes, const FieldContext &
     while (!text.empty() && (text.back() == '\0' || text.back() == '\x1A'))
         text.remove_suffix(1);
     Value value = binary || isBinaryContent(text) ? binaryValue(memo.bytes, false)
-                                                  : textValue(context.decoder.decode(text));
+                                                  : textValue(memoText(text, context.decoder));
     value.problem = std::move(memo.problem); // the memo file's own words on what was wrong
     return value;
 }

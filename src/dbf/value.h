@@ -21,6 +21,7 @@ struct Value
 {
     enum class Kind : uint8_t {
         Empty, // blank, or a memo pointer to no block
+        Stars, // an N or F field full of '*': no value; `text` the stars as stored
         Null, // Visual FoxPro's null flag
         Text, // `text`, UTF-8
         Number, // `text`: the digits as stored ('.' as decimal point) or of a binary double
@@ -42,9 +43,6 @@ struct Value
     bool logical = false;
     std::string_view bytes; // points into the table or memo file
     bool hexShown = false; // Binary or Invalid bytes shown in hex (Q fields, binary date-times)
-    // Invalid: an N or F field filled with '*', dBase's picture of a number too wide for it;
-    // there was a number, but it is lost.
-    bool overflow = false;
     // German: what was wrong with the bytes (Invalid), or what went wrong reading a value that
     // is still shown (a memo block cut short); empty for a sound value.
     std::string problem;

@@ -196,6 +196,27 @@ TEST_F(Check, InvalidValuesPerField)
     EXPECT_EQ(date["count"], 1);
 }
 
+// Number fields full of '*' hold no value: their own kind, counted per field like invalid
+// values, never an invalid value.
+TEST_F(Check, StarredNumbersAreTheirOwnKindPerField)
+{
+    std::string table = stations();
+    for (size_t record : {1, 2, 4})
+        table.replace(kFirstRecord + record * kRecordLength + 11, 5, "*****"); // NOF_SSB
+    const json checked = report(m_dir.write("sterne.dbf", table));
+    ASSERT_EQ(checked["findings"].size(), 1u) << checked.dump(1);
+    const json stars = checked["findings"][0];
+    EXPECT_EQ(stars["kind"], "number-stars");
+    EXPECT_EQ(stars["field"], "NOF_SSB");
+    EXPECT_EQ(stars["count"], 3);
+    EXPECT_EQ(stars["records"], json::parse("[2, 3, 5]"));
+    EXPECT_EQ(stars["offset"], kFirstRecord + kRecordLength + 11);
+    EXPECT_EQ(stars["text"],
+              "Das Zahlenfeld ist ganz mit »*« gefüllt und hat keinen Wert: so schreiben shapelib "
+              "und verwandte Programme einen leeren Wert, dBase eine Zahl, die nicht ins Feld "
+              "passte.");
+}
+
 // Memo pointers past the end of the memo file, to one block twice, blocks without end marker or
 // with a length past the end, a memo file without block size, and one that is not there.
 TEST_F(Check, MemoPointersAndMemoFile)

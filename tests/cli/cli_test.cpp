@@ -125,17 +125,38 @@ TEST_F(Cli, HarbourFieldTypesAreTyped)
     EXPECT_EQ(runTool({"check", table}).exit, 0); // no memo-missing for the double
 }
 
-// A number too wide for its field is shown as dBase shows it, all '*'; typed, it has no value.
-TEST_F(Cli, OverflowedNumbersAreStarsShownAndNullTyped)
+// A number field full of '*' (shapelib's null, dBase's number too wide for its field) is shown
+// as stored and has no value: null in JSON, an empty cell in plain CSV. Partly starred is no
+// number.
+TEST_F(Cli, StarredNumbersAreShownAsStoredAndHaveNoValue)
 {
     const std::string table = m_dir.write(
             "sterne.dbf",
             DbfBuilder(0x03, {{"WATT", 'N', 4}, {"QRG", 'N', 6}}).record({"****", "**"}).bytes());
     EXPECT_EQ(runTool({"show", table, "--format", "csv"}).out, "WATT,QRG\r\n****,**\r\n");
+    EXPECT_EQ(runTool({"show", table}).out, "Datensatz 1\nWATT : ****\nQRG  : **\n");
+    EXPECT_EQ(runTool({"show", table, "--format", "csv", "--plain"}).out, "WATT,QRG\r\n,**\r\n");
     EXPECT_EQ(runTool({"show", table, "--format", "json"}).out,
-              "{\"WATT\":{\"$invalid\":\"****\",\"reason\":\"Zahl zu groß für das Feld (nur »*« "
-              "gespeichert)\",\"value\":null},"
-              "\"QRG\":{\"$invalid\":\"**\",\"reason\":\"keine Zahl\"}}\n");
+              "{\"WATT\":null,\"QRG\":{\"$invalid\":\"**\",\"reason\":\"keine Zahl\"}}\n");
+}
+
+// dBase IV and 5 and FoxPro leave an empty number with decimals blank but for its point: no
+// value, and nothing for check to find.
+TEST_F(Cli, EmptyNumbersWithTheirPointAreNull)
+{
+    const std::string table = m_dir.write("leer.dbf",
+                                          DbfBuilder(0x8B, {{"SSB", 'N', 5, 1}, {"QRG", 'F', 8, 3}})
+                                                  .record({"  .  ", "    .   "})
+                                                  .record({" 12.5", "  14.200"})
+                                                  .bytes());
+    EXPECT_EQ(runTool({"show", table, "--format", "json"}).out,
+              "{\"SSB\":null,\"QRG\":null}\n{\"SSB\":12.5,\"QRG\":14.200}\n");
+    EXPECT_EQ(runTool({"show", table, "--format", "csv"}).out,
+              "SSB,QRG\r\n,\r\n\"12,5\",\"14,200\"\r\n");
+    EXPECT_EQ(runTool({"show", table, "--format", "csv", "--plain"}).out,
+              "SSB,QRG\r\n,\r\n12.5,14.200\r\n");
+    const CliRun check = runTool({"check", table});
+    EXPECT_EQ(check.exit, 0) << check.out;
 }
 
 // A NUL ends a text in text and CSV output; JSON keeps it, escaped, with the flag.
@@ -196,6 +217,30 @@ TEST_F(Cli, InfoShowsTheYearOfAVisualFoxProTableAndWhatIsMissing)
           "Der Dateikopf nennt 3 Datensätze, die Datei enthält nur 2 vollständige und einen "
           "unvollständigen."})
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
+}
+
+// A last update that is no day is shown as its bytes, never as a date made up of them.
+TEST_F(Cli, InfoShowsTheBytesOfALastUpdateThatIsNoDay)
+{
+    const std::string table = m_dir.write("datum.dbf",
+                                          DbfBuilder(0x03, {{"CALL", 'C', 10}})
+                                                  .lastUpdate(2022, 0, 0)
+                                                  .record({"DL1ABC"})
+                                                  .bytes());
+    const CliRun r = runTool({"info", table});
+    EXPECT_EQ(r.exit, 0);
+    for (const char *expected :
+         {"Letzte Änderung:  ungültig (Bytes 7A 00 00: Jahr, Monat, Tag)\n",
+          "Das Datum der letzten Änderung im Dateikopf ist kein Tag des Kalenders (Bytes 7A 00 "
+          "00: Jahr, Monat, Tag); es wird nicht als Datum gezeigt."})
+        EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
+
+    const nlohmann::json report =
+            nlohmann::json::parse(runTool({"check", table, "--format", "json"}).out);
+    const nlohmann::json &findings = report["tables"][0]["findings"];
+    ASSERT_EQ(findings.size(), 1u) << findings.dump(1);
+    EXPECT_EQ(findings[0]["kind"], "header-date");
+    EXPECT_EQ(findings[0]["offset"], 1);
 }
 
 TEST_F(Cli, FailuresGoToStandardErrorWithNumber)

@@ -77,7 +77,15 @@ INSTANTIATE_TEST_SUITE_P(
                            std::string("\0ab", 3), true},
                 ValueCase {"NumberWithDecimalComma", 0x03, 'N', 8, 2, "-12.50", "-12,50", false},
                 ValueCase {"NumberEmpty", 0x03, 'N', 5, 0, "", "", false},
-                ValueCase {"NumberOverflowStarsShownRaw", 0x03, 'N', 5, 0, "*****", "*****", true},
+                ValueCase {"NumberEmptyOfDBase4IsItsPointAlone", 0x8B, 'N', 5, 1, "  .  ", "",
+                           false},
+                ValueCase {"FloatEmptyOfFoxProIsItsPointAlone", 0xF5, 'F', 8, 3, "    .   ", "",
+                           false},
+                ValueCase {"NumberPointWithDigits", 0x8B, 'N', 5, 1, "  .5 ", ",5", false},
+                ValueCase {"NumberSignAndPointShownRaw", 0x8B, 'N', 5, 1, " -.  ", "-.", true},
+                ValueCase {"NumberPointAndBlankBeforeDigitShownRaw", 0x8B, 'N', 5, 1, "  . 5",
+                           ". 5", true},
+                ValueCase {"NumberAllStarsShownAsStored", 0x03, 'N', 5, 0, "*****", "*****", false},
                 ValueCase {"NumberPartlyStarredShownRaw", 0x03, 'N', 5, 0, "**", "**", true},
                 ValueCase {"NumberBlankInsideShownRaw", 0x03, 'N', 6, 0, "1 000", "1 000", true},
                 ValueCase {"NumberLettersShownRaw", 0x03, 'N', 6, 0, "12a", "12a", true},
@@ -167,6 +175,25 @@ INSTANTIATE_TEST_SUITE_P(
                            false},
                 ValueCase {"UnknownTypeShownRaw", 0x03, 'X', 4, 0, "ab", "ab", true}),
         CaseName());
+
+// dBase IV's empty number (the point alone) and shapelib's null number (all '*') hold no value;
+// the stars stay the text they are shown with.
+TEST(Values, EmptyPointAndStarsHoldNoNumber)
+{
+    auto table = dbf::Table::fromBytes("s.dbf",
+                                       DbfBuilder(0x8B, {{"WATT", 'N', 6, 2}})
+                                               .record({"   .  "})
+                                               .record({"******"})
+                                               .record({"**.* *"})
+                                               .bytes());
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->value(table->recordBytes(0), 0).kind, dbf::Value::Kind::Empty);
+    const dbf::Value stars = table->value(table->recordBytes(1), 0);
+    EXPECT_EQ(stars.kind, dbf::Value::Kind::Stars);
+    EXPECT_EQ(stars.text, "******");
+    EXPECT_FALSE(stars.flagged());
+    EXPECT_EQ(table->value(table->recordBytes(2), 0).kind, dbf::Value::Kind::Invalid);
+}
 
 TEST(Values, VisualFoxProNullsAndVarcharLengths)
 {

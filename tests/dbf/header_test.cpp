@@ -174,6 +174,46 @@ TEST(Header, YearOfTheLastUpdateFromOneHundredAndNineteenOrTwoDigits)
     }
 }
 
+// A last update that is no day of the calendar is a finding that names the bytes as stored.
+TEST(Header, LastUpdateThatIsNoDayIsAFindingWithItsBytes)
+{
+    struct DateCase
+    {
+        uint8_t version;
+        Layout layout;
+        int year, month, day;
+        const char *bytes; // nullptr: a day, no finding
+        uint64_t offset;
+    };
+    for (const DateCase &c :
+         {DateCase {0x03, Layout::DBase3, 2022, 0, 0, "7A 00 00: Jahr, Monat, Tag", 1},
+          DateCase {0x8B, Layout::DBase3, 2003, 13, 1, "67 0D 01: Jahr, Monat, Tag", 1},
+          DateCase {0x30, Layout::FoxPro, 2023, 2, 29, "7B 02 1D: Jahr, Monat, Tag", 1},
+          DateCase {0x04, Layout::DBase7, 2003, 5, 0, "67 05 00: Jahr, Monat, Tag", 1},
+          DateCase {0x02, Layout::DBase2, 1984, 0, 0, "00 00 54: Monat, Tag, Jahr", 3},
+          DateCase {0x03, Layout::DBase3, 2024, 2, 29, nullptr, 0},
+          DateCase {0x02, Layout::DBase2, 1984, 12, 31, nullptr, 0}}) {
+        auto table = openBytes(DbfBuilder(c.version, {{"CALL", 'C', 10}}, c.layout)
+                                       .lastUpdate(c.year, c.month, c.day)
+                                       .record({"DL1ABC"})
+                                       .bytes());
+        ASSERT_TRUE(table) << table.error().description;
+        if (!c.bytes) {
+            EXPECT_TRUE(table->findings().empty()) << table->findings()[0].text;
+            continue;
+        }
+        ASSERT_EQ(table->findings().size(), 1u) << c.bytes;
+        const dbf::Finding &finding = table->findings()[0];
+        EXPECT_EQ(finding.kind, dbf::FindingKind::HeaderDate);
+        EXPECT_STREQ(dbf::findingKindName(finding.kind), "header-date");
+        EXPECT_EQ(finding.offset, c.offset);
+        EXPECT_EQ(finding.text,
+                  std::string("Das Datum der letzten Änderung im Dateikopf ist kein Tag des "
+                              "Kalenders (Bytes ")
+                          + c.bytes + "); es wird nicht als Datum gezeigt.");
+    }
+}
+
 TEST(Header, FieldNamesAreFoundWithoutRegardToCase)
 {
     auto table = openBytes(simpleTable());

@@ -201,6 +201,49 @@ TEST(Memo, TheMemoFilesReasonReachesTheValue)
               "Memotext ohne Endmarke 0x1A (Byte " + std::to_string(open * 512) + ")");
 }
 
+// The soft returns (8D 0A) that the memo editors of dBase, Clipper and FoxPro insert where they
+// wrap a line are no part of a memo's text; a lone 0x8D is "ì" in CP850, in C fields 8D 0A
+// stays, and pictures keep every byte.
+TEST(Memo, SoftReturnsOfTheMemoEditorsAreLeftOut)
+{
+    const std::string wrapped = "QSL via B\x81ro, \x8D\nbitte.\r\nDank \x8D";
+    const std::string picture = "GIF89a\x8D\n";
+    for (const MemoKind kind : {MemoKind::DBase4, MemoKind::FoxPro}) {
+        MemoBuilder builder(kind, 64);
+        const uint32_t text = builder.add(wrapped);
+        const uint32_t binary = builder.add(picture, 0);
+        const bool fox = kind == MemoKind::FoxPro;
+        const std::string table =
+                DbfBuilder(fox ? 0xF5 : 0x8B,
+                           {{"NOTES", 'M', 10}, {"BILD", fox ? 'M' : 'G', 10}, {"RIG", 'C', 8}})
+                        .languageDriver(0x02)
+                        .record({std::to_string(text), std::to_string(binary), "IC\x8D\n705"})
+                        .bytes();
+        auto result =
+                dbf::Table::fromBytes("s.dbf", table, builder.bytes(),
+                                      fox ? dbf::MemoFormat::FoxPro : dbf::MemoFormat::DBase4);
+        ASSERT_TRUE(result) << result.error().description;
+        EXPECT_EQ(result->text(0, 0).text, "QSL via Büro, bitte.\r\nDank ì");
+        EXPECT_EQ(result->value(result->recordBytes(0), 1).bytes, picture);
+        EXPECT_EQ(result->text(0, 2).text, "ICì\n705");
+    }
+}
+
+// In UTF-8 the same two bytes end a letter and a line: "č\n" is C4 8D 0A.
+TEST(Memo, SoftReturnsAreNoneInUtf8)
+{
+    MemoBuilder builder(MemoKind::FoxPro, 64);
+    const uint32_t block = builder.add("Ba\xC4\x8D\nka");
+    const std::string table =
+            DbfBuilder(0xF5, {{"NOTES", 'M', 10}}).record({std::to_string(block)}).bytes();
+    dbf::OpenOptions options;
+    options.encoding = "UTF-8";
+    auto result = dbf::Table::fromBytes("u.dbf", table, builder.bytes(), dbf::MemoFormat::FoxPro,
+                                        options);
+    ASSERT_TRUE(result) << result.error().description;
+    EXPECT_EQ(result->text(0, 0).text, "Bač\nka");
+}
+
 TEST(Memo, FileIsFoundWhateverTheCaseAndItsAbsenceIsAWarning)
 {
     TempDir dir;
