@@ -74,6 +74,13 @@ constexpr FindingLevel kLevels[] = {
         {"end-marker-extra", Severity::Note},
 };
 
+// By Severity: the name for listings and JSON, the German word.
+constexpr struct
+{
+    const char *name;
+    const char *text;
+} kSeverityNames[] = {{"note", "Hinweis"}, {"warning", "Warnung"}, {"error", "Fehler"}};
+
 } // namespace
 
 std::span<const FindingLevel> findingLevels()
@@ -97,28 +104,12 @@ Severity severityOf(FindingKind kind)
 
 const char *severityName(Severity severity)
 {
-    switch (severity) {
-    case Severity::Note:
-        return "note";
-    case Severity::Warning:
-        return "warning";
-    case Severity::Error:
-        return "error";
-    }
-    return "warning";
+    return kSeverityNames[static_cast<size_t>(severity)].name;
 }
 
 const char *severityText(Severity severity)
 {
-    switch (severity) {
-    case Severity::Note:
-        return "Hinweis";
-    case Severity::Warning:
-        return "Warnung";
-    case Severity::Error:
-        return "Fehler";
-    }
-    return "Warnung";
+    return kSeverityNames[static_cast<size_t>(severity)].text;
 }
 
 } // namespace dbf
