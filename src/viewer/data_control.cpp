@@ -118,6 +118,7 @@ database::RunTimeStatus DataControl::Refresh()
         m_set.reset();
     }
     m_openingWarnings.clear();
+    m_announcedChange.clear(); // a table opened anew shows the file as it is now
     if (!opened) {
         const database::RunTimeError error {opened.error().number,
                                             fromUtf8(opened.error().description)};
@@ -164,7 +165,6 @@ void DataControl::setRecordset(std::shared_ptr<recordset::RecordSet> set)
             emit MoveComplete();
         });
     }
-    m_reportedChange = false;
     locateColumns();
     showCurrentRecord();
 }
@@ -214,16 +214,18 @@ void DataControl::showCurrentRecord()
         binding.field->setToolTip(fitsInto(*binding.field, text) ? QString() : text);
     }
     // A record another program cut off is said to be gone whenever it is shown; any other
-    // change of the file once per record set, at the first record shown after it.
-    if (gone) {
-        m_reportedChange = true;
+    // change of the file once, at the first record shown after it, whatever record sets the
+    // commands make of the table meanwhile. A further change is said again.
+    if (!m_set || !m_set->isOpen())
+        return;
+    const auto change = m_set->FileChange();
+    const bool announced = !change || change->description == m_announcedChange;
+    if (change)
+        m_announcedChange = change->description;
+    if (gone)
         raiseError(gone->number, fromUtf8(gone->description));
-    } else if (m_set && m_set->isOpen() && !m_reportedChange) {
-        if (const auto change = m_set->FileChange()) {
-            m_reportedChange = true;
-            raiseError(change->number, fromUtf8(change->description));
-        }
-    }
+    else if (!announced)
+        raiseError(change->number, fromUtf8(change->description));
 }
 
 void DataControl::raiseError(qint32 number, QString description)

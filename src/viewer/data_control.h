@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QWidget>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace viewer {
@@ -65,7 +66,8 @@ private:
         int index = -1; // of the column in the record set, -1 when it has none
     };
     std::vector<Binding> m_bindings;
-    bool m_reportedChange = false; // that the file of this record set was changed
+    // What another program's change of the open table was said to be: said once.
+    std::string m_announcedChange;
     QString m_openingWarnings; // what is still to be said of the table just opened
 };
 

@@ -138,6 +138,31 @@ class OperationsTest(ViewerTestCase):
         s.key('Up')
         s.wait_call(by_call[1])
 
+    def test_an_outside_change_is_said_once_whatever_commands_follow(self):
+        s = self.session
+        with open(self.path, 'r+b') as f:  # another program overwrites a name in place
+            head = f.read(12)
+            f.seek(int.from_bytes(head[8:10], 'little') + 1)
+            f.write(b'XX')
+        s.key('Up')
+        _, text = s.wait_message(' unerwarteter Fehler', s.viewer)
+        self.assertIn('wurde von einem anderen Programm überschrieben', text)
+        s.key('Return')
+        s.wait_window_gone(' unerwarteter Fehler', s.viewer)
+
+        self.filter_dl()
+        s.wait_counter(' DS: 1')
+        self.open_dialog('ctrl+t', 'Sortieren')
+        self.choose('Sortieren', ['Home'] + ['Down'] * 7, '7 VORNAME :')
+        s.key('Return')
+        s.wait_window_gone('Sortieren', s.viewer)
+        s.wait_active(CAPTION, s.viewer)
+        s.key('ctrl+w')
+        s.wait_active(CAPTION, s.viewer)
+        s.key('Up')
+        s.wait_counter(' DS: 2')
+        self.assertNotIn(' unerwarteter Fehler', s.titles(s.viewer))
+
     def test_search_steps_to_both_ends_and_back(self):
         s = self.session
         calls = harness.dbf_column(self.path, 'CALL')
