@@ -37,7 +37,7 @@ database::Result<bool> FindAgain(int direction, recordset::RecordSet &set, const
     return standsOnRecord(set);
 }
 
-void mnuSearch_Click(viewer::Viewer &window)
+void mnuSearch_Click(database::DatabaseWindow &window)
 {
     const QString &lineBreak = database::program().lineBreak;
     std::optional<int64_t> returnPosition;
@@ -70,7 +70,7 @@ void mnuSearch_Click(viewer::Viewer &window)
     dialog.Text1->setToolTip(QStringLiteral(" zbsp.: ein Call "));
     dialog.Label2->setText(QStringLiteral("Der Platzhalter  *  ist möglich"));
     platform::services().showModal(dialog);
-    window.repaint();
+    window.repaintWindow();
     if (dialog.resultText().isEmpty())
         return end();
     const ColumnAndTerm choice = splitResult(dialog.resultText());
@@ -114,7 +114,7 @@ void mnuSearch_Click(viewer::Viewer &window)
         const QString result = step.resultText();
         if (step.closedByWindow())
             FrmSuchweiter::unload(); // the next search starts with a new dialog
-        window.repaint();
+        window.repaintWindow();
         const int direction = result.toInt();
         if (direction < 1 || direction > 2)
             return end();
