@@ -1,7 +1,7 @@
 // Benchmarks of the viewer window on the generated table of 5,000,000 stations, offscreen: from
 // the start procedure to the first record shown, and a reload in CALL order.
-#include "database/database_commands.h"
 #include "database/program_state.h"
+#include "operations/reload_command.h"
 #include "platform/platform.h"
 #include "startup/startmodul.h"
 
@@ -48,7 +48,7 @@ void ReloadInCallOrder(benchmark::State &state)
                            QString::fromStdString(tablePath()));
     auto viewer = startup::Main();
     for (auto _ : state) {
-        database::mnuSortCall_Click(*viewer);
+        operations::mnuSortCall_Click(*viewer);
         benchmark::DoNotOptimize(viewer->shownFieldText(0));
     }
     viewer->close();

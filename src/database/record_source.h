@@ -6,7 +6,6 @@
 #include "recordset/record_set.h"
 
 #include <QString>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -44,7 +43,7 @@ public:
 // Closes the control's record set, ignoring every failure (none open, already closed).
 void closeQuietly(RecordSourceControl &control);
 
-// What the open and reload commands need of the viewer window.
+// What the menu commands need of the viewer window.
 class DatabaseWindow
 {
 public:
@@ -53,11 +52,10 @@ public:
     virtual void setWindowCaption(const QString &caption) = 0;
     // The text the bound field `index` shows now.
     virtual QString shownFieldText(int index) const = 0;
+    // Paints the window at once, as the commands do after a modal dialog has closed.
+    virtual void repaintWindow() = 0;
+    // Unloads the window; its shut-down sequence ends the program.
+    virtual void closeWindow() = 0;
 };
-
-// The open-file dialog function of the start module: title, file name, filter, folder, extra
-// flags, filter index; returns the chosen path or "".
-using OpenDialogFunction = std::function<QString(const QString &, const QString &, const QString &,
-                                                 const QString &, qint32, qint32)>;
 
 } // namespace database

@@ -1,12 +1,14 @@
-// Helpers shared by the record set commands.
+// Helpers shared by the menu commands.
 #include "operations/command_support.h"
 
+#include "database/database_names.h"
 #include "database/program_state.h"
 #include "platform/platform.h"
 
 namespace operations {
 
-database::Result<std::shared_ptr<recordset::RecordSet>> currentRecordset(viewer::Viewer &window)
+database::Result<std::shared_ptr<recordset::RecordSet>>
+currentRecordset(database::DatabaseWindow &window)
 {
     auto set = window.datPrimaryRS().Recordset();
     if (!set)
@@ -32,10 +34,10 @@ database::Result<QString> fieldName(const std::shared_ptr<recordset::RecordSet> 
     return QString::fromStdString(*name);
 }
 
-void reportNoResult(viewer::Viewer &window, const QString &what)
+void reportNoResult(database::DatabaseWindow &window, const QString &what)
 {
     const QString &lineBreak = database::program().lineBreak;
-    window.repaint();
+    window.repaintWindow();
     platform::setMousePointer(platform::kArrow);
     platform::messageBox(what + QStringLiteral(" brachte keine Ergebnisse.") + lineBreak
                                  + QStringLiteral("Das Original wird wieder hergestellt.")
@@ -43,6 +45,15 @@ void reportNoResult(viewer::Viewer &window, const QString &what)
                          platform::kNoIcon, database::kApplicationTitle);
     platform::setMousePointer(platform::kHourglass);
     platform::doEvents();
+}
+
+database::RunTimeStatus deriveTableName(const QString &databasePath, QString &tableName)
+{
+    const auto table = database::tableNameFromPath(databasePath);
+    if (!table)
+        return table.error();
+    tableName = *table;
+    return std::nullopt;
 }
 
 ColumnAndTerm splitResult(const QString &resultText)

@@ -99,7 +99,7 @@ database::Result<QString> filterCriterion(const QString &fieldName, const QStrin
     return column + QLatin1Char(' ') + op + QStringLiteral(" '") + term + QLatin1Char('\'');
 }
 
-void mnuFiltern_Click(viewer::Viewer &window)
+void mnuFiltern_Click(database::DatabaseWindow &window)
 {
     FrmEingabe &dialog = FrmEingabe::instance();
     dialog.setWindowTitle(QStringLiteral("Filtern"));
@@ -108,7 +108,7 @@ void mnuFiltern_Click(viewer::Viewer &window)
     dialog.Label2->setText(
             QStringLiteral("Operatoren wie = < <=  >  >=  <> LIKE und Platzhalter * möglich"));
     platform::services().showModal(dialog);
-    window.repaint();
+    window.repaintWindow();
     if (dialog.resultText().isEmpty())
         return;
 

@@ -1,9 +1,8 @@
 // The filter command "&Filtern" and the helpers it shares with the restore command.
 #pragma once
 
-#include "database/run_time_error.h"
+#include "database/record_source.h"
 #include "recordset/record_set.h"
-#include "viewer/viewer.h"
 
 #include <QString>
 #include <memory>
@@ -12,7 +11,7 @@ namespace operations {
 
 // Asks for a column and a comparison in frmEingabe, filters the viewer's record set by it and,
 // when nothing passes, says so and lets the records through again.
-void mnuFiltern_Click(viewer::Viewer &window);
+void mnuFiltern_Click(database::DatabaseWindow &window);
 
 // Sets `criterion` as the filter of `set`, ignoring any failure; returns `set`.
 std::shared_ptr<recordset::RecordSet> ApplyFilter(const std::shared_ptr<recordset::RecordSet> &set,

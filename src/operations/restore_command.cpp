@@ -9,7 +9,7 @@
 
 namespace operations {
 
-void mnuWiederherstellen_Click(viewer::Viewer &window)
+void mnuWiederherstellen_Click(database::DatabaseWindow &window)
 {
     // The description of the last failure; ApplyFilter clears it, as it swallows its own.
     QString currentError;

@@ -17,6 +17,48 @@ bool standsOnRecord(recordset::RecordSet &set)
     return bof && eof && !*bof && !*eof;
 }
 
+// Steps from match to match of `criterion` in frmSuchweiter until the user stops; at each match
+// shown, `returnPosition` becomes its bookmark. A failure of the record set comes back.
+database::RunTimeStatus stepThroughMatches(database::DatabaseWindow &window,
+                                           recordset::RecordSet &set, const QString &criterion,
+                                           const QString &term, int64_t &returnPosition)
+{
+    const QString &lineBreak = database::program().lineBreak;
+    for (;;) {
+        const int64_t searchPosition = *set.Bookmark();
+        returnPosition = searchPosition;
+        FrmSuchweiter &step = FrmSuchweiter::instance();
+        step.setWindowTitle(QStringLiteral("  ") + term
+                            + QStringLiteral(" gefunden. Weitersuchen ? "));
+        platform::setMousePointer(platform::kArrow);
+        platform::services().showModal(step);
+        const QString result = step.resultText();
+        if (step.closedByWindow())
+            FrmSuchweiter::unload(); // the next search starts with a new dialog
+        window.repaintWindow();
+        const int direction = result.toInt();
+        if (direction < 1 || direction > 2)
+            return std::nullopt;
+
+        platform::setMousePointer(platform::kHourglass);
+        platform::doEvents();
+        const auto found = FindAgain(direction, set, criterion, searchPosition);
+        if (!found)
+            return found.error();
+        if (*found)
+            continue;
+        if (*set.AtBOF())
+            FrmSuchweiter::instance().Option1[0]->setChecked(true);
+        else if (*set.AtEOF())
+            FrmSuchweiter::instance().Option1[1]->setChecked(true);
+        (void)set.SetBookmark(searchPosition);
+        platform::setMousePointer(platform::kArrow);
+        platform::messageBox(QStringLiteral("Keine weiteren Entsprechungen - ") + lineBreak
+                                     + QStringLiteral("zurück zum aktuellen Datensatz."),
+                             platform::kInformation, QStringLiteral("Suchen"));
+    }
+}
+
 } // namespace
 
 database::Result<bool> FindAgain(int direction, recordset::RecordSet &set, const QString &criterion,
@@ -37,7 +79,7 @@ database::Result<bool> FindAgain(int direction, recordset::RecordSet &set, const
     return standsOnRecord(set);
 }
 
-void mnuSearch_Click(viewer::Viewer &window)
+void mnuSearch_Click(database::DatabaseWindow &window)
 {
     const QString &lineBreak = database::program().lineBreak;
     std::optional<int64_t> returnPosition;
@@ -70,7 +112,7 @@ void mnuSearch_Click(viewer::Viewer &window)
     dialog.Text1->setToolTip(QStringLiteral(" zbsp.: ein Call "));
     dialog.Label2->setText(QStringLiteral("Der Platzhalter  *  ist möglich"));
     platform::services().showModal(dialog);
-    window.repaint();
+    window.repaintWindow();
     if (dialog.resultText().isEmpty())
         return end();
     const ColumnAndTerm choice = splitResult(dialog.resultText());
@@ -88,7 +130,7 @@ void mnuSearch_Click(viewer::Viewer &window)
     const auto first = set->Bookmark();
     if (!first)
         return fail(runTimeError(first.error()));
-    int64_t searchPosition = *first;
+    const int64_t searchPosition = *first;
     const QString criterion =
             QLatin1Char('[') + *name + QStringLiteral("] LIKE '") + term + QLatin1Char('\'');
     if (const auto found = set->Find(criterion.toStdString(), 0,
@@ -103,39 +145,9 @@ void mnuSearch_Click(viewer::Viewer &window)
         return end();
     }
 
-    for (;;) {
-        searchPosition = *set->Bookmark();
-        returnPosition = searchPosition;
-        FrmSuchweiter &step = FrmSuchweiter::instance();
-        step.setWindowTitle(QStringLiteral("  ") + term
-                            + QStringLiteral(" gefunden. Weitersuchen ? "));
-        platform::setMousePointer(platform::kArrow);
-        platform::services().showModal(step);
-        const QString result = step.resultText();
-        if (step.closedByWindow())
-            FrmSuchweiter::unload(); // the next search starts with a new dialog
-        window.repaint();
-        const int direction = result.toInt();
-        if (direction < 1 || direction > 2)
-            return end();
-
-        platform::setMousePointer(platform::kHourglass);
-        platform::doEvents();
-        const auto found = FindAgain(direction, *set, criterion, searchPosition);
-        if (!found)
-            return fail(found.error());
-        if (*found)
-            continue;
-        if (*set->AtBOF())
-            FrmSuchweiter::instance().Option1[0]->setChecked(true);
-        else if (*set->AtEOF())
-            FrmSuchweiter::instance().Option1[1]->setChecked(true);
-        (void)set->SetBookmark(searchPosition);
-        platform::setMousePointer(platform::kArrow);
-        platform::messageBox(QStringLiteral("Keine weiteren Entsprechungen - ") + lineBreak
-                                     + QStringLiteral("zurück zum aktuellen Datensatz."),
-                             platform::kInformation, QStringLiteral("Suchen"));
-    }
+    if (const auto failure = stepThroughMatches(window, *set, criterion, term, *returnPosition))
+        return fail(*failure);
+    end();
 }
 
 } // namespace operations

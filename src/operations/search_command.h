@@ -2,15 +2,15 @@
 // previous match in the step dialog.
 #pragma once
 
+#include "database/record_source.h"
 #include "recordset/record_set.h"
-#include "viewer/viewer.h"
 
 #include <QString>
 #include <memory>
 
 namespace operations {
 
-void mnuSearch_Click(viewer::Viewer &window);
+void mnuSearch_Click(database::DatabaseWindow &window);
 
 // Moves `set` to the next (direction 1) or previous (2) match of `criterion` beyond the record
 // `searchPosition` designates, in the order shown. Returns whether it stands on a record; a

@@ -16,7 +16,7 @@ std::shared_ptr<recordset::RecordSet> ApplySort(const std::shared_ptr<recordset:
     return set;
 }
 
-void mnuSortieren_Click(viewer::Viewer &window)
+void mnuSortieren_Click(database::DatabaseWindow &window)
 {
     FrmEingabe &dialog = FrmEingabe::instance();
     dialog.setWindowTitle(QStringLiteral("Sortieren"));
@@ -24,7 +24,7 @@ void mnuSortieren_Click(viewer::Viewer &window)
     dialog.Text1->setVisible(false);
     dialog.Label2->setText(QStringLiteral("Spalte auswählen, nach der sortiert werden soll."));
     platform::services().showModal(dialog);
-    window.repaint();
+    window.repaintWindow();
     dialog.Text1->setVisible(true);
     if (dialog.resultText().isEmpty())
         return;

@@ -1,8 +1,8 @@
 // The sort command "sor&tieren" and `ApplySort`, which the restore command shares.
 #pragma once
 
+#include "database/record_source.h"
 #include "recordset/record_set.h"
-#include "viewer/viewer.h"
 
 #include <QString>
 #include <memory>
@@ -11,7 +11,7 @@ namespace operations {
 
 // Asks for a column in frmEingabe (sort mode) and orders the viewer's record set by it; when
 // nothing is left, says so and clears the sort.
-void mnuSortieren_Click(viewer::Viewer &window);
+void mnuSortieren_Click(database::DatabaseWindow &window);
 
 // Sets `sort` as the sort of `set`, ignoring any failure; returns `set`.
 std::shared_ptr<recordset::RecordSet> ApplySort(const std::shared_ptr<recordset::RecordSet> &set,

@@ -1,14 +1,11 @@
-// The start procedure, the open-file dialog function and the info screen.
+// The start procedure, the open-file dialog function and what the menu commands borrow.
 #include "startup/startmodul.h"
 
 #include "database/database_names.h"
 #include "database/program_state.h"
 #include "database/steps.h"
-#include "operations/filter_command.h"
+#include "operations/command_support.h"
 #include "operations/frm_eingabe.h"
-#include "operations/restore_command.h"
-#include "operations/search_command.h"
-#include "operations/sort_command.h"
 #include "platform/platform.h"
 #include "startup/vorbild.h"
 
@@ -19,7 +16,6 @@
 #include <QLockFile>
 #include <QPointer>
 #include <QStandardPaths>
-#include <QThread>
 
 namespace startup {
 namespace {
@@ -28,7 +24,6 @@ namespace {
 // file names and no read-only box.
 constexpr qint32 kFileMustExist = 0x1000;
 constexpr qint32 kAlwaysAddedFlags = 0x200004;
-constexpr double kInfoSeconds = 6.0;
 
 QPointer<Vorbild> g_startScreen;
 
@@ -160,24 +155,9 @@ QString ShowOpenDialog(const QString &title, const QString &fileName, const QStr
     return chosen;
 }
 
-void mnuInfo_Click(viewer::Viewer &viewer)
+operations::StartModule startModule()
 {
-    Vorbild &screen = loadStartScreen();
-    screen.setWindowTitle(QStringLiteral(" Info"));
-    // The keyboard stays with the viewer, so that keys pressed during the wait reach it
-    // afterwards; the screen's activation handler would set the hourglass, so that is done here.
-    screen.setAttribute(Qt::WA_ShowWithoutActivating);
-    screen.show();
-    platform::setMousePointer(platform::kHourglass);
-    platform::waitUntilShown(screen);
-    screen.repaint();
-    // Nothing runs during the wait: input and the desktop's requests (a close box clicked) stay
-    // queued, in order, until the command has finished.
-    const double start = platform::services().seconds();
-    while (platform::services().seconds() - start <= kInfoSeconds)
-        QThread::msleep(10);
-    unloadStartScreen();
-    viewer.repaint();
+    return {ShowOpenDialog, [] { return std::make_unique<Vorbild>(); }};
 }
 
 std::unique_ptr<viewer::Viewer> Main(const QString &file)
@@ -216,13 +196,7 @@ std::unique_ptr<viewer::Viewer> Main(const QString &file)
 
     auto window = std::make_unique<viewer::Viewer>();
     viewer::Viewer &viewer = *window;
-    viewer.setOpenDialog(ShowOpenDialog);
-    viewer.setCommand(viewer::Command::Info, [&viewer] { mnuInfo_Click(viewer); });
-    viewer.setCommand(viewer::Command::Filter, [&viewer] { operations::mnuFiltern_Click(viewer); });
-    viewer.setCommand(viewer::Command::Sort, [&viewer] { operations::mnuSortieren_Click(viewer); });
-    viewer.setCommand(viewer::Command::Restore,
-                      [&viewer] { operations::mnuWiederherstellen_Click(viewer); });
-    viewer.setCommand(viewer::Command::Search, [&viewer] { operations::mnuSearch_Click(viewer); });
+    viewer.setStartModule(startModule());
     viewer.setActivationHook([] {
         if (g_startScreen)
             g_startScreen->hide();
@@ -243,13 +217,7 @@ std::unique_ptr<viewer::Viewer> Main(const QString &file)
         platform::setMousePointer(platform::kHourglass);
 
         QString tableName;
-        attempt([&]() -> database::RunTimeStatus {
-            const auto table = database::tableNameFromPath(state.databasePath);
-            if (!table)
-                return table.error();
-            tableName = *table;
-            return std::nullopt;
-        });
+        attempt([&] { return operations::deriveTableName(state.databasePath, tableName); });
         viewer.datPrimaryRS().setConnectionString(database::connectionText(state.databasePath));
         viewer.datPrimaryRS().setRecordSource(database::plainFullQuery(tableName));
         platform::doEvents();

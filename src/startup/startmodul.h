@@ -1,5 +1,5 @@
 // The start module `Startmodul`: the start procedure `Main`, the open-file dialog function
-// `ShowOpenDialog`, and the info screen.
+// `ShowOpenDialog`, and what it lends the menu commands.
 #pragma once
 
 #include "viewer/viewer.h"
@@ -21,9 +21,9 @@ std::unique_ptr<viewer::Viewer> Main(const QString &file = QString());
 QString ShowOpenDialog(const QString &title, const QString &fileName, const QString &filter,
                        const QString &folder, qint32 extraFlags, qint32 filterIndex);
 
-// The info screen: the start screen titled " Info" for a little more than six seconds, during
-// which no input is handled but the screen keeps painting.
-void mnuInfo_Click(viewer::Viewer &viewer);
+// What the start module lends the menu commands: `ShowOpenDialog`, and the start screen
+// `Vorbild` for the info screen.
+operations::StartModule startModule();
 
 // Gives up this copy's claim to be the only one, so that another may start.
 void releaseSingleCopy();

@@ -1,7 +1,7 @@
-// The viewer window: layout, life cycle, keys, record counter, error reports and menus.
+// The viewer window: layout, life cycle, keys, record counter, error reports, and its menus built
+// from the menu table.
 #include "viewer/viewer.h"
 
-#include "database/database_commands.h"
 #include "database/database_names.h"
 #include "database/program_state.h"
 #include "database/station_record.h"
@@ -123,66 +123,27 @@ void Viewer::createFields()
 
 void Viewer::createMenus()
 {
-    auto item = [this](QMenu *menu, const QString &caption, const QKeySequence &shortcut,
-                       auto slot) {
-        QAction *action = menu->addAction(caption);
-        action->setShortcut(shortcut);
-        connect(action, &QAction::triggered, this, slot);
-        return action;
-    };
-
-    mnuDat = menuBar()->addMenu(QStringLiteral("&Datei"));
-    mnuOpen = item(mnuDat, QStringLiteral("&Öffnen"), QKeySequence(Qt::CTRL | Qt::Key_O),
-                   [this] { database::mnuOpen_Click(*this, m_showOpenDialog); });
-    mnuSortCall = item(mnuDat, QStringLiteral("&Neu laden"), QKeySequence(Qt::CTRL | Qt::Key_N),
-                       [this] { database::mnuSortCall_Click(*this); });
-    mnuDat->addSeparator();
-    mnuEnde = item(mnuDat, QStringLiteral("B&eenden"), QKeySequence(Qt::CTRL | Qt::Key_E),
-                   [this] { close(); });
-
-    mnuBearb = menuBar()->addMenu(QStringLiteral("&Bearbeiten"));
-    mnuFiltern = item(mnuBearb, QStringLiteral("&Filtern"), QKeySequence(Qt::CTRL | Qt::Key_F),
-                      [this] { runCommand(Command::Filter); });
-    mnuSortieren = item(mnuBearb, QStringLiteral("sor&tieren"), QKeySequence(Qt::CTRL | Qt::Key_T),
-                        [this] { runCommand(Command::Sort); });
-    mnuBearb->addSeparator();
-    mnuWiederherstellen =
-            item(mnuBearb, QStringLiteral("&wiederherstellen"), QKeySequence(Qt::CTRL | Qt::Key_W),
-                 [this] { runCommand(Command::Restore); });
-
-    mnuSu = menuBar()->addMenu(QStringLiteral("&Suchen"));
-    mnuSearch = item(mnuSu, QStringLiteral("S&uchen"), QKeySequence(Qt::CTRL | Qt::Key_S),
-                     [this] { runCommand(Command::Search); });
-
-    mnuH = menuBar()->addMenu(QStringLiteral("&?"));
-    mnuHelp = item(mnuH, QStringLiteral("&Kurz-Hilfe"), QKeySequence(Qt::Key_F1),
-                   [this] { mnuHelp_Click(); });
-    mnuInfo = item(mnuH, QStringLiteral("&Info"), QKeySequence(Qt::Key_F2),
-                   [this] { runCommand(Command::Info); });
-
-    // The enabling rule runs when a menu opens, and only then.
-    connect(mnuDat, &QMenu::aboutToShow, this, [this] { applyEnablingRule({mnuSortCall}); });
-    connect(mnuBearb, &QMenu::aboutToShow, this, [this] {
-        applyEnablingRule({mnuFiltern, mnuSortieren, mnuWiederherstellen});
-    });
-    connect(mnuSu, &QMenu::aboutToShow, this, [this] { applyEnablingRule({mnuSearch}); });
+    for (const operations::MenuEntry &entry : operations::menus())
+        m_menus[static_cast<size_t>(entry.menu)] = menuBar()->addMenu(entry.caption);
+    for (const operations::MenuItem &item : operations::menuItems()) {
+        QMenu *menu = this->menu(item.menu);
+        if (item.separatorBefore)
+            menu->addSeparator();
+        QAction *action = menu->addAction(item.caption);
+        action->setShortcut(item.shortcut);
+        connect(action, &QAction::triggered, this,
+                [this, &item] { item.run(*this, m_startModule); });
+        // The enabling rule runs when a menu opens, and only then.
+        if (item.followsDatabasePath)
+            connect(menu, &QMenu::aboutToShow, action,
+                    [action] { action->setEnabled(operations::databaseCommandsEnabled()); });
+        m_items[static_cast<size_t>(item.item)] = action;
+    }
 }
 
-void Viewer::applyEnablingRule(const std::vector<QAction *> &items)
+void Viewer::setStartModule(operations::StartModule start)
 {
-    const bool haveDatabase = !database::program().databasePath.isEmpty();
-    for (QAction *action : items)
-        action->setEnabled(haveDatabase);
-}
-
-void Viewer::setCommand(Command command, std::function<void()> run)
-{
-    m_commands[static_cast<size_t>(command)] = std::move(run);
-}
-
-void Viewer::setOpenDialog(database::OpenDialogFunction showOpenDialog)
-{
-    m_showOpenDialog = std::move(showOpenDialog);
+    m_startModule = std::move(start);
 }
 
 void Viewer::setActivationHook(std::function<void()> hook)
@@ -190,27 +151,9 @@ void Viewer::setActivationHook(std::function<void()> hook)
     m_activationHook = std::move(hook);
 }
 
-void Viewer::runCommand(Command command)
-{
-    if (const auto &run = m_commands[static_cast<size_t>(command)])
-        run();
-}
-
 QString Viewer::shownFieldText(int index) const
 {
     return m_fields[static_cast<size_t>(index)]->text();
-}
-
-void Viewer::mnuHelp_Click()
-{
-    const QString &lineBreak = database::program().lineBreak;
-    platform::messageBox(
-            QStringLiteral("Es ist noch keine ausführliche Hilfe vorhanden.     ") + lineBreak
-                    + QStringLiteral("Wenn Sie aber den Mauszeiger über dem Fenster,      ")
-                    + lineBreak
-                    + QStringLiteral("über das Sie etwas wissen möchten, stehen lassen,   ")
-                    + lineBreak + QStringLiteral("so erscheint ein Hinweis."),
-            platform::kInformation, QStringLiteral("Kurzhilfe"));
 }
 
 bool Viewer::event(QEvent *event)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "database/record_source.h"
+#include "operations/menu_table.h"
 #include "viewer/data_control.h"
 
 #include <QAction>
@@ -13,9 +14,6 @@
 #include <functional>
 
 namespace viewer {
-
-// Commands the menus run that other parts of the program provide.
-enum class Command { Filter, Sort, Restore, Search, Info };
 
 class Viewer : public QMainWindow, public database::DatabaseWindow
 {
@@ -30,22 +28,20 @@ public:
     DataControl &datPrimaryRS() override { return *m_dataControl; }
     void setWindowCaption(const QString &caption) override { setWindowTitle(caption); }
     QString shownFieldText(int index) const override;
+    void repaintWindow() override { repaint(); }
+    void closeWindow() override { close(); }
 
     const std::array<QLabel *, kFieldCount> &lblLabels() const { return m_labels; }
     const std::array<QLabel *, kFieldCount> &txtFields() const { return m_fields; }
 
-    void setCommand(Command command, std::function<void()> run);
-    void setOpenDialog(database::OpenDialogFunction showOpenDialog);
+    // What the start module lends the menu commands.
+    void setStartModule(operations::StartModule start);
     // Called each time the window becomes active, before the caption is set.
     void setActivationHook(std::function<void()> hook);
 
-    // The menu items, for the commands' tests and shortcuts.
-    QMenu *mnuDat, *mnuBearb, *mnuSu, *mnuH;
-    QAction *mnuOpen, *mnuSortCall, *mnuEnde, *mnuFiltern, *mnuSortieren, *mnuWiederherstellen,
-            *mnuSearch, *mnuHelp, *mnuInfo;
-
-    // Part of the menu handlers, callable directly.
-    void mnuHelp_Click();
+    // The menus and their items, as the menu table names them.
+    QMenu *menu(operations::Menu menu) const { return m_menus[static_cast<size_t>(menu)]; }
+    QAction *menuItem(operations::Item item) const { return m_items[static_cast<size_t>(item)]; }
 
 protected:
     bool event(QEvent *event) override;
@@ -55,17 +51,16 @@ protected:
 private:
     void createFields();
     void createMenus();
-    void runCommand(Command command);
     void Form_Activate();
     void datPrimaryRS_MoveComplete();
     void datPrimaryRS_Error(qint32 number, QString &description, bool &cancelDisplay);
-    void applyEnablingRule(const std::vector<QAction *> &items);
 
     DataControl *m_dataControl;
     std::array<QLabel *, kFieldCount> m_labels {};
     std::array<QLabel *, kFieldCount> m_fields {};
-    std::array<std::function<void()>, 5> m_commands;
-    database::OpenDialogFunction m_showOpenDialog;
+    std::array<QMenu *, operations::kMenuCount> m_menus {};
+    std::array<QAction *, operations::kItemCount> m_items {};
+    operations::StartModule m_startModule;
     std::function<void()> m_activationHook;
     bool m_leftApplication = false;
 };

@@ -13,6 +13,7 @@
 #include "support/qstring_printer.h"
 #include "support/station_table.h"
 #include "support/temp_dir.h"
+#include "viewer/viewer.h"
 
 #include <QApplication>
 #include <QTest>

@@ -83,17 +83,17 @@ TEST(ReadOnlySession, LeavesEveryFileAsItWas)
         (void)set()->MovePrevious();
 
         fake.modalAnswers = {choose(0, "LIKE D*")};
-        window->mnuFiltern->trigger();
+        window->menuItem(operations::Item::mnuFiltern)->trigger();
         fake.modalAnswers = {choose(7)};
-        window->mnuSortieren->trigger();
+        window->menuItem(operations::Item::mnuSortieren)->trigger();
         fake.modalAnswers = {choose(7, "A*")};
-        window->mnuSearch->trigger();
-        window->mnuWiederherstellen->trigger();
-        window->mnuSortCall->trigger();
+        window->menuItem(operations::Item::mnuSearch)->trigger();
+        window->menuItem(operations::Item::mnuWiederherstellen)->trigger();
+        window->menuItem(operations::Item::mnuSortCall)->trigger();
         EXPECT_EQ(window->shownFieldText(0), "9A1AA");
 
         fake.openAnswers = {QString::fromStdString(other)};
-        window->mnuOpen->trigger();
+        window->menuItem(operations::Item::mnuOpen)->trigger();
         EXPECT_EQ(database::program().databasePath, QString::fromStdString(other));
         window->close();
     }

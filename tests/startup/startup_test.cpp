@@ -2,6 +2,7 @@
 // info screen.
 #include "database/program_state.h"
 #include "operations/frm_eingabe.h"
+#include "operations/program_commands.h"
 #include "platform/message_dialog.h"
 #include "startup/startmodul.h"
 #include "startup/vorbild.h"
@@ -212,7 +213,7 @@ TEST(InfoScreen, ShowsTheStartScreenForMoreThanSixSeconds)
     fake.clockStep = 0.25;
     viewer::Viewer window;
     window.show();
-    startup::mnuInfo_Click(window);
+    operations::mnuInfo_Click(window, startup::startModule().loadStartScreen);
     EXPECT_GT(fake.clock, 6.0);
     EXPECT_LT(fake.clock, 6.6);
     for (QWidget *widget : QApplication::topLevelWidgets())

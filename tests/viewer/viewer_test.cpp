@@ -1,5 +1,5 @@
 // The viewer window with its real data control: fields, counter, keys, caption, error reports,
-// menus, short help and shut-down.
+// the menus built from the menu table, and shut-down.
 #include "database/database_names.h"
 #include "database/program_state.h"
 #include "operations/frm_eingabe.h"
@@ -17,6 +17,9 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+using operations::Item;
+using operations::Menu;
 
 class ViewerTest : public ::testing::Test
 {
@@ -181,61 +184,51 @@ TEST_F(ViewerTest, MenusHaveTheirCaptionsShortcutsAndOrder)
         titles << menu->text();
     EXPECT_EQ(titles, QStringList({"&Datei", "&Bearbeiten", "&Suchen", "&?"}));
     const std::pair<QAction *, QString> items[] = {
-            {window->mnuOpen, "Ctrl+O"},      {window->mnuSortCall, "Ctrl+N"},
-            {window->mnuEnde, "Ctrl+E"},      {window->mnuFiltern, "Ctrl+F"},
-            {window->mnuSortieren, "Ctrl+T"}, {window->mnuWiederherstellen, "Ctrl+W"},
-            {window->mnuSearch, "Ctrl+S"},    {window->mnuHelp, "F1"},
-            {window->mnuInfo, "F2"},
+            {window->menuItem(Item::mnuOpen), "Ctrl+O"},
+            {window->menuItem(Item::mnuSortCall), "Ctrl+N"},
+            {window->menuItem(Item::mnuEnde), "Ctrl+E"},
+            {window->menuItem(Item::mnuFiltern), "Ctrl+F"},
+            {window->menuItem(Item::mnuSortieren), "Ctrl+T"},
+            {window->menuItem(Item::mnuWiederherstellen), "Ctrl+W"},
+            {window->menuItem(Item::mnuSearch), "Ctrl+S"},
+            {window->menuItem(Item::mnuHelp), "F1"},
+            {window->menuItem(Item::mnuInfo), "F2"},
     };
     for (const auto &[action, shortcut] : items)
         EXPECT_EQ(action->shortcut().toString(), shortcut) << action->text().toStdString();
-    EXPECT_EQ(window->mnuOpen->text(), "&Öffnen");
-    EXPECT_EQ(window->mnuSortieren->text(), "sor&tieren");
-    EXPECT_EQ(window->mnuWiederherstellen->text(), "&wiederherstellen");
-    EXPECT_EQ(window->mnuEnde->text(), "B&eenden");
-    EXPECT_EQ(window->mnuHelp->text(), "&Kurz-Hilfe");
+    EXPECT_EQ(window->menuItem(Item::mnuOpen)->text(), "&Öffnen");
+    EXPECT_EQ(window->menuItem(Item::mnuSortieren)->text(), "sor&tieren");
+    EXPECT_EQ(window->menuItem(Item::mnuWiederherstellen)->text(), "&wiederherstellen");
+    EXPECT_EQ(window->menuItem(Item::mnuEnde)->text(), "B&eenden");
+    EXPECT_EQ(window->menuItem(Item::mnuHelp)->text(), "&Kurz-Hilfe");
 }
 
 TEST_F(ViewerTest, OpeningAMenuEnablesItsDatabaseCommandsByThePath)
 {
-    int filters = 0;
-    window->setCommand(viewer::Command::Filter, [&] { ++filters; });
-    window->mnuFiltern->trigger(); // before the menu was ever opened: enabled
+    const int &filters = fake.modalShows; // each run of the filter shows its dialog once
+    window->menuItem(Item::mnuFiltern)->trigger(); // before the menu was ever opened: enabled
     EXPECT_EQ(filters, 1);
 
-    emit window->mnuBearb->aboutToShow();
-    EXPECT_FALSE(window->mnuFiltern->isEnabled());
-    EXPECT_FALSE(window->mnuSortieren->isEnabled());
-    EXPECT_FALSE(window->mnuWiederherstellen->isEnabled());
-    window->mnuFiltern->trigger();
+    emit window->menu(Menu::mnuBearb)->aboutToShow();
+    EXPECT_FALSE(window->menuItem(Item::mnuFiltern)->isEnabled());
+    EXPECT_FALSE(window->menuItem(Item::mnuSortieren)->isEnabled());
+    EXPECT_FALSE(window->menuItem(Item::mnuWiederherstellen)->isEnabled());
+    window->menuItem(Item::mnuFiltern)->trigger();
     EXPECT_EQ(filters, 1);
-    EXPECT_TRUE(window->mnuSearch->isEnabled()); // its menu was not opened
+    EXPECT_TRUE(window->menuItem(Item::mnuSearch)->isEnabled()); // its menu was not opened
 
-    emit window->mnuDat->aboutToShow();
-    EXPECT_FALSE(window->mnuSortCall->isEnabled());
-    EXPECT_TRUE(window->mnuOpen->isEnabled());
-    EXPECT_TRUE(window->mnuEnde->isEnabled());
+    emit window->menu(Menu::mnuDat)->aboutToShow();
+    EXPECT_FALSE(window->menuItem(Item::mnuSortCall)->isEnabled());
+    EXPECT_TRUE(window->menuItem(Item::mnuOpen)->isEnabled());
+    EXPECT_TRUE(window->menuItem(Item::mnuEnde)->isEnabled());
 
     database::program().databasePath = path;
-    emit window->mnuBearb->aboutToShow();
-    emit window->mnuSu->aboutToShow();
-    EXPECT_TRUE(window->mnuFiltern->isEnabled());
-    EXPECT_TRUE(window->mnuSearch->isEnabled());
-    window->mnuFiltern->trigger();
+    emit window->menu(Menu::mnuBearb)->aboutToShow();
+    emit window->menu(Menu::mnuSu)->aboutToShow();
+    EXPECT_TRUE(window->menuItem(Item::mnuFiltern)->isEnabled());
+    EXPECT_TRUE(window->menuItem(Item::mnuSearch)->isEnabled());
+    window->menuItem(Item::mnuFiltern)->trigger();
     EXPECT_EQ(filters, 2);
-}
-
-TEST_F(ViewerTest, ShortHelpKeepsItsLinesAndBlanks)
-{
-    window->mnuHelp->trigger();
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text,
-              "Es ist noch keine ausführliche Hilfe vorhanden.     \r\n"
-              "Wenn Sie aber den Mauszeiger über dem Fenster,      \r\n"
-              "über das Sie etwas wissen möchten, stehen lassen,   \r\n"
-              "so erscheint ein Hinweis.");
-    EXPECT_EQ(fake.messages[0].title, "Kurzhilfe");
-    EXPECT_EQ(fake.messages[0].style, 64);
 }
 
 TEST_F(ViewerTest, ClosingSavesThePathClosesTheSetAndTheOtherWindows)
@@ -245,7 +238,7 @@ TEST_F(ViewerTest, ClosingSavesThePathClosesTheSetAndTheOtherWindows)
     operations::FrmEingabe::instance().show();
     platform::setMousePointer(platform::kHourglass);
     window->show();
-    window->mnuEnde->trigger();
+    window->menuItem(Item::mnuEnde)->trigger();
     EXPECT_EQ(platform::readSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "nichts"), path);
     EXPECT_FALSE(set->isOpen());
     EXPECT_FALSE(operations::FrmEingabe::instance().isVisible());

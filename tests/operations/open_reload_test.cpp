@@ -1,4 +1,4 @@
-// Opening another file and reloading, through the viewer window's menu.
+// Opening another file and reloading, through the viewer window's menu items.
 #include "database/database_names.h"
 #include "database/program_state.h"
 #include "support/expect_ok.h"
@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+using operations::Item;
 
 // The open-file dialog function as the start module passes it: answers come from the fake.
 QString fakeOpenDialog(const QString &title, const QString &fileName, const QString &,
@@ -36,7 +38,7 @@ protected:
         first = QString::fromStdString(dir.write("Erste.dbf", tenStations()));
         second = QString::fromStdString(
                 dir.write("Zweite Liste.dbf", stationTable({station("OE1AA"), station("DA0XX")})));
-        window.setOpenDialog(fakeOpenDialog);
+        window.setStartModule({fakeOpenDialog, {}});
         database::program().databasePath = first;
         window.datPrimaryRS().setConnectionString(database::connectionText(first));
         window.datPrimaryRS().setRecordSource(database::plainFullQuery("Erste"));
@@ -54,7 +56,7 @@ protected:
 TEST_F(DatabaseCommands, OpenShowsTheChosenFileInCallOrder)
 {
     fake.openAnswers.push_back(second);
-    window.mnuOpen->trigger();
+    window.menuItem(Item::mnuOpen)->trigger();
     ASSERT_EQ(fake.openRequests.size(), 1u);
     EXPECT_EQ(fake.openRequests[0].title, "Talvo-Datenbank öffnen");
     EXPECT_EQ(fake.openRequests[0].fileName, "Erste.dbf");
@@ -72,8 +74,8 @@ TEST_F(DatabaseCommands, OpenShowsTheChosenFileInCallOrder)
 TEST_F(DatabaseCommands, CancelOrANameWithoutDbfKeepsTheCurrentSet)
 {
     fake.openAnswers = {"", QString::fromStdString(dir.write("notiz.txt", "Text"))};
-    window.mnuOpen->trigger();
-    window.mnuOpen->trigger();
+    window.menuItem(Item::mnuOpen)->trigger();
+    window.menuItem(Item::mnuOpen)->trigger();
     EXPECT_EQ(database::program().databasePath, first);
     // The record set stays open and usable.
     const auto set = window.datPrimaryRS().Recordset();
@@ -86,11 +88,11 @@ TEST_F(DatabaseCommands, CancelOrANameWithoutDbfKeepsTheCurrentSet)
 TEST_F(DatabaseCommands, PresetsFollowTheDatabasePath)
 {
     database::program().databasePath = QStringLiteral("STATIONEN.DBF");
-    window.mnuOpen->trigger();
+    window.menuItem(Item::mnuOpen)->trigger();
     EXPECT_EQ(fake.openRequests.back().fileName, "STATIONEN.DBF");
     EXPECT_EQ(fake.openRequests.back().folder, QDir::currentPath());
     database::program().databasePath.clear();
-    window.mnuOpen->trigger();
+    window.menuItem(Item::mnuOpen)->trigger();
     EXPECT_EQ(fake.openRequests.back().fileName, "");
     EXPECT_EQ(fake.openRequests.back().folder, "");
 }
@@ -100,7 +102,7 @@ TEST_F(DatabaseCommands, OpenFallsBackToReloadWhenTheFirstCallIsEmpty)
     const QString blanks = QString::fromStdString(
             dir.write("leer.DBF.bak", stationTable({station(""), station("DL1AA")})));
     fake.openAnswers.push_back(blanks); // ".DBF" occurs in the name, so it passes
-    window.mnuOpen->trigger();
+    window.menuItem(Item::mnuOpen)->trigger();
     EXPECT_EQ(window.datPrimaryRS().RecordSource(), database::orderedFullQuery("leer.DBF"));
 }
 
@@ -110,7 +112,7 @@ TEST_F(DatabaseCommands, OpenOfAnotherKindOfTableReportsAndGoesOn)
             dir.write("kunden.dbf",
                       dbfbuild::DbfBuilder(0x03, {{"NAME", 'C', 10}}).record({"Meier"}).bytes()));
     fake.openAnswers.push_back(other);
-    window.mnuOpen->trigger();
+    window.menuItem(Item::mnuOpen)->trigger();
     // The column query fails, the field stays empty, so the reload runs and fails as well.
     ASSERT_EQ(fake.messages.size(), 2u);
     for (const RecordedMessage &message : fake.messages) {
@@ -127,7 +129,7 @@ TEST_F(DatabaseCommands, ReloadDropsFilterAndSortAndOrdersByCall)
 {
     ASSERT_OK(window.datPrimaryRS().Recordset()->SetFilter("[CALL] LIKE 'O*'"));
     EXPECT_EQ(call(), "OE3XYZ");
-    window.mnuSortCall->trigger();
+    window.menuItem(Item::mnuSortCall)->trigger();
     EXPECT_EQ(window.datPrimaryRS().RecordSource(), "select * from Erste Order by CALL");
     EXPECT_EQ(call(), "9A1AA");
     EXPECT_EQ(*window.datPrimaryRS().Recordset()->RecordCount(), 10);
@@ -137,7 +139,7 @@ TEST_F(DatabaseCommands, ReloadDropsFilterAndSortAndOrdersByCall)
 TEST_F(DatabaseCommands, ReloadOfAVanishedFileReportsOnce)
 {
     QFile::remove(first);
-    window.mnuSortCall->trigger();
+    window.menuItem(Item::mnuSortCall)->trigger();
     ASSERT_EQ(fake.messages.size(), 1u);
     EXPECT_TRUE(fake.messages[0].text.contains("Erste.dbf"));
     EXPECT_EQ(fake.messages[0].style, 0);
@@ -149,7 +151,7 @@ TEST_F(DatabaseCommands, ReloadWithoutAPathDoesNothing)
 {
     database::program().databasePath.clear();
     platform::setMousePointer(platform::kDefaultPointer);
-    window.mnuSortCall->trigger();
+    window.menuItem(Item::mnuSortCall)->trigger();
     EXPECT_EQ(platform::mousePointer(), platform::kDefaultPointer);
     EXPECT_EQ(call(), "DL1ABC");
 }
