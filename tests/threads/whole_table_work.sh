@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A filter, a sort and a find of a generated station table through talvo-dbf: the whole-table
-# work runs on two threads, so that a ThreadSanitizer build reports what they share unsafely.
+# A filter, a sort, a find and a check of a generated station table through talvo-dbf: the
+# whole-table work runs on two threads, so that a ThreadSanitizer build reports what they share
+# unsafely.
 # Arguments: talvo-dbf, talvo-gen-stations.
 set -euo pipefail
 tool=$1
@@ -18,4 +19,6 @@ echo "LIKE 'DL*': $filtered"
     --find "[VORNAME] LIKE 'J*'" --format csv --limit 1
 sorted=$("$tool" show "$work/stationen.dbf" --sort "UP_DATE DESC" --count)
 [ "$sorted" -gt 0 ]
+# check reads a table without memo fields in two halves at once; a healthy table ends in 0.
+"$tool" check "$work/stationen.dbf" --format json >/dev/null
 echo ok
