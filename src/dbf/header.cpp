@@ -151,6 +151,38 @@ void assignNullBits(TableHeader &header)
     }
 }
 
+// The header's numbers, the date and the language driver, at the places of its dialect.
+void readNumbers(std::string_view file, TableHeader &header)
+{
+    // Offsets: dBase II            0 version, 1-2 records, 3-5 date (M D Y), 6-7 record length
+    //          dBase III and later 0 version, 1-3 date (Y M D), 4-7 records,
+    //                              8-9 header length, 10-11 record length, 28 flags, 29 driver
+    //          dBase 7 adds        32-63 language driver name
+    for (size_t i = 0; i < header.lastUpdateBytes.size(); ++i)
+        header.lastUpdateBytes[i] = static_cast<uint8_t>(file[lastUpdateOffset(header) + i]);
+    if (header.dialect == Dialect::DBase2) {
+        header.headerRecordCount = le16(file, 1);
+        header.month = static_cast<uint8_t>(file[3]);
+        header.day = static_cast<uint8_t>(file[4]);
+        header.year = storedYear(static_cast<uint8_t>(file[5]));
+        header.recordLength = le16(file, 6);
+        header.headerLength = 521; // fixed: 8 bytes, 32 descriptors of 16 bytes, terminator
+    } else {
+        header.year = storedYear(static_cast<uint8_t>(file[1]));
+        header.month = static_cast<uint8_t>(file[2]);
+        header.day = static_cast<uint8_t>(file[3]);
+        header.headerRecordCount = le32(file, 4);
+        header.headerLength = le16(file, 8);
+        header.recordLength = le16(file, 10);
+        header.tableFlags = static_cast<uint8_t>(file[28]);
+        header.languageDriver = static_cast<uint8_t>(file[29]);
+        if (header.dialect == Dialect::DBase7) {
+            const std::string_view name = file.substr(32, 32);
+            header.languageDriverName = std::string(name.substr(0, name.find('\0')));
+        }
+    }
+}
+
 } // namespace
 
 bool Field::isMemo(Dialect dialect) const
@@ -233,34 +265,7 @@ Result<TableHeader> parseHeader(std::string_view file, const std::string &path)
                        "der Dateikopf endet vorzeitig nach " + std::to_string(file.size())
                                + " Bytes");
 
-    // Offsets: dBase II            0 version, 1-2 records, 3-5 date (M D Y), 6-7 record length
-    //          dBase III and later 0 version, 1-3 date (Y M D), 4-7 records,
-    //                              8-9 header length, 10-11 record length, 28 flags, 29 driver
-    //          dBase 7 adds        32-63 language driver name
-    for (size_t i = 0; i < header.lastUpdateBytes.size(); ++i)
-        header.lastUpdateBytes[i] = static_cast<uint8_t>(file[lastUpdateOffset(header) + i]);
-    if (header.dialect == Dialect::DBase2) {
-        header.headerRecordCount = le16(file, 1);
-        header.month = static_cast<uint8_t>(file[3]);
-        header.day = static_cast<uint8_t>(file[4]);
-        header.year = storedYear(static_cast<uint8_t>(file[5]));
-        header.recordLength = le16(file, 6);
-        header.headerLength = 521; // fixed: 8 bytes, 32 descriptors of 16 bytes, terminator
-    } else {
-        header.year = storedYear(static_cast<uint8_t>(file[1]));
-        header.month = static_cast<uint8_t>(file[2]);
-        header.day = static_cast<uint8_t>(file[3]);
-        header.headerRecordCount = le32(file, 4);
-        header.headerLength = le16(file, 8);
-        header.recordLength = le16(file, 10);
-        header.tableFlags = static_cast<uint8_t>(file[28]);
-        header.languageDriver = static_cast<uint8_t>(file[29]);
-        if (header.dialect == Dialect::DBase7) {
-            const std::string_view name = file.substr(32, 32);
-            header.languageDriverName = std::string(name.substr(0, name.find('\0')));
-        }
-    }
-
+    readNumbers(file, header);
     if (header.headerLength > file.size())
         return damaged(ErrorCode::HeaderOutsideFile, path, 8,
                        "die Kopflänge " + std::to_string(header.headerLength)
