@@ -3,6 +3,7 @@
 
 #include "dbf_builder.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 
@@ -180,93 +181,115 @@ std::vector<HeaderFault> headerFaults()
     return faults;
 }
 
+namespace {
+
+using Damage = std::function<void(std::string &table, std::string &memo)>;
+
+// Collects damaged copies of valid tables.
+class Collection
+{
+public:
+    void add(std::string name, std::string fault, const Valid &valid, const Damage &damage,
+             std::string encoding = "")
+    {
+        std::string table = valid.table, memo = valid.memo;
+        damage(table, memo);
+        m_tables.push_back({std::move(name), std::move(fault), std::move(table), std::move(memo),
+                            valid.memoExtension, std::move(encoding), std::nullopt});
+    }
+    // The table before the damage, for the last one added: a reader can see through it.
+    void seeThrough(const Valid &valid) { m_tables.back().undamaged = valid.table; }
+    std::vector<DamagedTable> take() { return std::move(m_tables); }
+
+private:
+    std::vector<DamagedTable> m_tables;
+};
+
+// Faults of the file's structure, of the header's numbers and of the records' flags.
+void addStructureFaults(Collection &c, const Valid &three)
+{
+    const size_t firstRecord = headerLength(three.table);
+    const size_t length = recordLength(three.table);
+    c.add("cut-in-header", "endet im Kopf", three,
+          [](std::string &t, std::string &) { t.resize(20); });
+    c.add("cut-in-fields", "endet in den Feldbeschreibungen", three,
+          [](std::string &t, std::string &) { t.resize(32 + 32 + 16); });
+    c.add("cut-in-record", "endet mitten im zweiten Datensatz", three,
+          [&](std::string &t, std::string &) { t.resize(firstRecord + length + length / 2); });
+    c.add("header-length-small", "Kopflänge 32", three,
+          [](std::string &t, std::string &) { putLittleEndian(t, 8, 32, 2); });
+    c.add("header-length-large", "Kopflänge 65535", three,
+          [](std::string &t, std::string &) { putLittleEndian(t, 8, 0xFFFF, 2); });
+    c.add("header-length-zero", "Kopflänge 0", three,
+          [](std::string &t, std::string &) { putLittleEndian(t, 8, 0, 2); });
+    c.add("record-length-small", "Datensatzlänge 2", three,
+          [](std::string &t, std::string &) { putLittleEndian(t, 10, 2, 2); });
+    c.add("record-length-large", "Datensatzlänge 65535", three,
+          [](std::string &t, std::string &) { putLittleEndian(t, 10, 0xFFFF, 2); });
+    c.add("record-length-zero", "Datensatzlänge 0", three,
+          [](std::string &t, std::string &) { putLittleEndian(t, 10, 0, 2); });
+    c.add("record-count-huge", "4294967295 Datensätze laut Kopf", three,
+          [](std::string &t, std::string &) { putLittleEndian(t, 4, 0xFFFFFFFF, 4); });
+    c.add("fields-past-record", "Feldlängen reichen über den Datensatz hinaus", three,
+          [](std::string &t, std::string &) { t[32 + 16] = static_cast<char>(250); });
+    for (const HeaderFault &fault : headerFaults()) {
+        c.add(fault.name, fault.fault, three,
+              [&](std::string &t, std::string &) { fault.apply(t); });
+        c.seeThrough(three);
+    }
+    c.add("deletion-flag-bad", "Datensatz 2 beginnt mit '?'", three,
+          [&](std::string &t, std::string &) { t[firstRecord + length] = '?'; });
+    c.seeThrough(three);
+    c.add("compressed-records", "Datensätze komprimiert wie in DATASUS-.dbc-Dateien", three,
+          [&](std::string &t, std::string &) {
+              putLittleEndian(t, 4, 100, 4);
+              t.resize(firstRecord);
+              t += std::string("\x74\x06\xFC\x02\x00\x06\x40\x80\xD4\x03", 10);
+          });
+}
+
+void addMemoFaults(Collection &c, const Valid &three, const Valid &four)
+{
+    // FoxPro's blocks are smaller than its 512-byte memo header: a block number can point into it.
+    const Valid fox = stations(0xF5, MemoKind::FoxPro, {"Yagi", "Loop", "Draht", "Vertikal"}, 64);
+    c.add("memo-past-file", "Memozeiger hinter das Ende der Memodatei", three,
+          [](std::string &t, std::string &) { putValue(t, 0, 4, "  99999999"); });
+    c.add("memo-into-header", "Memozeiger in den Kopf der Memodatei", fox,
+          [](std::string &t, std::string &) { putValue(t, 1, 4, "         3"); });
+    c.add("memo-length-4gb", "Memolänge 4 GB", four,
+          [](std::string &, std::string &m) { putLittleEndian(m, 512 + 4, 0xFFFFFFFF, 4); });
+    c.add("memo-without-end", "Memoblöcke ohne Endezeichen", three,
+          [](std::string &, std::string &m) { std::replace(m.begin(), m.end(), '\x1A', 'x'); });
+}
+
+void addValueFaults(Collection &c, const Valid &three)
+{
+    c.add("bad-dates", "Datum 13. Monat und Buchstaben", three, [](std::string &t, std::string &) {
+        putValue(t, 0, 2, "20031399");
+        putValue(t, 1, 2, "abcdefgh");
+    });
+    c.add("number-stars-nuls", "Zahlen aus *, NUL und Buchstaben", three,
+          [](std::string &t, std::string &) {
+              putValue(t, 0, 1, "*****");
+              putValue(t, 1, 1, std::string(5, '\0'));
+              putValue(t, 2, 1, " 4x2 ");
+          });
+    c.add(
+            "invalid-utf8", "Text mit Bytes, die es in UTF-8 nicht gibt", three,
+            [](std::string &t, std::string &) { putValue(t, 0, 0, "DL\xFF\xFE\xC3"); }, "UTF-8");
+}
+
+} // namespace
+
 std::vector<DamagedTable> damagedTables()
 {
     const Valid three = stations(0x83, MemoKind::DBase3, {"Beam 3 Elemente", "Dipol", "", "GP"});
     const Valid four = stations(0x8B, MemoKind::DBase4, {"Yagi", "Loop", "Draht", "Vertikal"});
-    // FoxPro's blocks are smaller than its 512-byte memo header: a block number can point into it.
-    const Valid fox = stations(0xF5, MemoKind::FoxPro, {"Yagi", "Loop", "Draht", "Vertikal"}, 64);
-    std::vector<DamagedTable> tables;
-    auto add = [&](std::string name, std::string fault, const Valid &valid,
-                   const std::function<void(std::string & table, std::string & memo)> &damage,
-                   std::string encoding = "") {
-        std::string table = valid.table, memo = valid.memo;
-        damage(table, memo);
-        tables.push_back({std::move(name), std::move(fault), std::move(table), std::move(memo),
-                          valid.memoExtension, std::move(encoding), std::nullopt});
-    };
-    const size_t firstRecord = headerLength(three.table);
-    const size_t length = recordLength(three.table);
-
-    // The file's structure.
-    add("cut-in-header", "endet im Kopf", three,
-        [](std::string &t, std::string &) { t.resize(20); });
-    add("cut-in-fields", "endet in den Feldbeschreibungen", three,
-        [](std::string &t, std::string &) { t.resize(32 + 32 + 16); });
-    add("cut-in-record", "endet mitten im zweiten Datensatz", three,
-        [&](std::string &t, std::string &) { t.resize(firstRecord + length + length / 2); });
-    add("header-length-small", "Kopflänge 32", three,
-        [](std::string &t, std::string &) { putLittleEndian(t, 8, 32, 2); });
-    add("header-length-large", "Kopflänge 65535", three,
-        [](std::string &t, std::string &) { putLittleEndian(t, 8, 0xFFFF, 2); });
-    add("header-length-zero", "Kopflänge 0", three,
-        [](std::string &t, std::string &) { putLittleEndian(t, 8, 0, 2); });
-    add("record-length-small", "Datensatzlänge 2", three,
-        [](std::string &t, std::string &) { putLittleEndian(t, 10, 2, 2); });
-    add("record-length-large", "Datensatzlänge 65535", three,
-        [](std::string &t, std::string &) { putLittleEndian(t, 10, 0xFFFF, 2); });
-    add("record-length-zero", "Datensatzlänge 0", three,
-        [](std::string &t, std::string &) { putLittleEndian(t, 10, 0, 2); });
-    add("record-count-huge", "4294967295 Datensätze laut Kopf", three,
-        [](std::string &t, std::string &) { putLittleEndian(t, 4, 0xFFFFFFFF, 4); });
-    add("fields-past-record", "Feldlängen reichen über den Datensatz hinaus", three,
-        [](std::string &t, std::string &) { t[32 + 16] = static_cast<char>(250); });
-
-    // Memo pointers and memo files.
-    add("memo-past-file", "Memozeiger hinter das Ende der Memodatei", three,
-        [](std::string &t, std::string &) { putValue(t, 0, 4, "  99999999"); });
-    add("memo-into-header", "Memozeiger in den Kopf der Memodatei", fox,
-        [](std::string &t, std::string &) { putValue(t, 1, 4, "         3"); });
-    add("memo-length-4gb", "Memolänge 4 GB", four,
-        [](std::string &, std::string &m) { putLittleEndian(m, 512 + 4, 0xFFFFFFFF, 4); });
-    add("memo-without-end", "Memoblöcke ohne Endezeichen", three,
-        [](std::string &, std::string &m) {
-            for (char &c : m) {
-                if (c == 0x1A)
-                    c = 'x';
-            }
-        });
-
-    // Values.
-    add("bad-dates", "Datum 13. Monat und Buchstaben", three, [](std::string &t, std::string &) {
-        putValue(t, 0, 2, "20031399");
-        putValue(t, 1, 2, "abcdefgh");
-    });
-    add("number-stars-nuls", "Zahlen aus *, NUL und Buchstaben", three,
-        [](std::string &t, std::string &) {
-            putValue(t, 0, 1, "*****");
-            putValue(t, 1, 1, std::string(5, '\0'));
-            putValue(t, 2, 1, " 4x2 ");
-        });
-    add(
-            "invalid-utf8", "Text mit Bytes, die es in UTF-8 nicht gibt", three,
-            [](std::string &t, std::string &) { putValue(t, 0, 0, "DL\xFF\xFE\xC3"); }, "UTF-8");
-
-    // The header's numbers, and what follows from them.
-    for (const HeaderFault &fault : headerFaults()) {
-        add(fault.name, fault.fault, three, [&](std::string &t, std::string &) { fault.apply(t); });
-        tables.back().undamaged = three.table;
-    }
-    add("deletion-flag-bad", "Datensatz 2 beginnt mit '?'", three,
-        [&](std::string &t, std::string &) { t[firstRecord + length] = '?'; });
-    tables.back().undamaged = three.table;
-    add("compressed-records", "Datensätze komprimiert wie in DATASUS-.dbc-Dateien", three,
-        [&](std::string &t, std::string &) {
-            putLittleEndian(t, 4, 100, 4);
-            t.resize(firstRecord);
-            t += std::string("\x74\x06\xFC\x02\x00\x06\x40\x80\xD4\x03", 10);
-        });
-    return tables;
+    Collection c;
+    addStructureFaults(c, three);
+    addMemoFaults(c, three, four);
+    addValueFaults(c, three);
+    return c.take();
 }
 
 } // namespace damage
