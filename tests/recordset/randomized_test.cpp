@@ -81,6 +81,24 @@ class Reference
 public:
     explicit Reference(const Collators &collators) : m_collators(collators) { }
 
+    // The rows that match every clause, in the order of the sort field (-1: file order).
+    std::vector<Row> select(const std::vector<Row> &rows, const std::vector<Clause> &clauses,
+                            int sortField, bool descending) const
+    {
+        std::vector<Row> selected;
+        for (const Row &row : rows) {
+            if (std::all_of(clauses.begin(), clauses.end(),
+                            [&](const Clause &c) { return matches(row, c); }))
+                selected.push_back(row);
+        }
+        if (sortField >= 0) {
+            std::stable_sort(selected.begin(), selected.end(), [&](const Row &a, const Row &b) {
+                return descending ? compare(b, a, sortField) < 0 : compare(a, b, sortField) < 0;
+            });
+        }
+        return selected;
+    }
+
     bool matches(const Row &row, const Clause &c) const
     {
         if (c.field == 0) {
@@ -211,6 +229,66 @@ protected:
         return c;
     }
 
+    // A table of names, numbers and dates, some empty, some records deleted.
+    std::string randomTable()
+    {
+        DbfBuilder builder(0x03, {{"NAME", 'C', 12}, {"NUM", 'N', 6, 1}, {"DAT", 'D', 8}});
+        builder.languageDriver(0x02);
+        for (size_t i = 0, n = 20 + pick(150); i < n; ++i) {
+            const std::string number =
+                    pick(8) == 0 ? "" : std::to_string(int(pick(200)) - 50) + (pick(2) ? ".5" : "");
+            builder.record({randomName(false), number, pick(8) == 0 ? "" : randomDate()},
+                           pick(10) == 0);
+        }
+        return builder.bytes();
+    }
+
+    // No filter, one clause or two joined by AND: the criterion, with its clauses.
+    std::string randomCriterion(std::vector<Clause> &clauses)
+    {
+        clauses = {randomClause()};
+        std::string criterion = criterionOf(clauses[0]);
+        const size_t shape = pick(5);
+        if (shape == 0) {
+            clauses.clear();
+            criterion.clear();
+        } else if (shape == 1) {
+            clauses.push_back(randomClause());
+            criterion += " AND " + criterionOf(clauses[1]);
+        }
+        return criterion;
+    }
+
+    // A find of one clause from a random match of `expected`, the set's order, with or without
+    // a skip, either way.
+    void checkRandomFind(RecordSet &set, const Reference &reference,
+                         const std::vector<Row> &expected)
+    {
+        const Clause wanted = randomClause();
+        const size_t start = pick(expected.size());
+        const int64_t skip = int64_t(pick(2));
+        const bool backward = pick(2);
+        std::optional<int64_t> found;
+        for (int64_t position = int64_t(start) + (backward ? -skip : skip);
+             position >= 0 && position < int64_t(expected.size()); position += backward ? -1 : 1) {
+            if (reference.matches(expected[size_t(position)], wanted)) {
+                found = int64_t(expected[size_t(position)].record) + 1;
+                break;
+            }
+        }
+        ASSERT_OK(set.Find(criterionOf(wanted), skip,
+                           backward ? SearchDirection::Backward : SearchDirection::Forward,
+                           int64_t(expected[start].record) + 1));
+        if (found) {
+            const auto bookmark = set.Bookmark();
+            ASSERT_TRUE(bookmark.ok()) << criterionOf(wanted) << " from " << start << " skip "
+                                       << skip << (backward ? " backward" : " forward");
+            EXPECT_EQ(*bookmark, *found) << criterionOf(wanted);
+        } else {
+            EXPECT_TRUE(backward ? *set.AtBOF() : *set.AtEOF()) << criterionOf(wanted);
+        }
+    }
+
     static std::string criterionOf(const Clause &c)
     {
         static const char *names[] = {"[NAME]", "[NUM]", "[DAT]"};
@@ -236,17 +314,9 @@ TEST_F(Randomized, FilterSortAndFindAgreeWithTheReference)
     TempDir dir;
     int cases = 0;
     for (int table = 0; table < 50; ++table) {
-        DbfBuilder builder(0x03, {{"NAME", 'C', 12}, {"NUM", 'N', 6, 1}, {"DAT", 'D', 8}});
-        builder.languageDriver(0x02);
-        for (size_t i = 0, n = 20 + pick(150); i < n; ++i) {
-            const std::string number =
-                    pick(8) == 0 ? "" : std::to_string(int(pick(200)) - 50) + (pick(2) ? ".5" : "");
-            builder.record({randomName(false), number, pick(8) == 0 ? "" : randomDate()},
-                           pick(10) == 0);
-        }
-        const std::string path = dir.write("t" + std::to_string(table) + ".dbf", builder.bytes());
-        auto opened =
-                RecordSet::Open("database=" + path, "select * from t" + std::to_string(table));
+        const std::string name = "t" + std::to_string(table);
+        const std::string path = dir.write(name + ".dbf", randomTable());
+        auto opened = RecordSet::Open("database=" + path, "select * from " + name);
         ASSERT_TRUE(opened);
         RecordSet &set = **opened;
 
@@ -257,16 +327,8 @@ TEST_F(Randomized, FilterSortAndFindAgreeWithTheReference)
                     {uint32_t(*r), t.text(*r, 0).text, t.text(*r, 1).text, t.text(*r, 2).text});
 
         for (int round = 0; round < 60; ++round, ++cases) {
-            std::vector<Clause> clauses {randomClause()};
-            std::string criterion = criterionOf(clauses[0]);
-            const size_t shape = pick(5); // no filter, two clauses, or one
-            if (shape == 0) {
-                clauses.clear();
-                criterion.clear();
-            } else if (shape == 1) {
-                clauses.push_back(randomClause());
-                criterion += " AND " + criterionOf(clauses[1]);
-            }
+            std::vector<Clause> clauses;
+            const std::string criterion = randomCriterion(clauses);
             const int sortField = int(pick(4)) - 1; // -1: no sort
             const bool descending = pick(2);
             static const char *fields[] = {"NAME", "NUM", "DAT"};
@@ -274,18 +336,8 @@ TEST_F(Randomized, FilterSortAndFindAgreeWithTheReference)
                     ? ""
                     : std::string(fields[sortField]) + (descending ? " DESC" : "");
 
-            std::vector<Row> expected;
-            for (const Row &row : rows) {
-                if (std::all_of(clauses.begin(), clauses.end(),
-                                [&](const Clause &c) { return reference.matches(row, c); }))
-                    expected.push_back(row);
-            }
-            if (sortField >= 0) {
-                std::stable_sort(expected.begin(), expected.end(), [&](const Row &a, const Row &b) {
-                    return descending ? reference.compare(b, a, sortField) < 0
-                                      : reference.compare(a, b, sortField) < 0;
-                });
-            }
+            const std::vector<Row> expected =
+                    reference.select(rows, clauses, sortField, descending);
             std::vector<int64_t> expectedBookmarks;
             for (const Row &row : expected)
                 expectedBookmarks.push_back(int64_t(row.record) + 1);
@@ -293,33 +345,8 @@ TEST_F(Randomized, FilterSortAndFindAgreeWithTheReference)
             ASSERT_OK(set.SetSort(sort)) << sort;
             ASSERT_OK(set.SetFilter(criterion)) << criterion;
             ASSERT_EQ(presentation(set), expectedBookmarks) << criterion << " / " << sort;
-
-            if (expected.empty())
-                continue;
-            // A find of one clause from a random match, with or without a skip, either way.
-            const Clause wanted = randomClause();
-            const size_t start = pick(expected.size());
-            const int64_t skip = int64_t(pick(2));
-            const bool backward = pick(2);
-            int64_t position = int64_t(start) + (backward ? -skip : skip);
-            std::optional<int64_t> found;
-            for (; position >= 0 && position < int64_t(expected.size());
-                 position += backward ? -1 : 1) {
-                if (reference.matches(expected[size_t(position)], wanted)) {
-                    found = int64_t(expected[size_t(position)].record) + 1;
-                    break;
-                }
-            }
-            ASSERT_OK(set.Find(criterionOf(wanted), skip,
-                               backward ? SearchDirection::Backward : SearchDirection::Forward,
-                               expectedBookmarks[start]));
-            if (found) {
-                const auto bookmark = set.Bookmark();
-                ASSERT_TRUE(bookmark.ok()) << criterionOf(wanted) << " from " << start << " skip "
-                                           << skip << (backward ? " backward" : " forward");
-                EXPECT_EQ(*bookmark, *found) << criterionOf(wanted);
-            } else
-                EXPECT_TRUE(backward ? *set.AtBOF() : *set.AtEOF()) << criterionOf(wanted);
+            if (!expected.empty())
+                checkRandomFind(set, reference, expected);
         }
         ASSERT_OK(set.SetFilter(""));
         ASSERT_OK(set.SetSort(""));
