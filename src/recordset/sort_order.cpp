@@ -81,24 +81,22 @@ public:
     bool prefixIsWholeKey() const { return !m_text; }
 
 private:
+    // The value to sort by; NaN for an empty value and for one that is no number or date.
     static double numberKey(const FieldValues &values, std::string_view record)
     {
-        double value = NAN; // empty
+        double value = 0;
+        bool logical = false;
         switch (values.kind()) {
         case ValueKind::Number:
-            values.number(record, value);
-            break;
+            return values.number(record, value) ? value : NAN;
         case ValueKind::Date:
-            values.date(record, value);
-            break;
+            return values.date(record, value) ? value : NAN;
         case ValueKind::Logical:
-            if (bool logical = false; values.logical(record, logical))
-                value = logical ? 1 : 0;
-            break;
+            return values.logical(record, logical) ? (logical ? 1 : 0) : NAN;
         case ValueKind::Text:
             break;
         }
-        return value;
+        return NAN;
     }
 
     // Doubles as unsigned numbers in the same order, empty (NaN) values first.
