@@ -322,6 +322,33 @@ TEST_F(RecordSetTest, NumbersAreReadAsTheReaderShowsThem)
               (Texts {"0x10", "inf", "", "nan", "+-5", "-1,5", "0", "2", "1e3"}));
 }
 
+// A sort text names each field once: a repeat is refused, so that a sort has no more keys than
+// the table has fields.
+TEST_F(RecordSetTest, SortNamesEachFieldOnce)
+{
+    auto set = open();
+    ASSERT_OK(set->SetSort("NOF_SSB DESC"));
+    std::string repeated = "VORNAME";
+    for (int i = 0; i < 999; ++i)
+        repeated += ", VORNAME";
+    for (const std::string &sort :
+         {std::string("VORNAME, CALL, vorname"), std::string("CALL, [CALL] DESC"), repeated}) {
+        const auto sorted = set->SetSort(sort);
+        ASSERT_FALSE(sorted.ok()) << sort;
+        EXPECT_EQ(sorted.error().number, recordset::kInvalidArgument);
+        EXPECT_NE(sorted.error().description.find("wird mehr als einmal genannt"),
+                  std::string::npos)
+                << sorted.error().description;
+    }
+    const auto twice = set->SetSort("VORNAME, CALL, vorname");
+    EXPECT_NE(twice.error().description.find("das Feld »vorname«"), std::string::npos)
+            << twice.error().description;
+    EXPECT_EQ(set->Sort(), "NOF_SSB DESC");
+    ASSERT_OK(set->SetSort("UP_DATE, NOF_SSB DESC, VORNAME, CALL")); // every field once
+    EXPECT_EQ(column(*set),
+              (Texts {"9A1AA", "0", "dk2xy", "OE3JOE", "DL1ABC", "HB9XYZ", "DL1ABC"}));
+}
+
 TEST_F(RecordSetTest, BookmarksDesignateRecordsAcrossFilterAndSort)
 {
     auto set = open();
