@@ -2,6 +2,7 @@
 #include "value_formats.h"
 
 #include "dbf/display.h"
+#include "dbf/number_text.h"
 
 #include <cstdio>
 
@@ -38,6 +39,8 @@ bool isDigit(char c)
 // point ("+007.50" → 7.50, ".5" → 0.5, "5." → 5); "" for a binary double that is no number.
 std::string jsonNumber(std::string_view digits)
 {
+    if (!dbf::isNumberText(digits))
+        return {}; // nan, inf
     std::string out;
     size_t i = 0;
     if (i < digits.size() && (digits[i] == '+' || digits[i] == '-')) {
@@ -45,8 +48,6 @@ std::string jsonNumber(std::string_view digits)
             out.push_back('-');
         ++i;
     }
-    if (i >= digits.size() || !(isDigit(digits[i]) || digits[i] == '.'))
-        return {}; // nan, inf
     while (i + 1 < digits.size() && digits[i] == '0' && isDigit(digits[i + 1]))
         ++i;
     if (digits[i] == '.')

@@ -4,6 +4,7 @@
 #include "ascii.h"
 #include "byte_order.h"
 #include "calendar.h"
+#include "number_text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -95,37 +96,6 @@ Value invalidBinary(std::string_view bytes, std::string problem)
     value.hexShown = true;
     value.problem = std::move(problem);
     return value;
-}
-
-// Sign, digits, at most one decimal point, optional exponent: the forms N and F fields hold.
-// Exponents stand in N fields as well: shapelib writes them there (polygon.dbf, DIS208 N(19,17)
-// "1.166785e+001"), and dbfread and GDAL read them as numbers.
-bool isNumberText(std::string_view text)
-{
-    size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    size_t digits = 0;
-    while (i < text.size() && isDigit(text[i]))
-        ++i, ++digits;
-    if (i < text.size() && (text[i] == '.' || text[i] == ',')) {
-        ++i;
-        while (i < text.size() && isDigit(text[i]))
-            ++i, ++digits;
-    }
-    if (digits == 0)
-        return false;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        const size_t exponentStart = i;
-        while (i < text.size() && isDigit(text[i]))
-            ++i;
-        if (i == exponentStart)
-            return false;
-    }
-    return i == text.size();
 }
 
 Value numberValue(const Field &, std::string_view bytes, const FieldContext &context)

@@ -2,6 +2,7 @@
 #include "criterion.h"
 
 #include "dbf/calendar.h"
+#include "dbf/number_text.h"
 #include "text_util.h"
 
 #include <charconv>
@@ -228,15 +229,7 @@ private:
                        && (m_text[end - 1] == 'e' || m_text[end - 1] == 'E'))))
             ++end;
         literal.text = m_text.substr(m_at, end - m_at);
-        std::string plain = literal.text;
-        for (char &c : plain) {
-            if (c == ',')
-                c = '.';
-        }
-        const char *first = plain.data() + (plain.size() > 0 && plain[0] == '+' ? 1 : 0);
-        const auto parsed = std::from_chars(first, plain.data() + plain.size(), literal.number);
-        if (plain.empty() || parsed.ec != std::errc()
-            || parsed.ptr != plain.data() + plain.size()) {
+        if (!dbf::readNumber(literal.text, literal.number)) { // the fields' rule of numbers
             fail("wird ein Wert erwartet: 'Text', #Datum# oder eine Zahl");
             return literal;
         }

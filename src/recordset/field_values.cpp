@@ -4,8 +4,7 @@
 #include "collator.h"
 #include "dbf/ascii.h"
 #include "dbf/calendar.h"
-
-#include <charconv>
+#include "dbf/number_text.h"
 
 namespace recordset {
 namespace {
@@ -38,23 +37,6 @@ ValueKind kindOf(const dbf::Field &field, dbf::Dialect dialect)
     default:
         return ValueKind::Text;
     }
-}
-
-bool parseNumber(std::string_view text, double &value)
-{
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    char buffer[64];
-    if (text.empty() || text.size() > sizeof buffer)
-        return false;
-    for (size_t i = 0; i < text.size(); ++i)
-        buffer[i] = text[i] == ',' ? '.' : text[i];
-    const auto result = std::from_chars(buffer, buffer + text.size(), value);
-    return result.ec == std::errc() && result.ptr == buffer + text.size();
 }
 
 int digits(std::string_view text, size_t at, size_t count)
@@ -128,17 +110,18 @@ void FieldValues::utf16Text(std::string_view record, std::u16string &out) const
 
 bool FieldValues::number(std::string_view record, double &value) const
 {
+    // The reader's rule, so that what it shows as no number ("inf", "0x10") is empty here too.
     std::string_view bytes;
     const dbf::Field &field = m_table.field(m_field);
     if ((field.type == 'N' || field.type == 'F') && field.nullBit < 0)
-        return parseNumber(m_table.fieldBytes(record, m_field), value);
+        return dbf::readNumber(dbf::withoutPadding(m_table.fieldBytes(record, m_field)), value);
     if (plainAscii(record, bytes))
-        return parseNumber(bytes, value);
+        return dbf::readNumber(dbf::withoutPadding(bytes), value);
     const dbf::Value stored = m_table.value(record, m_field);
     switch (stored.kind) {
     case dbf::Value::Kind::Number:
     case dbf::Value::Kind::Text: // a number typed into a character field
-        return parseNumber(stored.text, value);
+        return dbf::readNumber(dbf::withoutPadding(stored.text), value);
     case dbf::Value::Kind::Integer:
         value = static_cast<double>(stored.integer);
         return true;

@@ -4,7 +4,6 @@
 #include "dbf/huge_pages.h"
 #include "field_values.h"
 #include "table_halves.h"
-#include "text_util.h"
 
 #include <algorithm>
 #include <array>
@@ -81,24 +80,22 @@ public:
     bool prefixIsWholeKey() const { return !m_text; }
 
 private:
+    // The value to sort by; NaN for an empty value and for one that is no number or date.
     static double numberKey(const FieldValues &values, std::string_view record)
     {
-        double value = NAN; // empty
+        double value = 0;
+        bool logical = false;
         switch (values.kind()) {
         case ValueKind::Number:
-            values.number(record, value);
-            break;
+            return values.number(record, value) ? value : NAN;
         case ValueKind::Date:
-            values.date(record, value);
-            break;
+            return values.date(record, value) ? value : NAN;
         case ValueKind::Logical:
-            if (bool logical = false; values.logical(record, logical))
-                value = logical ? 1 : 0;
-            break;
+            return values.logical(record, logical) ? (logical ? 1 : 0) : NAN;
         case ValueKind::Text:
             break;
         }
-        return value;
+        return NAN;
     }
 
     // Doubles as unsigned numbers in the same order, empty (NaN) values first.
@@ -137,42 +134,6 @@ private:
     std::vector<uint64_t> m_offsets; // where each key starts, and where the last one ends
     std::vector<double> m_numbers; // NaN for empty values
 };
-
-} // namespace
-
-Result<std::vector<SortField>> parseSort(const std::string &text,
-                                         const std::function<int(const std::string &)> &fieldOf)
-{
-    std::vector<SortField> fields;
-    if (trimmed(text).empty())
-        return fields;
-    for (const std::string &part : split(text, ',')) {
-        std::vector<std::string> words = splitBlanks(part);
-        auto fail = [&](const std::string &why) {
-            return Error {kInvalidArgument,
-                          "Die Sortierangabe " + quoted(text) + " ist ungültig: " + why + "."};
-        };
-        if (words.empty() || words.size() > 2)
-            return fail("erwartet wird »Feld [ASC|DESC]«, durch Kommas getrennt");
-        std::string name = words[0];
-        if (name.size() >= 2 && name.front() == '[' && name.back() == ']')
-            name = name.substr(1, name.size() - 2);
-        const int field = fieldOf(name);
-        if (field < 0)
-            return fail("das Feld " + quoted(name) + " gibt es nicht");
-        SortField sortField {static_cast<size_t>(field), false};
-        if (words.size() == 2) {
-            const std::string direction = asciiLower(words[1]);
-            if (direction != "asc" && direction != "desc")
-                return fail(quoted(words[1]) + " ist weder ASC noch DESC");
-            sortField.descending = direction == "desc";
-        }
-        fields.push_back(sortField);
-    }
-    return fields;
-}
-
-namespace {
 
 // One record to sort: the first eight key bytes of its first field, its place in the order that
 // breaks ties, and the number of its keys. Most comparisons end at the prefix, which needs no

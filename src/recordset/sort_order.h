@@ -1,27 +1,16 @@
-// Sort texts ("field [ASC|DESC], …") and the stable sort of records by them.
+// The stable sort of records by the fields of a sort text.
 #pragma once
 
 #include "byte_sort_keys.h"
 #include "collator.h"
 #include "dbf/table.h"
-#include "error.h"
+#include "sort_text.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace recordset {
-
-struct SortField
-{
-    size_t field; // in the table
-    bool descending = false;
-};
-
-// Parses a sort text; "" gives no fields. `fieldOf` gives the table field of a name, or -1.
-// Fails with kInvalidArgument, quoting the text and naming what is wrong.
-Result<std::vector<SortField>> parseSort(const std::string &text,
-                                         const std::function<int(const std::string &)> &fieldOf);
 
 // Orders `records` by `fields`: text in German dictionary order, numbers by value, dates by
 // date, empty values first (last when descending). Records that compare equal keep their order.

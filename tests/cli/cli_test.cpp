@@ -350,6 +350,21 @@ TEST_F(Cli, QueryFilterSortCountAndFind)
     EXPECT_EQ(runTool({"show", m_table, "--backward"}).exit, 2);
 }
 
+TEST_F(Cli, SortNamingAFieldTwiceIsRefused)
+{
+    const CliRun twice = runTool({"show", m_table, "--sort", "CALL, NOF_SSB, call DESC"});
+    EXPECT_EQ(twice.exit, 1);
+    EXPECT_EQ(twice.out, "");
+    EXPECT_EQ(twice.err,
+              "talvo-dbf: 3001: Die Sortierangabe »CALL, NOF_SSB, call DESC« ist ungültig: das "
+              "Feld »call« wird mehr als einmal genannt.\n");
+    EXPECT_EQ(
+            runTool({"show", m_table, "--sort", "NOF_SSB DESC, CALL, RIG", "--format", "csv"}).out,
+            "CALL,RIG,NOF_SSB\r\n"
+            "DL1ABC,\"IC-7300, \"\"Dipol\"\"\",\"12,5\"\r\n"
+            "OE3JÖ,\"Yaesu\r\nFT-817\",3\r\n");
+}
+
 TEST(CliHelp, HelpAndVersion)
 {
     EXPECT_NE(runTool({"--help"}).out.find("Aufruf: talvo-dbf"), std::string::npos);

@@ -279,6 +279,76 @@ TEST_F(RecordSetTest, HarbourTypesSortByValue)
     }
 }
 
+// Filter and sort read numbers as the reader shows them: what it flags as no number ("inf",
+// "nan", "+-5", "0x10") is empty, like a blank, and matches no comparison.
+TEST_F(RecordSetTest, NumbersAreReadAsTheReaderShowsThem)
+{
+    const std::string path = m_dir.write("zahlen.dbf",
+                                         DbfBuilder(0x03, {{"CALL", 'C', 6}, {"F", 'N', 8}})
+                                                 .record({"INF", "inf"})
+                                                 .record({"NAN", "nan"})
+                                                 .record({"PLUSMI", "+-5"})
+                                                 .record({"HEX", "0x10"})
+                                                 .record({"TAUSND", "1e3"})
+                                                 .record({"LEER", ""})
+                                                 .record({"NULL", "0"})
+                                                 .record({"ZWEI", "2"})
+                                                 .record({"MINUS", "-1,5"})
+                                                 .bytes());
+    auto set = RecordSet::Open("database=" + path, "select * from zahlen");
+    ASSERT_TRUE(set) << set.error().description;
+    for (const FilterCase &c : std::vector<FilterCase> {{"[F] > 1", {"TAUSND", "ZWEI"}},
+                                                        {"[F] = 0", {"NULL"}},
+                                                        {"[F] < 1", {"NULL", "MINUS"}},
+                                                        {"[F] <> 0", {"TAUSND", "ZWEI", "MINUS"}},
+                                                        {"[F] >= 1e3", {"TAUSND"}},
+                                                        {"[F] = 16", {}},
+                                                        {"[F] = -5", {}}}) {
+        ASSERT_OK((*set)->SetFilter(c.criterion)) << c.criterion;
+        EXPECT_EQ(column(**set), c.calls) << c.criterion;
+    }
+    ASSERT_OK((*set)->SetFilter(""));
+    ASSERT_OK((*set)->SetSort("F"));
+    EXPECT_EQ(column(**set),
+              (Texts {"INF", "NAN", "PLUSMI", "HEX", "LEER", "MINUS", "NULL", "ZWEI", "TAUSND"}));
+    ASSERT_OK((*set)->SetSort("F DESC"));
+    EXPECT_EQ(column(**set),
+              (Texts {"TAUSND", "ZWEI", "NULL", "MINUS", "INF", "NAN", "PLUSMI", "HEX", "LEER"}));
+    // Sorted within the query's order, the empty values keep that order.
+    auto byCall = RecordSet::Open("database=" + path, "select * from zahlen order by CALL");
+    ASSERT_TRUE(byCall) << byCall.error().description;
+    ASSERT_OK((*byCall)->SetSort("F"));
+    EXPECT_EQ(column(**byCall, 1),
+              (Texts {"0x10", "inf", "", "nan", "+-5", "-1,5", "0", "2", "1e3"}));
+}
+
+// A sort text names each field once: a repeat is refused, so that a sort has no more keys than
+// the table has fields.
+TEST_F(RecordSetTest, SortNamesEachFieldOnce)
+{
+    auto set = open();
+    ASSERT_OK(set->SetSort("NOF_SSB DESC"));
+    std::string repeated = "VORNAME";
+    for (int i = 0; i < 999; ++i)
+        repeated += ", VORNAME";
+    for (const std::string &sort :
+         {std::string("VORNAME, CALL, vorname"), std::string("CALL, [CALL] DESC"), repeated}) {
+        const auto sorted = set->SetSort(sort);
+        ASSERT_FALSE(sorted.ok()) << sort;
+        EXPECT_EQ(sorted.error().number, recordset::kInvalidArgument);
+        EXPECT_NE(sorted.error().description.find("wird mehr als einmal genannt"),
+                  std::string::npos)
+                << sorted.error().description;
+    }
+    const auto twice = set->SetSort("VORNAME, CALL, vorname");
+    EXPECT_NE(twice.error().description.find("das Feld »vorname«"), std::string::npos)
+            << twice.error().description;
+    EXPECT_EQ(set->Sort(), "NOF_SSB DESC");
+    ASSERT_OK(set->SetSort("UP_DATE, NOF_SSB DESC, VORNAME, CALL")); // every field once
+    EXPECT_EQ(column(*set),
+              (Texts {"9A1AA", "0", "dk2xy", "OE3JOE", "DL1ABC", "HB9XYZ", "DL1ABC"}));
+}
+
 TEST_F(RecordSetTest, BookmarksDesignateRecordsAcrossFilterAndSort)
 {
     auto set = open();
