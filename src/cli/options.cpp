@@ -29,7 +29,7 @@ Optionen für show:
                            RFC 4180 mit den Texten des Betrachters; json eine Zeile je
                            Datensatz mit Typen: Zahlen, Datum ISO 8601, true/false, null
                            text (auch info und check) zeigt Steuerzeichen sichtbar: \t \n \r,
-                           \x1b und andere als \xNN, U+0080 bis U+009F als \u0080 bis \u009f
+                           sonst \xNN (ESC \x1b), U+0080 bis U+009F als \u0080 bis \u009f
     --plain                csv für andere Sprachen: Datum ISO 8601, Dezimalpunkt, true/false
   --limit N                höchstens N Datensätze
   --deleted                gelöschte Datensätze mit ausgeben, mit ihrer Markierung
