@@ -2,6 +2,7 @@
 #include "check_report.h"
 
 #include "value_formats.h"
+#include "visible_text.h"
 
 #include <cstdio>
 
@@ -90,11 +91,12 @@ std::string placeText(const CheckFinding &finding, const dbf::Table &table)
 
 void writeText(const dbf::Table &table, const TableCheck &result, std::ostream &out)
 {
-    out << "Datei:       " << table.path() << '\n'
-        << "Codepage:    " << driverText(table.header()) << "; gelesen als "
-        << table.encoding().name << " (" << table.encoding().reason << ")\n"
+    out << "Datei:       " << visible(table.path()) << '\n'
+        << "Codepage:    " << visible(driverText(table.header())) << "; gelesen als "
+        << visible(table.encoding().name) << " (" << visible(table.encoding().reason) << ")\n"
         << "Datensätze:  " << table.recordCount() << ", davon " << result.deleted << " gelöscht\n"
-        << "Memodatei:   " << (table.memoPath().empty() ? "keine" : table.memoPath()) << '\n';
+        << "Memodatei:   " << (table.memoPath().empty() ? "keine" : visible(table.memoPath()))
+        << '\n';
     if (result.findings.empty()) {
         out << "Ergebnis:    in Ordnung, keine Befunde\n";
         return;
@@ -102,9 +104,9 @@ void writeText(const dbf::Table &table, const TableCheck &result, std::ostream &
     out << "Befunde:\n";
     for (const CheckFinding &finding : result.findings) {
         out << "  " << dbf::severityText(dbf::severityOf(finding.kind)) << " " << finding.kind
-            << ": " << finding.text;
+            << ": " << visible(finding.text);
         if (const std::string place = placeText(finding, table); !place.empty())
-            out << " [" << place << "]";
+            out << " [" << visible(place) << "]";
         if (finding.count > 1)
             out << " (" << finding.count << "-mal, in Datensatz " << recordList(finding) << ")";
         out << '\n';
@@ -186,9 +188,10 @@ void appendJson(const dbf::Table &table, const TableCheck &result, std::string &
 
 std::string shortForm(const CheckFinding &finding, const dbf::Table &table)
 {
-    std::string text = dbf::severityText(dbf::severityOf(finding.kind)) + (": " + finding.text);
+    std::string text =
+            dbf::severityText(dbf::severityOf(finding.kind)) + (": " + visible(finding.text));
     if (const std::string place = placeText(finding, table); !place.empty())
-        text += " [" + place + "]";
+        text += " [" + visible(place) + "]";
     if (finding.count > 1)
         text += " (" + std::to_string(finding.count) + "-mal)";
     return text;
@@ -210,7 +213,7 @@ int check(const Options &options, std::ostream &out, std::ostream &err)
         }
         auto unreadable = [&](const dbf::Error &error) {
             exit = kUnreadable;
-            err << "talvo-dbf: " << error.number << ": " << error.description << '\n';
+            err << "talvo-dbf: " << error.number << ": " << visible(error.description) << '\n';
             if (json) {
                 document += "\"status\":\"unreadable\",\"exit\":2,\"error\":{\"level\":\""
                         + std::string(dbf::severityName(dbf::Severity::Error))
@@ -218,8 +221,9 @@ int check(const Options &options, std::ostream &out, std::ostream &err)
                 appendJsonString(error.description, document);
                 document += "}}";
             } else {
-                out << "Datei:       " << file << "\nErgebnis:    nicht lesbar: " << error.number
-                    << ": " << error.description << '\n';
+                out << "Datei:       " << visible(file)
+                    << "\nErgebnis:    nicht lesbar: " << error.number << ": "
+                    << visible(error.description) << '\n';
             }
         };
         const auto table = dbf::Table::open(file, options.open);

@@ -8,6 +8,7 @@
 #include "recordset/query.h"
 #include "recordset/record_set.h"
 #include "version/version.h"
+#include "visible_text.h"
 
 #include <cstdio>
 #include <iomanip>
@@ -27,22 +28,25 @@ void writeInfo(const dbf::Table &table, std::ostream &out)
             ? std::string(date)
             : "ungültig (Bytes " + dbf::lastUpdateBytesText(h) + ")";
 
-    out << "Datei:            " << table.path() << '\n'
+    out << "Datei:            " << visible(table.path()) << '\n'
         << "Version:          " << dbf::hexByte(h.version) << " ("
         << dbf::dialectName(h.dialect, h.version) << ")\n"
         << "Letzte Änderung:  " << lastUpdate << '\n'
-        << "Codepage:         " << table.encoding().name << " (" << table.encoding().reason << ")\n"
+        << "Codepage:         " << visible(table.encoding().name) << " ("
+        << visible(table.encoding().reason) << ")\n"
         << "Datensätze:       " << h.headerRecordCount << " laut Kopf, " << table.recordCount()
         << " vorhanden\n"
         << "Datensatzlänge:   " << h.recordLength << " Bytes (Kopf: " << h.headerLength
         << " Bytes)\n"
-        << "Memodatei:        " << (table.memoPath().empty() ? "keine" : table.memoPath()) << '\n'
+        << "Memodatei:        " << (table.memoPath().empty() ? "keine" : visible(table.memoPath()))
+        << '\n'
         << "Felder:           " << table.fieldCount() << '\n';
     for (size_t i = 0; i < table.fieldCount(); ++i) {
         const dbf::Field &f = table.field(i);
-        out << "  " << std::setw(4) << i + 1 << "  " << table.fieldName(i)
-            << std::string(table.fieldName(i).size() < 12 ? 12 - table.fieldName(i).size() : 1, ' ')
-            << f.type << std::setw(7) << f.length << std::setw(4) << int(f.decimals) << '\n';
+        const std::string name = visible(table.fieldName(i));
+        out << "  " << std::setw(4) << i + 1 << "  " << name
+            << std::string(name.size() < 12 ? 12 - name.size() : 1, ' ') << f.type << std::setw(7)
+            << f.length << std::setw(4) << int(f.decimals) << '\n';
     }
     out.flush();
 
@@ -61,7 +65,7 @@ void writeInfo(const dbf::Table &table, std::ostream &out)
 int fail(std::ostream &err, const dbf::Error &error)
 {
     const dbf::Error &origin = error.origin();
-    err << "talvo-dbf: " << origin.number << ": " << origin.description << '\n';
+    err << "talvo-dbf: " << origin.number << ": " << visible(origin.description) << '\n';
     return 1;
 }
 
@@ -128,7 +132,7 @@ int show(const Options &options, std::ostream &out, std::ostream &err)
     // What opening found, for scripts to see; the records on standard output stay clean.
     for (const dbf::Finding &finding : set.table().findings())
         err << "talvo-dbf: " << dbf::severityText(dbf::severityOf(finding.kind)) << ": "
-            << finding.text << '\n';
+            << visible(finding.text) << '\n';
     if (!options.filter.empty()) {
         if (const auto filtered = set.SetFilter(options.filter); !filtered.ok())
             return fail(err, filtered.error());
@@ -150,7 +154,8 @@ int run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
 {
     Options options;
     if (const auto usage = parseOptions(args, options)) {
-        err << "talvo-dbf: " << kUsageError << ": " << *usage << " Hilfe: talvo-dbf --help\n";
+        err << "talvo-dbf: " << kUsageError << ": " << visible(*usage)
+            << " Hilfe: talvo-dbf --help\n";
         return 2;
     }
     if (options.help) {

@@ -2,6 +2,7 @@
 #include "options.h"
 
 #include <charconv>
+#include <cstdint>
 
 namespace cli {
 
@@ -27,11 +28,14 @@ Optionen für show:
   --format text|csv|json   Ausgabeform (Vorgabe: text, wie der Betrachter zeigt); csv nach
                            RFC 4180 mit den Texten des Betrachters; json eine Zeile je
                            Datensatz mit Typen: Zahlen, Datum ISO 8601, true/false, null
+                           text (auch info und check) zeigt Steuerzeichen sichtbar: \t \n \r,
+                           sonst \xNN (ESC \x1b), U+0080 bis U+009F als \u0080 bis \u009f
     --plain                csv für andere Sprachen: Datum ISO 8601, Dezimalpunkt, true/false
   --limit N                höchstens N Datensätze
   --deleted                gelöschte Datensätze mit ausgeben, mit ihrer Markierung
   --encoding NAME          Codepage vorgeben (z. B. CP850, CP1252, UTF-8)
 
+  --                       Ende der Optionen: was folgt, ist Befehl oder Datei (z. B. -x.dbf)
   --help                   diese Hilfe
   --version                Versionsnummer
 
@@ -42,17 +46,34 @@ falschen Aufruf. check: 0 gesund (höchstens Hinweise), 1 lesbar mit Warnungen, 
 
 namespace {
 
-bool parseCount(const std::optional<std::string> &text, uint64_t &value)
+// A count of digits only, at most `max`: a number too large for it is no count (from_chars
+// leaves `value` as it was then).
+bool parseCount(const std::optional<std::string> &text, uint64_t max, uint64_t &value)
 {
-    return text && !text->empty()
-            && std::from_chars(text->data(), text->data() + text->size(), value).ptr
-            == text->data() + text->size();
+    if (!text || text->empty())
+        return false;
+    const char *end = text->data() + text->size();
+    const auto [ptr, ec] = std::from_chars(text->data(), end, value);
+    return ptr == end && ec == std::errc() && value <= max;
+}
+
+// An argument that is no option: the command, then the file or files.
+std::optional<std::string> positional(const std::string &arg, Options &options)
+{
+    if (options.command.empty())
+        options.command = arg;
+    else if (options.files.empty() || options.command == "check")
+        options.files.push_back(arg);
+    else
+        return "Überzähliges Argument »" + arg + "«.";
+    return std::nullopt;
 }
 
 } // namespace
 
 std::optional<std::string> parseOptions(const std::vector<std::string> &args, Options &options)
 {
+    bool optionsEnded = false; // after "--" every argument is a command or a file
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string &arg = args[i];
         auto value = [&]() -> std::optional<std::string> {
@@ -68,7 +89,11 @@ std::optional<std::string> parseOptions(const std::vector<std::string> &args, Op
             return std::nullopt;
         };
         std::optional<std::string> problem;
-        if (arg == "--help" || arg == "-h") {
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            problem = positional(arg, options);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else if (arg == "--version") {
             options.version = true;
@@ -84,8 +109,9 @@ std::optional<std::string> parseOptions(const std::vector<std::string> &args, Op
                 return "--format erwartet text, csv oder json.";
         } else if (arg == "--limit" || arg == "--skip") {
             uint64_t n = 0;
-            if (!parseCount(value(), n))
-                return arg + " erwartet eine Zahl.";
+            const uint64_t max = arg == "--limit" ? UINT64_MAX : uint64_t {INT64_MAX};
+            if (!parseCount(value(), max, n))
+                return arg + " erwartet eine Zahl von 0 bis " + std::to_string(max) + ".";
             if (arg == "--limit")
                 options.limit = n;
             else
@@ -108,14 +134,8 @@ std::optional<std::string> parseOptions(const std::vector<std::string> &args, Op
             problem = text(options.sort);
         } else if (arg == "--find") {
             problem = text(options.find);
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return "Unbekannte Option »" + arg + "«.";
-        } else if (options.command.empty()) {
-            options.command = arg;
-        } else if (options.files.empty() || options.command == "check") {
-            options.files.push_back(arg);
         } else {
-            return "Überzähliges Argument »" + arg + "«.";
+            return "Unbekannte Option »" + arg + "«.";
         }
         if (problem)
             return problem;

@@ -3,6 +3,7 @@
 
 #include "dbf/display.h"
 #include "value_formats.h"
+#include "visible_text.h"
 
 #include <algorithm>
 #include <array>
@@ -29,10 +30,6 @@ public:
     }
 
     const std::vector<std::string> &names() const { return m_names; }
-    std::string text(std::string_view record, size_t index) const
-    {
-        return textBeforeNul(m_set.FieldText(record, index));
-    }
     void appendText(std::string_view record, size_t index, std::string &out) const
     {
         m_set.AppendFieldText(record, index, out);
@@ -49,34 +46,45 @@ private:
     std::vector<std::string> m_names;
 };
 
+// Text blocks for reading on a terminal: names and values with their control characters
+// visible (visible_text.h), so that no table steers the terminal or forges a line.
 class TextWriter final : public RecordWriter
 {
 public:
     TextWriter(recordset::RecordSet &set, std::ostream &out) : m_fields(set), m_out(out)
     {
-        for (const std::string &name : m_fields.names())
-            m_width = std::max(m_width, displayWidth(name));
+        size_t width = 0;
+        for (const std::string &name : m_fields.names()) {
+            m_labels.push_back(visible(name));
+            width = std::max(width, displayWidth(m_labels.back()));
+        }
+        for (std::string &label : m_labels)
+            label += std::string(width - displayWidth(label), ' ') + " : ";
     }
 
     void write(std::string_view record, int64_t position) override
     {
-        if (m_written++)
-            m_out << '\n';
-        m_out << "Datensatz " << position;
+        m_block.assign(m_written++ ? "\nDatensatz " : "Datensatz ");
+        m_block += std::to_string(position);
         if (m_fields.showsDeleted() && Fields::isDeleted(record))
-            m_out << " (gelöscht)";
-        m_out << '\n';
-        for (size_t i = 0; i < m_fields.names().size(); ++i) {
-            const std::string &name = m_fields.names()[i];
-            m_out << name << std::string(m_width - displayWidth(name), ' ') << " : "
-                  << m_fields.text(record, i) << '\n';
+            m_block += " (gelöscht)";
+        m_block.push_back('\n');
+        for (size_t i = 0; i < m_labels.size(); ++i) {
+            m_block += m_labels[i];
+            m_value.clear();
+            m_fields.appendText(record, i, m_value);
+            cutAtNul(m_value, 0);
+            appendVisible(m_value, m_block);
+            m_block.push_back('\n');
         }
+        m_out.write(m_block.data(), static_cast<std::streamsize>(m_block.size()));
     }
 
 private:
     Fields m_fields;
     std::ostream &m_out;
-    size_t m_width = 0;
+    std::vector<std::string> m_labels; // "NAME    : ", the names visible and aligned
+    std::string m_block, m_value; // kept to spare allocations per record
     uint64_t m_written = 0;
 };
 

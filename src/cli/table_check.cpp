@@ -16,23 +16,6 @@ std::string bytesText(uint64_t count)
     return std::to_string(count) + (count == 1 ? " Byte" : " Bytes");
 }
 
-// `text` with its control characters as \xNN: bytes that are no value (compressed records of
-// sids.dbc) hold NULs and terminal controls.
-std::string visible(std::string_view text)
-{
-    std::string result;
-    for (char c : text) {
-        if (static_cast<uint8_t>(c) < 0x20 || c == 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<uint8_t>(c));
-            result += escaped;
-        } else {
-            result += c;
-        }
-    }
-    return result;
-}
-
 // Findings seen record by record, one per kind and field, in the order first seen.
 class RecordFindings
 {
@@ -211,7 +194,7 @@ private:
             return;
         m_findings.add("invalid-value", field, record, offset, m_table.path(), [&] {
             return (value.kind == dbf::Value::Kind::Invalid && !value.text.empty()
-                            ? "Der Wert »" + visible(value.text) + "« lässt sich nicht lesen: "
+                            ? "Der Wert »" + value.text + "« lässt sich nicht lesen: "
                             : std::string("Der Wert ist fehlerhaft: "))
                     + value.problem + ".";
         });

@@ -19,7 +19,9 @@ constexpr size_t kListedRecords = 5;
 struct CheckFinding
 {
     std::string kind; // stable name: the reader's (dbf::findingKindName) or the check's own
-    std::string text; // German: what was wrong (at the first place) and what the reader does
+    // German: what was wrong (at the first place) and what the reader does; a value in it as
+    // decoded, control characters too (text output makes them visible, JSON escapes them)
+    std::string text;
     std::string file; // the file `offset` is in: the table's or the memo file's path
     std::optional<uint64_t> offset = {};
     std::optional<uint64_t> record = {}; // 0-based: the first record where it was seen

@@ -3,6 +3,7 @@
 
 #include "dbf/display.h"
 #include "dbf/number_text.h"
+#include "visible_text.h"
 
 #include <cstdio>
 
@@ -85,8 +86,14 @@ std::string base64(std::string_view bytes)
 void appendJsonString(std::string_view text, std::string &out)
 {
     static const char digits[] = "0123456789abcdef";
+    auto escaped = [&](unsigned char byte) {
+        out += "\\u00";
+        out.push_back(digits[byte >> 4]);
+        out.push_back(digits[byte & 0x0F]);
+    };
     out.push_back('"');
-    for (char c : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         const auto byte = static_cast<unsigned char>(c);
         switch (c) {
         case '"':
@@ -105,10 +112,12 @@ void appendJsonString(std::string_view text, std::string &out)
             out += "\\t";
             break;
         default:
-            if (byte < 0x20) {
-                out += "\\u00";
-                out.push_back(digits[byte >> 4]);
-                out.push_back(digits[byte & 0x0F]);
+            // JSON needs only C0 escaped; DEL and the C1 controls (UTF-8 0xC2 0x80 to 0x9F) are
+            // escaped too, so that JSON shown on a terminal cannot steer it either.
+            if (byte < 0x20 || byte == 0x7F) {
+                escaped(byte);
+            } else if (isC1ControlAt(text, i)) {
+                escaped(static_cast<unsigned char>(text[++i]));
             } else {
                 out.push_back(c);
             }

@@ -102,9 +102,9 @@ Result<Query> parseQuery(const std::string &text)
             query.descending = direction == "desc";
         }
     }
+    // Empty for a file named just ".dbf": the name of its table is the empty text, and only the
+    // name matched against the file (RecordSet::Open) says whether the query reads it.
     query.table = trimmed(text.substr(from + 4, tableEnd - from - 4));
-    if (query.table.empty())
-        return badQuery(text, "der Tabellenname fehlt");
     return query;
 }
 

@@ -20,13 +20,14 @@ std::string tableNameOf(const std::string &path);
 struct Query
 {
     std::vector<std::string> columns; // empty for "*"
-    std::string table; // as written, blanks inside kept
+    std::string table; // as written, blanks inside kept; empty for the table of ".dbf"
     std::string orderBy; // empty for the file's order
     bool descending = false;
 };
 
 // Parses `select <*|column, …> from <table> [order by <column> [asc|desc]]`, keywords in any
-// case. Fails with kErrorsInCommand, quoting the text.
+// case; the table name may be empty (tableNameOf(".dbf")). Fails with kErrorsInCommand, quoting
+// the text.
 Result<Query> parseQuery(const std::string &text);
 
 } // namespace recordset

@@ -28,6 +28,7 @@ TEST(Connection, TableNameIsTheFileNameWithoutItsLastExtension)
     EXPECT_EQ(recordset::tableNameOf("/srv/funk/Liste.2003.dbf"), "Liste.2003");
     EXPECT_EQ(recordset::tableNameOf("STATIONEN"), "STATIONEN");
     EXPECT_EQ(recordset::tableNameOf("Meine Stationen.DBF"), "Meine Stationen");
+    EXPECT_EQ(recordset::tableNameOf("/srv/funk/.dbf"), "");
 }
 
 struct QueryCase
@@ -65,13 +66,18 @@ INSTANTIATE_TEST_SUITE_P(
                            {{}, "Meine Stationen", "call", true}},
                 QueryCase {"SpacedColumns",
                            "Select CALL , RIG from t",
-                           {{"CALL", "RIG"}, "t", "", false}}),
+                           {{"CALL", "RIG"}, "t", "", false}},
+                // The queries the viewer makes for a file named ".dbf", whose table name is empty.
+                QueryCase {"EmptyTableName", "select * from ", {{}, "", "", false}},
+                QueryCase {"EmptyTableNameOrdered",
+                           "select * from  Order by CALL",
+                           {{}, "", "CALL", false}}),
         CaseName());
 
 TEST(Queries, OutsideTheFormAreRejectedWithTheText)
 {
     for (const char *text :
-         {"", "delete from t", "select from t", "select * t", "select * from",
+         {"", "delete from t", "select from t", "select * t", "select * fromt",
           "select * from t order by", "select * from t order by a b", "select a b from t"}) {
         const auto query = recordset::parseQuery(text);
         ASSERT_FALSE(query) << text;

@@ -110,6 +110,9 @@ TEST_F(RecordSetTest, OpenFailuresCarryTheirNumbers)
     for (const Case &c :
          std::vector<Case> {{connection, "select * from Andere", recordset::kTableNotFound,
                              "Andere", recordset::kTableNotFound},
+                            // The empty name is the table of ".dbf" only.
+                            {connection, "select * from ", recordset::kTableNotFound,
+                             "Die Tabelle »« gibt es", recordset::kTableNotFound},
                             {"database=" + m_dir.file("fehlt.dbf"), "select * from fehlt",
                              recordset::kTableNotFound, "fehlt.dbf", dbf::ErrorCode::FileNotFound},
                             {connection, "select CALL,RUFNAME from Funk Liste",

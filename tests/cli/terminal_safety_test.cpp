@@ -1,0 +1,239 @@
+// talvo-dbf with hostile tables and odd names: text output shows control characters visibly,
+// "--" ends the options, a file named just ".dbf" opens, numbers that overflow are refused.
+#include "dbf_builder.h"
+#include "support/cli_run.h"
+#include "support/temp_dir.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <sys/wait.h>
+
+using dbfbuild::DbfBuilder, dbfbuild::Layout;
+
+namespace {
+
+// Values that would retitle the terminal (OSC), clear it (CSI, also as the C1 control U+009B)
+// and forge a line, and a field name with ESC; read as UTF-8.
+const std::string kRetitle = "DL1\x1b]0;x\x07";
+const std::string kForged = "A\rB\nRUF : C\tD\x7f\xC2\x9B"
+                            "2J\\x";
+const std::string kClear = "1\x1b[2J";
+
+std::string hostileTable()
+{
+    return DbfBuilder(0x03, {{"RUF\x1bX", 'C', 20}, {"TEXT", 'C', 40}, {"NR", 'N', 8}})
+            .record({kRetitle, kForged, kClear})
+            .bytes();
+}
+
+// Whether `bytes` hold no control character but line breaks: nothing a terminal would obey.
+bool onlyLineBreaks(const std::string &bytes)
+{
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        const auto next = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
+        if ((byte < 0x20 && byte != '\n') || byte == 0x7F
+            || (byte == 0xC2 && next >= 0x80 && next <= 0x9F))
+            return false;
+    }
+    return true;
+}
+
+std::string contents(const std::string &path)
+{
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+// The built talvo-dbf as a process, its standard output and error in files: the bytes a
+// terminal would get. No argument holds a single quote.
+CliRun runProcess(const TempDir &dir, const std::vector<std::string> &args)
+{
+    std::string command = "'" TALVO_DBF_TOOL "'";
+    for (const std::string &arg : args)
+        command += " '" + arg + "'";
+    command += " >'" + dir.file("out") + "' 2>'" + dir.file("err") + "'";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, contents(dir.file("out")),
+            contents(dir.file("err"))};
+}
+
+class TextOutput : public ::testing::Test
+{
+protected:
+    TempDir m_dir;
+    const std::string m_table = m_dir.write("feind.dbf", hostileTable());
+};
+
+TEST_F(TextOutput, ShowsControlCharactersOfValuesAndNamesVisibly)
+{
+    const CliRun r = runTool({"show", m_table, "--encoding", "UTF-8"});
+    ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "Datensatz 1\n"
+              "RUF\\x1bX : DL1\\x1b]0;x\\x07\n"
+              "TEXT     : A\\rB\\nRUF : C\\tD\\x7f\\u009b2J\\x\n"
+              "NR       : 1\\x1b[2J\n");
+}
+
+TEST_F(TextOutput, CsvAndJsonStayExact)
+{
+    const CliRun csv = runTool({"show", m_table, "--encoding", "UTF-8", "--format", "csv"});
+    EXPECT_EQ(csv.out,
+              "RUF\x1bX,TEXT,NR\r\n" + kRetitle + ",\"" + kForged + "\"," + kClear + "\r\n");
+
+    // JSON escapes every control character, DEL and C1 too, and reads back exactly.
+    const CliRun json = runTool({"show", m_table, "--encoding", "UTF-8", "--format", "json"});
+    EXPECT_TRUE(onlyLineBreaks(json.out)) << json.out;
+    const nlohmann::json record = nlohmann::json::parse(json.out);
+    EXPECT_EQ(record["RUF\x1bX"], kRetitle);
+    EXPECT_EQ(record["TEXT"], kForged);
+    EXPECT_EQ(record["NR"]["$invalid"], kClear);
+    EXPECT_NE(json.out.find("\\u007f\\u009b2J\\\\x"), std::string::npos) << json.out;
+}
+
+TEST_F(TextOutput, InfoAndCheckShowControlCharactersVisibly)
+{
+    const std::string named = m_dir.write("a\x1b[2Jb.dbf", hostileTable());
+    const CliRun info = runTool({"info", named, "--encoding", "UTF-8"});
+    ASSERT_EQ(info.exit, 0) << info.err;
+    for (const std::string &expected :
+         std::vector<std::string> {"Datei:            " + m_dir.file("a\\x1b[2Jb.dbf") + "\n",
+                                   "RUF\\x1bX    C", "»1\\x1b[2J« lässt sich nicht lesen"})
+        EXPECT_NE(info.out.find(expected), std::string::npos) << expected << "\n" << info.out;
+    EXPECT_TRUE(onlyLineBreaks(info.out)) << info.out;
+
+    // dBase 7 keeps the language driver's name in the header: the table's text as well.
+    const std::string dbase7 = m_dir.write("sieben.dbf",
+                                           DbfBuilder(0x04, {{"NR", 'N', 8}}, Layout::DBase7)
+                                                   .languageDriverName("DB\x1b]0;x\x07")
+                                                   .record({kClear})
+                                                   .bytes());
+    const CliRun check = runTool({"check", named, dbase7});
+    EXPECT_EQ(check.exit, 1);
+    for (const std::string &expected :
+         std::vector<std::string> {"Der Wert »1\\x1b[2J« lässt sich nicht lesen",
+                                   "[Byte 190, Datensatz 1, Feld »NR«]",
+                                   "Sprachtreiber-Byte 0x00 »DB\\x1b]0;x\\x07«"})
+        EXPECT_NE(check.out.find(expected), std::string::npos) << expected << "\n" << check.out;
+    EXPECT_TRUE(onlyLineBreaks(check.out)) << check.out;
+
+    const nlohmann::json report =
+            nlohmann::json::parse(runTool({"check", named, "--format", "json"}).out);
+    EXPECT_EQ(report["tables"][0]["file"], named);
+    EXPECT_EQ(report["tables"][0]["findings"][0]["text"],
+              "Der Wert »" + kClear + "« lässt sich nicht lesen: keine Zahl.");
+}
+
+TEST_F(TextOutput, ErrorsShowControlCharactersVisibly)
+{
+    const CliRun option = runTool({"show", m_table, "--\x1b[2J"});
+    EXPECT_EQ(option.exit, 2);
+    EXPECT_NE(option.err.find("»--\\x1b[2J«"), std::string::npos) << option.err;
+    const CliRun missing = runTool({"show", m_dir.file("fehlt\r.dbf")});
+    EXPECT_EQ(missing.exit, 1);
+    EXPECT_NE(missing.err.find("fehlt\\r.dbf"), std::string::npos) << missing.err;
+    EXPECT_TRUE(onlyLineBreaks(option.err + missing.err));
+}
+
+// What a terminal gets from the program itself: no byte it would obey, on either stream.
+TEST_F(TextOutput, NoControlCharacterReachesTheTerminal)
+{
+    for (const std::vector<std::string> &args : std::vector<std::vector<std::string>> {
+                 {"show", m_table, "--encoding", "UTF-8"},
+                 {"info", m_table, "--encoding", "UTF-8"},
+                 {"check", m_table, m_dir.file("fehlt\x1b]0;x\x07.dbf")},
+                 {"show", m_table, "--format", "json", "--encoding", "UTF-8"},
+                 {"show", m_table, "--\x1b[2J"}}) {
+        const CliRun r = runProcess(m_dir, args);
+        EXPECT_NE(r.exit, -1) << args[0];
+        EXPECT_FALSE(r.out.empty() && r.err.empty()) << args[0];
+        EXPECT_TRUE(onlyLineBreaks(r.out)) << r.out;
+        EXPECT_TRUE(onlyLineBreaks(r.err)) << r.err;
+    }
+}
+
+// A table named like an option, and a folder to run in, restored afterwards.
+class CommandLine : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_dir.write("-x.dbf", DbfBuilder(0x03, {{"CALL", 'C', 8}}).record({"DL1ABC"}).bytes());
+        std::filesystem::current_path(m_dir.file(""));
+    }
+    void TearDown() override { std::filesystem::current_path(m_previous); }
+
+    const std::filesystem::path m_previous = std::filesystem::current_path();
+    TempDir m_dir;
+};
+
+TEST_F(CommandLine, DoubleDashEndsTheOptions)
+{
+    const CliRun plain = runTool({"show", "--format", "csv", "--", "-x.dbf"});
+    ASSERT_EQ(plain.exit, 0) << plain.err;
+    EXPECT_EQ(plain.out, "CALL\r\nDL1ABC\r\n");
+    EXPECT_EQ(runTool({"--", "info", "-x.dbf"}).exit, 0);
+    EXPECT_EQ(runTool({"check", "--", "-x.dbf", "-x.dbf"}).exit, 0);
+
+    const CliRun option = runTool({"show", "-x.dbf"});
+    EXPECT_EQ(option.exit, 2);
+    EXPECT_NE(option.err.find("Unbekannte Option »-x.dbf«"), std::string::npos) << option.err;
+    // After "--" an option is a file name.
+    const CliRun late = runTool({"show", "--", "-x.dbf", "--limit"});
+    EXPECT_EQ(late.exit, 2);
+    EXPECT_NE(late.err.find("Überzähliges Argument »--limit«"), std::string::npos) << late.err;
+    EXPECT_NE(runTool({"--help"}).out.find("  --  "), std::string::npos);
+}
+
+TEST_F(CommandLine, NumbersThatOverflowAreUsageErrors)
+{
+    for (const std::vector<std::string> &args : std::vector<std::vector<std::string>> {
+                 {"show", "--", "-x.dbf", "--limit", "99999999999999999999"},
+                 {"show", "--limit", "18446744073709551616", "--", "-x.dbf"},
+                 {"show", "--find", "[CALL] = 'DL1ABC'", "--skip", "9223372036854775808", "--",
+                  "-x.dbf"},
+                 {"show", "--limit", "-1", "--", "-x.dbf"}}) {
+        const CliRun r = runTool(args);
+        EXPECT_EQ(r.exit, 2) << args[3];
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err.rfind("talvo-dbf: 7100: ", 0), 0u) << r.err;
+    }
+    EXPECT_EQ(runTool({"show", "--limit", "18446744073709551615", "--", "-x.dbf"}).out,
+              "Datensatz 1\nCALL : DL1ABC\n");
+    EXPECT_EQ(runTool({"show", "--find", "[CALL] = 'DL1ABC'", "--skip", "9223372036854775807", "--",
+                       "-x.dbf"})
+                      .exit,
+              1); // skipped past the only match
+}
+
+// The table of a file named ".dbf" has the empty name: the query "select * from " reads it.
+TEST(TableNames, FileNamedJustDotDbfOpens)
+{
+    TempDir dir;
+    const std::string table =
+            dir.write(".dbf", DbfBuilder(0x03, {{"CALL", 'C', 8}}).record({"DL1ABC"}).bytes());
+    const CliRun shown = runTool({"show", table, "--format", "csv"});
+    ASSERT_EQ(shown.exit, 0) << shown.err;
+    EXPECT_EQ(shown.out, "CALL\r\nDL1ABC\r\n");
+    EXPECT_EQ(runTool({"show", table, "--query", "select * from  Order by CALL", "--count"}).out,
+              "1\n");
+    EXPECT_EQ(runTool({"info", table}).exit, 0);
+    EXPECT_EQ(runTool({"check", table}).exit, 0);
+
+    // Other names stay as they were: the empty name is no other table's.
+    const std::string other =
+            dir.write("funk.dbf", DbfBuilder(0x03, {{"CALL", 'C', 8}}).record({"DL1ABC"}).bytes());
+    const CliRun wrong = runTool({"show", other, "--query", "select * from "});
+    EXPECT_EQ(wrong.exit, 1);
+    EXPECT_NE(wrong.err.find("Die Tabelle »« gibt es in der Datenbank"), std::string::npos)
+            << wrong.err;
+    EXPECT_EQ(runTool({"show", other, "--query", "select * from funk", "--count"}).out, "1\n");
+}
+
+} // namespace
