@@ -297,6 +297,10 @@ class Session:
             self.app(process)
         return process
 
+    def start_x_client(self, *args):
+        """Starts an X client of another program (e.g. xmessage) on the display."""
+        return self._spawn(list(args), env=self.x_env())
+
     def ended(self, process, timeout=10):
         """Waits for `process` to end; returns its exit status."""
         try:

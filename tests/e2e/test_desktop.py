@@ -44,8 +44,7 @@ class DesktopTest(ViewerTestCase):
     def other_program(self):
         """Starts a small X client of another program; returns its window id."""
         s = self.session
-        s._spawn(['xmessage', '-title', 'Anderes Programm', 'Ein anderes Programm'],
-                 env=s.x_env(), log='xmessage')
+        s.start_x_client('xmessage', '-title', 'Anderes Programm', 'Ein anderes Programm')
         found = harness.wait_for(
             lambda: s.xdotool('search', '--onlyvisible', '--name', '^Anderes Programm$',
                               check=False).split(), 10, 'the window of xmessage')
