@@ -30,6 +30,7 @@ packages=(
     dbus
     at-spi2-core
     python3-pyatspi
+    xclip
     jq
 )
 case "${1:-}" in

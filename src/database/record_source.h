@@ -56,6 +56,9 @@ public:
     virtual void repaintWindow() = 0;
     // Unloads the window; its shut-down sequence ends the program.
     virtual void closeWindow() = 0;
+    // Runs the window's activation handling, as when a window of the program that held the
+    // activation gives it back (the info screen, which never takes it from the keys).
+    virtual void regainActivation() = 0;
 };
 
 } // namespace database

@@ -82,6 +82,14 @@ FrmEingabe::FrmEingabe()
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
 }
 
+void FrmEingabe::fillColumnList(const QStringList &captions)
+{
+    if (List1->count() > 0)
+        return;
+    for (int i = 0; i < captions.size(); ++i)
+        List1->addItem(QString::number(i) + QLatin1Char(' ') + captions[i]);
+}
+
 bool FrmEingabe::sortMode() const
 {
     return windowTitle() == QLatin1String("Sortieren");
@@ -101,10 +109,14 @@ bool FrmEingabe::eventFilter(QObject *watched, QEvent *event)
     if (watched != List1 || event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
     // On the first showing the list makes its first entry current without selecting it, so
-    // Home there moves nothing and selects nothing; a navigation key always chooses the entry
-    // it lands on.
-    static_cast<QObject *>(List1)->event(event);
-    switch (static_cast<QKeyEvent *>(event)->key()) {
+    // Home there moves nothing and selects nothing, and Down would skip it: with no entry
+    // selected, Down chooses the first. A navigation key always chooses the entry it lands on.
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    if (key == Qt::Key_Down && List1->selectedItems().isEmpty() && List1->count() > 0)
+        List1->setCurrentRow(0);
+    else
+        static_cast<QObject *>(List1)->event(event);
+    switch (key) {
     case Qt::Key_Home:
     case Qt::Key_End:
     case Qt::Key_Up:

@@ -21,6 +21,10 @@ public:
     // Deletes the instance, when the program's windows close.
     static void unload();
 
+    // Fills the column list with one entry per caption, "index caption", unless it has its
+    // entries already: they stay as the first table that opened gave them.
+    void fillColumnList(const QStringList &captions);
+
     // "" after Abbrechen; otherwise the list index, one blank and the term as typed.
     const QString &resultText() const { return m_resultText; }
 

@@ -47,6 +47,7 @@ void mnuInfo_Click(database::DatabaseWindow &window, const StartScreenFunction &
     while (platform::services().seconds() - start <= kInfoSeconds)
         QThread::msleep(10);
     screen.reset(); // unloading the start screen sets the arrow
+    window.regainActivation();
     window.repaintWindow();
 }
 

@@ -6,17 +6,31 @@
 #include "platform/platform.h"
 
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace platform {
 namespace {
 
 constexpr int kIconSize = 32;
 constexpr int kMaxTextWidth = 520;
+// Room in the title bar beside the title: the window's icon, its close box and the frame.
+constexpr int kTitleBarRoom = 120;
+
+// The width at which the window manager shows `title` whole: the title in a bold variant of the
+// dialog's font (title bars commonly use one), and the room beside it. A box narrower than its
+// title has its title cut short ("Talvo-dBa… ft bereits ").
+int titleWidth(const QWidget &dialog, const QString &title)
+{
+    QFont bold = dialog.font();
+    bold.setBold(true);
+    return QFontMetrics(bold).horizontalAdvance(title) + kTitleBarRoom;
+}
 
 } // namespace
 
@@ -53,7 +67,7 @@ MessageDialog::MessageDialog(QWidget *parent, const QString &message, int style,
     column->setSpacing(18);
     column->addLayout(row);
     column->addWidget(buttons);
-    fixDialogSize(*this, sizeHint().width());
+    fixDialogSize(*this, std::max(sizeHint().width(), titleWidth(*this, title)));
 }
 
 } // namespace platform

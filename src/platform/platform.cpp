@@ -9,15 +9,21 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QSettings>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTranslator>
 #include <QTreeView>
 #include <QWindow>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace platform {
 namespace {
@@ -49,6 +55,49 @@ void showWholeColumns(QFileDialog &dialog)
     }
 }
 
+// The file dialog's sizes and dates in the program's German (the default locale, see
+// useGermanQtTexts), as its labels are: Qt's file system model takes them from the system's
+// locale, C or English on many a desktop.
+class GermanSizesAndDates final : public QIdentityProxyModel
+{
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        const auto *files = qobject_cast<const QFileSystemModel *>(sourceModel());
+        if (role != Qt::DisplayRole || !files)
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        const QLocale german;
+        if (index.column() == kSizeColumn && !files->isDir(source))
+            return german.formattedDataSize(files->size(source)); // "907 Bytes"
+        if (index.column() == kDateColumn)
+            return german.toString(files->lastModified(source), QStringLiteral("dd.MM.yyyy HH:mm"));
+        return QIdentityProxyModel::data(index, role);
+    }
+
+private:
+    // The columns of QFileSystemModel: name, size, type, date modified.
+    static constexpr int kSizeColumn = 1, kDateColumn = 3;
+};
+
+// Qt's file dialog keeps its history and last folder in a settings file of its own. That file
+// lives in a temporary folder while the dialog is open and goes with it: the program's one
+// setting stays its only persistent output, and nothing is left behind in the temp folder.
+class DialogStateFolder
+{
+public:
+    DialogStateFolder()
+    {
+        if (m_folder.isValid())
+            QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_folder.path());
+    }
+
+private:
+    QTemporaryDir m_folder;
+};
+
 class QtServices final : public Services
 {
 public:
@@ -62,6 +111,7 @@ public:
 
     QString openFile(const OpenDialogRequest &request) override
     {
+        const DialogStateFolder stateFolder; // outlives the dialog, which writes its state last
         // Without a folder of its own the dialog opens in the current folder, never in one that
         // Qt remembered from an earlier use.
         QFileDialog dialog(QApplication::activeWindow(), request.title,
@@ -76,6 +126,7 @@ public:
         dialog.setNameFilters(request.nameFilters);
         if (request.filterIndex >= 0 && request.filterIndex < request.nameFilters.size())
             dialog.selectNameFilter(request.nameFilters[request.filterIndex]);
+        dialog.setProxyModel(new GermanSizesAndDates(&dialog));
         listEveryFileForStarDotStar(dialog);
         if (!request.fileName.isEmpty())
             dialog.selectFile(request.fileName);
@@ -172,16 +223,44 @@ bool useGermanQtTexts()
     return QCoreApplication::installTranslator(&translator);
 }
 
-void keepQtStateForThisRun()
+namespace {
+
+int g_endRequests[2] = {-1, -1}; // the self-pipe: the signal handler writes, the GUI reads
+
+void noteEndRequest(int)
 {
-    static QTemporaryDir folder;
-    if (folder.isValid())
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+    const int saved = errno;
+    const char byte = 1;
+    (void)!write(g_endRequests[1], &byte, 1); // a full pipe holds enough requests already
+    errno = saved;
+}
+
+} // namespace
+
+void onEndRequest(std::function<void()> handler)
+{
+    if (g_endRequests[0] >= 0 || pipe2(g_endRequests, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(g_endRequests[0], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier,
+                     [handler = std::move(handler)] {
+                         char bytes[16];
+                         while (read(g_endRequests[0], bytes, sizeof bytes) > 0) { }
+                         handler();
+                     });
+    struct sigaction action
+    { };
+    action.sa_handler = noteEndRequest;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
 }
 
 namespace {
 
-// An explicit file, so that keepQtStateForThisRun() leaves the program's own setting in place.
+// An explicit file, so that the file dialog's settings folder leaves the program's own setting
+// in place.
 QString settingsFile(const QString &application)
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/'

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QDialog;
 class QWidget;
@@ -68,10 +69,10 @@ void waitUntilShown(QWidget &window);
 // where they are not installed.
 bool useGermanQtTexts();
 
-// Qt's file dialog keeps its history and last folder in a settings file of its own. Sends that
-// file to a folder that is removed when the program ends: the program's one setting stays its
-// only persistent output.
-void keepQtStateForThisRun();
+// Calls `handler` on the GUI thread when the program is asked to end by SIGTERM or SIGHUP (a
+// `kill`, the end of the desktop session), so that it ends as by its own command. The signal
+// handler only writes to a pipe that the event loop watches. Once per run.
+void onEndRequest(std::function<void()> handler);
 
 // The per-user settings store: one text entry by application name, section and key, in
 // $XDG_CONFIG_HOME/APPLICATION/APPLICATION.conf.

@@ -34,12 +34,8 @@ Result<std::shared_ptr<RecordSet>> RecordSet::Open(const std::string &connection
                               + " Datensätze."};
     std::shared_ptr<RecordSet> set(new RecordSet);
     set->m_table = std::make_shared<const dbf::Table>(std::move(*table));
+    set->m_tableName = query->table;
     const dbf::Table &t = *set->m_table;
-    auto noColumn = [&](const std::string &name) {
-        return Error {kErrorsInCommand,
-                      "Die Spalte " + quoted(name) + " gibt es in der Tabelle "
-                              + quoted(query->table) + " nicht."};
-    };
     if (query->columns.empty()) {
         for (size_t i = 0; i < t.fieldCount(); ++i)
             set->m_columns.push_back(i);
@@ -47,7 +43,7 @@ Result<std::shared_ptr<RecordSet>> RecordSet::Open(const std::string &connection
     for (const std::string &name : query->columns) {
         const int field = t.fieldIndex(name);
         if (field < 0)
-            return noColumn(name);
+            return set->NoColumn(name);
         set->m_columns.push_back(static_cast<size_t>(field));
     }
 
@@ -55,7 +51,7 @@ Result<std::shared_ptr<RecordSet>> RecordSet::Open(const std::string &connection
     if (!query->orderBy.empty()) {
         const int field = t.fieldIndex(query->orderBy);
         if (field < 0)
-            return noColumn(query->orderBy);
+            return set->NoColumn(query->orderBy);
         const auto collator = set->collator();
         if (!collator)
             return collator.error();
@@ -138,6 +134,13 @@ Status RecordSet::Close()
     m_filter.reset();
     m_sort.clear();
     return {};
+}
+
+Error RecordSet::NoColumn(const std::string &name) const
+{
+    return {kErrorsInCommand,
+            "Die Spalte " + quoted(name) + " gibt es in der Tabelle " + quoted(m_tableName)
+                    + " nicht."};
 }
 
 int RecordSet::fieldOf(const std::string &name) const

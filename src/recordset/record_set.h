@@ -127,6 +127,10 @@ public:
     // REQUIRES: isOpen()
     const dbf::Table &table() const { return *m_table; }
 
+    // The error of a column `name` that the table lacks: a query names it, or a field of the
+    // viewer is bound to it. It names the column and the query's table.
+    Error NoColumn(const std::string &name) const;
+
 private:
     RecordSet() = default;
     Status closedError() const;
@@ -142,6 +146,7 @@ private:
     void moved();
 
     std::shared_ptr<const dbf::Table> m_table;
+    std::string m_tableName; // as the query names it
     std::optional<Collator> m_collator;
     std::optional<ByteSortKeys> m_byteKeys; // set with the collator when the code page allows
     std::vector<size_t> m_columns; // record set field → table field

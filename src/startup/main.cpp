@@ -33,11 +33,13 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion(QString::fromLatin1(talvo::kVersion));
     QApplication::setQuitOnLastWindowClosed(false); // the viewer's shut-down ends the program
     platform::useGermanQtTexts();
-    platform::keepQtStateForThisRun();
     // A table given on the command line (a file manager's "Open with") replaces the stored one.
     const QStringList arguments = QApplication::arguments();
     const auto viewer = startup::Main(arguments.size() > 1 ? arguments[1] : QString());
     if (!viewer)
         return 0;
+    // Logging out or a `kill` ends the program as "B&eenden" does: the path saved, the lock
+    // given up.
+    platform::onEndRequest([&viewer] { viewer->close(); });
     return QApplication::exec();
 }

@@ -210,10 +210,7 @@ std::unique_ptr<viewer::Viewer> Main(const QString &file)
         platform::setMousePointer(platform::kHourglass);
     } else {
         platform::doEvents();
-        operations::FrmEingabe &dialog = operations::FrmEingabe::instance();
-        for (int i = 0; i < viewer::Viewer::kFieldCount; ++i)
-            dialog.List1->addItem(QString::number(i) + QLatin1Char(' ')
-                                  + viewer.lblLabels()[i]->text());
+        operations::FrmEingabe::instance().fillColumnList(viewer.labelCaptions());
         platform::setMousePointer(platform::kHourglass);
 
         QString tableName;

@@ -62,6 +62,18 @@ QString openingWarnings(const recordset::RecordSet &set)
             + listed;
 }
 
+// The index of the field named `column` in `set`, -1 when it has none.
+int fieldIndex(recordset::RecordSet &set, const QString &column)
+{
+    const std::string name = column.toStdString();
+    const size_t count = set.isOpen() ? set.FieldCount().value() : 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (dbf::sameName(*set.FieldName(i), name))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
 } // namespace
 
 DataControl::DataControl(QWidget *parent) : QWidget(parent), m_caption(new QLabel(this))
@@ -112,6 +124,8 @@ database::RunTimeStatus DataControl::Refresh()
 {
     auto opened = recordset::RecordSet::Open(m_connectionString.toStdString(),
                                              m_recordSource.toStdString());
+    if (opened)
+        opened = withBoundColumns(*opened);
     if (m_set) {
         m_set->setMoveHandler(nullptr);
         (void)m_set->Close();
@@ -135,6 +149,21 @@ database::RunTimeStatus DataControl::Refresh()
     if (!m_openingWarnings.isEmpty())
         QTimer::singleShot(0, this, &DataControl::showOpeningWarnings);
     return std::nullopt;
+}
+
+// A table of another shape fails as the query fails for a column it names: the fields bound to
+// columns the table lacks would show nothing, record after record, without a word.
+recordset::Result<std::shared_ptr<recordset::RecordSet>>
+DataControl::withBoundColumns(std::shared_ptr<recordset::RecordSet> set) const
+{
+    for (const Binding &binding : m_bindings) {
+        if (fieldIndex(*set, binding.column) < 0) {
+            const recordset::Error missing = set->NoColumn(binding.column.toStdString());
+            (void)set->Close();
+            return missing;
+        }
+    }
+    return set;
 }
 
 void DataControl::showEvent(QShowEvent *event)
@@ -188,14 +217,8 @@ void DataControl::bind(QLabel *field, const QString &column)
 
 void DataControl::locateColumns()
 {
-    const size_t count = m_set && m_set->isOpen() ? m_set->FieldCount().value() : 0;
-    for (Binding &binding : m_bindings) {
-        binding.index = -1;
-        for (size_t i = 0; i < count && binding.index < 0; ++i) {
-            if (dbf::sameName(*m_set->FieldName(i), binding.column.toStdString()))
-                binding.index = static_cast<int>(i);
-        }
-    }
+    for (Binding &binding : m_bindings)
+        binding.index = m_set ? fieldIndex(*m_set, binding.column) : -1;
 }
 
 void DataControl::showCurrentRecord()

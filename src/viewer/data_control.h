@@ -49,6 +49,9 @@ private:
     // Tells the user once what the reader warned of when the record set was opened.
     void showOpeningWarnings();
     void showCurrentRecord();
+    // `set` when it has a field for every bound column; else the error naming the first missing.
+    recordset::Result<std::shared_ptr<recordset::RecordSet>>
+    withBoundColumns(std::shared_ptr<recordset::RecordSet> set) const;
     void raiseError(qint32 number, QString description);
     void move(recordset::Status (recordset::RecordSet::*step)(), bool stayAtEnd);
 

@@ -5,8 +5,10 @@
 #include "database/database_names.h"
 #include "database/program_state.h"
 #include "database/station_record.h"
+#include "operations/frm_eingabe.h"
 #include "platform/platform.h"
 #include "viewer/twips.h"
+#include "viewer/value_field.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -70,13 +72,14 @@ Viewer::Viewer(QWidget *parent) : QMainWindow(parent), m_dataControl(nullptr)
     createFields();
     createMenus();
     setFixedSize(sizeHint()); // the layout is fixed; the client area holds the controls' places
-    // Coming back from another application is no activation of the program's own.
-    connect(qApp, &QGuiApplication::applicationStateChanged, this,
-            [this](Qt::ApplicationState state) {
-                if (state != Qt::ApplicationActive)
-                    m_leftApplication = true;
-            });
     connect(m_dataControl, &DataControl::MoveComplete, this, &Viewer::datPrimaryRS_MoveComplete);
+    // The column list of the column-and-term dialog, at the first table that opens: the start
+    // fills it only when it finds a table, and without it a table opened later could never be
+    // filtered, sorted or searched.
+    connect(m_dataControl, &DataControl::MoveComplete, this, [this] {
+        if (m_dataControl->Recordset())
+            operations::FrmEingabe::instance().fillColumnList(labelCaptions());
+    });
     connect(m_dataControl, &DataControl::Error, this, &Viewer::datPrimaryRS_Error);
 }
 
@@ -98,7 +101,7 @@ void Viewer::createFields()
         m_labels[i]->setGeometry(px(kLabelLeft), px(place.labelTop), px(kLabelWidth),
                                  px(kLabelHeight));
 
-        QLabel *field = new QLabel(client);
+        auto *field = new ValueField(*m_labels[i], client);
         field->setGeometry(px(kFieldLeft), px(place.fieldTop), px(place.fieldWidth),
                            px(place.fieldHeight));
         field->setAutoFillBackground(true);
@@ -111,7 +114,6 @@ void Viewer::createFields()
         field->setAlignment(Qt::AlignLeft
                             | (place.fieldHeight > 315 ? Qt::AlignTop : Qt::AlignVCenter));
         field->setTextFormat(Qt::PlainText);
-        field->setFocusPolicy(Qt::NoFocus);
         m_fields[i] = field;
     }
 
@@ -151,6 +153,14 @@ void Viewer::setActivationHook(std::function<void()> hook)
     m_activationHook = std::move(hook);
 }
 
+QStringList Viewer::labelCaptions() const
+{
+    QStringList captions;
+    for (const QLabel *label : m_labels)
+        captions << label->text();
+    return captions;
+}
+
 QString Viewer::shownFieldText(int index) const
 {
     return m_fields[static_cast<size_t>(index)]->text();
@@ -158,11 +168,9 @@ QString Viewer::shownFieldText(int index) const
 
 bool Viewer::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowActivate) {
-        if (!m_leftApplication)
-            Form_Activate();
-        m_leftApplication = false;
-    }
+    // Every activation, also the one that follows a switch to another program and back.
+    if (event->type() == QEvent::WindowActivate)
+        Form_Activate();
     return QMainWindow::event(event);
 }
 

@@ -30,8 +30,11 @@ public:
     QString shownFieldText(int index) const override;
     void repaintWindow() override { repaint(); }
     void closeWindow() override { close(); }
+    void regainActivation() override { Form_Activate(); }
 
     const std::array<QLabel *, kFieldCount> &lblLabels() const { return m_labels; }
+    // The captions of `lblLabels`, in index order.
+    QStringList labelCaptions() const;
     const std::array<QLabel *, kFieldCount> &txtFields() const { return m_fields; }
 
     // What the start module lends the menu commands.
@@ -62,7 +65,6 @@ private:
     std::array<QAction *, operations::kItemCount> m_items {};
     operations::StartModule m_startModule;
     std::function<void()> m_activationHook;
-    bool m_leftApplication = false;
 };
 
 // The caption the window takes when it becomes active: "  dBase-Viewer: " and the table name

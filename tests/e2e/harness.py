@@ -155,7 +155,40 @@ def has_state(node, state):
 
 
 def role(node):
-    return node.getRoleName()
+    return node.getRole()
+
+
+def value_text(node):
+    """The text of a node that offers one (a value field of the viewer), or None."""
+    try:
+        return node.queryText().getText(0, -1)
+    except NotImplementedError:
+        return None
+
+
+class FocusWatch:
+    """Records the nodes that gain the focus, as a screen reader hears of them: also those of
+    windows that the accessibility tree does not list, such as a context menu."""
+    EVENT = 'object:state-changed:focused'
+
+    def __init__(self):
+        self._seen = []
+        pyatspi.Registry.registerEventListener(self._note, self.EVENT)
+
+    def _note(self, event):
+        if event.detail1:
+            try:
+                self._seen.append((role(event.source), event.source.name))
+            except GONE:
+                pass
+
+    def seen(self):
+        """(role, name) of each node that took the focus so far, in order."""
+        _pump()
+        return list(self._seen)
+
+    def close(self):
+        pyatspi.Registry.deregisterEventListener(self._note, self.EVENT)
 
 
 class Session:
@@ -170,6 +203,8 @@ class Session:
         os.chmod(self.runtime, 0o700)
         self.work = self._folder('work')
         self.tables = self._folder('tables')
+        self.tmp = self._folder('tmp')  # the viewer's TMPDIR
+        self.left_in_tmp = []  # what the viewers left there, as close() found it
         self.wm_home = self._folder('wm')
         self._processes = []
         self.viewer = None
@@ -248,7 +283,7 @@ class Session:
 
     def viewer_env(self):
         env = self.x_env(self.home)
-        env.update(XDG_CONFIG_HOME=self.config, XDG_RUNTIME_DIR=self.runtime,
+        env.update(XDG_CONFIG_HOME=self.config, XDG_RUNTIME_DIR=self.runtime, TMPDIR=self.tmp,
                    QT_QPA_PLATFORM='xcb', QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1')
         return env
 
@@ -262,6 +297,10 @@ class Session:
             self.app(process)
         return process
 
+    def start_x_client(self, *args):
+        """Starts an X client of another program (e.g. xmessage) on the display."""
+        return self._spawn(list(args), env=self.x_env())
+
     def ended(self, process, timeout=10):
         """Waits for `process` to end; returns its exit status."""
         try:
@@ -271,13 +310,14 @@ class Session:
                                  % (process.pid, timeout))
 
     def close(self):
+        # The latest first, each ended before the next: the viewers while their X server and
+        # window manager still run, so that they end as they do when the session ends.
         for process in reversed(self._processes):
             if process.poll() is None:
                 try:
                     os.killpg(process.pid, signal.SIGTERM)
                 except ProcessLookupError:
                     pass
-        for process in reversed(self._processes):
             try:
                 process.wait(5)
             except subprocess.TimeoutExpired:
@@ -287,6 +327,7 @@ class Session:
                     pass
                 process.wait(5)
         self._processes.clear()
+        self.left_in_tmp = self.program_folders_in_tmp()
         shutil.rmtree(self.root, ignore_errors=True)
         if self in _open_sessions:
             _open_sessions.remove(self)
@@ -308,6 +349,16 @@ class Session:
             for parent, _, names in os.walk(folder):
                 found += [os.path.join(parent, name) for name in names]
         return sorted(found)
+
+    def program_folders_in_tmp(self):
+        """The folders the viewer made in its TMPDIR and left there."""
+        return sorted(name for name in os.listdir(self.tmp) if name.startswith(APP_NAME + '-'))
+
+    def clipboard(self):
+        """The text of the X clipboard, read with xclip."""
+        return subprocess.run(['xclip', '-o', '-selection', 'clipboard'], env=self.x_env(),
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                              timeout=10).stdout.decode('utf-8', 'replace')
 
     def stored_database(self):
         """The value of Settings/Datenbank in the settings file under XDG_CONFIG_HOME, with the
@@ -442,20 +493,21 @@ class Session:
                 return window
         return None
 
-    def find(self, role_name, name=None, within=None, process=None):
-        """The showing nodes of a role (and name), below `within` or in every window."""
+    def find(self, kind, name=None, within=None, process=None):
+        """The showing nodes of a role (a pyatspi.ROLE_… constant) and name, below `within` or
+        in every window."""
         pool = walk(within) if within is not None else self.nodes(process)
-        return [n for n in pool if role(n) == role_name and (name is None or n.name == name)
+        return [n for n in pool if role(n) == kind and (name is None or n.name == name)
                 and is_showing(n)]
 
     def texts(self, window):
         """The names of the labels of a window, in tree order."""
-        return [n.name for n in walk(window) if role(n) == 'label']
+        return [n.name for n in walk(window) if role(n) == pyatspi.ROLE_LABEL]
 
     def counter(self, process=None):
         """The record counter's text (" DS: n"), or None."""
         for node in self.nodes(process):
-            if role(node) == 'label' and node.name.startswith(' DS: '):
+            if role(node) == pyatspi.ROLE_LABEL and node.name.startswith(' DS: '):
                 return node.name
         return None
 
@@ -467,20 +519,15 @@ class Session:
 
     def fields(self, process=None):
         """The value fields of the viewer window as {caption: shown text}."""
-        window = self.viewer_window_node(process)
-        labels = [n for n in walk(window) if role(n) == 'label']
-        shown = {}
-        for i, node in enumerate(labels[:-1]):
-            if node.name in CAPTIONS and node.name not in shown:
-                shown[node.name] = labels[i + 1].name
-        return shown
+        return {caption: value_text(node)
+                for caption, node in self.field_nodes(process).items()}
 
     def field_nodes(self, process=None):
-        """The value fields' nodes as {caption: node}."""
+        """The value fields' nodes as {caption: node}: static texts named by their caption,
+        whose text is the value."""
         window = self.viewer_window_node(process)
-        labels = [n for n in walk(window) if role(n) == 'label']
-        return {node.name: labels[i + 1] for i, node in enumerate(labels[:-1])
-                if node.name in CAPTIONS}
+        return {n.name: n for n in walk(window) if role(n) == pyatspi.ROLE_LABEL
+                and n.name in CAPTIONS and value_text(n) is not None}
 
     def call(self, process=None):
         return self.fields(process).get('CALL :')
@@ -490,16 +537,17 @@ class Session:
         for i in range(app.childCount):
             window = app.getChildAtIndex(i)
             # "  dBase-Viewer: …", or right after opening a file "dBase-Viewer: …".
-            if window is not None and role(window) == 'frame' and 'dBase' in window.name:
+            if (window is not None and role(window) == pyatspi.ROLE_FRAME
+                    and 'dBase' in window.name):
                 return window
         raise LookupError('no viewer window')
 
     def popup_items(self, process=None):
         """The items of the menu that is open, as [(name, enabled)]."""
         items = []
-        for menu in self.find('popup menu', process=process):
+        for menu in self.find(pyatspi.ROLE_POPUP_MENU, process=process):
             items += [(n.name, has_state(n, pyatspi.STATE_ENABLED))
-                      for n in walk(menu) if role(n) == 'menu item']
+                      for n in walk(menu) if role(n) == pyatspi.ROLE_MENU_ITEM]
         return items
 
     def wait_message(self, title, process=None, timeout=10):
@@ -526,7 +574,12 @@ class ViewerTestCase(unittest.TestCase):
 
     def setUp(self):
         self.session = Session()
-        self.addCleanup(self.session.close)
+        self.addCleanup(self.nothing_left_in_tmp)
+        self.addCleanup(self.session.close)  # runs first
+
+    def nothing_left_in_tmp(self):
+        self.assertEqual(self.session.left_in_tmp, [],
+                         'folders the viewer left in its TMPDIR')
 
     def start_with_table(self, count=24, seed=2, name='STAT'):
         """Writes a generated table into the working folder and starts the viewer there; returns

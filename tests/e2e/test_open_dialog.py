@@ -2,6 +2,7 @@
 another table with it, and the path that the next start takes from the settings."""
 
 import os
+import time
 
 import harness
 from harness import ViewerTestCase
@@ -26,7 +27,7 @@ class OpenDialogTest(ViewerTestCase):
 
     def type_box(self):
         """The combo box of the file types."""
-        boxes = [n for n in self.session.find('combo box', within=self.dialog())
+        boxes = [n for n in self.session.find(harness.pyatspi.ROLE_COMBO_BOX, within=self.dialog())
                  if n.name.startswith(('Datenbank', 'Alle'))]
         if len(boxes) != 1:
             raise LookupError('file type box: %r' % [n.name for n in boxes])
@@ -34,11 +35,9 @@ class OpenDialogTest(ViewerTestCase):
 
     def shown_names(self):
         """The names the dialog's file views show."""
-        names = set()
-        for node in harness.walk(self.dialog()):
-            if harness.role(node) in ('list item', 'table cell') and harness.is_showing(node):
-                names.add(node.name)
-        return names
+        items = (harness.pyatspi.ROLE_LIST_ITEM, harness.pyatspi.ROLE_TABLE_CELL)
+        return {node.name for node in harness.walk(self.dialog())
+                if harness.role(node) in items and harness.is_showing(node)}
 
     def test_dialog_speaks_german_and_all_files_lists_every_file(self):
         s = self.session
@@ -48,10 +47,11 @@ class OpenDialogTest(ViewerTestCase):
         self.start_with_table()
         self.open_dialog()
         window = self.dialog()
-        buttons = {n.name for n in s.find('push button', within=window)}
+        buttons = {n.name for n in s.find(harness.pyatspi.ROLE_PUSH_BUTTON, within=window)}
         self.assertLessEqual({'Öffnen', 'Abbrechen'}, buttons)
         self.assertIn('Dateiname:', s.texts(window))
-        types = [n.name for n in harness.walk(self.type_box()) if harness.role(n) == 'list item']
+        types = [n.name for n in harness.walk(self.type_box())
+                 if harness.role(n) == harness.pyatspi.ROLE_LIST_ITEM]
         self.assertEqual(types.count('Alle (*.*)'), 1, types)
         self.assertEqual(self.type_box().name, 'Datenbank (*.DBF)')
         harness.wait_for(lambda: 'STAT.dbf' in self.shown_names(), 10, 'STAT.dbf in the list')
@@ -72,6 +72,23 @@ class OpenDialogTest(ViewerTestCase):
         settings, stored = s.stored_database()
         self.assertEqual(stored, 'STAT.dbf')  # the cancelled dialog changed nothing
         self.assertEqual(s.files_under(s.home, s.config), [settings])
+
+    def test_sizes_and_dates_are_german_too(self):
+        s = self.session
+        notes = os.path.join(s.work, 'notes.txt')
+        with open(notes, 'w') as f:
+            f.write('x' * 907)
+        stamp = time.mktime((2026, 12, 7, 14, 3, 0, 0, 0, -1))  # local time, as the dialog's
+        os.utime(notes, (stamp, stamp))
+        self.start_with_table()
+        self.open_dialog()
+        s.click(self.type_box())
+        s.key('End', 'Return')  # "Alle (*.*)"
+        harness.wait_for(lambda: {'907 Bytes', '07.12.2026 14:03'} <= self.shown_names(), 10,
+                         'the size and date of notes.txt (shown: %r)' % self.shown_names())
+        s.wait_active(TITLE, s.viewer)
+        s.key('Escape')
+        s.wait_window_gone(TITLE, s.viewer)
 
     def test_opening_another_table_shows_it_and_the_next_start_takes_it(self):
         s = self.session

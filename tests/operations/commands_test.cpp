@@ -446,4 +446,28 @@ TEST(ColumnDialog, AColumnChosenByKeyMovesTheFocusToTheTermBox)
     FrmEingabe::unload();
 }
 
+// With no entry selected, Down would pass over the first entry, which the list made current.
+TEST(ColumnDialog, WithNoEntrySelectedTheFirstDownSelectsTheFirst)
+{
+    FakePlatform fake;
+    FrmEingabe::unload();
+    FrmEingabe &dialog = FrmEingabe::instance();
+    dialog.fillColumnList({"CALL :", "DXCC / WAE :"});
+    dialog.fillColumnList({"anders :"}); // filled once: the first table's captions stay
+    ASSERT_EQ(dialog.List1->count(), 2);
+    EXPECT_EQ(dialog.List1->item(1)->text(), "1 DXCC / WAE :");
+    dialog.setWindowTitle("Filtern");
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QTest::keyClick(dialog.List1, Qt::Key_Down);
+    EXPECT_EQ(dialog.List1->currentRow(), 0);
+    EXPECT_TRUE(dialog.List1->currentItem()->isSelected());
+    EXPECT_TRUE(dialog.Text1->hasFocus());
+    dialog.List1->setFocus();
+    QTest::keyClick(dialog.List1, Qt::Key_Down); // from then on it moves on
+    EXPECT_EQ(dialog.List1->currentRow(), 1);
+    FrmEingabe::unload();
+}
+
 } // namespace

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFontMetrics>
 #include <gtest/gtest.h>
 
 namespace {
@@ -207,13 +208,26 @@ TEST(MessageBox, IsAFixedDialogWithAnIconOnlyWhereItsStyleHasOne)
     }
 }
 
+// The window manager shows the title whole only where the box is at least as wide as it.
+TEST(MessageBox, IsAtLeastAsWideAsItsTitle)
+{
+    const QString title = QStringLiteral("Talvo-dBase-Viewer läuft bereits ");
+    platform::MessageDialog box(nullptr, "Ja.", platform::kExclamation, title);
+    QFont bold = box.font();
+    bold.setBold(true);
+    EXPECT_GE(box.width(), QFontMetrics(bold).horizontalAdvance(title) + 100); // and the buttons
+}
+
 TEST(InfoScreen, ShowsTheStartScreenForMoreThanSixSeconds)
 {
     FakePlatform fake;
     fake.clockStep = 0.25;
+    database::program().databasePath = QStringLiteral("/daten/Funk.dbf");
     viewer::Viewer window;
     window.show();
+    window.setWindowCaption("dBase-Viewer: Funk"); // as the open command leaves it
     operations::mnuInfo_Click(window, startup::startModule().loadStartScreen);
+    EXPECT_EQ(window.windowTitle(), "  dBase-Viewer: Funk") << "the viewer is active again";
     EXPECT_GT(fake.clock, 6.0);
     EXPECT_LT(fake.clock, 6.6);
     for (QWidget *widget : QApplication::topLevelWidgets())

@@ -8,9 +8,13 @@
 #include "support/qstring_printer.h"
 #include "support/station_table.h"
 #include "support/temp_dir.h"
+#include "viewer/value_field.h"
 #include "viewer/viewer.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QTest>
 #include <filesystem>
@@ -110,7 +114,7 @@ TEST(ViewerCaption, IsTheTableNameOfTheDatabasePath)
                 << path.toStdString();
 }
 
-TEST_F(ViewerTest, ActivationWithinTheProgramSetsTheCaption)
+TEST_F(ViewerTest, EveryActivationSetsTheCaption)
 {
     int hooks = 0;
     window->setActivationHook([&] { ++hooks; });
@@ -123,10 +127,9 @@ TEST_F(ViewerTest, ActivationWithinTheProgramSetsTheCaption)
 
     window->setWindowCaption("dBase-Viewer: Stationen");
     emit qApp->applicationStateChanged(Qt::ApplicationInactive); // the user went elsewhere
-    QCoreApplication::sendEvent(window.get(), &activate);
-    EXPECT_EQ(window->windowTitle(), "dBase-Viewer: Stationen");
-    QCoreApplication::sendEvent(window.get(), &activate);
+    QCoreApplication::sendEvent(window.get(), &activate); // and came back
     EXPECT_EQ(window->windowTitle(), "  dBase-Viewer: Stationen");
+    EXPECT_EQ(hooks, 2);
 }
 
 TEST_F(ViewerTest, ErrorNotificationsAreStoredAndShownOnlyOnceVisible)
@@ -175,6 +178,55 @@ TEST_F(ViewerTest, FailedRefreshDuringStartUpShowsTheControlsOwnMessage)
     EXPECT_TRUE(window->datPrimaryRS().Refresh());
     EXPECT_TRUE(fake.messages.empty());
     EXPECT_EQ(call(), "");
+}
+
+// A table of another shape: a field bound to a column it lacks would stay empty without a word.
+TEST_F(ViewerTest, ATableWithoutABoundColumnFailsToOpenNamingIt)
+{
+    dbfbuild::DbfBuilder builder(0x03, {{"CALL", 'C', 15}, {"RUFNAME", 'C', 30}});
+    const QString other = QString::fromStdString(
+            dir.write("Kurz.dbf", builder.record({"DL1ABC", "Jan"}).bytes()));
+    window->datPrimaryRS().setConnectionString(database::connectionText(other));
+    window->datPrimaryRS().setRecordSource(database::plainFullQuery("Kurz"));
+    database::program().viewerVisible = true;
+    const auto error = window->datPrimaryRS().Refresh();
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->description, "Die Spalte »DXCC_WAE« gibt es in der Tabelle »Kurz« nicht.");
+    EXPECT_FALSE(window->datPrimaryRS().Recordset());
+    EXPECT_EQ(call(), "");
+}
+
+// After a start without a table the column list is empty; the first table that opens fills it.
+TEST_F(ViewerTest, TheFirstTableThatOpensFillsTheColumnList)
+{
+    operations::FrmEingabe::unload();
+    refresh(path, database::plainFullQuery("Stationen"));
+    const QListWidget &list = *operations::FrmEingabe::instance().List1;
+    ASSERT_EQ(list.count(), viewer::Viewer::kFieldCount);
+    EXPECT_EQ(list.item(0)->text(), "0 CALL :");
+    EXPECT_EQ(list.item(12)->text(), "12 UPDATE :");
+    operations::FrmEingabe::unload();
+}
+
+// Screen readers read a value field as its caption and its value; a right click copies it.
+TEST_F(ViewerTest, ValueFieldsAreNamedByTheirCaptionAndCopyTheirValue)
+{
+    refresh(path, database::plainFullQuery("Stationen"));
+    window->show();
+    auto *field = static_cast<viewer::ValueField *>(window->txtFields()[0]);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(field);
+    ASSERT_TRUE(accessible);
+    EXPECT_EQ(accessible->text(QAccessible::Name), "CALL :");
+    ASSERT_TRUE(accessible->textInterface());
+    EXPECT_EQ(accessible->textInterface()->text(0, accessible->textInterface()->characterCount()),
+              "DL1ABC");
+    const auto labels = accessible->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels[0].first->object(), window->lblLabels()[0]);
+    EXPECT_EQ(field->focusPolicy(), Qt::NoFocus);
+
+    field->copyValue();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "DL1ABC");
 }
 
 TEST_F(ViewerTest, MenusHaveTheirCaptionsShortcutsAndOrder)
