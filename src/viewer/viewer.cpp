@@ -72,6 +72,12 @@ Viewer::Viewer(QWidget *parent) : QMainWindow(parent), m_dataControl(nullptr)
     createFields();
     createMenus();
     setFixedSize(sizeHint()); // the layout is fixed; the client area holds the controls' places
+    // Coming back from another application is no activation of the program's own.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state != Qt::ApplicationActive)
+                    m_leftApplication = true;
+            });
     connect(m_dataControl, &DataControl::MoveComplete, this, &Viewer::datPrimaryRS_MoveComplete);
     // The column list of the column-and-term dialog, at the first table that opens: the start
     // fills it only when it finds a table, and without it a table opened later could never be
@@ -168,9 +174,12 @@ QString Viewer::shownFieldText(int index) const
 
 bool Viewer::event(QEvent *event)
 {
-    // Every activation, also the one that follows a switch to another program and back.
-    if (event->type() == QEvent::WindowActivate)
-        Form_Activate();
+    // Activation by one of the program's own windows; coming back from another program is none.
+    if (event->type() == QEvent::WindowActivate) {
+        if (!m_leftApplication)
+            Form_Activate();
+        m_leftApplication = false;
+    }
     return QMainWindow::event(event);
 }
 

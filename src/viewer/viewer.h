@@ -65,6 +65,7 @@ private:
     std::array<QAction *, operations::kItemCount> m_items {};
     operations::StartModule m_startModule;
     std::function<void()> m_activationHook;
+    bool m_leftApplication = false; // since the last activation the user was in another program
 };
 
 // The caption the window takes when it becomes active: "  dBase-Viewer: " and the table name

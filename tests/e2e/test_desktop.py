@@ -50,7 +50,7 @@ class DesktopTest(ViewerTestCase):
                               check=False).split(), 10, 'the window of xmessage')
         return found[0]
 
-    def test_every_activation_sets_the_caption(self):
+    def test_activations_within_the_program_set_the_caption(self):
         s = self.session
         self.start_with_table()
         other = harness.make_table(os.path.join(s.tables, 'OTHER.dbf'), 30, seed=5)
@@ -69,9 +69,14 @@ class DesktopTest(ViewerTestCase):
         xmessage = self.other_program()
         s.activate(xmessage)
         self.assertEqual(s.titles(s.viewer), stale)  # going elsewhere changes nothing
-        s.activate(self.viewer_wid)  # and coming back is an activation
+        s.activate(self.viewer_wid)  # and coming back is no activation of the program's own
+        s.wait_active(stale[0], s.viewer)
+        self.assertEqual(s.titles(s.viewer), stale)
+        s.key('F1')  # but a box of the program's own that closes gives the activation back
+        s.wait_active('Kurzhilfe', s.viewer)
+        s.key('Return')
         harness.wait_equal(lambda: s.titles(s.viewer), ['  dBase-Viewer: OTHER'],
-                           what='caption after coming back from another program')
+                           what='caption after the short help closes')
 
     def test_a_message_box_is_as_wide_as_its_title(self):
         s = self.session

@@ -114,7 +114,7 @@ TEST(ViewerCaption, IsTheTableNameOfTheDatabasePath)
                 << path.toStdString();
 }
 
-TEST_F(ViewerTest, EveryActivationSetsTheCaption)
+TEST_F(ViewerTest, ActivationWithinTheProgramSetsTheCaption)
 {
     int hooks = 0;
     window->setActivationHook([&] { ++hooks; });
@@ -127,9 +127,10 @@ TEST_F(ViewerTest, EveryActivationSetsTheCaption)
 
     window->setWindowCaption("dBase-Viewer: Stationen");
     emit qApp->applicationStateChanged(Qt::ApplicationInactive); // the user went elsewhere
-    QCoreApplication::sendEvent(window.get(), &activate); // and came back
+    QCoreApplication::sendEvent(window.get(), &activate);
+    EXPECT_EQ(window->windowTitle(), "dBase-Viewer: Stationen");
+    QCoreApplication::sendEvent(window.get(), &activate);
     EXPECT_EQ(window->windowTitle(), "  dBase-Viewer: Stationen");
-    EXPECT_EQ(hooks, 2);
 }
 
 TEST_F(ViewerTest, ErrorNotificationsAreStoredAndShownOnlyOnceVisible)
