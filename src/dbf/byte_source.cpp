@@ -51,7 +51,8 @@ FileState stateOf(int fd)
 
 FileState stateOfPath(const std::string &path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without waiting: a named pipe put in the table's place would block a plain open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         FileState gone;
         gone.present = false;
@@ -165,7 +166,9 @@ std::unique_ptr<char[]> copyOf(int fd, FileState &state)
 Result<std::shared_ptr<const ByteSource>> ByteSource::openFile(const std::string &path,
                                                                uint64_t snapshotLimit)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a named pipe, a socket or a device is refused below instead of
+    // waiting for a writer; a regular file reads the same either way.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return systemError(path, errno);
 

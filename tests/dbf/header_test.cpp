@@ -2,8 +2,13 @@
 #include "dbf/table.h"
 #include "dbf_builder.h"
 #include "support/case_name.h"
+#include "support/temp_dir.h"
 
+#include <chrono>
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
 
 using dbfbuild::DbfBuilder;
 using dbfbuild::FieldSpec;
@@ -118,6 +123,28 @@ TEST(Header, MissingFileIsNamed)
     ASSERT_FALSE(table);
     EXPECT_EQ(table.error().number, 7001);
     EXPECT_NE(table.error().description.find("/nonexistent/stations.dbf"), std::string::npos);
+}
+
+// A named pipe, a folder or a device is refused at once; opening a pipe must not wait for a
+// writer that never comes.
+TEST(Header, WhatIsNoRegularFileIsRefusedWithoutWaiting)
+{
+    TempDir dir;
+    const std::string pipe = dir.file("Funk.dbf");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string &path : {pipe, dir.file(""), std::string("/dev/null")}) {
+        auto done = std::make_shared<std::promise<dbf::Error>>();
+        std::future<dbf::Error> refused = done->get_future();
+        std::thread([done, path] {
+            auto table = dbf::Table::open(path);
+            done->set_value(table ? dbf::Error {} : table.error());
+        }).detach(); // left behind, blocked, only when the test fails
+        ASSERT_EQ(refused.wait_for(std::chrono::seconds(10)), std::future_status::ready) << path;
+        const dbf::Error error = refused.get();
+        EXPECT_EQ(error.number, 7002) << path;
+        EXPECT_NE(error.description.find("keine gewöhnliche Datei"), std::string::npos)
+                << error.description;
+    }
 }
 
 TEST(Header, FieldListEndsWithoutTerminatorOrWithOddOne)

@@ -1,5 +1,5 @@
-"""End-to-end tests of the viewer among other programs: the caption on every activation, message
-boxes as wide as their titles, nothing left in the temp folder and a clean end on SIGTERM and
+"""End-to-end tests of the viewer among other programs: the caption on activation, message
+boxes as wide as their titles, a named pipe refused without blocking, nothing left in the temp folder and a clean end on SIGTERM and
 SIGHUP, tables without one of the columns, the column list after a start without a table, and
 the value fields for screen readers and copying."""
 
@@ -118,6 +118,29 @@ class DesktopTest(ViewerTestCase):
         os.kill(again.pid, signal.SIGTERM)  # a plain `kill`
         self.assertEqual(s.ended(again), 0)
         self.assertEqual(s.program_folders_in_tmp(), [])
+
+    def test_a_named_pipe_opened_from_the_dialog_is_refused_and_the_window_answers(self):
+        s = self.session
+        self.start_with_table()
+        pipe = os.path.join(s.tables, 'PIPE.dbf')
+        os.mkfifo(pipe)
+        self.open_file(pipe)
+        # "Öffnen" says it, and so does the reload it falls back to on an empty first field.
+        for _ in range(2):
+            harness.wait_for(lambda: len(s.titles(s.viewer)) > 1, 10, 'a message about the pipe')
+            box = next(wid for wid, title in s.visible_windows(s.viewer).items()
+                       if not title.startswith('  dBase'))
+            window = s.window_node(s.window_title(box), s.viewer)
+            self.assertTrue(any('keine gewöhnliche Datei' in text for text in s.texts(window)),
+                            s.texts(window))
+            s.activate(box)
+            s.key('Return')
+            harness.wait_for(lambda: box not in s.visible_windows(s.viewer), 10, 'the box to go')
+        s.activate(self.viewer_wid)
+        s.key('ctrl+o')  # the window still answers: the dialog opens again
+        s.wait_active(OPEN_TITLE, s.viewer)
+        s.key('Escape')
+        s.wait_window_gone(OPEN_TITLE, s.viewer)
 
     def test_a_table_without_a_column_names_it_at_start_reload_and_open(self):
         s = self.session
