@@ -1,7 +1,7 @@
 """End-to-end tests of the viewer among other programs: the caption on activation, message
-boxes as wide as their titles, a named pipe refused without blocking, nothing left in the temp folder and a clean end on SIGTERM and
-SIGHUP, tables without one of the columns, the column list after a start without a table, and
-the value fields for screen readers and copying."""
+boxes as wide as their titles, a named pipe refused without blocking, nothing left in the temp
+folder and a clean end on SIGTERM and SIGHUP, tables without one of the columns, the column list
+after a start without a table, and the value fields for screen readers and copying."""
 
 import os
 import shutil
