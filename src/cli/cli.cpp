@@ -17,8 +17,8 @@
 namespace cli {
 namespace {
 
-// What the header tells is written at once; the deleted records and the findings of reading
-// every record follow when the one pass over the file is done.
+// What the header tells is written at once; the deleted records and the reader's findings follow
+// when the one pass over the deletion flags is done (the values are check's).
 void writeInfo(const dbf::Table &table, std::ostream &out)
 {
     const dbf::TableHeader &h = table.header();
@@ -51,7 +51,7 @@ void writeInfo(const dbf::Table &table, std::ostream &out)
     }
     out.flush();
 
-    const TableCheck check = checkTable(table);
+    const TableCheck check = summarizeTable(table);
     out << "Gelöscht:         " << check.deleted << " von " << table.recordCount()
         << " Datensätzen\n";
     if (!check.findings.empty()) {
