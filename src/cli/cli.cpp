@@ -2,6 +2,7 @@
 #include "cli.h"
 
 #include "check_report.h"
+#include "chunked_output.h"
 #include "dbf/ascii.h"
 #include "options.h"
 #include "record_writer.h"
@@ -16,8 +17,8 @@
 namespace cli {
 namespace {
 
-// What the header tells is written at once; the deleted records and the findings of reading
-// every record follow when the one pass over the file is done.
+// What the header tells is written at once; the deleted records and the reader's findings follow
+// when the one pass over the deletion flags is done (the values are check's).
 void writeInfo(const dbf::Table &table, std::ostream &out)
 {
     const dbf::TableHeader &h = table.header();
@@ -50,7 +51,7 @@ void writeInfo(const dbf::Table &table, std::ostream &out)
     }
     out.flush();
 
-    const TableCheck check = checkTable(table);
+    const TableCheck check = summarizeTable(table);
     out << "Gelöscht:         " << check.deleted << " von " << table.recordCount()
         << " Datensätzen\n";
     if (!check.findings.empty()) {
@@ -69,7 +70,7 @@ int fail(std::ostream &err, const dbf::Error &error)
     return 1;
 }
 
-// After reading: another program may have written the file meanwhile; what was written is the
+// After writing: another program may have written the file meanwhile; what was written is the
 // table as it was when opened, or, read live, as far as the change.
 int failIfChanged(const recordset::RecordSet &set, std::ostream &err)
 {
@@ -77,46 +78,61 @@ int failIfChanged(const recordset::RecordSet &set, std::ostream &err)
     return change ? fail(err, *change) : 0;
 }
 
-// The records of the presentation, or with a search only its matches, one after another.
-int writeRecords(recordset::RecordSet &set, const Options &options, std::ostream &out,
-                 std::ostream &err)
+// Hands the records of the presentation, or with a search only its matches, to `output` one
+// after another; how many, or what stopped it.
+recordset::Result<uint64_t> addRecords(recordset::RecordSet &set, const Options &options,
+                                       ChunkedOutput &output)
 {
-    auto writer = RecordWriter::create(options.format, set, out, options.plain);
-    writer->begin();
     uint64_t written = 0;
     auto wanted = [&] { return !options.limit || written < *options.limit; };
     if (options.find.empty()) {
         int64_t position = 0;
-        const auto error = set.ForEach([&](std::string_view record) {
+        const auto status = set.ForEach([&](std::string_view record) {
             if (!wanted())
                 return false;
-            writer->write(record, ++position);
+            output.add(record, ++position);
             ++written;
             return true;
         });
-        if (!error.ok())
-            return fail(err, error.error());
-        return failIfChanged(set, err);
+        if (!status.ok())
+            return status.error();
+        return written;
     }
 
     // The matches one after another, as the search steps through them.
     const auto direction = options.backward ? recordset::SearchDirection::Backward
                                             : recordset::SearchDirection::Forward;
     if (const auto moved = options.backward ? set.MoveLast() : set.MoveFirst(); !moved.ok())
-        return fail(err, moved.error());
+        return moved.error();
     for (bool first = true; !*set.AtEOF() && !*set.AtBOF() && wanted(); first = false) {
         if (const auto found = set.Find(options.find, first ? options.skip : 1, direction);
             !found.ok())
-            return fail(err, found.error());
+            return found.error();
         // Read live, a match found after another program wrote the file is of another state.
         if (*set.AtEOF() || *set.AtBOF() || !set.table().keepsOpenedBytes())
             break;
-        writer->write(set.CurrentRecord(), *set.AbsolutePosition());
+        output.add(set.CurrentRecord(), *set.AbsolutePosition());
         ++written;
     }
+    return written;
+}
+
+// The records, formatted on two threads (ChunkedOutput); a search without a match ends in 1.
+int writeRecords(recordset::RecordSet &set, const Options &options, std::ostream &out,
+                 std::ostream &err)
+{
+    const auto writer = RecordWriter::create(options.format, set, options.plain);
+    std::string begin;
+    writer->appendBegin(begin);
+    out << begin;
+    ChunkedOutput output(*writer, out);
+    const auto added = addRecords(set, options, output);
+    output.finish();
+    if (!added)
+        return fail(err, added.error());
     if (const int changed = failIfChanged(set, err))
         return changed;
-    return written ? 0 : 1;
+    return *added || options.find.empty() ? 0 : 1;
 }
 
 int show(const Options &options, std::ostream &out, std::ostream &err)

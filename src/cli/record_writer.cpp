@@ -19,11 +19,12 @@ size_t displayWidth(const std::string &utf8)
     }));
 }
 
-// What every writer needs: the field names, and the texts and deleted flag of the current record.
+// What every writer needs: the field names, and the texts and deleted flag of a record. All
+// that it reads of the set is const and safe on several threads (dbf::Table's reading is).
 class Fields
 {
 public:
-    explicit Fields(recordset::RecordSet &set) : m_set(set)
+    explicit Fields(const recordset::RecordSet &set) : m_set(set)
     {
         for (size_t i = 0; i < *set.FieldCount(); ++i)
             m_names.push_back(*set.FieldName(i));
@@ -38,11 +39,13 @@ public:
     {
         return m_set.FieldValue(record, index);
     }
+    const dbf::Table &table() const { return m_set.table(); }
+    size_t tableField(size_t index) const { return m_set.TableField(index); }
     bool showsDeleted() const { return m_set.table().includesDeleted(); }
     static bool isDeleted(std::string_view record) { return record[0] == '*'; }
 
 private:
-    recordset::RecordSet &m_set;
+    const recordset::RecordSet &m_set;
     std::vector<std::string> m_names;
 };
 
@@ -51,7 +54,7 @@ private:
 class TextWriter final : public RecordWriter
 {
 public:
-    TextWriter(recordset::RecordSet &set, std::ostream &out) : m_fields(set), m_out(out)
+    explicit TextWriter(const recordset::RecordSet &set) : m_fields(set)
     {
         size_t width = 0;
         for (const std::string &name : m_fields.names()) {
@@ -62,90 +65,84 @@ public:
             label += std::string(width - displayWidth(label), ' ') + " : ";
     }
 
-    void write(std::string_view record, int64_t position) override
+    void append(std::string_view record, int64_t position, uint64_t index,
+                std::string &out) const override
     {
-        m_block.assign(m_written++ ? "\nDatensatz " : "Datensatz ");
-        m_block += std::to_string(position);
+        out += index ? "\nDatensatz " : "Datensatz ";
+        out += std::to_string(position);
         if (m_fields.showsDeleted() && Fields::isDeleted(record))
-            m_block += " (gelöscht)";
-        m_block.push_back('\n');
+            out += " (gelöscht)";
+        out.push_back('\n');
         for (size_t i = 0; i < m_labels.size(); ++i) {
-            m_block += m_labels[i];
-            m_value.clear();
-            m_fields.appendText(record, i, m_value);
-            cutAtNul(m_value, 0);
-            appendVisible(m_value, m_block);
-            m_block.push_back('\n');
+            out += m_labels[i];
+            const size_t start = out.size();
+            m_fields.appendText(record, i, out);
+            cutAtNul(out, start);
+            makeVisible(out, start);
+            out.push_back('\n');
         }
-        m_out.write(m_block.data(), static_cast<std::streamsize>(m_block.size()));
     }
 
 private:
     Fields m_fields;
-    std::ostream &m_out;
     std::vector<std::string> m_labels; // "NAME    : ", the names visible and aligned
-    std::string m_block, m_value; // kept to spare allocations per record
-    uint64_t m_written = 0;
 };
 
 class CsvWriter final : public RecordWriter
 {
 public:
-    CsvWriter(recordset::RecordSet &set, std::ostream &out, bool plain)
-        : m_fields(set), m_out(out), m_plain(plain)
-    { }
+    CsvWriter(const recordset::RecordSet &set, bool plain) : m_fields(set), m_plain(plain) { }
 
-    void begin() override
+    void appendBegin(std::string &out) const override
     {
         const size_t count = m_fields.names().size();
         for (size_t i = 0; i < count; ++i)
-            cell(i, m_fields.names()[i]);
+            cell(i, m_fields.names()[i], out);
         if (m_fields.showsDeleted())
-            cell(count, "_deleted");
-        endLine();
+            cell(count, "_deleted", out);
+        out += "\r\n";
     }
 
-    void write(std::string_view record, int64_t) override
+    void append(std::string_view record, int64_t, uint64_t, std::string &out) const override
     {
         const size_t count = m_fields.names().size();
         for (size_t i = 0; i < count; ++i) {
             if (m_plain) {
                 const dbf::Value value = m_fields.value(record, i);
-                cell(i, textBeforeNul(plainText(value, dbf::display(value))));
+                cell(i, textBeforeNul(plainText(value, dbf::display(value))), out);
             } else {
                 // The text goes straight into the line, cut at a NUL as textBeforeNul() cuts,
                 // then quoted when it needs to be.
-                const size_t start = startCell(i);
-                m_fields.appendText(record, i, m_line);
-                finishCell(start);
+                const size_t start = startCell(i, out);
+                m_fields.appendText(record, i, out);
+                finishCell(start, out);
             }
         }
         if (m_fields.showsDeleted())
-            cell(count, Fields::isDeleted(record) ? "1" : "0");
-        endLine();
+            cell(count, Fields::isDeleted(record) ? "1" : "0", out);
+        out += "\r\n";
     }
 
 private:
-    // A line is put together in memory and written at once: far cheaper than many small writes.
-    void cell(size_t index, std::string_view value)
+    static void cell(size_t index, std::string_view value, std::string &out)
     {
-        const size_t start = startCell(index);
-        m_line += value;
-        finishCell(start);
+        const size_t start = startCell(index, out);
+        out += value;
+        finishCell(start, out);
     }
 
     // Where the cell `index` begins in the line.
-    size_t startCell(size_t index)
+    static size_t startCell(size_t index, std::string &out)
     {
         if (index > 0)
-            m_line.push_back(',');
-        return m_line.size();
+            out.push_back(',');
+        return out.size();
     }
 
-    // Cuts the cell from `start` to the end of the line at a NUL, as textBeforeNul() does, and
+    // Cuts the cell from `start` to the end of `out` at a NUL, as textBeforeNul() does, and
     // quotes it if it holds a separator, a quote or a line break, doubling its quotes. Most cells
     // hold none of these: one pass through a table of bytes tells.
-    void finishCell(size_t start)
+    static void finishCell(size_t start, std::string &out)
     {
         static constexpr auto kSpecial = [] {
             std::array<bool, 256> special {};
@@ -153,103 +150,96 @@ private:
                 special[c] = true;
             return special;
         }();
-        const auto begin = m_line.begin() + static_cast<std::ptrdiff_t>(start);
-        const auto first = std::find_if(begin, m_line.end(), [](char c) {
-            return kSpecial[static_cast<unsigned char>(c)];
-        });
-        if (first == m_line.end())
+        const auto begin = out.begin() + static_cast<std::ptrdiff_t>(start);
+        const auto first = std::find_if(
+                begin, out.end(), [](char c) { return kSpecial[static_cast<unsigned char>(c)]; });
+        if (first == out.end())
             return;
-        const auto at = static_cast<size_t>(first - m_line.begin());
-        cutAtNul(m_line, at);
-        if (m_line.size() == at)
+        const auto at = static_cast<size_t>(first - out.begin());
+        cutAtNul(out, at);
+        if (out.size() == at)
             return; // the NUL came first: nothing to quote before it
-        const auto from = m_line.begin() + static_cast<std::ptrdiff_t>(at);
-        if (std::find(from, m_line.end(), '"') == m_line.end()) {
-            m_line.insert(start, 1, '"');
-            m_line.push_back('"');
+        const auto from = out.begin() + static_cast<std::ptrdiff_t>(at);
+        if (std::find(from, out.end(), '"') == out.end()) {
+            out.insert(start, 1, '"');
+            out.push_back('"');
             return;
         }
-        const std::string value = m_line.substr(start);
-        m_line.resize(start);
-        m_line.push_back('"');
+        const std::string value = out.substr(start);
+        out.resize(start);
+        out.push_back('"');
         for (char c : value) {
             if (c == '"')
-                m_line.push_back('"');
-            m_line.push_back(c);
+                out.push_back('"');
+            out.push_back(c);
         }
-        m_line.push_back('"');
+        out.push_back('"');
     }
-
-    void endLine()
-    {
-        m_line += "\r\n";
-        m_out.write(m_line.data(), static_cast<std::streamsize>(m_line.size()));
-        m_line.clear();
-    }
-
-    std::string m_line;
 
     Fields m_fields;
-    std::ostream &m_out;
     bool m_plain;
 };
 
 class JsonWriter final : public RecordWriter
 {
 public:
-    JsonWriter(recordset::RecordSet &set, std::ostream &out) : m_fields(set), m_out(out)
+    explicit JsonWriter(const recordset::RecordSet &set) : m_fields(set)
     {
         // Duplicate field names (dbase_03.dbf has two Point_ID) would collapse in a JSON
-        // object, so later ones get a number.
+        // object, so later ones get a number. Keys come written as JSON, with their ':'.
         std::set<std::string> used;
         for (const std::string &name : m_fields.names()) {
             std::string key = name;
             for (int n = 2; used.count(key); ++n)
                 key = name + "_" + std::to_string(n);
             used.insert(key);
-            m_keys.push_back(std::move(key));
+            std::string written;
+            appendJsonString(key, written);
+            m_keys.push_back(written + ':');
         }
     }
 
-    void write(std::string_view record, int64_t) override
+    void append(std::string_view record, int64_t, uint64_t, std::string &out) const override
     {
-        m_line.assign(1, '{');
+        out.push_back('{');
+        const dbf::Table &table = m_fields.table();
         for (size_t i = 0; i < m_keys.size(); ++i) {
             if (i)
-                m_line.push_back(',');
-            appendJsonString(m_keys[i], m_line);
-            m_line.push_back(':');
+                out.push_back(',');
+            out += m_keys[i];
+            // Text fields, most of a record, without a Value in between.
+            const size_t field = m_fields.tableField(i);
+            if (table.field(field).isPlainCharacter()
+                && appendJsonCharacter(table.fieldBytes(record, field), table.decoder(), out))
+                continue;
             const dbf::Value value = m_fields.value(record, i);
-            appendJson(value, value.flagged() ? dbf::display(value) : std::string(), m_line);
+            appendJson(value, value.flagged() ? dbf::display(value) : std::string(), out);
         }
         if (m_fields.showsDeleted()) {
-            m_line += m_keys.empty() ? "" : ",";
-            m_line += "\"_deleted\":";
-            m_line += Fields::isDeleted(record) ? "true" : "false";
+            out += m_keys.empty() ? "" : ",";
+            out += "\"_deleted\":";
+            out += Fields::isDeleted(record) ? "true" : "false";
         }
-        m_line += "}\n";
-        m_out.write(m_line.data(), static_cast<std::streamsize>(m_line.size()));
+        out += "}\n";
     }
 
 private:
     Fields m_fields;
-    std::ostream &m_out;
-    std::vector<std::string> m_keys;
-    std::string m_line;
+    std::vector<std::string> m_keys; // "\"NAME\":"
 };
 
 } // namespace
 
-std::unique_ptr<RecordWriter> RecordWriter::create(Format format, recordset::RecordSet &set,
-                                                   std::ostream &out, bool plain)
+std::unique_ptr<RecordWriter> RecordWriter::create(Format format, const recordset::RecordSet &set,
+                                                   bool plain)
 {
     switch (format) {
     case Format::Text:
-        return std::make_unique<TextWriter>(set, out);
+        return std::make_unique<TextWriter>(set);
     case Format::Csv:
-        return std::make_unique<CsvWriter>(set, out, plain);
+        return std::make_unique<CsvWriter>(set, plain);
     case Format::Json:
-        return std::make_unique<JsonWriter>(set, out);
+        return std::make_unique<JsonWriter>(set);
     }
     return nullptr;
 }

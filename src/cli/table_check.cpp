@@ -118,12 +118,16 @@ std::optional<CheckFinding> endMarkerFinding(const dbf::Table &table)
     return std::nullopt;
 }
 
-// What reading the records finds: flags, values and memo pointers.
+// What reading the records finds: flags, values and memo pointers. The records are checked in
+// two halves at once; a memo block is shared when an earlier record points to it as well, so
+// the later half keeps its memo pointers until the earlier half's blocks are known (append).
 class RecordCheck
 {
 public:
-    explicit RecordCheck(const dbf::Table &table)
+    // `later`: the check of the later half of the records.
+    RecordCheck(const dbf::Table &table, bool later)
         : m_table(table),
+          m_later(later),
           // Without a block size no memo can be found: the header's finding says so once.
           m_memo(table.memo() && !table.memo()->headerFault() ? table.memo() : nullptr),
           m_memoBlocksSeen(m_memo ? m_memo->blockCount() : 0)
@@ -132,6 +136,8 @@ public:
             const dbf::Field &f = table.field(i);
             if (f.isMemo(table.header().dialect))
                 m_memoFields.push_back(i);
+            else if (f.isPlainCharacter())
+                m_textFields.push_back(i);
             else
                 m_valueFields.push_back(i);
         }
@@ -151,26 +157,32 @@ public:
             });
         // Text without NUL bytes and without bytes the code page leaves unassigned decodes
         // (characterText); text is most of a record, and decoding it all would cost the most of
-        // the whole check.
+        // the whole check. Mostly one look at the whole record tells for all its text fields.
         const bool anyNul = std::memchr(bytes.data(), 0, bytes.size()) != nullptr;
-        for (size_t field : m_valueFields) {
+        const bool allDefined = !anyNul && m_table.decoder().defines(bytes);
+        for (size_t field : m_textFields) {
             const dbf::Field &f = m_table.field(field);
-            if (f.isPlainCharacter()
-                && (!anyNul || std::memchr(bytes.data() + f.offset, 0, f.length) == nullptr)
-                && m_table.decoder().defines(m_table.fieldBytes(bytes, field)))
+            if (allDefined
+                || ((!anyNul || std::memchr(bytes.data() + f.offset, 0, f.length) == nullptr)
+                    && m_table.decoder().defines(m_table.fieldBytes(bytes, field))))
                 continue;
             checkValue(record, start, bytes, field);
         }
+        for (size_t field : m_valueFields)
+            checkValue(record, start, bytes, field);
         for (size_t field : m_memoFields)
             checkMemo(record, start, bytes, field);
     }
 
-    bool hasMemoFields() const { return !m_memoFields.empty(); }
     uint64_t deleted() const { return m_deleted; }
 
     // Adds what `later` found in the records after these.
     void append(RecordCheck &&later)
     {
+        for (const MemoUse &use : later.m_memoUses) {
+            if (use.sharedWithin || m_memoBlocksSeen[use.block])
+                later.addShared(use);
+        }
         m_findings.append(std::move(later.m_findings));
         m_deleted += later.m_deleted;
     }
@@ -215,21 +227,48 @@ private:
                            [&] { return fault->text + "."; });
             return;
         }
-        if (m_memoBlocksSeen[block])
-            m_findings.add("memo-shared-block", field, record, offset, m_table.path(), [&] {
-                return "Memoblock " + std::to_string(block)
-                        + " gehört schon zu einem früheren Memofeld.";
-            });
+        const MemoUse use {block, record, offset, field, m_memoBlocksSeen[block]};
         m_memoBlocksSeen[block] = true;
+        if (m_later)
+            m_memoUses.push_back(use);
+        else if (use.sharedWithin)
+            addShared(use);
+    }
+
+    struct MemoUse
+    {
+        uint64_t block, record, offset;
+        size_t field;
+        bool sharedWithin; // an earlier record of the same half points to the block
+    };
+
+    void addShared(const MemoUse &use)
+    {
+        m_findings.add("memo-shared-block", use.field, use.record, use.offset, m_table.path(), [&] {
+            return "Memoblock " + std::to_string(use.block)
+                    + " gehört schon zu einem früheren Memofeld.";
+        });
     }
 
     const dbf::Table &m_table;
+    bool m_later;
     const dbf::MemoFile *m_memo;
-    std::vector<size_t> m_valueFields, m_memoFields;
+    std::vector<size_t> m_textFields, m_valueFields, m_memoFields; // C fields, others, memos
     std::vector<bool> m_memoBlocksSeen; // one bit per block of the memo file
+    std::vector<MemoUse> m_memoUses; // of the later half, in file order
     RecordFindings m_findings;
     uint64_t m_deleted = 0;
 };
+
+CheckFinding fromReader(const dbf::Table &table, const dbf::Finding &finding)
+{
+    return {dbf::findingKindName(finding.kind),
+            finding.text,
+            table.path(),
+            finding.offset,
+            finding.record,
+            finding.field};
+}
 
 } // namespace
 
@@ -239,8 +278,7 @@ TableCheck checkTable(const dbf::Table &table)
     for (const dbf::Finding &finding : table.findings()) {
         if (finding.kind == dbf::FindingKind::BadDeletionFlag)
             continue; // opening looked at a sample; every record is counted below
-        result.findings.push_back({dbf::findingKindName(finding.kind), finding.text, table.path(),
-                                   finding.offset, finding.record, finding.field});
+        result.findings.push_back(fromReader(table, finding));
     }
     if (auto finding = cpgContradiction(table))
         result.findings.push_back(std::move(*finding));
@@ -250,25 +288,34 @@ TableCheck checkTable(const dbf::Table &table)
                                        memo->path(), fault->offset});
     }
 
-    RecordCheck records(table);
-    if (records.hasMemoFields()) {
-        // A memo block is shared when an earlier record points to it as well: in file order.
-        table.scan([&](uint64_t record, std::string_view bytes) { records.visit(record, bytes); });
-    } else {
-        RecordCheck second(table);
-        recordset::inTableHalves(table, [&](int half, uint64_t begin, uint64_t end) {
-            RecordCheck &check = half ? second : records;
-            table.scanRange(begin, end, [&](uint64_t record, std::string_view bytes) {
-                check.visit(record, bytes);
-            });
+    RecordCheck records(table, false), second(table, true);
+    recordset::inTableHalves(table, [&](int half, uint64_t begin, uint64_t end) {
+        RecordCheck &check = half ? second : records;
+        table.scanRange(begin, end, [&](uint64_t record, std::string_view bytes) {
+            check.visit(record, bytes);
         });
-        records.append(std::move(second));
-    }
+    });
+    records.append(std::move(second));
     for (CheckFinding &finding : records.take())
         result.findings.push_back(std::move(finding));
     result.deleted = records.deleted();
     if (auto finding = endMarkerFinding(table))
         result.findings.push_back(std::move(*finding));
+    return result;
+}
+
+TableCheck summarizeTable(const dbf::Table &table)
+{
+    TableCheck result;
+    for (const dbf::Finding &finding : table.findings())
+        result.findings.push_back(fromReader(table, finding));
+    uint64_t deleted[2] = {0, 0};
+    recordset::inTableHalves(table, [&](int half, uint64_t begin, uint64_t end) {
+        table.scanRange(begin, end, [&](uint64_t, std::string_view bytes) {
+            deleted[half] += bytes[0] == '*';
+        });
+    });
+    result.deleted = deleted[0] + deleted[1];
     return result;
 }
 

@@ -36,8 +36,13 @@ struct TableCheck
     uint64_t deleted = 0; // records marked deleted
 };
 
-// Reads every record of `table` once, in chunks and in constant memory (but for one bit per
-// memo block), and the memos its memo fields point to.
+// Reads every record of `table` once, in chunks, its two halves at once, and the memos its memo
+// fields point to; in constant memory but for one bit per memo block and the later half's memo
+// pointers.
 TableCheck checkTable(const dbf::Table &table);
+
+// What `info` lists: the reader's findings and the deleted records, from one pass over the
+// deletion flags (value findings are check's).
+TableCheck summarizeTable(const dbf::Table &table);
 
 } // namespace cli

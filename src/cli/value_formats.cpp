@@ -5,30 +5,33 @@
 #include "dbf/number_text.h"
 #include "visible_text.h"
 
+#include <array>
+#include <charconv>
 #include <cstdio>
 
 namespace cli {
 namespace {
 
-std::string isoDate(const dbf::CalendarDate &date)
+// yyyy-mm-dd
+void appendIsoDate(const dbf::CalendarDate &date, std::string &out)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-    return text;
+    char text[40];
+    const int length =
+            std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+    out.append(text, static_cast<size_t>(length));
 }
 
 // hh:mm:ss, and .mmm where the value holds milliseconds.
-std::string isoTime(int32_t milliseconds)
+void appendIsoTime(int32_t milliseconds, std::string &out)
 {
     const int32_t seconds = milliseconds / 1000;
-    char text[32];
-    if (milliseconds % 1000)
-        std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", seconds / 3600, seconds / 60 % 60,
-                      seconds % 60, milliseconds % 1000);
-    else
-        std::snprintf(text, sizeof text, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
-                      seconds % 60);
-    return text;
+    char text[48];
+    const int length = milliseconds % 1000
+            ? std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", seconds / 3600,
+                            seconds / 60 % 60, seconds % 60, milliseconds % 1000)
+            : std::snprintf(text, sizeof text, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
+                            seconds % 60);
+    out.append(text, static_cast<size_t>(length));
 }
 
 bool isDigit(char c)
@@ -36,13 +39,13 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// The stored digits in JSON's grammar: no '+', no leading zeros, a digit on both sides of the
-// point ("+007.50" → 7.50, ".5" → 0.5, "5." → 5); "" for a binary double that is no number.
-std::string jsonNumber(std::string_view digits)
+// Appends the stored digits in JSON's grammar: no '+', no leading zeros, a digit on both sides
+// of the point ("+007.50" → 7.50, ".5" → 0.5, "5." → 5); false, appending nothing, for a binary
+// double that is no number.
+bool appendJsonNumber(std::string_view digits, std::string &out)
 {
     if (!dbf::isNumberText(digits))
-        return {}; // nan, inf
-    std::string out;
+        return false; // nan, inf
     size_t i = 0;
     if (i < digits.size() && (digits[i] == '+' || digits[i] == '-')) {
         if (digits[i] == '-')
@@ -58,15 +61,13 @@ std::string jsonNumber(std::string_view digits)
             continue; // "5." and "5.e3"
         out.push_back(digits[i]);
     }
-    return out;
+    return true;
 }
 
-std::string base64(std::string_view bytes)
+void appendBase64(std::string_view bytes, std::string &out)
 {
     static const char alphabet[] =
             "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    out.reserve((bytes.size() + 2) / 3 * 4);
     for (size_t i = 0; i < bytes.size(); i += 3) {
         uint32_t group = static_cast<uint8_t>(bytes[i]) << 16;
         if (i + 1 < bytes.size())
@@ -78,12 +79,28 @@ std::string base64(std::string_view bytes)
         out.push_back(i + 1 < bytes.size() ? alphabet[group >> 6 & 63] : '=');
         out.push_back(i + 2 < bytes.size() ? alphabet[group & 63] : '=');
     }
-    return out;
 }
 
-} // namespace
+// The bytes that JSON strings escape, or that may begin a C1 control (0xC2): text without them
+// is appended in one piece.
+constexpr auto kMayNeedEscape = [] {
+    std::array<bool, 256> may {};
+    for (size_t c = 0; c < 0x20; ++c)
+        may[c] = true;
+    for (unsigned char c : {'"', '\\', '\x7F', '\xC2'})
+        may[c] = true;
+    return may;
+}();
 
-void appendJsonString(std::string_view text, std::string &out)
+size_t firstMayNeedEscape(std::string_view text, size_t from)
+{
+    while (from < text.size() && !kMayNeedEscape[static_cast<unsigned char>(text[from])])
+        ++from;
+    return from;
+}
+
+// Appends `text` escaped for a JSON string, without the quotes.
+void appendJsonEscaped(std::string_view text, std::string &out)
 {
     static const char digits[] = "0123456789abcdef";
     auto escaped = [&](unsigned char byte) {
@@ -91,10 +108,14 @@ void appendJsonString(std::string_view text, std::string &out)
         out.push_back(digits[byte >> 4]);
         out.push_back(digits[byte & 0x0F]);
     };
-    out.push_back('"');
-    for (size_t i = 0; i < text.size(); ++i) {
+    for (size_t done = 0, i = firstMayNeedEscape(text, 0); done < text.size();
+         i = firstMayNeedEscape(text, done)) {
+        out.append(text, done, i - done);
+        if (i == text.size())
+            return;
         const char c = text[i];
         const auto byte = static_cast<unsigned char>(c);
+        done = i + 1;
         switch (c) {
         case '"':
             out += "\\\"";
@@ -117,13 +138,44 @@ void appendJsonString(std::string_view text, std::string &out)
             if (byte < 0x20 || byte == 0x7F) {
                 escaped(byte);
             } else if (isC1ControlAt(text, i)) {
-                escaped(static_cast<unsigned char>(text[++i]));
+                escaped(static_cast<unsigned char>(text[i + 1]));
+                done = i + 2;
             } else {
                 out.push_back(c);
             }
         }
     }
+}
+
+} // namespace
+
+void appendJsonString(std::string_view text, std::string &out)
+{
     out.push_back('"');
+    appendJsonEscaped(text, out);
+    out.push_back('"');
+}
+
+bool appendJsonCharacter(std::string_view bytes, const dbf::TextDecoder &decoder, std::string &out)
+{
+    if (!decoder.defines(bytes))
+        return false;
+    const size_t start = out.size();
+    out.push_back('"');
+    bool hasNul = false;
+    dbf::appendCharacterText(bytes, decoder, out, hasNul);
+    if (hasNul) {
+        out.resize(start);
+        return false;
+    }
+    // Decoded into place; escaped only when it holds what JSON escapes.
+    if (const size_t at = firstMayNeedEscape(out, start + 1); at < out.size()) {
+        const std::string rest = out.substr(at);
+        out.resize(at);
+        appendJsonEscaped(rest, out);
+    }
+    out.push_back('"');
+    return true;
 }
 
 void appendJson(const dbf::Value &value, const std::string &shown, std::string &out)
@@ -147,31 +199,43 @@ void appendJson(const dbf::Value &value, const std::string &shown, std::string &
     case Kind::Text:
         appendJsonString(value.text, out);
         return;
-    case Kind::Number: {
-        const std::string number = jsonNumber(value.text);
-        out += number.empty() ? "null" : number;
+    case Kind::Number:
+        if (!appendJsonNumber(value.text, out))
+            out += "null";
+        return;
+    case Kind::Integer: {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value.integer).ptr;
+        out.append(digits, end);
         return;
     }
-    case Kind::Integer:
-        out += std::to_string(value.integer);
-        return;
     case Kind::Currency:
         out += dbf::currencyText(value.integer, '.');
         return;
     case Kind::Date:
-        appendJsonString(isoDate(value.date), out);
+        out.push_back('"');
+        appendIsoDate(value.date, out);
+        out.push_back('"');
         return;
     case Kind::DateTime:
-        appendJsonString(isoDate(value.date) + 'T' + isoTime(value.milliseconds), out);
+        out.push_back('"');
+        appendIsoDate(value.date, out);
+        out.push_back('T');
+        appendIsoTime(value.milliseconds, out);
+        out.push_back('"');
         return;
     case Kind::Time:
-        appendJsonString(isoTime(value.milliseconds), out);
+        out.push_back('"');
+        appendIsoTime(value.milliseconds, out);
+        out.push_back('"');
         return;
     case Kind::Logical:
         out += value.logical ? "true" : "false";
         return;
     case Kind::Binary:
-        out += "{\"$binary\":\"" + base64(value.bytes) + "\"}";
+        out += "{\"$binary\":\"";
+        appendBase64(value.bytes, out);
+        out += "\"}";
         return;
     }
 }
@@ -195,17 +259,23 @@ std::string plainText(const dbf::Value &value, const std::string &shown)
         return shown;
     switch (value.kind) {
     case Kind::Number: {
-        std::string number = jsonNumber(value.text);
-        return number.empty() ? shown : number;
+        std::string number;
+        return appendJsonNumber(value.text, number) ? number : shown;
     }
     case Kind::Currency:
         return dbf::currencyText(value.integer, '.');
     case Kind::Date:
-        return isoDate(value.date);
     case Kind::DateTime:
-        return isoDate(value.date) + ' ' + isoTime(value.milliseconds);
-    case Kind::Time:
-        return isoTime(value.milliseconds);
+    case Kind::Time: {
+        std::string text;
+        if (value.kind != Kind::Time)
+            appendIsoDate(value.date, text);
+        if (value.kind == Kind::DateTime)
+            text.push_back(' ');
+        if (value.kind != Kind::Date)
+            appendIsoTime(value.milliseconds, text);
+        return text;
+    }
     case Kind::Logical:
         return value.logical ? "true" : "false";
     case Kind::Stars:

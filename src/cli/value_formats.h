@@ -16,6 +16,12 @@ void appendJson(const dbf::Value &value, const std::string &shown, std::string &
 // Appends `text` as a JSON string.
 void appendJsonString(std::string_view text, std::string &out);
 
+// Appends the bytes of a C field as the JSON string of their value and returns true; returns
+// false, appending nothing, when the value is flagged (a NUL inside, bytes the code page lacks):
+// appendJson() of the decoded value then tells why. Whole-table output takes most values so,
+// without decoding to a Value first.
+bool appendJsonCharacter(std::string_view bytes, const dbf::TextDecoder &decoder, std::string &out);
+
 // A shown text as text and CSV output give it: cut at its first NUL. Writers pad C fields with
 // NULs the way others pad with blanks, so what follows a NUL is left over from an earlier value
 // (dbase_03_nullchar.dbf: "\0reak" where GDAL reads ""), and a NUL in the output would end the

@@ -17,6 +17,12 @@ constexpr auto kMayBeControl = [] {
     return may;
 }();
 
+bool isControlAt(std::string_view text, size_t at)
+{
+    const auto byte = static_cast<unsigned char>(text[at]);
+    return kMayBeControl[byte] && (byte != 0xC2 || isC1ControlAt(text, at));
+}
+
 constexpr char kHexDigits[] = "0123456789abcdef";
 
 void appendHex(unsigned char byte, std::string &out)
@@ -31,12 +37,10 @@ void appendVisible(std::string_view text, std::string &out)
 {
     size_t done = 0; // the bytes before this are appended
     for (size_t i = 0; i < text.size(); ++i) {
+        if (!isControlAt(text, i))
+            continue;
         const auto byte = static_cast<unsigned char>(text[i]);
-        if (!kMayBeControl[byte])
-            continue;
-        const bool c1 = isC1ControlAt(text, i);
-        if (byte == 0xC2 && !c1)
-            continue;
+        const bool c1 = byte == 0xC2;
         out.append(text, done, i - done);
         if (c1) {
             out += "\\u00";
@@ -62,6 +66,19 @@ bool isC1ControlAt(std::string_view text, size_t at)
         return false;
     const auto code = static_cast<unsigned char>(text[at + 1]);
     return code >= 0x80 && code <= 0x9F;
+}
+
+void makeVisible(std::string &text, size_t from)
+{
+    // Most texts hold no control character and stay as they are.
+    size_t at = from;
+    while (at < text.size() && !isControlAt(text, at))
+        ++at;
+    if (at == text.size())
+        return;
+    const std::string rest = text.substr(at);
+    text.resize(at);
+    appendVisible(rest, text);
 }
 
 std::string visible(std::string_view text)

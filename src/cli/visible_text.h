@@ -15,6 +15,9 @@ namespace cli {
 // exact forms.
 void appendVisible(std::string_view text, std::string &out);
 
+// The part of `text` from `from` to its end as appendVisible() writes it, in place.
+void makeVisible(std::string &text, size_t from);
+
 // `text` as appendVisible() writes it.
 std::string visible(std::string_view text);
 

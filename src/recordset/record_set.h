@@ -98,6 +98,8 @@ public:
     void AppendFieldText(std::string_view record, size_t index, std::string &out) const;
     // The value itself, for machine-read output; valid while the set's table is open.
     dbf::Value FieldValue(std::string_view record, size_t index) const;
+    // The table's field that field `index` of the set shows, for reading its bytes directly.
+    size_t TableField(size_t index) const { return m_columns[index]; }
 
     // Visits the records of the current presentation in order, with their bytes, for as long as
     // `visit` returns true; the current record stays. In the file's order it reads the file in

@@ -15,8 +15,10 @@
 namespace {
 
 constexpr uint64_t kHeader = 32 * 3 + 1, kRecord = 100;
-// 2000 records (200 KB) are copied when opened; 12000 (1.2 MB) are read live.
-constexpr int kSmall = 2000, kLarge = 12000;
+// 2000 records (200 KB) are copied when opened; 60000 (6 MB) are read live, in more chunks than
+// the output holds in flight before it writes (ChunkedOutput), so that a change while writing
+// comes while reading.
+constexpr int kSmall = 2000, kLarge = 60000;
 
 std::string table(int count, const std::string &prefix = "DL")
 {

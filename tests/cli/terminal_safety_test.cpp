@@ -102,9 +102,8 @@ TEST_F(TextOutput, InfoAndCheckShowControlCharactersVisibly)
     const std::string named = m_dir.write("a\x1b[2Jb.dbf", hostileTable());
     const CliRun info = runTool({"info", named, "--encoding", "UTF-8"});
     ASSERT_EQ(info.exit, 0) << info.err;
-    for (const std::string &expected :
-         std::vector<std::string> {"Datei:            " + m_dir.file("a\\x1b[2Jb.dbf") + "\n",
-                                   "RUF\\x1bX    C", "»1\\x1b[2J« lässt sich nicht lesen"})
+    for (const std::string &expected : std::vector<std::string> {
+                 "Datei:            " + m_dir.file("a\\x1b[2Jb.dbf") + "\n", "RUF\\x1bX    C"})
         EXPECT_NE(info.out.find(expected), std::string::npos) << expected << "\n" << info.out;
     EXPECT_TRUE(onlyLineBreaks(info.out)) << info.out;
 

@@ -19,6 +19,11 @@ echo "LIKE 'DL*': $filtered"
     --find "[VORNAME] LIKE 'J*'" --format csv --limit 1
 sorted=$("$tool" show "$work/stationen.dbf" --sort "UP_DATE DESC" --count)
 [ "$sorted" -gt 0 ]
-# check reads a table without memo fields in two halves at once; a healthy table ends in 0.
+# check and info read the table in two halves at once; a healthy table ends in 0.
 "$tool" check "$work/stationen.dbf" --format json >/dev/null
+"$tool" info "$work/stationen.dbf" >/dev/null
+# Whole-table output formats chunks of records on two threads.
+for format in text csv json; do
+    "$tool" show "$work/stationen.dbf" --format "$format" >/dev/null
+done
 echo ok
