@@ -384,6 +384,15 @@ TEST_F(Cli, FilterComparesDatesWithATime)
             << noDate.err;
 }
 
+// The path reaches the record set whatever it holds.
+TEST_F(Cli, ShowOpensTablesInOddFolders)
+{
+    const std::string folder = m_dir.file(" DL;OE {alt}=neu");
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(m_table, folder + "/funk;2003.dbf");
+    EXPECT_EQ(runTool({"show", folder + "/funk;2003.dbf", "--count"}).out, "2\n");
+}
+
 TEST(CliHelp, HelpAndVersion)
 {
     EXPECT_NE(runTool({"--help"}).out.find("Aufruf: talvo-dbf"), std::string::npos);

@@ -1,9 +1,11 @@
 // The record set through its public interface: opening, moving, filter, sort, find, bookmarks.
 #include "dbf_builder.h"
+#include "recordset/query.h"
 #include "recordset/record_set.h"
 #include "support/expect_ok.h"
 #include "support/temp_dir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using dbfbuild::DbfBuilder;
@@ -95,6 +97,22 @@ TEST_F(RecordSetTest, ColumnQueryPicksAndOrdersColumns)
     EXPECT_EQ(*set->FieldName(0), "UP_DATE");
     EXPECT_EQ(*set->FieldText(0), "01.01.1985");
     EXPECT_EQ(set->FieldName(2).error().number, recordset::kItemNotFound);
+}
+
+// A table opens from any folder and under any file name a Linux file system allows.
+TEST_F(RecordSetTest, OddPathsOpen)
+{
+    for (const std::string folder : {"DL;OE", "a=b", "{x}}", " vorn", "\"zitiert\" 'so'"}) {
+        std::filesystem::create_directory(m_dir.file(folder));
+        for (const std::string name : {"Funk;Liste", " Funk Liste"}) {
+            const std::string path = m_dir.write(folder + "/" + name + ".dbf", stations());
+            auto set = RecordSet::Open("Provider=MSDASQL;Mode=Read;uid=;database="
+                                               + recordset::connectionValue(path),
+                                       "select * from " + name + " Order by CALL");
+            ASSERT_TRUE(set) << set.error().description;
+            EXPECT_EQ(*(*set)->RecordCount(), 7) << path;
+        }
+    }
 }
 
 TEST_F(RecordSetTest, OpenFailuresCarryTheirNumbers)
