@@ -155,7 +155,10 @@ def has_state(node, state):
 
 
 def role(node):
-    return node.getRoleName()
+    """The node's role as a pyatspi constant (pyatspi.ROLE_PUSH_BUTTON, ...): the names of roles
+    differ between releases of the accessibility stack (Debian 13 calls a push button
+    "button"), the constants do not."""
+    return node.getRole()
 
 
 class Session:
@@ -442,20 +445,21 @@ class Session:
                 return window
         return None
 
-    def find(self, role_name, name=None, within=None, process=None):
-        """The showing nodes of a role (and name), below `within` or in every window."""
+    def find(self, wanted_role, name=None, within=None, process=None):
+        """The showing nodes of a role (a pyatspi.ROLE_ constant) and name, below `within` or
+        in every window."""
         pool = walk(within) if within is not None else self.nodes(process)
-        return [n for n in pool if role(n) == role_name and (name is None or n.name == name)
+        return [n for n in pool if role(n) == wanted_role and (name is None or n.name == name)
                 and is_showing(n)]
 
     def texts(self, window):
         """The names of the labels of a window, in tree order."""
-        return [n.name for n in walk(window) if role(n) == 'label']
+        return [n.name for n in walk(window) if role(n) == pyatspi.ROLE_LABEL]
 
     def counter(self, process=None):
         """The record counter's text (" DS: n"), or None."""
         for node in self.nodes(process):
-            if role(node) == 'label' and node.name.startswith(' DS: '):
+            if role(node) == pyatspi.ROLE_LABEL and node.name.startswith(' DS: '):
                 return node.name
         return None
 
@@ -468,7 +472,7 @@ class Session:
     def fields(self, process=None):
         """The value fields of the viewer window as {caption: shown text}."""
         window = self.viewer_window_node(process)
-        labels = [n for n in walk(window) if role(n) == 'label']
+        labels = [n for n in walk(window) if role(n) == pyatspi.ROLE_LABEL]
         shown = {}
         for i, node in enumerate(labels[:-1]):
             if node.name in CAPTIONS and node.name not in shown:
@@ -478,7 +482,7 @@ class Session:
     def field_nodes(self, process=None):
         """The value fields' nodes as {caption: node}."""
         window = self.viewer_window_node(process)
-        labels = [n for n in walk(window) if role(n) == 'label']
+        labels = [n for n in walk(window) if role(n) == pyatspi.ROLE_LABEL]
         return {node.name: labels[i + 1] for i, node in enumerate(labels[:-1])
                 if node.name in CAPTIONS}
 
@@ -490,16 +494,17 @@ class Session:
         for i in range(app.childCount):
             window = app.getChildAtIndex(i)
             # "  dBase-Viewer: …", or right after opening a file "dBase-Viewer: …".
-            if window is not None and role(window) == 'frame' and 'dBase' in window.name:
+            if (window is not None and role(window) == pyatspi.ROLE_FRAME
+                    and 'dBase' in window.name):
                 return window
         raise LookupError('no viewer window')
 
     def popup_items(self, process=None):
         """The items of the menu that is open, as [(name, enabled)]."""
         items = []
-        for menu in self.find('popup menu', process=process):
+        for menu in self.find(pyatspi.ROLE_POPUP_MENU, process=process):
             items += [(n.name, has_state(n, pyatspi.STATE_ENABLED))
-                      for n in walk(menu) if role(n) == 'menu item']
+                      for n in walk(menu) if role(n) == pyatspi.ROLE_MENU_ITEM]
         return items
 
     def wait_message(self, title, process=None, timeout=10):

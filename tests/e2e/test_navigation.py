@@ -44,14 +44,16 @@ class NavigationTest(ViewerTestCase):
         count = harness.dbf_count(path)
         for button, counter in (('Nächster', 2), ('Nächster', 3), ('Voriger', 2),
                                 ('Letzter', count), ('Erster', 1)):
-            [node] = s.find('push button', button, within=s.viewer_window_node())
+            [node] = s.find(harness.pyatspi.ROLE_PUSH_BUTTON, button,
+                            within=s.viewer_window_node())
             s.click(node)
             s.wait_counter(' DS: %d' % counter)
 
     def test_next_button_on_an_empty_table_does_nothing(self):
         s = self.session
         self.start_with_table(count=0)
-        [node] = s.find('push button', 'Nächster', within=s.viewer_window_node())
+        [node] = s.find(harness.pyatspi.ROLE_PUSH_BUTTON, 'Nächster',
+                        within=s.viewer_window_node())
         s.click(node)
         s.activate(self.viewer_wid)
         s.key('F1')  # taken after the click: whatever the click showed is up by then
@@ -91,8 +93,9 @@ class NavigationTest(ViewerTestCase):
                                'über das Sie etwas wissen möchten, stehen lassen,   \n'
                                'so erscheint ein Hinweis.')
         window = s.window_node('Kurzhilfe', s.viewer)
-        self.assertEqual([n.name for n in s.find('push button', within=window)], ['OK'])
-        self.assertEqual(len(s.find('image', within=window)), 1)  # the information icon
+        roles = harness.pyatspi
+        self.assertEqual([n.name for n in s.find(roles.ROLE_PUSH_BUTTON, within=window)], ['OK'])
+        self.assertEqual(len(s.find(roles.ROLE_IMAGE, within=window)), 1)  # the information icon
         s.wait_active('Kurzhilfe', s.viewer)
         s.key('Return')
         s.wait_window_gone('Kurzhilfe', s.viewer)

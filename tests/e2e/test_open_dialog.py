@@ -26,7 +26,7 @@ class OpenDialogTest(ViewerTestCase):
 
     def type_box(self):
         """The combo box of the file types."""
-        boxes = [n for n in self.session.find('combo box', within=self.dialog())
+        boxes = [n for n in self.session.find(harness.pyatspi.ROLE_COMBO_BOX, within=self.dialog())
                  if n.name.startswith(('Datenbank', 'Alle'))]
         if len(boxes) != 1:
             raise LookupError('file type box: %r' % [n.name for n in boxes])
@@ -36,7 +36,9 @@ class OpenDialogTest(ViewerTestCase):
         """The names the dialog's file views show."""
         names = set()
         for node in harness.walk(self.dialog()):
-            if harness.role(node) in ('list item', 'table cell') and harness.is_showing(node):
+            if (harness.role(node) in (harness.pyatspi.ROLE_LIST_ITEM,
+                                       harness.pyatspi.ROLE_TABLE_CELL)
+                    and harness.is_showing(node)):
                 names.add(node.name)
         return names
 
@@ -48,10 +50,11 @@ class OpenDialogTest(ViewerTestCase):
         self.start_with_table()
         self.open_dialog()
         window = self.dialog()
-        buttons = {n.name for n in s.find('push button', within=window)}
+        buttons = {n.name for n in s.find(harness.pyatspi.ROLE_PUSH_BUTTON, within=window)}
         self.assertLessEqual({'Öffnen', 'Abbrechen'}, buttons)
         self.assertIn('Dateiname:', s.texts(window))
-        types = [n.name for n in harness.walk(self.type_box()) if harness.role(n) == 'list item']
+        types = [n.name for n in harness.walk(self.type_box())
+                 if harness.role(n) == harness.pyatspi.ROLE_LIST_ITEM]
         self.assertEqual(types.count('Alle (*.*)'), 1, types)
         self.assertEqual(self.type_box().name, 'Datenbank (*.DBF)')
         harness.wait_for(lambda: 'STAT.dbf' in self.shown_names(), 10, 'STAT.dbf in the list')

@@ -21,8 +21,8 @@ class OperationsTest(ViewerTestCase):
         if window is None:
             raise LookupError('no dialog %r' % title)
         nodes = list(harness.walk(window))
-        entries = [n for n in nodes if harness.role(n) == 'list item']
-        terms = [n for n in nodes if harness.role(n) == 'text']
+        entries = [n for n in nodes if harness.role(n) == harness.pyatspi.ROLE_LIST_ITEM]
+        terms = [n for n in nodes if harness.role(n) == harness.pyatspi.ROLE_TEXT]
         return entries, terms[0] if terms else None
 
     def selected_entry(self, title):
@@ -34,7 +34,8 @@ class OperationsTest(ViewerTestCase):
     def list_focused(self, title):
         window = self.session.window_node(title, self.session.viewer)
         return window is not None and any(
-            harness.role(n) == 'list' and harness.has_state(n, harness.pyatspi.STATE_FOCUSED)
+            harness.role(n) == harness.pyatspi.ROLE_LIST
+            and harness.has_state(n, harness.pyatspi.STATE_FOCUSED)
             for n in harness.walk(window))
 
     def term_box_focused(self, title):
@@ -184,7 +185,7 @@ class OperationsTest(ViewerTestCase):
             window = s.window_node(step_title, s.viewer)
             if window is None:
                 return None
-            return [n.name for n in s.find('radio button', within=window)
+            return [n.name for n in s.find(harness.pyatspi.ROLE_RADIO_BUTTON, within=window)
                     if harness.has_state(n, harness.pyatspi.STATE_CHECKED)]
 
         def at_match(call, option):
