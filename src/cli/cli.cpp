@@ -140,8 +140,8 @@ int show(const Options &options, std::ostream &out, std::ostream &err)
     const std::string query = options.query.empty()
             ? "select * from " + recordset::tableNameOf(options.files.front())
             : options.query;
-    auto opened =
-            recordset::RecordSet::Open("database=" + options.files.front(), query, options.open);
+    auto opened = recordset::RecordSet::Open(
+            "database=" + recordset::connectionValue(options.files.front()), query, options.open);
     if (!opened)
         return fail(err, opened.error());
     recordset::RecordSet &set = **opened;

@@ -3,6 +3,7 @@
 
 #include "database/last_pos_from_right.h"
 #include "database/station_record.h"
+#include "recordset/query.h"
 
 #include <QStringList>
 
@@ -43,7 +44,7 @@ QString connectionText(const QString &databasePath)
 {
     return QStringLiteral("Provider=MSDASQL;Persist Security Info=False;Mode=Read;"
                           "dsn=dBASE-Dateien;uid=;database=")
-            + databasePath;
+            + QString::fromStdString(recordset::connectionValue(databasePath.toStdString()));
 }
 
 QString columnQuery(const QString &tableName)

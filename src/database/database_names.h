@@ -24,8 +24,9 @@ Result<QString> tableNameFromFileName(const QString &fileName);
 // The table name of a database path: the two derivations above one after the other.
 Result<QString> tableNameFromPath(const QString &databasePath);
 
-// Returns the read-only connection text for the database path. The path is appended unchanged:
-// the whole path of the file, not its folder; a bare file name stays bare.
+// Returns the read-only connection text for the database path: the whole path of the file, not
+// its folder; a bare file name stays bare. The path stands unchanged, or in braces when the
+// connection text's syntax needs them (a ";" in a folder's name, say), so that any path opens.
 QString connectionText(const QString &databasePath);
 
 // The query texts. Each inserts the table name unchanged, without quoting or escaping.

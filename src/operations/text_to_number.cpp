@@ -70,12 +70,15 @@ bool isNumeric(const QString &text)
 
 bool isDate(const QString &text)
 {
+    // A time of day may follow after blanks; the criterion keeps it after the year.
+    static const QString time =
+            QStringLiteral("(\\s+([01]?\\d|2[0-3]):[0-5]\\d(:[0-5]\\d)?)?\\s*$");
     static const QRegularExpression dotted(
-            QStringLiteral("^\\s*(\\d{1,2})\\.(\\d{1,2})\\.(\\d{2}|\\d{4})\\s*$"));
-    static const QRegularExpression monthYear(
-            QStringLiteral("^\\s*(\\d{1,2})\\.(\\d{2}|\\d{4})\\s*$"));
+            QStringLiteral("^\\s*(\\d{1,2})\\.(\\d{1,2})\\.(\\d{2}|\\d{4})") + time);
+    static const QRegularExpression monthYear(QStringLiteral("^\\s*(\\d{1,2})\\.(\\d{2}|\\d{4})")
+                                              + time);
     static const QRegularExpression slashed(
-            QStringLiteral("^\\s*(\\d{1,2})/(\\d{1,2})/(\\d{2}|\\d{4})\\s*$"));
+            QStringLiteral("^\\s*(\\d{1,2})/(\\d{1,2})/(\\d{2}|\\d{4})") + time);
     for (const QRegularExpression *pattern : {&dotted, &slashed}) {
         const auto match = pattern->match(text);
         if (match.hasMatch())

@@ -17,7 +17,8 @@ double TextToNumber(QString text);
 // optional exponent.
 bool isNumeric(const QString &text);
 
-// A valid day.month.year, month.year or day/month/year, with a two- or four-digit year.
+// A valid day.month.year, month.year or day/month/year, with a two- or four-digit year, and
+// optionally a time of day h:mm or h:mm:ss after blanks.
 bool isDate(const QString &text);
 
 // `value` rounded to single precision and written with at most seven significant digits and a

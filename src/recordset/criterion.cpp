@@ -5,6 +5,7 @@
 #include "dbf/number_text.h"
 #include "text_util.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace recordset {
@@ -13,6 +14,72 @@ namespace {
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
+}
+
+// `text` as a number of one to `most` digits and nothing else.
+bool digitsOf(const std::string &text, size_t most, int &value)
+{
+    if (text.empty() || text.size() > most || !std::all_of(text.begin(), text.end(), isDigit))
+        return false;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return true;
+}
+
+// A time of day "h:mm" or "h:mm:ss" in seconds since midnight.
+bool readTime(const std::string &text, int &seconds)
+{
+    const std::vector<std::string> parts = split(text, ':');
+    int values[3] = {};
+    if (parts.size() < 2 || parts.size() > 3)
+        return false;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (!digitsOf(parts[i], 2, values[i]))
+            return false;
+    }
+    if (values[0] > 23 || values[1] > 59 || values[2] > 59)
+        return false;
+    seconds = values[0] * 3600 + values[1] * 60 + values[2];
+    return true;
+}
+
+struct DateParts
+{
+    int first = 0; // the month of #m-d-y#, the day of a German date
+    int second = 0;
+    int year = 0;
+    int seconds = 0; // the time of day, 0 without one
+};
+
+// Three numbers of one to four digits joined by `separator`, the last the year, and after
+// blanks an optional time.
+std::optional<DateParts> readDate(const std::string &text, char separator)
+{
+    const std::vector<std::string> parts = split(text, separator);
+    if (parts.size() != 3)
+        return std::nullopt;
+    std::string year = trimmed(parts[2]);
+    std::string time;
+    const size_t blank =
+            static_cast<size_t>(std::find_if(year.begin(), year.end(), isBlank) - year.begin());
+    if (blank < year.size()) {
+        time = trimmed(year.substr(blank));
+        year.resize(blank);
+    }
+    DateParts date;
+    if (!digitsOf(trimmed(parts[0]), 4, date.first) || !digitsOf(trimmed(parts[1]), 4, date.second)
+        || !digitsOf(year, 4, date.year) || (!time.empty() && !readTime(time, date.seconds)))
+        return std::nullopt;
+    date.year = dbf::fullYear(date.year, year.size());
+    return date;
+}
+
+// Days since 1.1.1970 with the time of day as fraction, computed as a date field's value is.
+std::optional<double> daysOf(int year, int month, int day, int seconds)
+{
+    int32_t days = 0;
+    if (!dbf::daysSinceEpoch(year, month, day, days))
+        return std::nullopt;
+    return days + seconds / 86400.0;
 }
 
 class Parser
@@ -198,19 +265,15 @@ private:
         }
         literal.text = m_text.substr(m_at + 1, close - m_at - 1);
         const char separator = literal.text.find('/') != std::string::npos ? '/' : '-';
-        const std::vector<std::string> parts = split(literal.text, separator);
-        int values[3] = {};
-        bool valid = parts.size() == 3;
-        for (size_t i = 0; valid && i < 3; ++i) {
-            const std::string part = trimmed(parts[i]);
-            valid = !part.empty() && part.size() <= 4
-                    && std::from_chars(part.data(), part.data() + part.size(), values[i]).ptr
-                            == part.data() + part.size();
-        }
-        const int year = valid ? dbf::fullYear(values[2], trimmed(parts[2]).size()) : 0;
-        if (!valid || !dbf::daysSinceEpoch(year, values[0], values[1], literal.day))
+        const std::optional<DateParts> parts = readDate(literal.text, separator);
+        const std::optional<double> date = parts
+                ? daysOf(parts->year, parts->first, parts->second, parts->seconds)
+                : std::nullopt;
+        if (date)
+            literal.date = *date;
+        else
             fail("ist " + quoted("#" + literal.text + "#")
-                 + " kein Datum der Form #Monat-Tag-Jahr#");
+                 + " kein Datum der Form #Monat-Tag-Jahr# oder #Monat-Tag-Jahr Stunde:Minute#");
         m_at = close + 1;
         return literal;
     }
@@ -251,6 +314,12 @@ private:
 Result<Criterion> parseCriterion(const std::string &text, const char *what)
 {
     return Parser(text, what).parse();
+}
+
+std::optional<double> germanDate(std::string_view text)
+{
+    const std::optional<DateParts> parts = readDate(std::string(text), '.');
+    return parts ? daysOf(parts->year, parts->second, parts->first, parts->seconds) : std::nullopt;
 }
 
 } // namespace recordset

@@ -4,6 +4,7 @@
 #include "error.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,7 @@ struct Literal
     Kind kind = Kind::Text;
     std::string text; // the text between the quotes, the number or date as written
     double number = 0; // Kind::Number
-    int32_t day = 0; // Kind::Date: days since 1.1.1970
+    double date = 0; // Kind::Date: days since 1.1.1970, the time of day as fraction
 };
 
 struct Clause
@@ -37,10 +38,16 @@ struct Criterion
 };
 
 // Parses `[field] op value` or `field op value` with the operators = < > <= >= <> LIKE and the
-// values 'text' ('' for an apostrophe), #m-d-yyyy# or #m/d/yyyy#, and numbers with "." or ","
-// as decimal separator; clauses joined by AND and OR (AND binds closer) and parentheses.
+// values 'text' ('' for an apostrophe), #m-d-yyyy# or #m/d/yyyy# (each with a time h:mm or
+// h:mm:ss after a blank), and numbers with "." or "," as decimal separator; clauses joined by AND
+// and OR (AND binds closer) and parentheses.
 // Fails with kInvalidArgument, quoting the text and naming the place (1-based) where it went
 // wrong. `what` names the text in the message: "Filterkriterium" or "Suchkriterium".
 Result<Criterion> parseCriterion(const std::string &text, const char *what);
+
+// A German date "d.m.yyyy" (or "d.m.yy"), with a time h:mm or h:mm:ss after a blank, as the text
+// of a date field is compared: days since 1.1.1970, the time of day as fraction. Nothing for any
+// other text.
+std::optional<double> germanDate(std::string_view text);
 
 } // namespace recordset

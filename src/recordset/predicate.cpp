@@ -21,10 +21,12 @@ struct Predicate::Node
     bool literalIsPlainAscii = false;
     std::string foldedLiteral; // LIKE patterns
     double number = 0; // number and date comparisons
+    bool wholeDay = false; // a date without a time of day
     const Collator *collator = nullptr;
 
     bool matches(std::string_view record) const;
     bool clauseMatches(std::string_view record) const;
+    std::optional<std::string> takeDates(const std::string &field);
 };
 
 namespace {
@@ -113,7 +115,7 @@ bool Predicate::Node::clauseMatches(std::string_view record) const
         if (!values->date(record, value))
             return false;
         // A date-time matches "= #day#" all that day long.
-        if (op == Operator::Equal || op == Operator::NotEqual)
+        if (wholeDay && (op == Operator::Equal || op == Operator::NotEqual))
             value = std::floor(value);
         return compare(op, value, number);
     }
@@ -125,6 +127,28 @@ bool Predicate::Node::clauseMatches(std::string_view record) const
         && values->plainAscii(record, bytes))
         return compare(op, asciiCompareIgnoringCase(bytes, literal), 0);
     return compare(op, collator->compareIgnoringCase(values->text(record), literal), 0);
+}
+
+// A date field compares as date and time, a date being midnight of its day: a text becomes the
+// German date it reads as. Says what makes the comparison impossible: a text that is no date
+// (never compared as the date's display text), a date with a field that holds none.
+std::optional<std::string> Predicate::Node::takeDates(const std::string &field)
+{
+    if (op == Operator::Like)
+        return std::nullopt;
+    const bool dateField = values->kind() == ValueKind::Date;
+    if (literalKind == Literal::Kind::Date && !dateField)
+        return "das Feld " + quoted(field) + " ist kein Datumsfeld";
+    if (literalKind == Literal::Kind::Text && dateField) {
+        const std::optional<double> date = germanDate(trimmed(literal));
+        if (!date)
+            return "das Feld " + quoted(field) + " ist ein Datumsfeld und " + quoted(literal)
+                    + " kein Datum der Form Tag.Monat.Jahr oder Tag.Monat.Jahr Stunde:Minute";
+        literalKind = Literal::Kind::Date;
+        number = *date;
+    }
+    wholeDay = number == std::floor(number);
+    return std::nullopt;
 }
 
 bool Predicate::Node::matches(std::string_view record) const
@@ -178,14 +202,13 @@ Result<Predicate> Predicate::bind(const Criterion &criterion, const dbf::Table &
         node.literal = withoutTrailingBlanks(c.clause.value.text);
         node.literalIsPlainAscii = isPlainAscii(node.literal);
         node.foldedLiteral = foldCase(node.literal);
-        node.number = node.literalKind == Literal::Kind::Date ? c.clause.value.day
+        node.number = node.literalKind == Literal::Kind::Date ? c.clause.value.date
                                                               : c.clause.value.number;
-        if (node.literalKind == Literal::Kind::Date && node.values->kind() != ValueKind::Date
-            && node.op != Operator::Like && !error)
+        const std::optional<std::string> mismatch = node.takeDates(c.clause.field);
+        if (mismatch && !error)
             error = Error {kInvalidArgument,
                            "Das " + std::string(what) + " " + quoted(text)
-                                   + " ist ungültig: das Feld " + quoted(c.clause.field)
-                                   + " ist kein Datumsfeld."};
+                                   + " ist ungültig: " + *mismatch + "."};
         return node;
     };
     Node root = build(criterion);

@@ -25,25 +25,73 @@ size_t findWord(const std::string &lowerText, const std::string &word, size_t fr
     return std::string::npos;
 }
 
+// Reads the value in braces that opens at `open`, "}}" standing for "}"; returns the place of
+// the closing brace, npos when there is none.
+size_t readBraced(const std::string &text, size_t open, std::string &value)
+{
+    for (size_t at = open + 1; at < text.size(); ++at) {
+        if (text[at] == '}') {
+            if (text.compare(at, 2, "}}") != 0)
+                return at;
+            ++at;
+        }
+        value.push_back(text[at]);
+    }
+    return std::string::npos;
+}
+
 } // namespace
 
 Result<std::string> databasePath(const std::string &connection)
 {
-    size_t start = 0;
-    while (start <= connection.size()) {
-        size_t end = connection.find(';', start);
-        if (end == std::string::npos)
-            end = connection.size();
-        const std::string part = connection.substr(start, end - start);
-        const size_t equals = part.find('=');
-        if (equals != std::string::npos
-            && asciiLower(trimmed(part.substr(0, equals))) == "database")
-            return part.substr(equals + 1);
-        start = end + 1;
+    auto invalid = [&](const std::string &why) {
+        return Error {kTableNotFound, "Die Verbindungsangabe " + quoted(connection) + " " + why};
+    };
+    size_t at = 0;
+    while (at < connection.size()) {
+        const size_t equals = connection.find('=', at);
+        size_t end = connection.find(';', at);
+        if (equals > end) { // a part without "="
+            at = end + 1;
+            continue;
+        }
+        if (equals == std::string::npos)
+            break;
+        const std::string key = asciiLower(trimmed(connection.substr(at, equals - at)));
+        std::string value;
+        size_t first = equals + 1;
+        while (first < connection.size() && isBlank(connection[first]))
+            ++first;
+        if (first < connection.size() && connection[first] == '{') {
+            const size_t close = readBraced(connection, first, value);
+            if (close == std::string::npos)
+                return invalid("ist ungültig: die geschweifte Klammer nach " + quoted(key + "=")
+                               + " schließt nicht.");
+            end = connection.find(';', close);
+        } else {
+            value = connection.substr(equals + 1,
+                                      end == std::string::npos ? end : end - equals - 1);
+        }
+        if (key == "database")
+            return value;
+        at = end == std::string::npos ? connection.size() : end + 1;
     }
-    return Error {kTableNotFound,
-                  "Die Verbindungsangabe " + quoted(connection)
-                          + " nennt keine Datenbank (database=)."};
+    return invalid("nennt keine Datenbank (database=).");
+}
+
+std::string connectionValue(const std::string &value)
+{
+    const bool plain = value.find_first_of("[]{}(),;?*=!@") == std::string::npos
+            && (value.empty() || (!isBlank(value.front()) && !isBlank(value.back())));
+    if (plain)
+        return value;
+    std::string braced = "{";
+    for (char c : value) {
+        braced.push_back(c);
+        if (c == '}')
+            braced.push_back('}');
+    }
+    return braced + "}";
 }
 
 std::string tableNameOf(const std::string &path)

@@ -20,7 +20,8 @@ Result<std::shared_ptr<RecordSet>> RecordSet::Open(const std::string &connection
     auto query = parseQuery(queryText);
     if (!query)
         return query.error();
-    if (!dbf::sameName(query->table, tableNameOf(*path)))
+    // A query's table name stands without blanks around it; a file's name may begin with one.
+    if (!dbf::sameName(query->table, trimmed(tableNameOf(*path))))
         return Error {kTableNotFound,
                       "Die Tabelle " + quoted(query->table) + " gibt es in der Datenbank »" + *path
                               + "« nicht."};

@@ -365,6 +365,49 @@ TEST_F(Cli, SortNamingAFieldTwiceIsRefused)
             "OE3JÖ,\"Yaesu\r\nFT-817\",3\r\n");
 }
 
+// A date field compares with a date and time as such, midnight starting a day; a text that is
+// no date is an error in the criterion, never a comparison with the date's display text.
+TEST_F(Cli, FilterComparesDatesWithATime)
+{
+    const std::string table = m_dir.write("datum.dbf",
+                                          DbfBuilder(0x03, {{"CALL", 'C', 8}, {"UP_DATE", 'D', 8}})
+                                                  .record({"A", "20030104"})
+                                                  .record({"B", "20030105"})
+                                                  .record({"C", "20030106"})
+                                                  .record({"D", "20021231"})
+                                                  .record({"E", "20040101"})
+                                                  .bytes());
+    auto calls = [&](const char *criterion) { // the first letters of the CSV lines
+        std::string first;
+        const std::string csv =
+                runTool({"show", table, "--filter", criterion, "--format", "csv"}).out;
+        for (size_t line = csv.find('\n'); line + 1 < csv.size(); line = csv.find('\n', line + 1))
+            first += csv[line + 1];
+        return first;
+    };
+    EXPECT_EQ(calls("[UP_DATE] > '05.01.2003 12:00'"), "CE");
+    EXPECT_EQ(calls("[UP_DATE] >  #01-05-2003 12:00#"), "CE");
+    EXPECT_EQ(calls("[UP_DATE] >= '05.01.2003 0:00'"), "BCE");
+    EXPECT_EQ(calls("[UP_DATE] < '05.01.2003 12:00'"), "ABD");
+    const CliRun noDate = runTool({"show", table, "--filter", "[UP_DATE] > 'Mai 2003'"});
+    EXPECT_EQ(noDate.exit, 1);
+    EXPECT_EQ(noDate.out, "");
+    EXPECT_EQ(noDate.err.rfind("talvo-dbf: 3001: Das Filterkriterium »[UP_DATE] > 'Mai 2003'« "
+                               "ist ungültig: das Feld »UP_DATE« ist ein Datumsfeld",
+                               0),
+              0u)
+            << noDate.err;
+}
+
+// The path reaches the record set whatever it holds.
+TEST_F(Cli, ShowOpensTablesInOddFolders)
+{
+    const std::string folder = m_dir.file(" DL;OE {alt}=neu");
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(m_table, folder + "/funk;2003.dbf");
+    EXPECT_EQ(runTool({"show", folder + "/funk;2003.dbf", "--count"}).out, "2\n");
+}
+
 TEST(CliHelp, HelpAndVersion)
 {
     EXPECT_NE(runTool({"--help"}).out.find("Aufruf: talvo-dbf"), std::string::npos);

@@ -103,6 +103,20 @@ TEST(DatabaseNames, ConnectionTextEndsWithThePathUnchanged)
                              "dsn=dBASE-Dateien;uid=;database=Stationen.dbf"));
 }
 
+// A path that the connection text's syntax would break goes in braces, "}" doubled, and the
+// record source reads it back as it was.
+TEST(DatabaseNames, ConnectionTextQuotesPathsThatHoldItsSyntax)
+{
+    const QString prefix = QStringLiteral(
+            "Provider=MSDASQL;Persist Security Info=False;Mode=Read;dsn=dBASE-Dateien;uid=;");
+    EXPECT_EQ(database::connectionText(QStringLiteral("/home/funk/Logbuch 2003/Stationen.dbf")),
+              prefix + QStringLiteral("database=/home/funk/Logbuch 2003/Stationen.dbf"));
+    EXPECT_EQ(database::connectionText(QStringLiteral("/home/funk/DL;OE {alt}/Stationen.dbf")),
+              prefix + QStringLiteral("database={/home/funk/DL;OE {alt}}/Stationen.dbf}"));
+    EXPECT_EQ(database::connectionText(QStringLiteral(" Stationen.dbf")),
+              prefix + QStringLiteral("database={ Stationen.dbf}"));
+}
+
 struct QueryCase
 {
     const char *name;

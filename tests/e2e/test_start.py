@@ -130,3 +130,25 @@ class StartTest(ViewerTestCase):
         self.assertEqual(stored, 'STAT.dbf')  # found at start: the bare file name
         self.assertEqual(s.files_under(s.home, s.config), [settings])
         self.assertEqual(sorted(os.listdir(s.work)), ['STAT.dbf'])
+
+    def test_a_remembered_path_full_of_odd_characters_opens_at_every_start(self):
+        s = self.session
+        folder = os.path.join(s.tables, ' DL;OE {alt}=neu "x"')
+        os.mkdir(folder)
+        path = harness.make_table(os.path.join(folder, 'Log;2003.dbf'), 12, seed=6)
+        settings = os.path.join(s.config, 'Talvo-dBase-Viewer', 'Talvo-dBase-Viewer.conf')
+        os.makedirs(os.path.dirname(settings))
+        with open(settings, 'w', encoding='utf-8') as f:  # as Qt writes such a value
+            f.write('[Settings]\nDatenbank="%s"\n' % path.replace('"', '\\"'))
+        first = harness.dbf_record(path, 1)
+        expected = {caption: first[column]
+                    for caption, column in zip(harness.CAPTIONS, harness.COLUMNS)}
+        for run in ('remembered by hand', 'remembered by the viewer'):
+            viewer = s.start_viewer()
+            s.activate(s.wait_window('  dBase-Viewer: Log;2003', viewer))
+            s.wait_counter(' DS: 1', viewer)
+            harness.wait_equal(lambda: s.fields(viewer), expected,
+                               what='the first record, path %s' % run)
+            s.key('ctrl+e')
+            s.ended(viewer)
+            s.viewer = None

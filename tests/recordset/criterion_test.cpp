@@ -74,10 +74,41 @@ TEST(Criteria, DatesAreMonthFirstAndCheckedAsDays)
             recordset::parseCriterion("[UP_DATE] = #01-05-2003#", "Filterkriterium");
     int32_t expected = 0;
     ASSERT_TRUE(dbf::daysSinceEpoch(2003, 1, 5, expected));
-    EXPECT_EQ(fifthOfJanuary->clause.value.day, expected);
+    EXPECT_EQ(fifthOfJanuary->clause.value.date, expected);
     EXPECT_TRUE(dbf::daysSinceEpoch(1970, 1, 1, expected));
     EXPECT_EQ(expected, 0);
     EXPECT_FALSE(dbf::daysSinceEpoch(2003, 2, 29, expected));
+}
+
+// A time after the date counts from midnight of that day, in whole seconds, as date-time fields
+// hold it.
+TEST(Criteria, DatesMayCarryATimeOfDay)
+{
+    int32_t fifth = 0;
+    ASSERT_TRUE(dbf::daysSinceEpoch(2003, 1, 5, fifth));
+    for (const auto &[text, date] : std::vector<std::pair<const char *, double>> {
+                 {"[UP_DATE] >  #01-05-2003 12:00#", fifth + 43200 / 86400.0},
+                 {"[UP_DATE] > #1/5/2003  7:05:09#", fifth + 25509 / 86400.0},
+                 {"[UP_DATE] > #01-05-03 23:59:59#", fifth + 86399 / 86400.0},
+                 {"[UP_DATE] > #01-05-2003 0:00#", fifth}}) {
+        const auto criterion = recordset::parseCriterion(text, "Filterkriterium");
+        ASSERT_TRUE(criterion) << criterion.error().description;
+        EXPECT_EQ(criterion->clause.value.kind, Literal::Kind::Date) << text;
+        EXPECT_EQ(criterion->clause.value.date, date) << text;
+    }
+}
+
+TEST(Criteria, GermanDatesReadDayFirstWithATime)
+{
+    int32_t fifth = 0;
+    ASSERT_TRUE(dbf::daysSinceEpoch(2003, 1, 5, fifth));
+    EXPECT_EQ(recordset::germanDate("05.01.2003"), fifth);
+    EXPECT_EQ(recordset::germanDate("5.1.03 12:00"), fifth + 0.5);
+    EXPECT_EQ(recordset::germanDate(" 05.01.2003   12:00:30 "), fifth + 43230 / 86400.0);
+    for (const char *noDate : {"", "gestern", "2003", "01.2003", "05/01/2003", "30.02.2003",
+                               "05.01.2003 24:00", "05.01.2003 12", "05.01.2003 12:60",
+                               "05.01.2003 12:00:00:00", "05.01.2003 mittags", "-5.1.2003"})
+        EXPECT_FALSE(recordset::germanDate(noDate)) << noDate;
 }
 
 TEST(Criteria, AndBindsCloserThanOrAndParenthesesGroup)
@@ -120,17 +151,20 @@ TEST_P(Rejected, WithNumberQuoteAndPlace)
 
 INSTANTIATE_TEST_SUITE_P(
         RecordSet, Rejected,
-        ::testing::Values(RejectedCase {"NoOperator", "[CALL] D 'L'",
-                                        "an Stelle 8 wird ein Vergleichsoperator"},
-                          RejectedCase {"EmptyDate", "[UP_DATE] =  #--#", "#--#"},
-                          RejectedCase {"NoDay", "[UP_DATE] = #02-30-2003#", "kein Datum"},
-                          RejectedCase {"OpenText", "[CALL] = 'DL", "schließende Hochkomma"},
-                          RejectedCase {"StrayApostrophe", "[CALL] = 'O'Brien'",
-                                        "folgt noch »Brien'«"},
-                          RejectedCase {"SignWithBlank", "[NOF_SSB] =- 5", "an Stelle 12"},
-                          RejectedCase {"NoValue", "[CALL] =", "fehlt der Vergleichswert"},
-                          RejectedCase {"OpenParenthesis", "([CALL] = 'x'", "schließende Klammer"},
-                          RejectedCase {"OpenBracket", "[CALL = 'x'", "eckige Klammer"}),
+        ::testing::Values(
+                RejectedCase {"NoOperator", "[CALL] D 'L'",
+                              "an Stelle 8 wird ein Vergleichsoperator"},
+                RejectedCase {"EmptyDate", "[UP_DATE] =  #--#", "#--#"},
+                RejectedCase {"NoDay", "[UP_DATE] = #02-30-2003#", "kein Datum"},
+                RejectedCase {"HourOnly", "[UP_DATE] = #01-05-2003 12#", "kein Datum"},
+                RejectedCase {"NoHour24", "[UP_DATE] = #01-05-2003 24:00#", "kein Datum"},
+                RejectedCase {"TimeFirst", "[UP_DATE] = #12:00 01-05-2003#", "kein Datum"},
+                RejectedCase {"OpenText", "[CALL] = 'DL", "schließende Hochkomma"},
+                RejectedCase {"StrayApostrophe", "[CALL] = 'O'Brien'", "folgt noch »Brien'«"},
+                RejectedCase {"SignWithBlank", "[NOF_SSB] =- 5", "an Stelle 12"},
+                RejectedCase {"NoValue", "[CALL] =", "fehlt der Vergleichswert"},
+                RejectedCase {"OpenParenthesis", "([CALL] = 'x'", "schließende Klammer"},
+                RejectedCase {"OpenBracket", "[CALL = 'x'", "eckige Klammer"}),
         CaseName());
 
 // Texts typed into a dialog may be anything: long texts give short messages, deep nesting an

@@ -22,6 +22,36 @@ TEST(Connection, OnlyDatabaseNamesTheFile)
     EXPECT_EQ(none.error().number, recordset::kTableNotFound);
 }
 
+// Any path of a Linux file system stands in a connection text and reads back unchanged; only
+// paths that the text's syntax would break go in braces, "}" doubled (ODBC style).
+TEST(Connection, EveryPathReadsBackUnchanged)
+{
+    for (const std::string path :
+         {"/home/funk/Meine Stationen.dbf", "/srv/a;b/x.dbf", "/srv/key=value/x.dbf",
+          "/srv/{x}/y.dbf", "/srv/}}/;{/x.dbf", "{", "}", " /srv/leading.dbf", "trailing.dbf ",
+          "/srv/\"quoted\" and 'single'/x.dbf", "/srv/ä ö ü/Stationen (alt).dbf",
+          "/srv/;database=/etc/x.dbf", "/srv/tab\there/x.dbf", ""}) {
+        const std::string connection = "Provider=MSDASQL;Mode=Read;uid=;database="
+                + recordset::connectionValue(path) + ";Extended Properties={a;b}";
+        const auto read = recordset::databasePath(connection);
+        ASSERT_TRUE(read) << read.error().description;
+        EXPECT_EQ(*read, path) << connection;
+    }
+    EXPECT_EQ(recordset::connectionValue("/home/funk/Meine Stationen.dbf"),
+              "/home/funk/Meine Stationen.dbf");
+    EXPECT_EQ(recordset::connectionValue("/a;b/x}.dbf"), "{/a;b/x}}.dbf}");
+    EXPECT_EQ(*recordset::databasePath("DRIVER={dBase (*.dbf)};database= {/a;b/x.dbf} ;uid="),
+              "/a;b/x.dbf");
+}
+
+TEST(Connection, UnclosedBraceIsAnError)
+{
+    const auto open = recordset::databasePath("database={/a;b/x.dbf");
+    ASSERT_FALSE(open);
+    EXPECT_EQ(open.error().number, recordset::kTableNotFound);
+    EXPECT_NE(open.error().description.find("schließt nicht"), std::string::npos);
+}
+
 TEST(Connection, TableNameIsTheFileNameWithoutItsLastExtension)
 {
     EXPECT_EQ(recordset::tableNameOf("D:\\Funk\\Stationen.dbf"), "Stationen");

@@ -1,9 +1,11 @@
 // The record set through its public interface: opening, moving, filter, sort, find, bookmarks.
 #include "dbf_builder.h"
+#include "recordset/query.h"
 #include "recordset/record_set.h"
 #include "support/expect_ok.h"
 #include "support/temp_dir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using dbfbuild::DbfBuilder;
@@ -95,6 +97,22 @@ TEST_F(RecordSetTest, ColumnQueryPicksAndOrdersColumns)
     EXPECT_EQ(*set->FieldName(0), "UP_DATE");
     EXPECT_EQ(*set->FieldText(0), "01.01.1985");
     EXPECT_EQ(set->FieldName(2).error().number, recordset::kItemNotFound);
+}
+
+// A table opens from any folder and under any file name a Linux file system allows.
+TEST_F(RecordSetTest, OddPathsOpen)
+{
+    for (const std::string folder : {"DL;OE", "a=b", "{x}}", " vorn", "\"zitiert\" 'so'"}) {
+        std::filesystem::create_directory(m_dir.file(folder));
+        for (const std::string name : {"Funk;Liste", " Funk Liste"}) {
+            const std::string path = m_dir.write(folder + "/" + name + ".dbf", stations());
+            auto set = RecordSet::Open("Provider=MSDASQL;Mode=Read;uid=;database="
+                                               + recordset::connectionValue(path),
+                                       "select * from " + name + " Order by CALL");
+            ASSERT_TRUE(set) << set.error().description;
+            EXPECT_EQ(*(*set)->RecordCount(), 7) << path;
+        }
+    }
 }
 
 TEST_F(RecordSetTest, OpenFailuresCarryTheirNumbers)
@@ -221,6 +239,74 @@ TEST_F(RecordSetTest, RejectedFilterKeepsTheOneInForce)
     EXPECT_EQ(*set->RecordCount(), 2);
     ASSERT_OK(set->SetFilter(""));
     EXPECT_EQ(*set->RecordCount(), 7);
+}
+
+// A date field compares with a date-time as date and time, a date being midnight of its day; a
+// German date in apostrophes is read as that date, never compared as the text shown.
+TEST_F(RecordSetTest, DateFieldsCompareWithDateTimes)
+{
+    auto set = open();
+    for (const auto &[criterion, names] : std::vector<std::pair<const char *, Texts>> {
+                 {"[UP_DATE] >  #01-05-2003 12:00#", {"Zoe", "andré"}},
+                 {"[UP_DATE] >= #01-05-2003 0:00#", {"Jürgen", "Zoe", "andré"}},
+                 {"[UP_DATE] =  #01-05-2003 12:00#", {}},
+                 {"[UP_DATE] =  #01-05-2003 00:00#", {"Jürgen"}},
+                 {"[UP_DATE] >  '05.01.2003 12:00'", {"Zoe", "andré"}},
+                 {"[UP_DATE] < '05.01.2003 12:00'", {"Jürgen", "Björn", "Ärger", "Null"}},
+                 {"[UP_DATE] = '05.01.2003'", {"Jürgen"}},
+                 {"[UP_DATE] <= '1.1.03'", {"Björn", "Ärger", "Null"}},
+                 {"[UP_DATE] > '31.12.1999 23:59:59' AND [UP_DATE] < '06.01.2003'",
+                  {"Jürgen", "Ärger"}}}) {
+        ASSERT_OK(set->SetFilter(criterion)) << criterion;
+        EXPECT_EQ(column(*set, 1), names) << criterion;
+    }
+}
+
+TEST_F(RecordSetTest, TextThatIsNoDateOnADateFieldIsACriterionError)
+{
+    auto set = open();
+    ASSERT_OK(set->SetFilter("[UP_DATE] LIKE '*.2003'")); // LIKE matches the text shown
+    EXPECT_EQ(*set->RecordCount(), 3);
+    for (const char *bad : {"[UP_DATE] > '05.01.2003 25:00'", "[UP_DATE] = 'gestern'",
+                            "[UP_DATE] = ''", "[UP_DATE] < '2003'", "[UP_DATE] = '01/05/2003'"}) {
+        const auto filtered = set->SetFilter(bad);
+        ASSERT_FALSE(filtered.ok()) << bad;
+        EXPECT_EQ(filtered.error().number, recordset::kInvalidArgument);
+        EXPECT_NE(filtered.error().description.find("ist ein Datumsfeld"), std::string::npos)
+                << filtered.error().description;
+        EXPECT_EQ(set->Find(bad, 0, SearchDirection::Forward).error().number,
+                  recordset::kInvalidArgument)
+                << bad;
+    }
+    EXPECT_EQ(set->Filter(), "[UP_DATE] LIKE '*.2003'");
+}
+
+// Date-time fields (Visual FoxPro's T: Julian day and milliseconds) compare to the second.
+TEST_F(RecordSetTest, DateTimeFieldsCompareToTheSecond)
+{
+    using dbfbuild::littleEndian32;
+    const uint32_t fifthOfJanuary2003 = 2452645; // Julian day number
+    auto at = [&](uint32_t seconds) {
+        return littleEndian32(fifthOfJanuary2003) + littleEndian32(seconds * 1000);
+    };
+    const std::string path = m_dir.write("zeiten.dbf",
+                                         DbfBuilder(0x30, {{"CALL", 'C', 6}, {"ZEIT", 'T', 8}})
+                                                 .record({"A", at(43199)})
+                                                 .record({"B", at(43200)})
+                                                 .record({"C", at(43201)})
+                                                 .bytes());
+    auto set = RecordSet::Open("database=" + path, "select * from zeiten");
+    ASSERT_TRUE(set) << set.error().description;
+    for (const auto &[criterion, calls] : std::vector<std::pair<const char *, Texts>> {
+                 {"[ZEIT] > '05.01.2003 12:00'", {"C"}},
+                 {"[ZEIT] < '05.01.2003 12:00'", {"A"}},
+                 {"[ZEIT] = #01-05-2003 12:00#", {"B"}},
+                 {"[ZEIT] >= #1/5/2003 12:00:00#", {"B", "C"}},
+                 {"[ZEIT] = '05.01.2003'", {"A", "B", "C"}},
+                 {"[ZEIT] <> '5.1.2003 11:59:59'", {"B", "C"}}}) {
+        ASSERT_OK((*set)->SetFilter(criterion)) << criterion;
+        EXPECT_EQ(column(**set), calls) << criterion;
+    }
 }
 
 TEST_F(RecordSetTest, SortKeepsFilterAndFilterKeepsSort)
