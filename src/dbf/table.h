@@ -122,6 +122,12 @@ public:
     // The records [0, result) that a file in `state` holds whole; all for a copy.
     uint64_t recordsHeld(const FileState &state) const;
 
+    // Every pass over the records and every read of one runs here, so that what it read is the
+    // file in one state: `pass` is run again while another program wrote the file meanwhile,
+    // up to `attempts` times in all. False when the file changed during the last attempt. A
+    // copy is read once and is always in one state.
+    bool inOneState(const std::function<void()> &pass, int attempts = 3) const;
+
     // The first record at or after `record` that is visited: not deleted, unless deleted records
     // are included. std::nullopt past the last one.
     std::optional<uint64_t> nextRecord(uint64_t record) const;
