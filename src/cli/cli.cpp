@@ -16,8 +16,9 @@ namespace cli {
 namespace {
 
 // What the header tells is written at once; the deleted records and the findings of reading
-// every record follow when the one pass over the file is done.
-void writeInfo(const dbf::Table &table, std::ostream &out)
+// every record follow when the one pass over the file is done. False when another program
+// wrote the file during that pass, again and again.
+bool writeInfo(const dbf::Table &table, std::ostream &out)
 {
     const dbf::TableHeader &h = table.header();
     char date[40];
@@ -46,7 +47,9 @@ void writeInfo(const dbf::Table &table, std::ostream &out)
     }
     out.flush();
 
-    const TableCheck check = checkTable(table);
+    TableCheck check;
+    if (!table.inOneState([&] { check = checkTable(table); }))
+        return false;
     out << "Gelöscht:         " << check.deleted << " von " << table.recordCount()
         << " Datensätzen\n";
     if (!check.findings.empty()) {
@@ -54,6 +57,7 @@ void writeInfo(const dbf::Table &table, std::ostream &out)
         for (const CheckFinding &finding : check.findings)
             out << "  " << shortForm(finding, table) << '\n';
     }
+    return true;
 }
 
 // Reports the error that started the failure, so that a missing file has the reader's number
@@ -169,7 +173,8 @@ int run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
         const auto table = dbf::Table::open(options.files.front(), options.open);
         if (!table)
             return fail(err, table.error());
-        writeInfo(*table, out);
+        if (!writeInfo(*table, out))
+            return fail(err, table->changeFoundByPass());
     } else {
         exit = show(options, out, err);
     }

@@ -78,8 +78,7 @@ Status RecordSet::ForEach(const std::function<bool(std::string_view record)> &vi
         return {};
     if (auto change = FileChange())
         return *change;
-    return Error {kFileChanged,
-                  "Die Datei »" + m_table->path() + "« wurde von einem anderen Programm geändert."};
+    return m_table->changeFoundByPass();
 }
 
 void RecordSet::handOn(const std::function<bool(std::string_view record)> &visit)
