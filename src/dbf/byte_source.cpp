@@ -169,7 +169,7 @@ bool stillHolds(int fd, const char *bytes, size_t size)
 // Null when it kept changing.
 std::unique_ptr<char[]> copyOf(int fd, FileState &state)
 {
-    for (int attempt = 0; attempt < 3; ++attempt) {
+    for (int attempt = 0; attempt < kPassAttempts; ++attempt) {
         const auto size = static_cast<size_t>(state.size);
         auto bytes = std::make_unique_for_overwrite<char[]>(size);
         const bool whole = readAll(fd, 0, size, bytes.get());

@@ -47,6 +47,9 @@ constexpr int64_t kRacyNanoseconds = 2'000'000'000;
 // here, and the first record must not show later for it: 256 KiB cost about 0.6 ms.
 constexpr uint64_t kSnapshotLimit = 256 << 10;
 
+// How often a file that another program keeps writing is read whole before giving up.
+constexpr int kPassAttempts = 3;
+
 class ByteSource
 {
 public:

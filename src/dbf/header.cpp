@@ -210,29 +210,11 @@ std::string lastUpdateBytesText(const TableHeader &header)
                                                             : ": Jahr, Monat, Tag");
 }
 
-Result<TableHeader> parseHeader(std::string_view file, const std::string &path)
+namespace {
+
+// The numbers before the descriptors.
+void readFixedPart(TableHeader &header, std::string_view file)
 {
-    TableHeader header;
-    if (file.empty())
-        return Error {ErrorCode::NotADbfFile,
-                      "Die Datei »" + path + "« ist keine dBase-Datei: sie ist leer."};
-
-    header.version = static_cast<uint8_t>(file[0]);
-    const VersionInfo info = classify(header.version);
-    if (!info.known)
-        return Error {ErrorCode::NotADbfFile,
-                      "Die Datei »" + path + "« ist keine dBase-Datei: unbekannte Versionskennung "
-                              + hexByte(header.version) + " (Byte 0)."};
-    header.dialect = info.dialect;
-
-    const DescriptorLayout &layout = header.dialect == Dialect::DBase2 ? kDBase2
-            : header.dialect == Dialect::DBase7                        ? kDBase7
-                                                                       : kDBase3;
-    if (file.size() < layout.firstDescriptor)
-        return damaged(ErrorCode::HeaderTruncated, path, file.size(),
-                       "der Dateikopf endet vorzeitig nach " + std::to_string(file.size())
-                               + " Bytes");
-
     // Offsets: dBase II            0 version, 1-2 records, 3-5 date (M D Y), 6-7 record length
     //          dBase III and later 0 version, 1-3 date (Y M D), 4-7 records,
     //                              8-9 header length, 10-11 record length, 28 flags, 29 driver
@@ -260,6 +242,34 @@ Result<TableHeader> parseHeader(std::string_view file, const std::string &path)
             header.languageDriverName = std::string(name.substr(0, name.find('\0')));
         }
     }
+}
+
+} // namespace
+
+Result<TableHeader> parseHeader(std::string_view file, const std::string &path)
+{
+    TableHeader header;
+    if (file.empty())
+        return Error {ErrorCode::NotADbfFile,
+                      "Die Datei »" + path + "« ist keine dBase-Datei: sie ist leer."};
+
+    header.version = static_cast<uint8_t>(file[0]);
+    const VersionInfo info = classify(header.version);
+    if (!info.known)
+        return Error {ErrorCode::NotADbfFile,
+                      "Die Datei »" + path + "« ist keine dBase-Datei: unbekannte Versionskennung "
+                              + hexByte(header.version) + " (Byte 0)."};
+    header.dialect = info.dialect;
+
+    const DescriptorLayout &layout = header.dialect == Dialect::DBase2 ? kDBase2
+            : header.dialect == Dialect::DBase7                        ? kDBase7
+                                                                       : kDBase3;
+    if (file.size() < layout.firstDescriptor)
+        return damaged(ErrorCode::HeaderTruncated, path, file.size(),
+                       "der Dateikopf endet vorzeitig nach " + std::to_string(file.size())
+                               + " Bytes");
+
+    readFixedPart(header, file);
 
     if (header.headerLength > file.size())
         return damaged(ErrorCode::HeaderOutsideFile, path, 8,

@@ -87,8 +87,8 @@ public:
     // Visits every record in file order with its bytes, reading the file in large chunks; for
     // whole-table work this is several times faster than recordBytes() record by record.
     // Read live, a scan leaves out records the file no longer holds and stops at the first
-    // chunk read after another program wrote the file: compare bytesState() before and after
-    // to know whether it saw the file in one state.
+    // chunk read after another program wrote the file: run it in inOneState() to know whether
+    // it saw the file in one state.
     void scan(const std::function<void(uint64_t record, std::string_view bytes)> &visit) const;
     // The same for the records [begin, end); safe to run on several threads at once.
     void scanRange(uint64_t begin, uint64_t end,
@@ -131,8 +131,8 @@ public:
     // file changed during the last attempt. A copy is read once and is always in one state.
     // When the file's state was taken too soon after its last change to tell a save under way
     // (FileState::racy), the header and those records are compared before and after the pass.
-    bool inOneState(const std::function<void()> &pass, int attempts = 3, uint64_t first = 0,
-                    uint64_t end = UINT64_MAX) const;
+    bool inOneState(const std::function<void()> &pass, int attempts = kPassAttempts,
+                    uint64_t first = 0, uint64_t end = UINT64_MAX) const;
 
     // The first record at or after `record` that is visited: not deleted, unless deleted records
     // are included. std::nullopt past the last one.

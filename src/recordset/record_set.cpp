@@ -159,8 +159,8 @@ void RecordSet::placeAt(std::optional<uint64_t> position, bool beforeFirst)
 // Read once per move, so that every field shown is of the same bytes of one state of the file.
 void RecordSet::readCurrent()
 {
-    m_table->inOneState([&] { m_currentHeld = m_table->readRecord(m_record, m_current); }, 3,
-                        m_record, uint64_t {m_record} + 1);
+    m_table->inOneState([&] { m_currentHeld = m_table->readRecord(m_record, m_current); },
+                        dbf::kPassAttempts, m_record, uint64_t {m_record} + 1);
 }
 
 Result<int64_t> RecordSet::RecordCount()
