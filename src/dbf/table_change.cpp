@@ -141,10 +141,10 @@ bool Table::inOneState(const std::function<void()> &pass, int attempts, uint64_t
     }
     for (int attempt = 0; attempt < attempts; ++attempt) {
         const FileState before = m_bytes->bytesState();
-        const std::optional<uint64_t> bytes =
-                before.racy() ? std::optional(digest(first, end)) : std::nullopt;
+        const bool racy = before.racy();
+        const uint64_t bytes = racy ? digest(first, end) : 0;
         pass();
-        if (m_bytes->bytesState() == before && (!bytes || digest(first, end) == *bytes))
+        if (m_bytes->bytesState() == before && (!racy || digest(first, end) == bytes))
             return true;
     }
     return false;
