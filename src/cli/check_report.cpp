@@ -231,11 +231,12 @@ int check(const Options &options, std::ostream &out, std::ostream &err)
             unreadable(table.error());
             continue;
         }
-        const TableCheck result = checkTable(*table);
         // Read live, findings about a file that another program wrote meanwhile may be of
         // neither state; a copy stays the table as opened.
-        if (const auto change = table->keepsOpenedBytes() ? std::nullopt : table->change()) {
-            unreadable(*change);
+        TableCheck result;
+        if (!table->inOneState([&] { result = checkTable(*table); })
+            || !table->keepsOpenedBytes()) {
+            unreadable(table->changeFoundByPass());
             continue;
         }
         if (warningCount(result))

@@ -18,8 +18,9 @@ namespace cli {
 namespace {
 
 // What the header tells is written at once; the deleted records and the reader's findings follow
-// when the one pass over the deletion flags is done (the values are check's).
-void writeInfo(const dbf::Table &table, std::ostream &out)
+// when the one pass over the deletion flags is done (the values are check's). False when
+// another program wrote the file during that pass, again and again.
+bool writeInfo(const dbf::Table &table, std::ostream &out)
 {
     const dbf::TableHeader &h = table.header();
     char date[40];
@@ -51,7 +52,9 @@ void writeInfo(const dbf::Table &table, std::ostream &out)
     }
     out.flush();
 
-    const TableCheck check = summarizeTable(table);
+    TableCheck check;
+    if (!table.inOneState([&] { check = summarizeTable(table); }))
+        return false;
     out << "Gelöscht:         " << check.deleted << " von " << table.recordCount()
         << " Datensätzen\n";
     if (!check.findings.empty()) {
@@ -59,6 +62,7 @@ void writeInfo(const dbf::Table &table, std::ostream &out)
         for (const CheckFinding &finding : check.findings)
             out << "  " << shortForm(finding, table) << '\n';
     }
+    return true;
 }
 
 // Reports the error that started the failure, so that a missing file has the reader's number
@@ -190,7 +194,8 @@ int run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
         const auto table = dbf::Table::open(options.files.front(), options.open);
         if (!table)
             return fail(err, table.error());
-        writeInfo(*table, out);
+        if (!writeInfo(*table, out))
+            return fail(err, table->changeFoundByPass());
     } else {
         exit = show(options, out, err);
     }

@@ -4,11 +4,14 @@
 #include "dbf/system_error_text.h"
 #include "mapping_guard.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace dbf {
@@ -30,9 +33,17 @@ bool readAll(int fd, uint64_t offset, size_t length, char *into)
     return true;
 }
 
+int64_t nanoseconds(const timespec &time)
+{
+    return int64_t {time.tv_sec} * 1'000'000'000 + time.tv_nsec;
+}
+
 FileState stateOf(int fd)
 {
     FileState state;
+    timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    state.takenNanoseconds = nanoseconds(now);
     struct stat info
     { };
     if (::fstat(fd, &info) != 0) {
@@ -44,6 +55,7 @@ FileState stateOf(int fd)
     state.size = static_cast<uint64_t>(info.st_size);
     state.modifiedSeconds = info.st_mtim.tv_sec;
     state.modifiedNanoseconds = info.st_mtim.tv_nsec;
+    state.statusChangedNanoseconds = nanoseconds(info.st_ctim);
     // A header shorter than this reads as zeros past its end, as it did when opened.
     (void)readAll(fd, 0, state.header.size(), reinterpret_cast<char *>(state.header.data()));
     return state;
@@ -146,15 +158,24 @@ Error systemError(const std::string &path, int error)
     return {code, "Die Datei »" + path + "« " + what + " (" + systemErrorText(error) + ")."};
 }
 
+// Whether the file holds `bytes` from its start on, as it did when they were read.
+bool stillHolds(int fd, const char *bytes, size_t size)
+{
+    auto again = std::make_unique_for_overwrite<char[]>(size);
+    return readAll(fd, 0, size, again.get()) && std::memcmp(again.get(), bytes, size) == 0;
+}
+
 // Copies the file, again if another program wrote it meanwhile, so that the copy is the file
-// in one state. Null when it kept changing.
+// in one state: when the state cannot tell (racy), the file is read once more and compared.
+// Null when it kept changing.
 std::unique_ptr<char[]> copyOf(int fd, FileState &state)
 {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        auto bytes = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(state.size));
-        const bool whole = readAll(fd, 0, static_cast<size_t>(state.size), bytes.get());
+    for (int attempt = 0; attempt < kPassAttempts; ++attempt) {
+        const auto size = static_cast<size_t>(state.size);
+        auto bytes = std::make_unique_for_overwrite<char[]>(size);
+        const bool whole = readAll(fd, 0, size, bytes.get());
         const FileState after = stateOf(fd);
-        if (whole && after == state)
+        if (whole && after == state && (!after.racy() || stillHolds(fd, bytes.get(), size)))
             return bytes;
         state = after;
     }
@@ -162,6 +183,21 @@ std::unique_ptr<char[]> copyOf(int fd, FileState &state)
 }
 
 } // namespace
+
+bool FileState::operator==(const FileState &other) const
+{
+    auto compared = [](const FileState &state) {
+        return std::tie(state.present, state.device, state.inode, state.size, state.modifiedSeconds,
+                        state.modifiedNanoseconds, state.header);
+    };
+    return compared(*this) == compared(other);
+}
+
+bool FileState::racy() const
+{
+    const int64_t modified = modifiedSeconds * 1'000'000'000 + modifiedNanoseconds;
+    return takenNanoseconds - std::max(modified, statusChangedNanoseconds) < kRacyNanoseconds;
+}
 
 Result<std::shared_ptr<const ByteSource>> ByteSource::openFile(const std::string &path,
                                                                uint64_t snapshotLimit)

@@ -23,14 +23,32 @@ struct FileState
     int64_t modifiedNanoseconds = 0;
     // The first bytes of the header: version, date of the last update, record count.
     std::array<uint8_t, 8> header {};
+    // Not compared: when the file's status changed last (ctime; a save that puts the old
+    // modification time back sets it too) and when the state was taken, in nanoseconds since
+    // the epoch.
+    int64_t statusChangedNanoseconds = 0;
+    int64_t takenNanoseconds = 0;
 
-    bool operator==(const FileState &) const = default;
+    // The same file with the same size, modification time and header.
+    bool operator==(const FileState &other) const;
+    // Whether a save may have been under way when the state was taken: one write() sets the
+    // modification time once, as it begins, so that a state taken during it equals one taken
+    // after it while the bytes between them changed. Then only the bytes tell.
+    bool racy() const;
 };
+
+// A state is racy when the file was modified less than this before it was taken: a save of a
+// whole table in one write() ends within it, and it covers file systems that keep times to
+// two seconds only (FAT).
+constexpr int64_t kRacyNanoseconds = 2'000'000'000;
 
 // Files up to this size are copied when opened, so that what is read of them never changes;
 // larger ones are mapped and read live. Copying into fresh memory costs about 2.5 ms per MiB
 // here, and the first record must not show later for it: 256 KiB cost about 0.6 ms.
 constexpr uint64_t kSnapshotLimit = 256 << 10;
+
+// How often a file that another program keeps writing is read whole before giving up.
+constexpr int kPassAttempts = 3;
 
 class ByteSource
 {

@@ -3,6 +3,7 @@
 #include "record_layout.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace dbf {
 namespace {
@@ -181,6 +182,205 @@ void placeFields(TableHeader &header, bool wide, std::vector<Finding> &findings)
                             uint64_t {10}});
 }
 
+// What the descriptors say of the layout, against which the candidates are weighed.
+struct Reading
+{
+    const TableHeader &header;
+    std::string_view file;
+    bool wide; // C fields over 255 bytes, see lengthOf()
+    uint64_t described; // the deletion flag and the fields' bytes by the descriptors
+    std::vector<uint64_t> afterDescriptors; // where the records start by the descriptors
+
+    // 1 for a start after the descriptors (any start in dBase II, which has no terminator), 1
+    // for the record length the fields fill.
+    int agreement(const Candidate &c) const
+    {
+        const bool start =
+                std::find(afterDescriptors.begin(), afterDescriptors.end(), c.headerLength)
+                != afterDescriptors.end();
+        return (start || header.dialect == Dialect::DBase2 ? 1 : 0)
+                + (c.recordLength == described ? 1 : 0);
+    }
+    Evidence evidenceOf(const Candidate &c) const
+    {
+        return weigh(file, header.headerRecordCount, c,
+                     fieldsLength(header.fields, c.fieldCount, wide));
+    }
+};
+
+// Where the records start by the descriptors: after the terminator (and the backlink of Visual
+// FoxPro), or right after the last descriptor when there is no terminator.
+std::vector<uint64_t> startsAfterDescriptors(const TableHeader &header, std::string_view file)
+{
+    std::vector<uint64_t> starts;
+    if (header.dialect == Dialect::DBase2)
+        return starts;
+    const uint64_t end = header.descriptorsEnd;
+    if (header.terminated) {
+        starts.push_back(end + 1);
+        // Clipper and Harbour write a 0x00 after the terminator (carts.dbf, words.dbf of
+        // harbour-core).
+        if (end + 1 < file.size() && file[end + 1] == 0)
+            starts.push_back(end + 2);
+        if (header.dialect == Dialect::VisualFoxPro)
+            starts.push_back(end + 1 + kBacklinkLength);
+    } else {
+        starts.push_back(end);
+        if (header.dialect == Dialect::VisualFoxPro)
+            starts.push_back(end + kBacklinkLength);
+    }
+    return starts;
+}
+
+Reading readingOf(const TableHeader &header, std::string_view file)
+{
+    const std::vector<Field> &fields = header.fields;
+    const uint64_t wideLength = fieldsLength(fields, fields.size(), true);
+    const bool wide = wideLength != fieldsLength(fields, fields.size(), false)
+            && wideLength == header.recordLength;
+    return {header, file, wide, fieldsLength(fields, fields.size(), wide),
+            startsAfterDescriptors(header, file)};
+}
+
+// The readings other than the header's that the file confirms, of those that agree best with
+// the descriptors.
+struct Confirmed
+{
+    std::vector<Candidate> candidates;
+    int best = -1; // their agreement
+};
+
+// The candidates: the starts after the descriptors and a header length one or two bytes off
+// (the commonest slip of hand-made writers), each with the header's record length and the one
+// the fields fill.
+Confirmed confirmedCandidates(const Reading &reading, const Candidate &stated)
+{
+    const TableHeader &header = reading.header;
+    std::vector<uint64_t> starts = reading.afterDescriptors;
+    for (int64_t by : {0, -2, -1, 1, 2})
+        starts.push_back(static_cast<uint64_t>(header.headerLength + by));
+    Confirmed confirmed;
+    std::vector<Candidate> &found = confirmed.candidates;
+    for (uint64_t start : starts) {
+        for (uint64_t length : {uint64_t {header.recordLength}, reading.described}) {
+            const Candidate c {start, length, header.fields.size()};
+            if (c == stated || c.headerLength < header.descriptorsEnd || length == 0
+                || std::find(found.begin(), found.end(), c) != found.end()
+                || !reading.evidenceOf(c).confirms())
+                continue;
+            const int agreement = reading.agreement(c);
+            if (agreement > confirmed.best)
+                found.clear();
+            if (agreement >= confirmed.best) {
+                confirmed.best = agreement;
+                found.push_back(c);
+            }
+        }
+    }
+    // Readings that agree equally well with the descriptors (a table without records, where
+    // the terminator and the Clipper 0x00 after it both give a start): the one that keeps one
+    // of the header's own numbers.
+    if (found.size() > 1)
+        std::erase_if(found, [&](const Candidate &c) {
+            return c.headerLength != header.headerLength && c.recordLength != header.recordLength;
+        });
+    return confirmed;
+}
+
+// Which reading is taken, and how the header's own one stands.
+struct Choice
+{
+    std::optional<Candidate> other; // taken instead of the header's reading
+    bool statedHolds = false; // the record starts confirm the header's reading
+    bool betterAgreed = false; // another reading agrees better with the descriptors
+    bool statedDisagrees = false; // the header's numbers disagree with the descriptors
+};
+
+// The header's reading stands while the record starts confirm it. Another one that agrees
+// better with the descriptors is taken when there are no records to look at, or when it also
+// explains the file's end: whole records and the end marker, where the header's reading leaves
+// a piece of a record or no end marker (a first field whose values all start with a blank
+// gives deletion flags at the wrong starts as well).
+Choice chooseLayout(const Reading &reading, const Candidate &stated)
+{
+    const Confirmed confirmed = confirmedCandidates(reading, stated);
+    const Evidence statedEvidence = reading.evidenceOf(stated);
+    Choice choice;
+    choice.statedHolds = statedEvidence.flagsHold();
+    choice.betterAgreed = confirmed.best > reading.agreement(stated);
+    choice.statedDisagrees = reading.agreement(stated) < 2;
+    if (confirmed.candidates.size() != 1)
+        return choice;
+    const Candidate &only = confirmed.candidates.front();
+    const bool endExplained = !statedEvidence.tailFits
+            || (reading.evidenceOf(only).endMarker && !statedEvidence.endMarker);
+    if (!choice.statedHolds
+        || (choice.betterAgreed && (statedEvidence.sampled == 0 || endExplained)))
+        choice.other = only;
+    return choice;
+}
+
+// What taking `taken` instead of the header's numbers corrects.
+void correctionFindings(const Reading &reading, const Candidate &taken,
+                        std::vector<Finding> &findings)
+{
+    const TableHeader &header = reading.header;
+    if (taken.headerLength != header.headerLength)
+        findings.push_back(
+                {FindingKind::HeaderLength,
+                 "Der Dateikopf nennt die Kopflänge " + number(header.headerLength) + "; "
+                         + (header.terminated ? "das Endezeichen der Feldbeschreibungen steht "
+                                                "bei Byte "
+                                              : "die Feldbeschreibungen enden ohne "
+                                                "Endezeichen bei Byte ")
+                         + number(header.descriptorsEnd) + ", und ab Byte "
+                         + number(taken.headerLength)
+                         + " beginnt jeder Datensatz mit einem Löschkennzeichen: gelesen wird "
+                           "ab Byte "
+                         + number(taken.headerLength) + ".",
+                 uint64_t {8}});
+    if (taken.recordLength != header.recordLength)
+        findings.push_back({FindingKind::RecordLength,
+                            "Der Dateikopf nennt die Datensatzlänge " + number(header.recordLength)
+                                    + ", die Felder belegen mit dem Löschkennzeichen aber "
+                                    + number(reading.described)
+                                    + " Bytes, und die Datei besteht aus Datensätzen dieser Länge; "
+                                      "gelesen wird mit "
+                                    + number(taken.recordLength) + " Bytes.",
+                            uint64_t {header.dialect == Dialect::DBase2 ? 6u : 10u}});
+}
+
+// Reading as the header says: its fields must fit into its record length. Tells when the
+// header's numbers disagree with the descriptors and the file either confirms another reading
+// as well (a first field whose values all start with a blank) or none.
+Result<bool> keepStatedLayout(TableHeader &header, const Reading &reading, const Choice &choice,
+                              const std::string &path, std::vector<Finding> &findings)
+{
+    header.fields.resize(header.fieldsInStatedHeader);
+    for (size_t i = 0; i < header.fields.size(); ++i) {
+        const Field &field = header.fields[i];
+        if (fieldsLength(header.fields, i + 1, reading.wide) > header.recordLength)
+            return damaged(ErrorCode::FieldsOverrunRecord, path, field.descriptorAt,
+                           "das Feld »" + field.rawName + "« reicht über die Datensatzlänge "
+                                   + number(header.recordLength) + " hinaus");
+    }
+    if ((choice.statedHolds && choice.betterAgreed)
+        || (!choice.statedHolds && choice.statedDisagrees))
+        findings.push_back(
+                {FindingKind::ShiftedValuesPossible,
+                 "Kopflänge " + number(header.headerLength) + " und Datensatzlänge "
+                         + number(header.recordLength)
+                         + " des Dateikopfs passen nicht zu den Feldbeschreibungen (sie enden "
+                           "bei Byte "
+                         + number(header.descriptorsEnd) + ", die Felder belegen "
+                         + number(reading.described)
+                         + " Bytes), und die Datei bestätigt keine andere Lesart eindeutig. "
+                           "Gelesen wird, wie der Kopf sagt; die Werte können verschoben "
+                           "sein.",
+                 uint64_t {8}});
+    return true;
+}
+
 } // namespace
 
 bool isTailPadding(std::string_view bytes)
@@ -215,150 +415,26 @@ Result<std::vector<Finding>> settleLayout(TableHeader &header, std::string_view 
                               + "« ist eine komprimierte Tabelle (wie die .dbc-Dateien von "
                                 "DATASUS), keine dBase-Tabelle, wie sie vorliegt: ihre "
                                 "Datensätze müssen erst entpackt werden."};
-
-    const bool dBase2 = header.dialect == Dialect::DBase2;
     if (!header.terminated || file[header.descriptorsEnd] != 0x0D)
         endAtRecordLength(header);
-    const std::vector<Field> &fields = header.fields;
-    const uint64_t wideLength = fieldsLength(fields, fields.size(), true);
-    const bool wide = wideLength != fieldsLength(fields, fields.size(), false)
-            && wideLength == header.recordLength;
-    const uint64_t described = fieldsLength(fields, fields.size(), wide);
 
-    // Where the records start by the descriptors: after the terminator (and the backlink of
-    // Visual FoxPro), or right after the last descriptor when there is no terminator.
-    std::vector<uint64_t> afterDescriptors;
-    if (!dBase2 && header.terminated) {
-        afterDescriptors.push_back(header.descriptorsEnd + 1);
-        // Clipper and Harbour write a 0x00 after the terminator (carts.dbf, words.dbf of
-        // harbour-core).
-        if (header.descriptorsEnd + 1 < file.size() && file[header.descriptorsEnd + 1] == 0)
-            afterDescriptors.push_back(header.descriptorsEnd + 2);
-        if (header.dialect == Dialect::VisualFoxPro)
-            afterDescriptors.push_back(header.descriptorsEnd + 1 + kBacklinkLength);
-    } else if (!dBase2) {
-        afterDescriptors.push_back(header.descriptorsEnd);
-        if (header.dialect == Dialect::VisualFoxPro)
-            afterDescriptors.push_back(header.descriptorsEnd + kBacklinkLength);
-    }
-    auto agreement = [&](const Candidate &c) {
-        const bool start =
-                std::find(afterDescriptors.begin(), afterDescriptors.end(), c.headerLength)
-                != afterDescriptors.end();
-        return (start || dBase2 ? 1 : 0) + (c.recordLength == described ? 1 : 0);
-    };
-
-    const Candidate stated {header.headerLength, header.recordLength, header.fieldsInStatedHeader};
-    const uint64_t count = header.headerRecordCount;
-    auto evidenceOf = [&](const Candidate &c) {
-        return weigh(file, count, c, fieldsLength(fields, c.fieldCount, wide));
-    };
-    const Evidence statedEvidence = evidenceOf(stated);
-
-    // The other readings the descriptors and the header's numbers allow, a header length one or
-    // two bytes off (the commonest slip of hand-made writers) among them, and which of them the
-    // file confirms.
-    std::vector<uint64_t> starts = afterDescriptors;
-    for (int64_t by : {0, -2, -1, 1, 2})
-        starts.push_back(static_cast<uint64_t>(header.headerLength + by));
-    std::vector<Candidate> confirmed;
-    int best = -1;
-    for (uint64_t start : starts) {
-        for (uint64_t length : {uint64_t {header.recordLength}, described}) {
-            const Candidate c {start, length, fields.size()};
-            if (c == stated || c.headerLength < header.descriptorsEnd || length == 0
-                || std::find(confirmed.begin(), confirmed.end(), c) != confirmed.end()
-                || !evidenceOf(c).confirms())
-                continue;
-            if (agreement(c) > best)
-                confirmed.clear();
-            if (agreement(c) >= best) {
-                best = agreement(c);
-                confirmed.push_back(c);
-            }
-        }
-    }
-
+    const Reading reading = readingOf(header, file);
+    const Choice choice = chooseLayout(
+            reading, {header.headerLength, header.recordLength, header.fieldsInStatedHeader});
     std::vector<Finding> findings;
-    // Readings that agree equally well with the descriptors (a table without records, where
-    // the terminator and the Clipper 0x00 after it both give a start): the one that keeps one
-    // of the header's own numbers.
-    if (confirmed.size() > 1)
-        std::erase_if(confirmed, [&](const Candidate &c) {
-            return c.headerLength != header.headerLength && c.recordLength != header.recordLength;
-        });
-
-    // The header's reading stands while the record starts confirm it. Another one that agrees
-    // better with the descriptors is taken when there are no records to look at, or when it
-    // also explains the file's end: whole records and the end marker, where the header's
-    // reading leaves a piece of a record or no end marker (a first field whose values all
-    // start with a blank gives deletion flags at the wrong starts as well).
-    const bool statedHolds = statedEvidence.flagsHold();
-    const bool betterAgreed = best > agreement(stated);
-    const bool endExplained = confirmed.size() == 1
-            && (!statedEvidence.tailFits
-                || (evidenceOf(confirmed.front()).endMarker && !statedEvidence.endMarker));
-    if (confirmed.size() == 1
-        && (!statedHolds || (betterAgreed && (statedEvidence.sampled == 0 || endExplained)))) {
-        const Candidate &c = confirmed.front();
-        if (c.headerLength != header.headerLength)
-            findings.push_back(
-                    {FindingKind::HeaderLength,
-                     "Der Dateikopf nennt die Kopflänge " + number(header.headerLength) + "; "
-                             + (header.terminated ? "das Endezeichen der Feldbeschreibungen steht "
-                                                    "bei Byte "
-                                                  : "die Feldbeschreibungen enden ohne "
-                                                    "Endezeichen bei Byte ")
-                             + number(header.descriptorsEnd) + ", und ab Byte "
-                             + number(c.headerLength)
-                             + " beginnt jeder Datensatz mit einem Löschkennzeichen: gelesen wird "
-                               "ab Byte "
-                             + number(c.headerLength) + ".",
-                     uint64_t {8}});
-        if (c.recordLength != header.recordLength)
-            findings.push_back(
-                    {FindingKind::RecordLength,
-                     "Der Dateikopf nennt die Datensatzlänge " + number(header.recordLength)
-                             + ", die Felder belegen mit dem Löschkennzeichen aber "
-                             + number(described)
-                             + " Bytes, und die Datei besteht aus Datensätzen dieser Länge; "
-                               "gelesen wird mit "
-                             + number(c.recordLength) + " Bytes.",
-                     uint64_t {dBase2 ? 6u : 10u}});
-        header.headerLength = static_cast<uint32_t>(c.headerLength);
-        header.recordLength = static_cast<uint32_t>(c.recordLength);
-    } else {
-        header.fields.resize(header.fieldsInStatedHeader);
-        for (size_t i = 0; i < header.fields.size(); ++i) {
-            const Field &field = header.fields[i];
-            if (fieldsLength(header.fields, i + 1, wide) > header.recordLength)
-                return damaged(ErrorCode::FieldsOverrunRecord, path, field.descriptorAt,
-                               "das Feld »" + field.rawName + "« reicht über die Datensatzlänge "
-                                       + number(header.recordLength) + " hinaus");
-        }
-        // The header's numbers disagree with the descriptors, and the file either confirms
-        // another reading as well (a first field whose values all start with a blank) or none.
-        const bool disagrees = agreement(stated) < 2;
-        if ((statedHolds && betterAgreed) || (!statedHolds && disagrees))
-            findings.push_back(
-                    {FindingKind::ShiftedValuesPossible,
-                     "Kopflänge " + number(header.headerLength) + " und Datensatzlänge "
-                             + number(header.recordLength)
-                             + " des Dateikopfs passen nicht zu den Feldbeschreibungen (sie enden "
-                               "bei Byte "
-                             + number(header.descriptorsEnd) + ", die Felder belegen "
-                             + number(described)
-                             + " Bytes), und die Datei bestätigt keine andere Lesart eindeutig. "
-                               "Gelesen wird, wie der Kopf sagt; die Werte können verschoben "
-                               "sein.",
-                     uint64_t {8}});
+    if (choice.other) {
+        correctionFindings(reading, *choice.other, findings);
+        header.headerLength = static_cast<uint32_t>(choice.other->headerLength);
+        header.recordLength = static_cast<uint32_t>(choice.other->recordLength);
+    } else if (auto kept = keepStatedLayout(header, reading, choice, path, findings); !kept) {
+        return kept.error();
     }
-    if (!dBase2 && !header.terminated)
+    if (header.dialect != Dialect::DBase2 && !header.terminated)
         findings.push_back({FindingKind::MissingTerminator,
                             "Nach der letzten Feldbeschreibung fehlt das Endezeichen 0x0D (Byte "
                                     + number(header.descriptorsEnd) + ").",
                             uint64_t {header.descriptorsEnd}});
-    placeFields(header, wide, findings);
+    placeFields(header, reading.wide, findings);
     return findings;
 }
 

@@ -87,8 +87,8 @@ public:
     // Visits every record in file order with its bytes, reading the file in large chunks; for
     // whole-table work this is several times faster than recordBytes() record by record.
     // Read live, a scan leaves out records the file no longer holds and stops at the first
-    // chunk read after another program wrote the file: compare bytesState() before and after
-    // to know whether it saw the file in one state.
+    // chunk read after another program wrote the file: run it in inOneState() to know whether
+    // it saw the file in one state.
     void scan(const std::function<void(uint64_t record, std::string_view bytes)> &visit) const;
     // The same for the records [begin, end); safe to run on several threads at once.
     void scanRange(uint64_t begin, uint64_t end,
@@ -111,6 +111,9 @@ public:
     // What another program did to the file since it was opened (FileChanged, naming the file
     // and the change), std::nullopt while it is as it was. Looks at the file under its path.
     std::optional<Error> change() const;
+    // change() for a pass that did not read the file in one state: when the file looks as it
+    // did when opened (a save was under way then), that another program changed it.
+    Error changeFoundByPass() const;
 
     // Copies the bytes of `record` into `into`, as they are now when the table is read live.
     // False, and `into` blank, when the file no longer holds the whole record.
@@ -121,6 +124,15 @@ public:
     std::optional<Error> checkRecord(uint64_t record) const;
     // The records [0, result) that a file in `state` holds whole; all for a copy.
     uint64_t recordsHeld(const FileState &state) const;
+
+    // Every pass over the records and every read of one runs here, so that what it read is the
+    // file in one state: `pass`, which reads records among [first, end), is run again while
+    // another program wrote the file meanwhile, up to `attempts` times in all. False when the
+    // file changed during the last attempt. A copy is read once and is always in one state.
+    // When the file's state was taken too soon after its last change to tell a save under way
+    // (FileState::racy), the header and those records are compared before and after the pass.
+    bool inOneState(const std::function<void()> &pass, int attempts = kPassAttempts,
+                    uint64_t first = 0, uint64_t end = UINT64_MAX) const;
 
     // The first record at or after `record` that is visited: not deleted, unless deleted records
     // are included. std::nullopt past the last one.
@@ -141,6 +153,8 @@ private:
     Finding badFlags(uint64_t bad, uint64_t looked, const std::vector<uint64_t> &first) const;
     // The records [0, result) that a file of `fileSize` bytes holds whole.
     uint64_t recordsIn(uint64_t fileSize) const;
+    // A digest of the header and the records [first, end) as the file holds them now.
+    uint64_t digest(uint64_t first, uint64_t end) const;
     Result<bool> chooseEncoding(const OpenOptions &options, const std::string &cpgContent);
     // Reads the text in the code page its bytes support when they rule out the one the
     // language driver names, with a finding that says so; `driver` names the driver as the

@@ -22,17 +22,13 @@ void RecordOrder::materialize()
 {
     if (m_listed || m_identity)
         return;
-    // Read live, counted again while another program wrote the file meanwhile.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const dbf::FileState before = m_table->bytesState();
+    m_table->inOneState([&] {
         m_records.clear();
         m_table->scan([&](uint64_t record, std::string_view bytes) {
             if (m_table->visits(bytes))
                 m_records.push_back(static_cast<uint32_t>(record));
         });
-        if (m_table->bytesState() == before)
-            break;
-    }
+    });
     if (m_records.size() == m_table->recordCount()) {
         m_identity = true; // nothing left out: positions are record numbers, no list needed
         m_records = {};

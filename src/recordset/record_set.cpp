@@ -1,4 +1,4 @@
-// Opening, navigating, filtering, sorting and searching the record set.
+// Opening the record set, moving through it and reading the current record's fields.
 #include "record_set.h"
 
 #include "dbf/names.h"
@@ -85,25 +85,6 @@ Result<const Collator *> RecordSet::collator()
     return &*m_collator;
 }
 
-Status RecordSet::inOneState(const std::function<void()> &work) const
-{
-    // A copy never changes; a file read live is checked before and after the pass.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const dbf::FileState before = m_table->bytesState();
-        work();
-        if (m_table->bytesState() == before)
-            return {};
-    }
-    std::optional<Error> change = FileChange();
-    if (change)
-        change->description += " Die Datei ändert sich ständig; sie wurde nicht zu Ende gelesen.";
-    else
-        change = Error {kFileChanged,
-                        "Die Datei »" + m_table->path()
-                                + "« ändert sich ständig; sie wurde nicht zu Ende gelesen."};
-    return *change;
-}
-
 std::optional<Error> RecordSet::FileChange() const
 {
     if (Status closed = closedError(); !closed.ok())
@@ -179,59 +160,11 @@ void RecordSet::placeAt(std::optional<uint64_t> position, bool beforeFirst)
 
 // Read once per move, so that every field shown is of the same bytes; read live, again when
 // another program wrote the file meanwhile.
+// Read once per move, so that every field shown is of the same bytes of one state of the file.
 void RecordSet::readCurrent()
 {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const dbf::FileState before = m_table->bytesState();
-        m_currentHeld = m_table->readRecord(m_record, m_current);
-        if (m_table->bytesState() == before)
-            return;
-    }
-}
-
-Result<RecordOrder> RecordSet::filteredAndSorted()
-{
-    if (!m_filter && m_sort.empty())
-        return m_base;
-    const ByteSortKeys *byteKeys = m_byteKeys ? &*m_byteKeys : nullptr;
-    auto keep = [&](std::string_view bytes) {
-        return m_table->visits(bytes) && (!m_filter || m_filter->matches(bytes));
-    };
-    std::vector<uint32_t> records;
-    const Status consistent = inOneState([&] {
-        records.clear();
-        if (m_base.isFileOrder() && !m_sort.empty()) {
-            // One pass over the file decides deletion and filter and builds the sort keys.
-            records = sortedRecords(m_sort, *m_table, *m_collator, byteKeys, keep);
-        } else if (m_base.isFileOrder()) {
-            std::array<std::vector<uint32_t>, 2> halves;
-            inTableHalves(*m_table, [&](int half, uint64_t begin, uint64_t end) {
-                m_table->scanRange(begin, end, [&](uint64_t record, std::string_view bytes) {
-                    if (keep(bytes))
-                        halves[static_cast<size_t>(half)].push_back(static_cast<uint32_t>(record));
-                });
-            });
-            records = std::move(halves[0]);
-            records.insert(records.end(), halves[1].begin(), halves[1].end());
-        } else {
-            // The query's own order: filtered in one pass over the file, then sorted within it.
-            records = m_base.records();
-            if (m_filter) {
-                std::vector<bool> matches(m_table->recordCount());
-                m_table->scan([&](uint64_t record, std::string_view bytes) {
-                    matches[record] = m_filter->matches(bytes);
-                });
-                std::erase_if(records, [&](uint32_t record) { return !matches[record]; });
-            }
-            // Records another program cut off are not sorted by the zeros they read as.
-            const uint64_t held = m_table->recordsHeld(m_table->bytesState());
-            std::erase_if(records, [&](uint32_t record) { return record >= held; });
-            sortRecords(records, m_sort, *m_table, *m_collator, byteKeys);
-        }
-    });
-    if (!consistent.ok())
-        return consistent.error();
-    return RecordOrder::list(std::move(records));
+    m_table->inOneState([&] { m_currentHeld = m_table->readRecord(m_record, m_current); },
+                        dbf::kPassAttempts, m_record, uint64_t {m_record} + 1);
 }
 
 Result<int64_t> RecordSet::RecordCount()
@@ -397,199 +330,6 @@ void RecordSet::AppendFieldText(std::string_view record, size_t index, std::stri
 dbf::Value RecordSet::FieldValue(std::string_view record, size_t index) const
 {
     return m_table->value(record, m_columns[index]);
-}
-
-Status RecordSet::ForEach(const std::function<bool(std::string_view record)> &visit)
-{
-    if (Status closed = closedError(); !closed.ok())
-        return closed;
-    // Only records of the table as it was opened are handed on.
-    const dbf::FileState &before = m_table->openedState();
-    auto changed = [&]() -> Status {
-        if (m_table->bytesState() == before)
-            return {};
-        if (auto change = FileChange())
-            return *change;
-        return Error {kFileChanged,
-                      "Die Datei »" + m_table->path()
-                              + "« wurde von einem anderen Programm geändert."};
-    };
-    if (Status change = changed(); !change.ok())
-        return change;
-    if (m_view.isFileOrder()) {
-        m_table->scanFrom(0, false, [&](uint64_t, std::string_view bytes) {
-            return !m_table->visits(bytes) || visit(bytes);
-        });
-        return changed();
-    }
-    // Records are copied in batches and handed on once the file is found unchanged after them.
-    constexpr uint64_t kBatch = 4096;
-    const bool live = !m_table->holdsSnapshot();
-    const uint64_t held = m_table->recordsHeld(before);
-    std::vector<std::string> batch;
-    for (uint64_t position = 0;;) {
-        batch.clear();
-        bool more = true;
-        for (; batch.size() < kBatch; ++position) {
-            const std::optional<uint32_t> record = m_view.at(position);
-            if (!record) {
-                more = false;
-                break;
-            }
-            if (!live) {
-                if (!visit(m_table->recordBytes(*record)))
-                    return {};
-            } else if (*record < held) {
-                batch.emplace_back(m_table->recordBytes(*record));
-            }
-        }
-        if (Status change = changed(); !change.ok())
-            return change;
-        for (const std::string &bytes : batch) {
-            if (!visit(bytes))
-                return {};
-        }
-        if (!more)
-            return {};
-    }
-}
-
-Status RecordSet::SetFilter(const std::string &criterion)
-{
-    if (Status closed = closedError(); !closed.ok())
-        return closed;
-    std::optional<Predicate> filter;
-    if (!criterion.empty()) {
-        const auto german = collator();
-        if (!german)
-            return german.error();
-        auto parsed = parseCriterion(criterion, "Filterkriterium");
-        if (!parsed)
-            return parsed.error();
-        auto bound = Predicate::bind(
-                *parsed, *m_table, [this](const std::string &name) { return fieldOf(name); },
-                **german, criterion, "Filterkriterium");
-        if (!bound)
-            return bound.error();
-        filter = std::move(*bound);
-    }
-    std::swap(m_filter, filter);
-    auto view = filteredAndSorted();
-    if (!view) {
-        m_filter = std::move(filter);
-        return view.error();
-    }
-    m_filterText = criterion;
-    m_view = std::move(*view);
-    placeAt(0, true);
-    moved();
-    return {};
-}
-
-Status RecordSet::SetSort(const std::string &sort)
-{
-    if (Status closed = closedError(); !closed.ok())
-        return closed;
-    if (const auto german = collator(); !german)
-        return german.error();
-    auto fields = parseSort(sort, [this](const std::string &name) { return fieldOf(name); });
-    if (!fields)
-        return fields.error();
-    std::swap(m_sort, *fields);
-    auto view = filteredAndSorted();
-    if (!view) {
-        m_sort = std::move(*fields);
-        return view.error();
-    }
-    m_sortText = sort;
-    m_view = std::move(*view);
-    placeAt(0, true);
-    moved();
-    return {};
-}
-
-Status RecordSet::Find(const std::string &criterion, int64_t skip, SearchDirection direction,
-                       std::optional<int64_t> start)
-{
-    if (Status closed = closedError(); !closed.ok())
-        return closed;
-    const auto german = collator();
-    if (!german)
-        return german.error();
-    auto parsed = parseCriterion(criterion, "Suchkriterium");
-    if (!parsed)
-        return parsed.error();
-    if (parsed->kind != Criterion::Kind::Clause)
-        return Error {kInvalidArgument,
-                      "Das Suchkriterium " + quoted(criterion)
-                              + " ist ungültig: gesucht wird nach einem "
-                                "einzigen Vergleich, ohne AND und OR."};
-    auto predicate = Predicate::bind(
-            *parsed, *m_table, [this](const std::string &name) { return fieldOf(name); }, **german,
-            criterion, "Suchkriterium");
-    if (!predicate)
-        return predicate.error();
-
-    std::optional<uint64_t> from;
-    if (!start) {
-        if (m_bof || m_eof)
-            return Error {kNoCurrentRecord, "Es gibt keinen aktuellen Datensatz."};
-        from = m_position;
-    } else if (!m_bof && !m_eof && *start == int64_t(m_record) + 1) {
-        from = m_position;
-    } else if (*start >= 1 && static_cast<uint64_t>(*start) <= m_table->recordCount()) {
-        from = m_view.positionOf(static_cast<uint32_t>(*start - 1));
-    }
-    if (!from)
-        return Error {kInvalidArgument,
-                      "Das Lesezeichen " + std::to_string(*start)
-                              + " bezeichnet keinen Datensatz der "
-                                "Datensatzgruppe."};
-
-    const int64_t step = direction == SearchDirection::Forward ? 1 : -1;
-    const int64_t firstPosition = static_cast<int64_t>(*from) + skip * step;
-    std::optional<uint64_t> found;
-    const std::optional<uint32_t> first =
-            firstPosition >= 0 ? m_view.at(static_cast<uint64_t>(firstPosition)) : std::nullopt;
-    const Status consistent = inOneState([&] {
-        found.reset();
-        if (first && m_view.isFileOrder()) {
-            // Positions follow the file here: read it in chunks from the start on, counting the
-            // records the set shows.
-            int64_t position = firstPosition;
-            m_table->scanFrom(*first, step < 0, [&](uint64_t, std::string_view bytes) {
-                if (!m_table->visits(bytes))
-                    return true;
-                if (predicate->matches(bytes)) {
-                    found = static_cast<uint64_t>(position);
-                    return false;
-                }
-                position += step;
-                return true;
-            });
-        } else if (first) {
-            // Records another program cut off match nothing rather than by the zeros they read as.
-            const uint64_t held = m_table->recordsHeld(m_table->bytesState());
-            for (int64_t position = firstPosition; position >= 0; position += step) {
-                const std::optional<uint32_t> record = m_view.at(static_cast<uint64_t>(position));
-                if (!record)
-                    break;
-                if (*record < held && predicate->matches(m_table->recordBytes(*record))) {
-                    found = static_cast<uint64_t>(position);
-                    break;
-                }
-            }
-        }
-    });
-    if (!consistent.ok())
-        return consistent;
-    placeAt(found, direction == SearchDirection::Backward);
-    if (!found) { // no match: beyond the end searched towards, even in a set that has records
-        m_bof = direction == SearchDirection::Backward;
-        m_eof = !m_bof;
-    }
-    moved();
-    return {};
 }
 
 } // namespace recordset

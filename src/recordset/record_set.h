@@ -143,6 +143,11 @@ private:
     // Runs `work`, a pass over the file, again while another program wrote the file meanwhile;
     // kFileChanged when it kept changing.
     Status inOneState(const std::function<void()> &work) const;
+    // ForEach()'s pass: stops at the first records read after another program wrote the file.
+    void handOn(const std::function<bool(std::string_view record)> &visit);
+    // The position of the first record that matches `predicate`, from `firstPosition` on in
+    // steps of `step` (1 or -1); std::nullopt without one.
+    std::optional<uint64_t> search(const Predicate &predicate, int64_t firstPosition, int64_t step);
     void placeAt(std::optional<uint64_t> position, bool beforeFirst);
     void readCurrent();
     void moved();

@@ -3,12 +3,16 @@
 // is now.
 #include "dbf/table.h"
 #include "dbf_builder.h"
+#include "support/save_in_one_write.h"
 #include "support/temp_dir.h"
 
+#include <array>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
+#include <set>
 
 namespace {
 
@@ -218,6 +222,41 @@ TEST(ChangedFile, AReplacedOrDeletedFileKeepsWhatWasOpened)
         EXPECT_EQ(visited(*table), 5000u);
         EXPECT_NE(changeOf(*table).find("gelöscht oder umbenannt"), std::string::npos);
         EXPECT_FALSE(dbf::Table::open(path));
+    }
+}
+
+// A small table is copied when opened; a save in one write() while it is copied (which sets the
+// modification time once, as it begins) gives a copy of either state or an error, never a mix.
+TEST(ChangedFile, ASmallTableOpenedDuringASaveIsCopiedInOneState)
+{
+    TempDir dir;
+    const std::array<std::string, 2> states {manyRecords('A', 2000), manyRecords('B', 2000)};
+    const std::string path = dir.write("stations.dbf", states[0]);
+    for (int moment = 0; moment < 1000; ++moment) {
+        std::optional<dbf::Table> table;
+        std::optional<dbf::Error> failed;
+        {
+            // Opened from as the save starts to 100 µs after, in steps of 0.1 µs.
+            const SaveInOneWrite save(path, states[static_cast<size_t>((moment + 1) % 2)]);
+            const auto until =
+                    std::chrono::steady_clock::now() + std::chrono::nanoseconds(moment * 100);
+            while (std::chrono::steady_clock::now() < until) { }
+            auto opened = dbf::Table::open(path);
+            if (opened)
+                table = std::move(*opened);
+            else
+                failed = opened.error();
+        }
+        if (failed) {
+            EXPECT_NE(failed->description.find("ein anderes Programm schreibt sie gerade"),
+                      std::string::npos)
+                    << failed->description;
+            continue;
+        }
+        ASSERT_TRUE(table->holdsSnapshot());
+        std::set<char> letters;
+        table->scan([&](uint64_t, std::string_view bytes) { letters.insert(bytes[1]); });
+        EXPECT_EQ(letters.size(), 1u) << "at moment " << moment;
     }
 }
 
