@@ -426,12 +426,13 @@ Value memoValue(const Field &field, std::string_view bytes, const FieldContext &
     MemoValue memo = context.memo->read(block);
     const bool binary = memo.binary || field.type == 'G' || field.type == 'P' || field.type == 'W'
             || (field.type == 'B' && context.dialect != Dialect::VisualFoxPro);
-    std::string_view text = memo.bytes;
-    while (!text.empty() && (text.back() == '\0' || text.back() == '\x1A'))
-        text.remove_suffix(1);
+    // Without trailing NULs and 0x1A, found in one pass (npos + 1 is 0: nothing else is left).
+    const std::string_view text =
+            memo.bytes.substr(0, memo.bytes.find_last_not_of(std::string_view("\0\x1A", 2)) + 1);
     Value value = binary || isBinaryContent(text) ? binaryValue(memo.bytes, false)
                                                   : textValue(memoText(text, context.decoder));
-    value.problem = std::move(memo.problem); // the memo file's own words on what was wrong
+    if (memo.fault) // the memo file's own words on what was wrong
+        value.problem = std::move(memo.fault->text);
     return value;
 }
 
