@@ -152,8 +152,8 @@ MemoValue MemoFile::readDBase3(uint64_t start) const
     // The first byte that is no padding behind the last 0x1A whose padding was looked at: each
     // byte is looked at once, however many 0x1A stand in a run of padding.
     size_t noPadding = 0;
-    for (size_t end = searched.find('\x1A'); end != std::string_view::npos;
-         end = searched.find('\x1A', end + 1)) {
+    for (size_t end = nextMarker(searched, start, 0); end != std::string_view::npos;
+         end = nextMarker(searched, start, end + 1)) {
         if (end + 1 == rest.size() || rest[end + 1] == '\x1A') {
             value.bytes = rest.substr(0, end);
             return value;
@@ -179,6 +179,31 @@ MemoValue MemoFile::readDBase3(uint64_t start) const
             : MemoFault {MemoFault::Kind::NoEndMarker, start,
                          "Memotext ohne Endmarke 0x1A (Byte " + std::to_string(start) + ")"};
     return value;
+}
+
+size_t MemoFile::nextMarker(std::string_view searched, uint64_t start, size_t from) const
+{
+    const uint64_t at = start + from;
+    uint64_t searchFrom = at;
+    {
+        const std::lock_guard lock(m_markerFree->lock);
+        if (m_markerFree->begin <= at && at < m_markerFree->end)
+            searchFrom = m_markerFree->end;
+    }
+    const size_t found = searchFrom - start < searched.size()
+            ? searched.find('\x1A', static_cast<size_t>(searchFrom - start))
+            : std::string_view::npos;
+    const uint64_t reach = found == std::string_view::npos
+            ? std::max(start + searched.size(), searchFrom)
+            : start + found;
+    const std::lock_guard lock(m_markerFree->lock);
+    if (m_markerFree->begin <= at && at <= m_markerFree->end)
+        m_markerFree->end = std::max(m_markerFree->end, reach);
+    else if (reach - at > m_markerFree->end - m_markerFree->begin) {
+        m_markerFree->begin = at;
+        m_markerFree->end = reach;
+    }
+    return found;
 }
 
 } // namespace dbf

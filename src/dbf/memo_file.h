@@ -5,6 +5,7 @@
 #include "error.h"
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -71,12 +72,24 @@ private:
     // REQUIRES: the file holds at least 8 bytes from `start`
     MemoValue takeData(uint64_t start, uint64_t length) const;
     MemoValue readDBase3(uint64_t start) const;
+    // The first 0x1A in `searched`, the file's bytes from `start`, at or after `from`; npos for
+    // none. Remembers the longest stretch found without one, so that memos pointing into a
+    // stretch without 0x1A (a .dbt zeroed by a crash, a hole) cost it once, not once each.
+    size_t nextMarker(std::string_view searched, uint64_t start, size_t from) const;
+
+    // A stretch of the file that holds no 0x1A, [begin, end); shared by copies of the file.
+    struct MarkerFree
+    {
+        std::mutex lock;
+        uint64_t begin = 0, end = 0;
+    };
 
     std::shared_ptr<const ByteSource> m_bytes;
     MemoFormat m_format = MemoFormat::DBase3;
     std::string m_path;
     uint32_t m_blockSize = 512;
     uint32_t m_headerSize = 512;
+    std::shared_ptr<MarkerFree> m_markerFree = std::make_shared<MarkerFree>();
 };
 
 } // namespace dbf

@@ -295,6 +295,25 @@ TEST(Memo, DBase3MemoWithoutEndMarkerEndsWithTheUsedBlocks)
     EXPECT_EQ(value.problem, "Memotext ohne Endmarke 0x1A (Byte 512)");
 }
 
+// A memo read after another whose search for the end marker ran over it ends alike: the stretch
+// found without 0x1A is remembered, not the memos' ends.
+TEST(Memo, DBase3MemosEndAlikeInAnyOrder)
+{
+    MemoBuilder builder(MemoKind::DBase3);
+    const uint32_t open = builder.add("abc"), closed = builder.add("def");
+    std::string memo = builder.bytes();
+    memo.replace(open * 512 + 3, 2, std::string(2, '\0'));
+    auto text = [&](const dbf::Table &table, size_t field) {
+        return table.value(table.recordBytes(0), field).text;
+    };
+    const std::string alone = text(dBase3Table(memo, {closed}), 0);
+    EXPECT_EQ(alone, "def");
+    const dbf::Table both = dBase3Table(memo, {open, closed, open});
+    EXPECT_EQ(text(both, 1), alone);
+    EXPECT_EQ(text(both, 0), text(both, 2));
+    EXPECT_EQ(text(both, 1), alone);
+}
+
 // dBase IV and FoxPro memos whose stated length reaches past the limit are cut at it; one whose
 // length also reaches past the file's end is damaged and cut.
 TEST(Memo, StatedLengthsPastTheLimitAreCut)
