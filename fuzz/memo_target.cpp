@@ -34,8 +34,8 @@ void memo(std::string_view input)
     auto opened = dbf::Table::open(path);
     if (!opened)
         return;
-    // A header may promise millions of records; the first ones show every path.
-    const uint64_t records = std::min<uint64_t>(opened->recordCount(), 2000);
+    // The first records show every path; each value may cost its 16 MiB (kMemoValueLimit).
+    const uint64_t records = std::min<uint64_t>(opened->recordCount(), 100);
     for (uint64_t record = 0; record < records; ++record) {
         for (size_t field = 0; field < opened->fieldCount(); ++field) {
             if (opened->field(field).isMemo(opened->header().dialect))
