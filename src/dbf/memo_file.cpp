@@ -183,27 +183,34 @@ MemoValue MemoFile::readDBase3(uint64_t start) const
 
 size_t MemoFile::nextMarker(std::string_view searched, uint64_t start, size_t from) const
 {
-    const uint64_t at = start + from;
-    uint64_t searchFrom = at;
+    const uint64_t at = start + from, limit = start + searched.size();
+    uint64_t begin = 0, end = 0;
     {
         const std::lock_guard lock(m_markerFree->lock);
-        if (m_markerFree->begin <= at && at < m_markerFree->end)
-            searchFrom = m_markerFree->end;
+        begin = m_markerFree->begin;
+        end = m_markerFree->end;
     }
-    const size_t found = searchFrom - start < searched.size()
-            ? searched.find('\x1A', static_cast<size_t>(searchFrom - start))
-            : std::string_view::npos;
-    const uint64_t reach = found == std::string_view::npos
-            ? std::max(start + searched.size(), searchFrom)
-            : start + found;
+    // The first 0x1A in the file's bytes [a, b); b for none.
+    auto find = [&](uint64_t a, uint64_t b) {
+        const size_t found = a < b ? searched.substr(0, b - start).find('\x1A', a - start)
+                                   : std::string_view::npos;
+        return found == std::string_view::npos ? b : start + found;
+    };
+    // Up to the stretch known without 0x1A, then on behind it.
+    uint64_t found = find(at, at < end ? std::min(begin, limit) : limit);
+    if (at < end && begin < limit && found == std::min(begin, limit))
+        found = find(end, limit);
+
     const std::lock_guard lock(m_markerFree->lock);
-    if (m_markerFree->begin <= at && at <= m_markerFree->end)
-        m_markerFree->end = std::max(m_markerFree->end, reach);
-    else if (reach - at > m_markerFree->end - m_markerFree->begin) {
-        m_markerFree->begin = at;
-        m_markerFree->end = reach;
+    MarkerFree &known = *m_markerFree;
+    if (at <= known.end && found >= known.begin) {
+        known.begin = std::min(known.begin, at);
+        known.end = std::max(known.end, found);
+    } else if (found - at > known.end - known.begin) {
+        known.begin = at;
+        known.end = found;
     }
-    return found;
+    return found < limit ? static_cast<size_t>(found - start) : std::string_view::npos;
 }
 
 } // namespace dbf

@@ -73,8 +73,9 @@ private:
     MemoValue takeData(uint64_t start, uint64_t length) const;
     MemoValue readDBase3(uint64_t start) const;
     // The first 0x1A in `searched`, the file's bytes from `start`, at or after `from`; npos for
-    // none. Remembers the longest stretch found without one, so that memos pointing into a
-    // stretch without 0x1A (a .dbt zeroed by a crash, a hole) cost it once, not once each.
+    // none. Remembers the stretch found without one, joined to the one known before where they
+    // meet, so that memos pointing into a stretch without 0x1A (a .dbt zeroed by a crash, a
+    // hole), in any order, cost it about once, not once each.
     size_t nextMarker(std::string_view searched, uint64_t start, size_t from) const;
 
     // A stretch of the file that holds no 0x1A, [begin, end); shared by copies of the file.
