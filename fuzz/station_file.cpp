@@ -1,10 +1,7 @@
 #include "station_file.h"
 
 #include "dbf_builder.h"
-
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
+#include "temp_folder.h"
 
 namespace fuzz {
 namespace {
@@ -30,28 +27,14 @@ std::string stationBytes()
     return builder.bytes();
 }
 
-// stationen.dbf in a folder of this process's own, so that queries can name the table.
-struct TempTable
-{
-    std::filesystem::path folder;
-    std::string path;
-    TempTable()
-        : folder(std::filesystem::temp_directory_path()
-                 / ("talvo-fuzz-" + std::to_string(getpid()))),
-          path((folder / "stationen.dbf").string())
-    {
-        std::filesystem::create_directories(folder);
-        std::ofstream(path, std::ios::binary) << stationBytes();
-    }
-    ~TempTable() { std::filesystem::remove_all(folder); }
-};
-
 } // namespace
 
 const std::string &stationFile()
 {
-    static const TempTable table;
-    return table.path;
+    // In a folder of its own, so that queries can name the table.
+    static const std::string path =
+            writeFile(freshFolder("stationen"), "stationen.dbf", stationBytes());
+    return path;
 }
 
 std::string stationConnection()

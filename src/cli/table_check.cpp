@@ -222,7 +222,7 @@ private:
         if (block == 0 || !m_memo)
             return;
         const uint64_t offset = start + m_table.field(field).offset;
-        if (const auto fault = m_memo->blockFault(block)) {
+        if (const auto fault = m_memo->read(block).fault) {
             m_findings.add(dbf::memoFaultName(fault->kind), field, record, offset, m_table.path(),
                            [&] { return fault->text + "."; });
             return;

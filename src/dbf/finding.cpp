@@ -65,6 +65,7 @@ constexpr FindingLevel kLevels[] = {
         {"memo-in-header", Severity::Warning},
         {"memo-block-damaged", Severity::Warning},
         {"memo-no-end-marker", Severity::Warning},
+        {"memo-too-long", Severity::Warning},
         {"memo-shared-block", Severity::Warning},
         // What reading every record finds.
         {"invalid-value", Severity::Warning},

@@ -16,15 +16,10 @@ const char *memoFaultName(MemoFault::Kind kind)
         return "memo-block-damaged";
     case MemoFault::Kind::NoEndMarker:
         return "memo-no-end-marker";
+    case MemoFault::Kind::TooLong:
+        return "memo-too-long";
     }
     return "unknown";
-}
-
-uint64_t MemoFile::startOf(uint64_t block) const
-{
-    // Compared before multiplying, so that a huge block number cannot wrap around.
-    const uint64_t size = m_bytes->size();
-    return block < size / m_blockSize + 1 ? block * m_blockSize : size;
 }
 
 uint64_t MemoFile::blockCount() const
@@ -38,28 +33,6 @@ std::optional<MemoFault> MemoFile::headerFault() const
     if (m_blockSize == 0)
         return MemoFault {MemoFault::Kind::BlockSize, 6, "Blockgröße 0 im Kopf der Memodatei"};
     return std::nullopt;
-}
-
-std::optional<MemoFault> MemoFile::blockFault(uint64_t block) const
-{
-    if (auto fault = headerFault())
-        return fault;
-    MemoValue value = read(block);
-    if (value.problem.empty())
-        return std::nullopt;
-    const uint64_t size = m_bytes->size();
-    const uint64_t start = startOf(block);
-    if (start >= size || start < m_headerSize)
-        return MemoFault {start >= size ? MemoFault::Kind::PastEnd : MemoFault::Kind::InHeader,
-                          start, std::move(value.problem)};
-    // Text memos run to their 0x1A; the others carry their length in a block header.
-    const uint8_t *data = m_bytes->data() + start;
-    const bool textMemo = m_format == MemoFormat::DBase3
-            || (m_format == MemoFormat::DBase4
-                && !(size - start >= 8 && data[0] == 0xFF && data[1] == 0xFF && data[2] == 0x08
-                     && data[3] == 0x00));
-    return MemoFault {textMemo ? MemoFault::Kind::NoEndMarker : MemoFault::Kind::Damaged, start,
-                      std::move(value.problem)};
 }
 
 } // namespace dbf

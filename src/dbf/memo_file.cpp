@@ -3,6 +3,8 @@
 
 #include "byte_order.h"
 
+#include <algorithm>
+
 namespace dbf {
 Result<MemoFile> MemoFile::open(std::shared_ptr<const ByteSource> bytes, MemoFormat format,
                                 std::string path)
@@ -48,30 +50,32 @@ MemoValue MemoFile::read(uint64_t block) const
     MemoValue value;
     if (block == 0)
         return value;
+    if ((value.fault = headerFault()))
+        return value;
     const uint8_t *data = m_bytes->data();
     const uint64_t size = m_bytes->size();
-    if (m_blockSize == 0) {
-        value.problem = "Blockgröße 0 im Kopf der Memodatei";
-        return value;
-    }
     // Compared before multiplying, so that a huge block number cannot wrap around.
     const uint64_t start = block < size / m_blockSize + 1 ? block * m_blockSize : size;
     if (start < m_headerSize || start >= size) {
-        value.problem = "Memoblock " + std::to_string(block) + " liegt "
-                + (start >= size ? "hinter dem Ende" : "im Kopf") + " der Memodatei (Byte "
-                + std::to_string(start) + ")";
+        value.fault = MemoFault {
+                start >= size ? MemoFault::Kind::PastEnd : MemoFault::Kind::InHeader, start,
+                "Memoblock " + std::to_string(block) + " liegt "
+                        + (start >= size ? "hinter dem Ende" : "im Kopf") + " der Memodatei (Byte "
+                        + std::to_string(start) + ")"};
         return value;
     }
 
     if (m_format == MemoFormat::FoxPro) {
         // Block: 0-3 type (0 picture, 1 text, 2 object), 4-7 length, both big-endian
         if (size - start < 8) {
-            value.problem = "Memoblock " + std::to_string(block) + " ist abgeschnitten (Byte "
-                    + std::to_string(start) + ")";
+            value.fault =
+                    MemoFault {MemoFault::Kind::Damaged, start,
+                               "Memoblock " + std::to_string(block) + " ist abgeschnitten (Byte "
+                                       + std::to_string(start) + ")"};
             return value;
         }
+        value = takeData(start, be32(data + start + 4));
         value.binary = be32(data + start) != 1;
-        takeData(value, start, be32(data + start + 4));
         return value;
     }
 
@@ -80,59 +84,133 @@ MemoValue MemoFile::read(uint64_t block) const
         // Block: FF FF 08 00, then the length including these 8 bytes (LE)
         const uint32_t length = le32(data + start + 4);
         if (length < 8) {
-            value.problem = "Memolänge " + std::to_string(length) + " ist zu klein (Byte "
-                    + std::to_string(start + 4) + ")";
+            value.fault = MemoFault {MemoFault::Kind::Damaged, start,
+                                     "Memolänge " + std::to_string(length) + " ist zu klein (Byte "
+                                             + std::to_string(start + 4) + ")"};
             return value;
         }
-        takeData(value, start, length - 8);
-        return value;
+        return takeData(start, length - 8);
     }
     return readDBase3(start);
 }
 
-void MemoFile::takeData(MemoValue &value, uint64_t start, uint64_t length) const
+namespace {
+
+std::string limitText()
 {
-    // The data follows an 8-byte block header; a length past the end is cut to the file.
+    return "Memo gekürzt auf " + std::to_string(kMemoValueLimit >> 20) + " MiB";
+}
+
+} // namespace
+
+MemoValue MemoFile::takeData(uint64_t start, uint64_t length) const
+{
+    // The data follows an 8-byte block header; a length past the end is cut to the file, one
+    // past the limit to the limit.
+    MemoValue value;
     const uint64_t available = m_bytes->size() - start - 8;
     if (length > available) {
-        value.problem = "Memolänge " + std::to_string(length) + " reicht über das Dateiende (Byte "
-                + std::to_string(start + 4) + ")";
+        value.fault = MemoFault {MemoFault::Kind::Damaged, start,
+                                 "Memolänge " + std::to_string(length)
+                                         + " reicht über das Dateiende (Byte "
+                                         + std::to_string(start + 4) + ")"};
         length = available;
+    }
+    if (length > kMemoValueLimit) {
+        if (value.fault)
+            value.fault->text += "; " + limitText();
+        else
+            value.fault = MemoFault {MemoFault::Kind::TooLong, start,
+                                     limitText() + ": Memolänge " + std::to_string(length)
+                                             + " (Byte " + std::to_string(start + 4) + ")"};
+        length = kMemoValueLimit;
     }
     value.bytes = std::string_view(reinterpret_cast<const char *>(m_bytes->data() + start + 8),
                                    static_cast<size_t>(length));
+    return value;
 }
 
 MemoValue MemoFile::readDBase3(uint64_t start) const
 {
     // dBase III ends a memo with 1A 1A. Writers that end it with a single 0x1A pad the rest of
     // the block, so a single 0x1A ends it where only padding (NULs, blanks, 0x1A) follows up to
-    // the end of its block, or where the used blocks end (the next free block, bytes 0-3). Any
-    // other 0x1A belongs to the content: dBaseIII.dbt of php-xbase holds a JPEG of 27 297
-    // bytes with 0x1A inside, and PNG pictures with one in their signature.
+    // the end of its block, or where the used blocks end. Any other 0x1A belongs to the
+    // content: dBaseIII.dbt of php-xbase holds a JPEG of 27 297 bytes with 0x1A inside, and PNG
+    // pictures with one in their signature.
+    // The used blocks end at the next free block (bytes 0-3) where that lies behind the memo's
+    // start and in the file: every memo of the corpus's .dbt files ends before it. A memo
+    // without end marker ends there, at the file's end or at the limit.
     MemoValue value;
+    const uint64_t size = m_bytes->size();
     const uint64_t nextFree = uint64_t {le32(m_bytes->data())} * m_blockSize;
+    const uint64_t blocksEnd = start < nextFree ? std::min(nextFree, size) : size;
     const std::string_view rest(reinterpret_cast<const char *>(m_bytes->data() + start),
-                                m_bytes->size() - start);
-    auto paddedToBlockEnd = [&](size_t from) {
-        const size_t blockEnd =
-                (start + from + m_blockSize - 1) / m_blockSize * m_blockSize - start;
-        return from < blockEnd
-                && rest.substr(from, blockEnd - from)
-                           .find_first_not_of(std::string_view("\0 \x1A", 3))
-                == std::string_view::npos;
-    };
-    for (size_t end = rest.find('\x1A'); end != std::string_view::npos;
-         end = rest.find('\x1A', end + 1)) {
-        if (end + 1 == rest.size() || rest[end + 1] == '\x1A' || start + end + 1 == nextFree
-            || paddedToBlockEnd(end + 1)) {
+                                static_cast<size_t>(blocksEnd - start));
+    // A marker right behind the limit still ends a memo of the limit's length.
+    const std::string_view searched = rest.substr(0, kMemoValueLimit + 1);
+    constexpr std::string_view kPadding("\0 \x1A", 3);
+    // The first byte that is no padding behind the last 0x1A whose padding was looked at: each
+    // byte is looked at once, however many 0x1A stand in a run of padding.
+    size_t noPadding = 0;
+    for (size_t end = nextMarker(searched, start, 0); end != std::string_view::npos;
+         end = nextMarker(searched, start, end + 1)) {
+        if (end + 1 == rest.size() || rest[end + 1] == '\x1A') {
+            value.bytes = rest.substr(0, end);
+            return value;
+        }
+        if (end < noPadding)
+            continue; // within padding that ends before its block does
+        const size_t from = end + 1;
+        const size_t blockEnd = std::min<size_t>(
+                rest.size(), (start + from + m_blockSize - 1) / m_blockSize * m_blockSize - start);
+        if (from == blockEnd)
+            continue;
+        noPadding = rest.substr(0, blockEnd).find_first_not_of(kPadding, from);
+        if (noPadding == std::string_view::npos) {
             value.bytes = rest.substr(0, end);
             return value;
         }
     }
-    value.problem = "Memotext ohne Endmarke 0x1A (Byte " + std::to_string(start) + ")";
-    value.bytes = rest;
+    value.bytes = rest.substr(0, kMemoValueLimit);
+    value.fault = rest.size() > kMemoValueLimit
+            ? MemoFault {MemoFault::Kind::TooLong, start,
+                         limitText() + ": keine Endmarke 0x1A bis dahin (Byte "
+                                 + std::to_string(start) + ")"}
+            : MemoFault {MemoFault::Kind::NoEndMarker, start,
+                         "Memotext ohne Endmarke 0x1A (Byte " + std::to_string(start) + ")"};
     return value;
+}
+
+size_t MemoFile::nextMarker(std::string_view searched, uint64_t start, size_t from) const
+{
+    const uint64_t at = start + from, limit = start + searched.size();
+    uint64_t begin = 0, end = 0;
+    {
+        const std::lock_guard lock(m_markerFree->lock);
+        begin = m_markerFree->begin;
+        end = m_markerFree->end;
+    }
+    // The first 0x1A in the file's bytes [a, b); b for none.
+    auto find = [&](uint64_t a, uint64_t b) {
+        const size_t found = a < b ? searched.substr(0, b - start).find('\x1A', a - start)
+                                   : std::string_view::npos;
+        return found == std::string_view::npos ? b : start + found;
+    };
+    // Up to the stretch known without 0x1A, then on behind it.
+    uint64_t found = find(at, at < end ? std::min(begin, limit) : limit);
+    if (at < end && begin < limit && found == std::min(begin, limit))
+        found = find(end, limit);
+
+    const std::lock_guard lock(m_markerFree->lock);
+    MarkerFree &known = *m_markerFree;
+    if (at <= known.end && found >= known.begin) {
+        known.begin = std::min(known.begin, at);
+        known.end = std::max(known.end, found);
+    } else if (found - at > known.end - known.begin) {
+        known.begin = at;
+        known.end = found;
+    }
+    return found < limit ? static_cast<size_t>(found - start) : std::string_view::npos;
 }
 
 } // namespace dbf

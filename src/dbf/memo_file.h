@@ -5,6 +5,7 @@
 #include "error.h"
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,14 +14,13 @@ namespace dbf {
 
 enum class MemoFormat { DBase3, DBase4, FoxPro };
 
-struct MemoValue
-{
-    std::string_view bytes; // points into the memo file
-    bool binary = false; // a FoxPro picture or object block
-    std::string problem; // German, empty when the block was read as it should be
-};
+// The longest memo value read: a memo costs at most its own bytes and never more than this, so
+// that a damaged or hostile memo file (a length of 4 GB, a text without end marker in a sparse
+// file of gigabytes) cannot cost its whole size for one value. The largest memo file of the
+// corpus (vfp.fpt of php-xbase) holds 330 496 bytes.
+constexpr uint64_t kMemoValueLimit = 16 << 20;
 
-// What is wrong with a memo file's header or with one memo in it, for a health check.
+// What is wrong with a memo file's header or with one memo in it.
 struct MemoFault
 {
     enum class Kind {
@@ -29,10 +29,18 @@ struct MemoFault
         InHeader, // the block lies inside the file's header
         Damaged, // the block is cut short, or its length reaches past the end of the file
         NoEndMarker, // dBase III text without its 0x1A
+        TooLong, // longer than kMemoValueLimit: read up to it
     };
     Kind kind;
     uint64_t offset; // in the memo file
     std::string text; // German
+};
+
+struct MemoValue
+{
+    std::string_view bytes; // points into the memo file
+    bool binary = false; // a FoxPro picture or object block
+    std::optional<MemoFault> fault; // none when the block was read as it should be
 };
 
 // The stable name of a kind of memo fault ("memo-past-end" …), for listings and scripts.
@@ -51,29 +59,38 @@ public:
     uint32_t blockSize() const { return m_blockSize; }
 
     // The memo starting at `block`. Block 0 is the empty memo. Out-of-range pointers and
-    // lengths are clamped to the file and described in `problem`; this never fails.
+    // lengths are clamped to the file, memos to kMemoValueLimit, and described in `fault`;
+    // this never fails.
     MemoValue read(uint64_t block) const;
 
     // What is wrong with the header; std::nullopt when memos can be read.
     std::optional<MemoFault> headerFault() const;
-    // What is wrong with the memo starting at `block` (not 0); std::nullopt when it reads well.
-    std::optional<MemoFault> blockFault(uint64_t block) const;
     // Blocks the file holds, header included: block numbers below it lie in the file.
     uint64_t blockCount() const;
 
 private:
     // REQUIRES: the file holds at least 8 bytes from `start`
-    void takeData(MemoValue &value, uint64_t start, uint64_t length) const;
+    MemoValue takeData(uint64_t start, uint64_t length) const;
     MemoValue readDBase3(uint64_t start) const;
-    // Where the memo at `block` starts; the file's size for blocks behind its end.
-    // REQUIRES: m_blockSize != 0
-    uint64_t startOf(uint64_t block) const;
+    // The first 0x1A in `searched`, the file's bytes from `start`, at or after `from`; npos for
+    // none. Remembers the stretch found without one, joined to the one known before where they
+    // meet, so that memos pointing into a stretch without 0x1A (a .dbt zeroed by a crash, a
+    // hole), in any order, cost it about once, not once each.
+    size_t nextMarker(std::string_view searched, uint64_t start, size_t from) const;
+
+    // A stretch of the file that holds no 0x1A, [begin, end); shared by copies of the file.
+    struct MarkerFree
+    {
+        std::mutex lock;
+        uint64_t begin = 0, end = 0;
+    };
 
     std::shared_ptr<const ByteSource> m_bytes;
     MemoFormat m_format = MemoFormat::DBase3;
     std::string m_path;
     uint32_t m_blockSize = 512;
     uint32_t m_headerSize = 512;
+    std::shared_ptr<MarkerFree> m_markerFree = std::make_shared<MarkerFree>();
 };
 
 } // namespace dbf

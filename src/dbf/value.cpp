@@ -386,6 +386,21 @@ std::string memoText(std::string_view bytes, const TextDecoder &decoder)
     }
 }
 
+// Memo bytes without the NULs and 0x1A that pad memo blocks, in one pass from the end and eight
+// NULs at a time: a memo cut at the limit in a hole of a sparse file is 16 MiB of NULs.
+std::string_view withoutMemoPadding(std::string_view bytes)
+{
+    size_t end = bytes.size();
+    for (uint64_t word; end >= 8; end -= 8) {
+        std::memcpy(&word, bytes.data() + end - 8, 8);
+        if (word != 0)
+            break;
+    }
+    while (end > 0 && (bytes[end - 1] == '\0' || bytes[end - 1] == '\x1A'))
+        --end;
+    return bytes.substr(0, end);
+}
+
 Value memoValue(const Field &field, std::string_view bytes, const FieldContext &context)
 {
     uint64_t block = 0;
@@ -396,12 +411,11 @@ Value memoValue(const Field &field, std::string_view bytes, const FieldContext &
     MemoValue memo = context.memo->read(block);
     const bool binary = memo.binary || field.type == 'G' || field.type == 'P' || field.type == 'W'
             || (field.type == 'B' && context.dialect != Dialect::VisualFoxPro);
-    std::string_view text = memo.bytes;
-    while (!text.empty() && (text.back() == '\0' || text.back() == '\x1A'))
-        text.remove_suffix(1);
+    const std::string_view text = withoutMemoPadding(memo.bytes);
     Value value = binary || isBinaryContent(text) ? binaryValue(memo.bytes, false)
                                                   : textValue(memoText(text, context.decoder));
-    value.problem = std::move(memo.problem); // the memo file's own words on what was wrong
+    if (memo.fault) // the memo file's own words on what was wrong
+        value.problem = std::move(memo.fault->text);
     return value;
 }
 

@@ -9,6 +9,7 @@
 #include "support/temp_dir.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -273,6 +274,29 @@ TEST_F(Check, MemoPointersAndMemoFile)
     const json missing = report(m_dir.write("ohnememo.dbf", table));
     EXPECT_EQ(finding(missing, "memo-missing")["kind"], "memo-missing");
     EXPECT_EQ(missing["exit"], 1);
+}
+
+// A memo longer than the limit, here a text without end marker in a sparse memo file of 3 GB,
+// is reported for every pointer to it, and checking reads no more than the limit of it.
+TEST_F(Check, MemosPastTheLimitAreReported)
+{
+    dbfbuild::MemoBuilder memo(dbfbuild::MemoKind::DBase3);
+    const std::string block = dbfbuild::blockNumberText(memo.add("Dipol"));
+    std::string bytes = memo.bytes();
+    bytes.replace(512 + 5, 2, std::string(2, '\0')); // the 1A 1A
+    bytes.replace(0, 4, std::string("\xFF\xFF\xFF\x00", 4)); // next free block behind the file
+    std::filesystem::resize_file(m_dir.write("riesig.dbt", bytes), uint64_t {3} << 30);
+    const std::string table = DbfBuilder(0x83, {{"CALL", 'C', 10}, {"NOTIZ", 'M', 10}})
+                                      .record({"DL1ABC", block})
+                                      .record({"OE3XYZ", block})
+                                      .bytes();
+    const json checked = report(m_dir.write("riesig.dbf", table));
+    EXPECT_EQ(checked["exit"], 1);
+    const json tooLong = finding(checked, "memo-too-long");
+    EXPECT_EQ(tooLong["count"], 2);
+    EXPECT_EQ(tooLong["field"], "NOTIZ");
+    EXPECT_EQ(tooLong["text"],
+              "Memo gekürzt auf 16 MiB: keine Endmarke 0x1A bis dahin (Byte 512).");
 }
 
 TEST_F(Check, CpgThatContradictsTheHeader)

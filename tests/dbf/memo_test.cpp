@@ -4,6 +4,7 @@
 #include "support/case_name.h"
 #include "support/temp_dir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using dbfbuild::DbfBuilder;
@@ -242,6 +243,123 @@ TEST(Memo, SoftReturnsAreNoneInUtf8)
                                         options);
     ASSERT_TRUE(result) << result.error().description;
     EXPECT_EQ(result->text(0, 0).text, "Bač\nka");
+}
+
+// Writes `bytes` as the memo file `name` and extends it to `size` bytes with a hole: a file of
+// gigabytes costs no disk.
+std::string sparseMemoFile(const TempDir &dir, const std::string &name, const std::string &bytes,
+                           uint64_t size)
+{
+    const std::string path = dir.write(name, bytes);
+    std::filesystem::resize_file(path, size);
+    return path;
+}
+
+// A hostile memo file costs one value no more than the limit: a text in a sparse dBase III file
+// of 3 GB whose end marker is gone and whose next free block lies behind the file.
+TEST(Memo, HugeSparseMemoWithoutEndMarkerIsCutAtTheLimit)
+{
+    TempDir dir;
+    MemoBuilder builder(MemoKind::DBase3);
+    const uint32_t block = builder.add("abc");
+    std::string memo = builder.bytes();
+    memo.replace(block * 512 + 3, 2, std::string(2, '\0')); // the 1A 1A
+    memo.replace(0, 4, std::string("\xFF\xFF\xFF\x00", 4)); // next free block 16777215
+    sparseMemoFile(dir, "gross.dbt", memo, uint64_t {3} << 30);
+    dir.write("gross.dbf",
+              DbfBuilder(0x83, {{"NOTES", 'M', 10}}).record({std::to_string(block)}).bytes());
+
+    auto table = dbf::Table::open(dir.file("gross.dbf"));
+    ASSERT_TRUE(table) << table.error().description;
+    const dbf::MemoValue read = table->memo()->read(block);
+    EXPECT_EQ(read.bytes.size(), dbf::kMemoValueLimit);
+    ASSERT_TRUE(read.fault);
+    EXPECT_EQ(read.fault->kind, dbf::MemoFault::Kind::TooLong);
+    const dbf::Value value = table->value(table->recordBytes(0), 0);
+    EXPECT_EQ(value.text, "abc"); // the trailing NULs are no part of it
+    EXPECT_EQ(value.problem, "Memo gekürzt auf 16 MiB: keine Endmarke 0x1A bis dahin (Byte 512)");
+}
+
+// A dBase III memo without end marker ends where the used blocks end (the next free block),
+// not at the bytes behind them.
+TEST(Memo, DBase3MemoWithoutEndMarkerEndsWithTheUsedBlocks)
+{
+    MemoBuilder builder(MemoKind::DBase3);
+    const uint32_t block = builder.add("abc");
+    std::string memo = builder.bytes();
+    memo.replace(block * 512 + 3, 2, "de");
+    memo += std::string(100, 'y'); // stray bytes behind the next free block
+    const dbf::Table table = dBase3Table(memo, {block});
+    const dbf::Value value = table.value(table.recordBytes(0), 0);
+    EXPECT_EQ(value.text, "abcde");
+    EXPECT_EQ(value.problem, "Memotext ohne Endmarke 0x1A (Byte 512)");
+}
+
+// A memo read after another whose search for the end marker ran over it ends alike: the stretch
+// found without 0x1A is remembered, not the memos' ends.
+TEST(Memo, DBase3MemosEndAlikeInAnyOrder)
+{
+    MemoBuilder builder(MemoKind::DBase3);
+    const uint32_t open = builder.add("abc"), closed = builder.add("def");
+    std::string memo = builder.bytes();
+    memo.replace(open * 512 + 3, 2, std::string(2, '\0'));
+    auto text = [&](const dbf::Table &table, size_t field) {
+        return table.value(table.recordBytes(0), field).text;
+    };
+    const std::string alone = text(dBase3Table(memo, {closed}), 0);
+    EXPECT_EQ(alone, "def");
+    const dbf::Table both = dBase3Table(memo, {open, closed, open});
+    EXPECT_EQ(text(both, 1), alone);
+    EXPECT_EQ(text(both, 0), text(both, 2));
+    EXPECT_EQ(text(both, 1), alone);
+}
+
+// dBase IV and FoxPro memos whose stated length reaches past the limit are cut at it; one whose
+// length also reaches past the file's end is damaged and cut.
+TEST(Memo, StatedLengthsPastTheLimitAreCut)
+{
+    TempDir dir;
+    const uint64_t stated = dbf::kMemoValueLimit + 100;
+    for (const MemoKind kind : {MemoKind::DBase4, MemoKind::FoxPro}) {
+        const bool fox = kind == MemoKind::FoxPro;
+        SCOPED_TRACE(fox ? "FoxPro" : "dBase IV");
+        MemoBuilder builder(kind, 64);
+        const uint32_t block = builder.add("Text");
+        std::string memo = builder.bytes();
+        // dBase IV counts the 8 bytes of the block's head in, FoxPro does not.
+        const uint64_t length = fox ? stated : stated + 8;
+        for (int i = 0; i < 4; ++i)
+            memo[block * 64 + 4 + i] = static_cast<char>(length >> (fox ? 8 * (3 - i) : 8 * i));
+        const std::string name = fox ? "lang.fpt" : "lang.dbt";
+        const std::string path = sparseMemoFile(dir, name, memo, block * 64 + 8 + stated);
+        dir.write("lang.dbf",
+                  DbfBuilder(fox ? 0xF5 : 0x8B, {{"NOTES", 'M', 10}})
+                          .record({std::to_string(block)})
+                          .bytes());
+
+        auto table = dbf::Table::open(dir.file("lang.dbf"));
+        ASSERT_TRUE(table) << table.error().description;
+        const dbf::MemoValue read = table->memo()->read(block);
+        EXPECT_EQ(read.bytes.size(), dbf::kMemoValueLimit);
+        ASSERT_TRUE(read.fault);
+        EXPECT_EQ(read.fault->kind, dbf::MemoFault::Kind::TooLong);
+        const dbf::Value value = table->value(table->recordBytes(0), 0);
+        EXPECT_EQ(value.text, "Text");
+        EXPECT_EQ(value.problem,
+                  "Memo gekürzt auf 16 MiB: Memolänge " + std::to_string(stated) + " (Byte "
+                          + std::to_string(block * 64 + 4) + ")");
+
+        std::filesystem::resize_file(path, block * 64 + 8 + stated - 1); // one byte short
+        auto cut = dbf::Table::open(dir.file("lang.dbf"));
+        ASSERT_TRUE(cut);
+        const dbf::MemoValue damaged = cut->memo()->read(block);
+        EXPECT_EQ(damaged.bytes.size(), dbf::kMemoValueLimit);
+        ASSERT_TRUE(damaged.fault);
+        EXPECT_EQ(damaged.fault->kind, dbf::MemoFault::Kind::Damaged);
+        EXPECT_EQ(damaged.fault->text,
+                  "Memolänge " + std::to_string(stated) + " reicht über das Dateiende (Byte "
+                          + std::to_string(block * 64 + 4) + "); Memo gekürzt auf 16 MiB");
+    }
 }
 
 TEST(Memo, FileIsFoundWhateverTheCaseAndItsAbsenceIsAWarning)
