@@ -1,3 +1,4 @@
+// Fuzz target: any texts as a filter, a sort and a find over a small station table.
 #include "recordset/criterion.h"
 #include "recordset/record_set.h"
 #include "recordset/sort_order.h"

@@ -1,3 +1,4 @@
+// Fuzz target: any bytes as a table file read live, its layout settled and checked.
 #include "dbf/table.h"
 #include "table_check.h"
 #include "targets.h"

@@ -1,3 +1,4 @@
+// Fuzz target: any bytes as a table with its memo file, the memos read and checked.
 #include "dbf/table.h"
 #include "table_check.h"
 #include "targets.h"

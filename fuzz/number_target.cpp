@@ -1,3 +1,4 @@
+// Fuzz target: any text as a number typed into the viewer's filter dialog.
 #include "operations/text_to_number.h"
 #include "targets.h"
 

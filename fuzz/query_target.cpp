@@ -1,3 +1,4 @@
+// Fuzz target: any text as the query of a record set.
 #include "recordset/query.h"
 #include "recordset/record_set.h"
 #include "station_file.h"

@@ -1,3 +1,4 @@
+// Fuzz target: a record set stepping through a table that another program changes meanwhile.
 #include "recordset/record_set.h"
 #include "targets.h"
 #include "temp_folder.h"

@@ -1,3 +1,4 @@
+// A small station table in a temporary file for the targets that need a record set.
 #include "station_file.h"
 
 #include "dbf_builder.h"

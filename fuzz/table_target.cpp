@@ -1,3 +1,4 @@
+// Fuzz target: any bytes as a table in memory, with a memo file when they hold one.
 #include "dbf/table.h"
 #include "targets.h"
 
