@@ -9,9 +9,44 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <numeric>
+#include <thread>
+#include <unordered_map>
+#include <utility>
 
 namespace recordset {
 namespace {
+
+// A text field's distinct values, numbered in the order they first occur. Columns such as
+// VORNAME or DXCC_WAE hold a few hundred values among millions of records: each value is
+// collated once, and the records sort by the rank of their value.
+struct Dictionary
+{
+    struct Hash
+    {
+        using is_transparent = void;
+        size_t operator()(std::string_view value) const
+        {
+            return std::hash<std::string_view>()(value);
+        }
+    };
+    std::unordered_map<std::string, uint32_t, Hash, std::equal_to<>> numbers;
+    std::vector<std::string_view> values; // by number; the texts live in `numbers`
+
+    uint32_t numberOf(std::string_view value)
+    {
+        auto found = numbers.find(value);
+        if (found == numbers.end()) {
+            found = numbers.emplace(value, static_cast<uint32_t>(values.size())).first;
+            values.push_back(found->first);
+        }
+        return found->second;
+    }
+};
+
+// Past this many values, when more than every second record brings a new one (CALL, E_MAIL), a
+// dictionary costs more than it saves: each record then gets a key of its own.
+constexpr size_t kMostValues = 4096;
 
 // The keys of one field, one per record added, in the order they were added.
 class FieldKeys
@@ -23,33 +58,97 @@ public:
           m_collator(collator),
           m_byteKeys(m_values.isCharacterField() ? byteKeys : nullptr),
           m_descending(sortField.descending),
-          m_text(m_values.kind() == ValueKind::Text)
+          m_mode(m_values.kind() == ValueKind::Text ? Mode::Values : Mode::Numbers),
+          m_expected(expected),
+          m_length(table.field(sortField.field).length)
     {
-        if (m_text) {
-            // Room for the usual key: three weights per byte of a text of up to 32 bytes.
-            const size_t length = std::min<size_t>(table.field(sortField.field).length, 32);
-            dbf::reserveHuge(m_arena, expected * (3 * length + 2));
-            dbf::reserveHuge(m_offsets, expected + 1);
-            m_offsets.push_back(0);
-        } else {
+        if (m_mode == Mode::Values)
+            dbf::reserveHuge(m_numbersOfValues, expected);
+        else
             dbf::reserveHuge(m_numbers, expected);
-        }
     }
 
     // Adds the key of the record with these bytes.
     void add(std::string_view record)
     {
-        if (!m_text) {
+        switch (m_mode) {
+        case Mode::Numbers:
             m_numbers.push_back(numberKey(m_values, record));
-            return;
+            break;
+        case Mode::Values:
+            m_numbersOfValues.push_back(m_dictionary.numberOf(valueOf(record)));
+            if (m_dictionary.values.size() > kMostValues
+                && m_dictionary.values.size() * 2 > m_numbersOfValues.size())
+                toTextKeys();
+            break;
+        case Mode::TextKeys:
+            appendKey(valueOf(record), m_arena);
+            m_offsets.push_back(m_arena.size());
+            break;
+        case Mode::Ranks:
+            break; // ranks are given once every record is added
         }
-        if (m_byteKeys) {
-            m_byteKeys->append(m_values.trimmedBytes(record), m_arena);
-        } else {
-            m_values.utf16Text(record, m_utf16);
-            m_collator.appendSortKey(m_utf16, m_arena);
+    }
+
+    // Whether the records' values are still numbers into a dictionary: after adding, either
+    // rankWith() or toTextKeys() turns them into keys that sort.
+    bool hasDictionary() const { return m_mode == Mode::Values; }
+
+    // Gives up the dictionary: every record added gets the key of its value.
+    void toTextKeys()
+    {
+        std::vector<std::string> keys(m_dictionary.values.size());
+        for (size_t i = 0; i < keys.size(); ++i)
+            appendKey(m_dictionary.values[i], keys[i]);
+        // Room for the usual key: three weights per byte of a text of up to 32 bytes.
+        dbf::reserveHuge(m_arena, m_expected * (3 * std::min<size_t>(m_length, 32) + 2));
+        dbf::reserveHuge(m_offsets, m_expected + 1);
+        m_offsets.push_back(0);
+        for (uint32_t number : m_numbersOfValues) {
+            m_arena += keys[number];
+            m_offsets.push_back(m_arena.size());
         }
-        m_offsets.push_back(m_arena.size());
+        m_numbersOfValues = {};
+        m_dictionary = {};
+        m_mode = Mode::TextKeys;
+    }
+
+    // Collates each value of this field's and `other`'s dictionaries once and gives every record
+    // of both the rank of its value instead: equal keys, equal ranks.
+    void rankWith(FieldKeys &other)
+    {
+        std::vector<std::string_view> values = m_dictionary.values;
+        std::vector<uint32_t> inValues; // other's value numbers → places in `values`
+        for (std::string_view value : other.m_dictionary.values) {
+            const auto found = m_dictionary.numbers.find(value);
+            if (found != m_dictionary.numbers.end()) {
+                inValues.push_back(found->second);
+            } else {
+                inValues.push_back(static_cast<uint32_t>(values.size()));
+                values.push_back(value);
+            }
+        }
+        std::vector<std::string> keys(values.size());
+        for (size_t i = 0; i < values.size(); ++i)
+            appendKey(values[i], keys[i]);
+        std::vector<uint32_t> order(values.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(),
+                  [&](uint32_t a, uint32_t b) { return keys[a] < keys[b]; });
+        std::vector<uint32_t> ranks(values.size());
+        for (size_t i = 0, rank = 0; i < order.size(); ++i) {
+            if (i > 0 && keys[order[i]] != keys[order[i - 1]])
+                ++rank;
+            ranks[order[i]] = static_cast<uint32_t>(rank);
+        }
+        for (uint32_t &number : m_numbersOfValues)
+            number = ranks[number];
+        for (uint32_t &number : other.m_numbersOfValues)
+            number = ranks[inValues[number]];
+        for (FieldKeys *ranked : {this, &other}) {
+            ranked->m_dictionary = {};
+            ranked->m_mode = Mode::Ranks;
+        }
     }
 
     // The first eight bytes of the key at `place`, so that comparing them as numbers orders as
@@ -57,10 +156,12 @@ public:
     uint64_t prefix(size_t place) const
     {
         uint64_t value = 0;
-        if (m_text) {
+        if (m_mode == Mode::TextKeys) {
             const std::string_view key = textKey(place);
             for (size_t i = 0; i < 8; ++i)
                 value = value << 8 | (i < key.size() ? uint8_t(key[i]) : 0);
+        } else if (m_mode == Mode::Ranks) {
+            value = m_numbersOfValues[place];
         } else {
             value = orderedBits(m_numbers[place]);
         }
@@ -71,15 +172,48 @@ public:
     // applied.
     int compare(size_t a, const FieldKeys &other, size_t b) const
     {
-        const int order = m_text ? textKey(a).compare(other.textKey(b))
-                                 : compareNumbers(m_numbers[a], other.m_numbers[b]);
+        int order = 0;
+        if (m_mode == Mode::TextKeys) {
+            order = textKey(a).compare(other.textKey(b));
+        } else if (m_mode == Mode::Ranks) {
+            const uint32_t rankA = m_numbersOfValues[a], rankB = other.m_numbersOfValues[b];
+            order = rankA < rankB ? -1 : rankA > rankB ? 1 : 0;
+        } else {
+            order = compareNumbers(m_numbers[a], other.m_numbers[b]);
+        }
         return m_descending ? -order : order;
     }
 
     // Whether the prefix decides every comparison by itself.
-    bool prefixIsWholeKey() const { return !m_text; }
+    bool prefixIsWholeKey() const { return m_mode != Mode::TextKeys; }
 
 private:
+    // Numbers: numbers and dates by value. Values: texts as numbers of dictionary values;
+    // Ranks: the same numbers replaced by the values' ranks. TextKeys: a sort key per record.
+    enum class Mode { Numbers, Values, Ranks, TextKeys };
+
+    // What a text is collated from: the field's bytes where byte keys stand in for the
+    // collator, else the text's UTF-16 code units.
+    std::string_view valueOf(std::string_view record)
+    {
+        if (m_byteKeys)
+            return m_values.trimmedBytes(record);
+        m_values.utf16Text(record, m_utf16);
+        return {reinterpret_cast<const char *>(m_utf16.data()), m_utf16.size() * 2};
+    }
+
+    // Appends the sort key of a value valueOf() gave.
+    void appendKey(std::string_view value, std::string &out)
+    {
+        if (m_byteKeys) {
+            m_byteKeys->append(value, out);
+            return;
+        }
+        m_units.resize(value.size() / 2);
+        std::memcpy(m_units.data(), value.data(), value.size());
+        m_collator.appendSortKey(m_units, out);
+    }
+
     // The value to sort by; NaN for an empty value and for one that is no number or date.
     static double numberKey(const FieldValues &values, std::string_view record)
     {
@@ -127,10 +261,15 @@ private:
     FieldValues m_values;
     const Collator &m_collator;
     const ByteSortKeys *m_byteKeys;
-    std::u16string m_utf16;
+    std::u16string m_utf16; // the text valueOf() gave last
+    std::u16string m_units; // the text appendKey() collates
     bool m_descending;
-    bool m_text;
-    std::string m_arena; // sort keys of text fields, one after another
+    Mode m_mode;
+    size_t m_expected; // records to make room for
+    size_t m_length; // of the field
+    Dictionary m_dictionary;
+    std::vector<uint32_t> m_numbersOfValues; // Values: dictionary numbers; Ranks: ranks
+    std::string m_arena; // TextKeys: sort keys, one after another
     std::vector<uint64_t> m_offsets; // where each key starts, and where the last one ends
     std::vector<double> m_numbers; // NaN for empty values
 };
@@ -147,7 +286,7 @@ struct Entry
 
 using Placer = std::function<std::optional<uint32_t>(uint64_t record, std::string_view bytes)>;
 
-// The records of one stretch of the file that `place` lets through, keyed and sorted.
+// The records of one stretch of the file that `place` lets through, keyed and then sorted.
 struct SortedPart
 {
     std::vector<FieldKeys> keys;
@@ -164,9 +303,23 @@ bool before(const SortedPart &partA, const Entry &a, const SortedPart &partB, co
     return a.place < b.place;
 }
 
-SortedPart sortedPart(const std::vector<SortField> &fields, const dbf::Table &table,
-                      const Collator &collator, const ByteSortKeys *byteKeys, size_t expected,
-                      uint64_t begin, uint64_t end, const Placer &place)
+// Whether `a` of part `partA` comes before `b` of `partB`.
+bool less(const SortedPart &partA, const Entry &a, const SortedPart &partB, const Entry &b)
+{
+    return a.prefix != b.prefix ? a.prefix < b.prefix : before(partA, a, partB, b);
+}
+
+// Runs `work(0)` and `work(1)` on two threads at once.
+void onBothParts(const std::function<void(size_t part)> &work)
+{
+    std::jthread second([&] { work(1); });
+    work(0);
+}
+
+// The records of [begin, end) that `place` lets through, with their keys, in file order.
+SortedPart keyedPart(const std::vector<SortField> &fields, const dbf::Table &table,
+                     const Collator &collator, const ByteSortKeys *byteKeys, size_t expected,
+                     uint64_t begin, uint64_t end, const Placer &place)
 {
     SortedPart part;
     expected = static_cast<size_t>(std::min<uint64_t>(expected, end - begin));
@@ -177,20 +330,59 @@ SortedPart sortedPart(const std::vector<SortField> &fields, const dbf::Table &ta
         const std::optional<uint32_t> at = place(record, bytes);
         if (!at)
             return;
-        const auto key = static_cast<uint32_t>(part.entries.size());
         for (FieldKeys &fieldKeys : part.keys)
             fieldKeys.add(bytes);
-        part.entries.push_back({part.keys.empty() ? 0 : part.keys.front().prefix(key), *at, key});
+        part.entries.push_back({0, *at, static_cast<uint32_t>(part.entries.size())});
     });
+    return part;
+}
 
-    // Entries sort by prefix, then whole keys, then place. Comparing prefix and place first
-    // leaves runs of equal prefixes in place order; only runs whose keys differ beyond the
-    // prefix are sorted again on whole keys.
-    std::sort(part.entries.begin(), part.entries.end(), [](const Entry &a, const Entry &b) {
-        return a.prefix != b.prefix ? a.prefix < b.prefix : a.place < b.place;
-    });
+// Sorts entries by prefix, then place, a byte at a time from the least significant one, each
+// pass keeping the order of the one before; a byte that all entries share costs no pass. Ranks
+// of a few hundred values take one pass; places are in order already when they are record
+// numbers.
+void sortByPrefixAndPlace(std::vector<Entry> &entries)
+{
+    // Bytes 0 to 3 are those of the place, 4 to 11 those of the prefix.
+    const auto byteOf = [](const Entry &entry, int byte) {
+        return static_cast<uint8_t>(byte < 4 ? entry.place >> (8 * byte)
+                                             : entry.prefix >> (8 * (byte - 4)));
+    };
+    std::array<std::array<size_t, 256>, 12> counts {};
+    for (const Entry &entry : entries) {
+        for (int byte = 0; byte < 12; ++byte)
+            ++counts[static_cast<size_t>(byte)][byteOf(entry, byte)];
+    }
+    const bool placesInOrder =
+            std::is_sorted(entries.begin(), entries.end(),
+                           [](const Entry &a, const Entry &b) { return a.place < b.place; });
+    std::vector<Entry> sorted;
+    for (int byte = placesInOrder ? 4 : 0; byte < 12; ++byte) {
+        std::array<size_t, 256> &starts = counts[static_cast<size_t>(byte)];
+        if (std::find(starts.begin(), starts.end(), entries.size()) != starts.end())
+            continue;
+        size_t start = 0;
+        for (size_t &count : starts)
+            start += std::exchange(count, start);
+        sorted.resize(entries.size());
+        for (const Entry &entry : entries)
+            sorted[starts[byteOf(entry, byte)]++] = entry;
+        entries.swap(sorted);
+    }
+}
+
+// Sorts the part's entries by prefix, whole keys, then place.
+void sortPart(SortedPart &part)
+{
+    if (part.keys.empty())
+        return;
+    for (Entry &entry : part.entries)
+        entry.prefix = part.keys.front().prefix(entry.key);
+    sortByPrefixAndPlace(part.entries);
     if (part.keys.size() == 1 && part.keys.front().prefixIsWholeKey())
-        return part;
+        return;
+    // Runs of equal prefixes are in place order; only those whose keys differ beyond the
+    // prefix are sorted again on whole keys.
     const auto byKeys = [&](const Entry &a, const Entry &b) { return before(part, a, part, b); };
     for (auto run = part.entries.begin(); run != part.entries.end();) {
         const auto runEnd = std::find_if(run, part.entries.end(),
@@ -199,12 +391,29 @@ SortedPart sortedPart(const std::vector<SortField> &fields, const dbf::Table &ta
             std::sort(run, runEnd, byKeys);
         run = runEnd;
     }
-    return part;
+}
+
+// Gives the keys of text fields of both parts the same form: ranks of values both share, or
+// keys of their own where either part gave up its dictionary.
+void matchKeys(std::array<SortedPart, 2> &parts)
+{
+    for (size_t field = 0; field < parts[0].keys.size(); ++field) {
+        FieldKeys &first = parts[0].keys[field], &second = parts[1].keys[field];
+        if (first.hasDictionary() && second.hasDictionary()) {
+            first.rankWith(second);
+            continue;
+        }
+        for (FieldKeys *keys : {&first, &second}) {
+            if (keys->hasDictionary())
+                keys->toTextKeys();
+        }
+    }
 }
 
 // The places of the records `place` lets through, in key order; equal keys keep the order of
-// their places. The two halves of the file are read, keyed and sorted on two threads at once,
-// then merged.
+// their places. The two halves of the file are read and keyed on two threads at once; after the
+// values of text fields are ranked, each half is sorted on a thread of its own, and the two
+// threads merge them, one from the front and one from the back.
 std::vector<uint32_t> placesInKeyOrder(const std::vector<SortField> &fields,
                                        const dbf::Table &table, const Collator &collator,
                                        const ByteSortKeys *byteKeys, size_t expected,
@@ -213,19 +422,34 @@ std::vector<uint32_t> placesInKeyOrder(const std::vector<SortField> &fields,
     std::array<SortedPart, 2> parts;
     inTableHalves(table, [&](int half, uint64_t begin, uint64_t end) {
         parts[static_cast<size_t>(half)] =
-                sortedPart(fields, table, collator, byteKeys, expected, begin, end, place);
+                keyedPart(fields, table, collator, byteKeys, expected, begin, end, place);
     });
+    matchKeys(parts);
+    onBothParts([&](size_t part) { sortPart(parts[part]); });
+
     const SortedPart &first = parts[0], &second = parts[1];
+    const std::vector<Entry> &a = first.entries, &b = second.entries;
+    const size_t total = a.size() + b.size();
     std::vector<uint32_t> places;
-    dbf::reserveHuge(places, first.entries.size() + second.entries.size());
-    auto a = first.entries.cbegin(), b = second.entries.cbegin();
-    while (a != first.entries.cend() || b != second.entries.cend()) {
-        const bool takeB = a == first.entries.cend()
-                || (b != second.entries.cend()
-                    && (b->prefix != a->prefix ? b->prefix < a->prefix
-                                               : before(second, *b, first, *a)));
-        places.push_back((takeB ? b++ : a++)->place);
-    }
+    dbf::reserveHuge(places, total);
+    places.resize(total);
+    // Places are unique, so the front's first half and the back's second half meet exactly.
+    onBothParts([&](size_t part) {
+        if (part == 0) {
+            size_t i = 0, j = 0;
+            for (size_t out = 0; out < total / 2; ++out) {
+                const bool fromB =
+                        i == a.size() || (j < b.size() && less(second, b[j], first, a[i]));
+                places[out] = fromB ? b[j++].place : a[i++].place;
+            }
+        } else {
+            size_t i = a.size(), j = b.size();
+            for (size_t out = total; out > total / 2; --out) {
+                const bool fromA = j == 0 || (i > 0 && less(second, b[j - 1], first, a[i - 1]));
+                places[out - 1] = fromA ? a[--i].place : b[--j].place;
+            }
+        }
+    });
     return places;
 }
 
