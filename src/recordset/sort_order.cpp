@@ -293,10 +293,12 @@ struct SortedPart
     std::vector<Entry> entries;
 };
 
-// Whether `a` of part `partA` comes before `b` of `partB` when their prefixes are equal.
+// Whether `a` of part `partA` comes before `b` of `partB` when their prefixes are equal. A
+// prefix that is the first field's whole key leaves that field equal.
 bool before(const SortedPart &partA, const Entry &a, const SortedPart &partB, const Entry &b)
 {
-    for (size_t field = 0; field < partA.keys.size(); ++field) {
+    const size_t first = !partA.keys.empty() && partA.keys.front().prefixIsWholeKey() ? 1 : 0;
+    for (size_t field = first; field < partA.keys.size(); ++field) {
         if (const int c = partA.keys[field].compare(a.key, partB.keys[field], b.key))
             return c < 0;
     }
