@@ -293,22 +293,24 @@ struct SortedPart
     std::vector<Entry> entries;
 };
 
-// Whether `a` of part `partA` comes before `b` of `partB` when their prefixes are equal. A
-// prefix that is the first field's whole key leaves that field equal.
-bool before(const SortedPart &partA, const Entry &a, const SortedPart &partB, const Entry &b)
+// Whether `a` comes before `b`, entries of the merged parts with equal prefixes. Their keys are
+// numbered through the first part, then the second. A prefix that is the first field's whole
+// key leaves that field equal.
+bool before(const std::array<SortedPart, 2> &parts, const Entry &a, const Entry &b)
 {
-    const size_t first = !partA.keys.empty() && partA.keys.front().prefixIsWholeKey() ? 1 : 0;
-    for (size_t field = first; field < partA.keys.size(); ++field) {
-        if (const int c = partA.keys[field].compare(a.key, partB.keys[field], b.key))
+    const size_t inFirst = parts[0].entries.size();
+    const auto located = [&](const Entry &entry) {
+        return entry.key < inFirst ? std::pair<size_t, size_t>(0, entry.key)
+                                   : std::pair<size_t, size_t>(1, entry.key - inFirst);
+    };
+    const auto [partA, keyA] = located(a);
+    const auto [partB, keyB] = located(b);
+    const std::vector<FieldKeys> &keysA = parts[partA].keys, &keysB = parts[partB].keys;
+    for (size_t field = keysA.front().prefixIsWholeKey() ? 1 : 0; field < keysA.size(); ++field) {
+        if (const int c = keysA[field].compare(keyA, keysB[field], keyB))
             return c < 0;
     }
     return a.place < b.place;
-}
-
-// Whether `a` of part `partA` comes before `b` of `partB`.
-bool less(const SortedPart &partA, const Entry &a, const SortedPart &partB, const Entry &b)
-{
-    return a.prefix != b.prefix ? a.prefix < b.prefix : before(partA, a, partB, b);
 }
 
 // Runs `work(0)` and `work(1)` on two threads at once.
@@ -373,7 +375,7 @@ void sortByPrefixAndPlace(std::vector<Entry> &entries)
     }
 }
 
-// Sorts the part's entries by prefix, whole keys, then place.
+// Sorts the part's entries by prefix, then place.
 void sortPart(SortedPart &part)
 {
     if (part.keys.empty())
@@ -381,14 +383,52 @@ void sortPart(SortedPart &part)
     for (Entry &entry : part.entries)
         entry.prefix = part.keys.front().prefix(entry.key);
     sortByPrefixAndPlace(part.entries);
-    if (part.keys.size() == 1 && part.keys.front().prefixIsWholeKey())
-        return;
-    // Runs of equal prefixes are in place order; only those whose keys differ beyond the
-    // prefix are sorted again on whole keys.
-    const auto byKeys = [&](const Entry &a, const Entry &b) { return before(part, a, part, b); };
-    for (auto run = part.entries.begin(); run != part.entries.end();) {
-        const auto runEnd = std::find_if(run, part.entries.end(),
-                                         [&](const Entry &e) { return e.prefix != run->prefix; });
+}
+
+// The entries of both sorted parts in prefix and place order, from two threads: one merges from
+// the front, one from the back, and as places are unique the two halves meet exactly. Keys are
+// numbered on through the second part.
+std::vector<Entry> merged(const std::array<SortedPart, 2> &parts)
+{
+    const std::vector<Entry> &a = parts[0].entries, &b = parts[1].entries;
+    const auto less = [](const Entry &x, const Entry &y) {
+        return x.prefix != y.prefix ? x.prefix < y.prefix : x.place < y.place;
+    };
+    const auto fromSecond = [&](Entry entry) {
+        entry.key += static_cast<uint32_t>(a.size());
+        return entry;
+    };
+    const size_t total = a.size() + b.size();
+    std::vector<Entry> entries;
+    dbf::reserveHuge(entries, total);
+    entries.resize(total);
+    onBothParts([&](size_t part) {
+        if (part == 0) {
+            size_t i = 0, j = 0;
+            for (size_t out = 0; out < total / 2; ++out) {
+                const bool takeB = i == a.size() || (j < b.size() && less(b[j], a[i]));
+                entries[out] = takeB ? fromSecond(b[j++]) : a[i++];
+            }
+        } else {
+            size_t i = a.size(), j = b.size();
+            for (size_t out = total; out > total / 2; --out) {
+                const bool takeA = j == 0 || (i > 0 && less(b[j - 1], a[i - 1]));
+                entries[out - 1] = takeA ? a[--i] : fromSecond(b[--j]);
+            }
+        }
+    });
+    return entries;
+}
+
+// Sorts the runs of equal prefixes in [begin, end) on whole keys; they are in place order, and
+// most are sorted already (the same value several times).
+void sortRuns(const std::array<SortedPart, 2> &parts, std::vector<Entry>::iterator begin,
+              std::vector<Entry>::iterator end)
+{
+    const auto byKeys = [&](const Entry &a, const Entry &b) { return before(parts, a, b); };
+    for (auto run = begin; run != end;) {
+        const auto runEnd =
+                std::find_if(run, end, [&](const Entry &e) { return e.prefix != run->prefix; });
         if (runEnd - run > 1 && !std::is_sorted(run, runEnd, byKeys))
             std::sort(run, runEnd, byKeys);
         run = runEnd;
@@ -413,9 +453,9 @@ void matchKeys(std::array<SortedPart, 2> &parts)
 }
 
 // The places of the records `place` lets through, in key order; equal keys keep the order of
-// their places. The two halves of the file are read and keyed on two threads at once; after the
-// values of text fields are ranked, each half is sorted on a thread of its own, and the two
-// threads merge them, one from the front and one from the back.
+// their places. The two halves of the file are read and keyed on two threads at once; once the
+// values of text fields are ranked, each half is sorted by prefix on a thread of its own, the two
+// are merged, and runs of equal prefixes are sorted on whole keys, each half of them on a thread.
 std::vector<uint32_t> placesInKeyOrder(const std::vector<SortField> &fields,
                                        const dbf::Table &table, const Collator &collator,
                                        const ByteSortKeys *byteKeys, size_t expected,
@@ -428,30 +468,26 @@ std::vector<uint32_t> placesInKeyOrder(const std::vector<SortField> &fields,
     });
     matchKeys(parts);
     onBothParts([&](size_t part) { sortPart(parts[part]); });
-
-    const SortedPart &first = parts[0], &second = parts[1];
-    const std::vector<Entry> &a = first.entries, &b = second.entries;
-    const size_t total = a.size() + b.size();
+    std::vector<Entry> entries = merged(parts);
+    if (fields.size() > 1 || (!fields.empty() && !parts[0].keys.front().prefixIsWholeKey())) {
+        // Split where a run begins, near the middle.
+        const auto middle = entries.begin() + static_cast<std::ptrdiff_t>(entries.size() / 2);
+        const auto split = middle == entries.begin()
+                ? middle
+                : std::find_if(middle, entries.end(), [&](const Entry &e) {
+                      return e.prefix != std::prev(middle)->prefix;
+                  });
+        onBothParts([&](size_t part) {
+            if (part == 0)
+                sortRuns(parts, entries.begin(), split);
+            else
+                sortRuns(parts, split, entries.end());
+        });
+    }
     std::vector<uint32_t> places;
-    dbf::reserveHuge(places, total);
-    places.resize(total);
-    // Places are unique, so the front's first half and the back's second half meet exactly.
-    onBothParts([&](size_t part) {
-        if (part == 0) {
-            size_t i = 0, j = 0;
-            for (size_t out = 0; out < total / 2; ++out) {
-                const bool fromB =
-                        i == a.size() || (j < b.size() && less(second, b[j], first, a[i]));
-                places[out] = fromB ? b[j++].place : a[i++].place;
-            }
-        } else {
-            size_t i = a.size(), j = b.size();
-            for (size_t out = total; out > total / 2; --out) {
-                const bool fromA = j == 0 || (i > 0 && less(second, b[j - 1], first, a[i - 1]));
-                places[out - 1] = fromA ? a[--i].place : b[--j].place;
-            }
-        }
-    });
+    dbf::reserveHuge(places, entries.size());
+    for (const Entry &entry : entries)
+        places.push_back(entry.place);
     return places;
 }
 
