@@ -1,6 +1,7 @@
 // Sorting records over per-field keys built once per sort.
 #include "sort_order.h"
 
+#include "dbf/ascii.h"
 #include "dbf/huge_pages.h"
 #include "field_values.h"
 #include "table_halves.h"
@@ -82,8 +83,7 @@ public:
                 toTextKeys();
             break;
         case Mode::TextKeys:
-            appendKey(valueOf(record), m_arena);
-            m_offsets.push_back(m_arena.size());
+            keepText(valueOf(record));
             break;
         case Mode::Ranks:
             break; // ranks are given once every record is added
@@ -94,20 +94,23 @@ public:
     // rankWith() or toTextKeys() turns them into keys that sort.
     bool hasDictionary() const { return m_mode == Mode::Values; }
 
-    // Gives up the dictionary: every record added gets the key of its value.
+    // Gives up the dictionary: every record added gets the text of its value kept.
     void toTextKeys()
     {
-        std::vector<std::string> keys(m_dictionary.values.size());
+        // Sort keys of the collator once per value; byte keys are built from the bytes kept.
+        std::vector<std::string> keys(m_byteKeys ? 0 : m_dictionary.values.size());
         for (size_t i = 0; i < keys.size(); ++i)
             appendKey(m_dictionary.values[i], keys[i]);
-        // Room for the usual key: three weights per byte of a text of up to 32 bytes.
-        dbf::reserveHuge(m_arena, m_expected * (3 * std::min<size_t>(m_length, 32) + 2));
-        dbf::reserveHuge(m_offsets, m_expected + 1);
-        m_offsets.push_back(0);
-        for (uint32_t number : m_numbersOfValues) {
-            m_arena += keys[number];
-            m_offsets.push_back(m_arena.size());
+        if (m_byteKeys) {
+            dbf::reserveHuge(m_arena, m_expected * m_length);
+        } else {
+            // Room for the usual key: three weights per byte of a text of up to 32 bytes.
+            dbf::reserveHuge(m_arena, m_expected * (3 * std::min<size_t>(m_length, 32) + 2));
+            dbf::reserveHuge(m_offsets, m_expected + 1);
+            m_offsets.push_back(0);
         }
+        for (uint32_t number : m_numbersOfValues)
+            keepText(m_dictionary.values[number], keys.empty() ? nullptr : &keys[number]);
         m_numbersOfValues = {};
         m_dictionary = {};
         m_mode = Mode::TextKeys;
@@ -157,7 +160,8 @@ public:
     {
         uint64_t value = 0;
         if (m_mode == Mode::TextKeys) {
-            const std::string_view key = textKey(place);
+            thread_local std::string room;
+            const std::string_view key = wholeKey(place, room);
             for (size_t i = 0; i < 8; ++i)
                 value = value << 8 | (i < key.size() ? uint8_t(key[i]) : 0);
         } else if (m_mode == Mode::Ranks) {
@@ -174,7 +178,11 @@ public:
     {
         int order = 0;
         if (m_mode == Mode::TextKeys) {
-            order = textKey(a).compare(other.textKey(b));
+            // Most ties beyond the prefix are the same value again: equal bytes, equal keys.
+            if (!m_byteKeys || keptBytes(a) != other.keptBytes(b)) {
+                thread_local std::string roomA, roomB;
+                order = wholeKey(a, roomA).compare(other.wholeKey(b, roomB));
+            }
         } else if (m_mode == Mode::Ranks) {
             const uint32_t rankA = m_numbersOfValues[a], rankB = other.m_numbersOfValues[b];
             order = rankA < rankB ? -1 : rankA > rankB ? 1 : 0;
@@ -252,8 +260,36 @@ private:
         return a < b ? -1 : a > b ? 1 : 0;
     }
 
-    std::string_view textKey(size_t place) const
+    // Keeps what the next record's text sorts by: with byte keys its bytes, in a slot of the
+    // field's width, from which keys are quickly built; else its sort key, `key` when known.
+    void keepText(std::string_view value, const std::string *key = nullptr)
     {
+        if (m_byteKeys) {
+            m_arena.append(value).append(m_length - value.size(), '\0');
+            return;
+        }
+        if (key)
+            m_arena += *key;
+        else
+            appendKey(value, m_arena);
+        m_offsets.push_back(m_arena.size());
+    }
+
+    // The bytes kept for the text at `place`, with byte keys.
+    std::string_view keptBytes(size_t place) const
+    {
+        return dbf::withoutTrailingPadding(
+                std::string_view(m_arena).substr(place * m_length, m_length));
+    }
+
+    // The sort key of the text at `place`; a byte key is built into `room`.
+    std::string_view wholeKey(size_t place, std::string &room) const
+    {
+        if (m_byteKeys) {
+            room.clear();
+            m_byteKeys->append(keptBytes(place), room);
+            return room;
+        }
         return std::string_view(m_arena).substr(m_offsets[place],
                                                 m_offsets[place + 1] - m_offsets[place]);
     }
@@ -269,8 +305,8 @@ private:
     size_t m_length; // of the field
     Dictionary m_dictionary;
     std::vector<uint32_t> m_numbersOfValues; // Values: dictionary numbers; Ranks: ranks
-    std::string m_arena; // TextKeys: sort keys, one after another
-    std::vector<uint64_t> m_offsets; // where each key starts, and where the last one ends
+    std::string m_arena; // TextKeys: bytes of the field's width, or sort keys one after another
+    std::vector<uint64_t> m_offsets; // of sort keys: where each starts, and where the last ends
     std::vector<double> m_numbers; // NaN for empty values
 };
 
