@@ -83,8 +83,8 @@ SortedPart keyedPart(const std::vector<SortField> &fields, const dbf::Table &tab
 // Sorts entries by prefix, then place, a byte at a time from the least significant one, each
 // pass keeping the order of the one before; a byte that all entries share costs no pass. Ranks
 // of a few hundred values take one pass; places are in order already when they are record
-// numbers.
-void sortByPrefixAndPlace(std::vector<Entry> &entries)
+// numbers. The passes move the entries to and fro between them and `room`, which holds as many.
+void sortByPrefixAndPlace(std::vector<Entry> &entries, Entry *room)
 {
     // Bytes 0 to 3 are those of the place, 4 to 11 those of the prefix.
     const auto byteOf = [](const Entry &entry, int byte) {
@@ -99,7 +99,7 @@ void sortByPrefixAndPlace(std::vector<Entry> &entries)
     const bool placesInOrder =
             std::is_sorted(entries.begin(), entries.end(),
                            [](const Entry &a, const Entry &b) { return a.place < b.place; });
-    std::vector<Entry> sorted;
+    Entry *from = entries.data(), *to = room;
     for (int byte = placesInOrder ? 4 : 0; byte < 12; ++byte) {
         std::array<size_t, 256> &starts = counts[static_cast<size_t>(byte)];
         if (std::find(starts.begin(), starts.end(), entries.size()) != starts.end())
@@ -107,27 +107,28 @@ void sortByPrefixAndPlace(std::vector<Entry> &entries)
         size_t start = 0;
         for (size_t &count : starts)
             start += std::exchange(count, start);
-        sorted.resize(entries.size());
-        for (const Entry &entry : entries)
-            sorted[starts[byteOf(entry, byte)]++] = entry;
-        entries.swap(sorted);
+        for (const Entry *entry = from; entry != from + entries.size(); ++entry)
+            to[starts[byteOf(*entry, byte)]++] = *entry;
+        std::swap(from, to);
     }
+    if (from != entries.data())
+        std::copy(from, from + entries.size(), entries.data());
 }
 
-// Sorts the part's entries by prefix, then place.
-void sortPart(SortedPart &part)
+// Sorts the part's entries by prefix, then place, with the help of `room` for as many.
+void sortPart(SortedPart &part, Entry *room)
 {
     if (part.keys.empty())
         return;
     for (Entry &entry : part.entries)
         entry.prefix = part.keys.front().prefix(entry.key);
-    sortByPrefixAndPlace(part.entries);
+    sortByPrefixAndPlace(part.entries, room);
 }
 
-// The entries of both sorted parts in prefix and place order, from two threads: one merges from
-// the front, one from the back, and as places are unique the two halves meet exactly. Keys are
-// numbered on through the second part.
-std::vector<Entry> merged(const std::array<SortedPart, 2> &parts)
+// Puts the entries of both sorted parts into `entries` in prefix and place order, from two
+// threads: one merges from the front, one from the back, and as places are unique the two halves
+// meet exactly. Keys are numbered on through the second part.
+void merge(const std::array<SortedPart, 2> &parts, std::vector<Entry> &entries)
 {
     const std::vector<Entry> &a = parts[0].entries, &b = parts[1].entries;
     const auto less = [](const Entry &x, const Entry &y) {
@@ -137,10 +138,7 @@ std::vector<Entry> merged(const std::array<SortedPart, 2> &parts)
         entry.key += static_cast<uint32_t>(a.size());
         return entry;
     };
-    const size_t total = a.size() + b.size();
-    std::vector<Entry> entries;
-    dbf::reserveHuge(entries, total);
-    entries.resize(total);
+    const size_t total = entries.size();
     onBothParts([&](size_t part) {
         if (part == 0) {
             size_t i = 0, j = 0;
@@ -156,7 +154,6 @@ std::vector<Entry> merged(const std::array<SortedPart, 2> &parts)
             }
         }
     });
-    return entries;
 }
 
 // Sorts the runs of equal prefixes in [begin, end) on whole keys; they are in place order, and
@@ -206,8 +203,15 @@ std::vector<uint32_t> placesInKeyOrder(const std::vector<SortField> &fields,
                 keyedPart(fields, table, collator, byteKeys, expected, begin, end, place);
     });
     matchKeys(parts);
-    onBothParts([&](size_t part) { sortPart(parts[part]); });
-    std::vector<Entry> entries = merged(parts);
+    // The memory the entries merge into first serves the halves' sorts: fresh memory is costly.
+    const size_t total = parts[0].entries.size() + parts[1].entries.size();
+    std::vector<Entry> entries;
+    dbf::reserveHuge(entries, total);
+    entries.resize(total);
+    onBothParts([&](size_t part) {
+        sortPart(parts[part], entries.data() + (part == 0 ? 0 : parts[0].entries.size()));
+    });
+    merge(parts, entries);
     if (fields.size() > 1 || (!fields.empty() && !parts[0].keys.front().prefixIsWholeKey())) {
         // Split where a run begins, near the middle.
         const auto middle = entries.begin() + static_cast<std::ptrdiff_t>(entries.size() / 2);
