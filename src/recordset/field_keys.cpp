@@ -180,7 +180,7 @@ int FieldKeys::compare(size_t a, const FieldKeys &other, size_t b) const
     int order = 0;
     if (m_mode == Mode::TextKeys) {
         // Most ties beyond the prefix are the same value again: equal bytes, equal keys.
-        if (!m_byteKeys || keptBytes(a) != other.keptBytes(b)) {
+        if (!m_byteKeys || keptSlot(a) != other.keptSlot(b)) {
             thread_local std::string roomA, roomB;
             order = wholeKey(a, roomA).compare(other.wholeKey(b, roomB));
         }
@@ -230,11 +230,10 @@ void FieldKeys::keepText(std::string_view value, const std::string *key)
     m_offsets.push_back(m_arena.size());
 }
 
-// The bytes kept for the text at `place`, with byte keys.
-std::string_view FieldKeys::keptBytes(size_t place) const
+// The slot of the text at `place`, with byte keys: its bytes, then NULs to the field's width.
+std::string_view FieldKeys::keptSlot(size_t place) const
 {
-    return dbf::withoutTrailingPadding(
-            std::string_view(m_arena).substr(place * m_length, m_length));
+    return std::string_view(m_arena).substr(place * m_length, m_length);
 }
 
 // The sort key of the text at `place`; a byte key is built into `room`.
@@ -242,7 +241,7 @@ std::string_view FieldKeys::wholeKey(size_t place, std::string &room) const
 {
     if (m_byteKeys) {
         room.clear();
-        m_byteKeys->append(keptBytes(place), room);
+        m_byteKeys->append(dbf::withoutTrailingPadding(keptSlot(place)), room);
         return room;
     }
     return std::string_view(m_arena).substr(m_offsets[place],

@@ -73,7 +73,7 @@ private:
     std::string_view valueOf(std::string_view record);
     void appendKey(std::string_view value, std::string &out);
     void keepText(std::string_view value, const std::string *key = nullptr);
-    std::string_view keptBytes(size_t place) const;
+    std::string_view keptSlot(size_t place) const;
     std::string_view wholeKey(size_t place, std::string &room) const;
 
     FieldValues m_values;
