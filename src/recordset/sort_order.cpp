@@ -2,138 +2,16 @@
 #include "sort_order.h"
 
 #include "dbf/huge_pages.h"
-#include "field_values.h"
+#include "field_keys.h"
 #include "table_halves.h"
 
 #include <algorithm>
 #include <array>
-#include <cmath>
-#include <cstring>
+#include <thread>
+#include <utility>
 
 namespace recordset {
 namespace {
-
-// The keys of one field, one per record added, in the order they were added.
-class FieldKeys
-{
-public:
-    FieldKeys(const SortField &sortField, const dbf::Table &table, const Collator &collator,
-              const ByteSortKeys *byteKeys, size_t expected)
-        : m_values(table, sortField.field),
-          m_collator(collator),
-          m_byteKeys(m_values.isCharacterField() ? byteKeys : nullptr),
-          m_descending(sortField.descending),
-          m_text(m_values.kind() == ValueKind::Text)
-    {
-        if (m_text) {
-            // Room for the usual key: three weights per byte of a text of up to 32 bytes.
-            const size_t length = std::min<size_t>(table.field(sortField.field).length, 32);
-            dbf::reserveHuge(m_arena, expected * (3 * length + 2));
-            dbf::reserveHuge(m_offsets, expected + 1);
-            m_offsets.push_back(0);
-        } else {
-            dbf::reserveHuge(m_numbers, expected);
-        }
-    }
-
-    // Adds the key of the record with these bytes.
-    void add(std::string_view record)
-    {
-        if (!m_text) {
-            m_numbers.push_back(numberKey(m_values, record));
-            return;
-        }
-        if (m_byteKeys) {
-            m_byteKeys->append(m_values.trimmedBytes(record), m_arena);
-        } else {
-            m_values.utf16Text(record, m_utf16);
-            m_collator.appendSortKey(m_utf16, m_arena);
-        }
-        m_offsets.push_back(m_arena.size());
-    }
-
-    // The first eight bytes of the key at `place`, so that comparing them as numbers orders as
-    // the keys do (direction applied); equal prefixes leave the decision to compare().
-    uint64_t prefix(size_t place) const
-    {
-        uint64_t value = 0;
-        if (m_text) {
-            const std::string_view key = textKey(place);
-            for (size_t i = 0; i < 8; ++i)
-                value = value << 8 | (i < key.size() ? uint8_t(key[i]) : 0);
-        } else {
-            value = orderedBits(m_numbers[place]);
-        }
-        return m_descending ? ~value : value;
-    }
-
-    // <0, 0 or >0 for key `a` here and key `b` of `other`, keys of the same field, direction
-    // applied.
-    int compare(size_t a, const FieldKeys &other, size_t b) const
-    {
-        const int order = m_text ? textKey(a).compare(other.textKey(b))
-                                 : compareNumbers(m_numbers[a], other.m_numbers[b]);
-        return m_descending ? -order : order;
-    }
-
-    // Whether the prefix decides every comparison by itself.
-    bool prefixIsWholeKey() const { return !m_text; }
-
-private:
-    // The value to sort by; NaN for an empty value and for one that is no number or date.
-    static double numberKey(const FieldValues &values, std::string_view record)
-    {
-        double value = 0;
-        bool logical = false;
-        switch (values.kind()) {
-        case ValueKind::Number:
-            return values.number(record, value) ? value : NAN;
-        case ValueKind::Date:
-            return values.date(record, value) ? value : NAN;
-        case ValueKind::Logical:
-            return values.logical(record, logical) ? (logical ? 1 : 0) : NAN;
-        case ValueKind::Text:
-            break;
-        }
-        return NAN;
-    }
-
-    // Doubles as unsigned numbers in the same order, empty (NaN) values first.
-    static uint64_t orderedBits(double value)
-    {
-        if (std::isnan(value))
-            return 0;
-        if (value == 0)
-            value = 0; // -0 and 0 are the same number
-        uint64_t bits;
-        std::memcpy(&bits, &value, sizeof bits);
-        return (bits & 0x8000000000000000ull) ? ~bits : bits | 0x8000000000000000ull;
-    }
-
-    static int compareNumbers(double a, double b)
-    {
-        const bool emptyA = std::isnan(a), emptyB = std::isnan(b);
-        if (emptyA || emptyB)
-            return emptyA == emptyB ? 0 : emptyA ? -1 : 1;
-        return a < b ? -1 : a > b ? 1 : 0;
-    }
-
-    std::string_view textKey(size_t place) const
-    {
-        return std::string_view(m_arena).substr(m_offsets[place],
-                                                m_offsets[place + 1] - m_offsets[place]);
-    }
-
-    FieldValues m_values;
-    const Collator &m_collator;
-    const ByteSortKeys *m_byteKeys;
-    std::u16string m_utf16;
-    bool m_descending;
-    bool m_text;
-    std::string m_arena; // sort keys of text fields, one after another
-    std::vector<uint64_t> m_offsets; // where each key starts, and where the last one ends
-    std::vector<double> m_numbers; // NaN for empty values
-};
 
 // One record to sort: the first eight key bytes of its first field, its place in the order that
 // breaks ties, and the number of its keys. Most comparisons end at the prefix, which needs no
@@ -147,26 +25,44 @@ struct Entry
 
 using Placer = std::function<std::optional<uint32_t>(uint64_t record, std::string_view bytes)>;
 
-// The records of one stretch of the file that `place` lets through, keyed and sorted.
+// The records of one stretch of the file that `place` lets through, keyed and then sorted.
 struct SortedPart
 {
     std::vector<FieldKeys> keys;
     std::vector<Entry> entries;
 };
 
-// Whether `a` of part `partA` comes before `b` of `partB` when their prefixes are equal.
-bool before(const SortedPart &partA, const Entry &a, const SortedPart &partB, const Entry &b)
+// Whether `a` comes before `b`, entries of the merged parts with equal prefixes. Their keys are
+// numbered through the first part, then the second. A prefix that is the first field's whole
+// key leaves that field equal.
+bool before(const std::array<SortedPart, 2> &parts, const Entry &a, const Entry &b)
 {
-    for (size_t field = 0; field < partA.keys.size(); ++field) {
-        if (const int c = partA.keys[field].compare(a.key, partB.keys[field], b.key))
+    const size_t inFirst = parts[0].entries.size();
+    const auto located = [&](const Entry &entry) {
+        return entry.key < inFirst ? std::pair<size_t, size_t>(0, entry.key)
+                                   : std::pair<size_t, size_t>(1, entry.key - inFirst);
+    };
+    const auto [partA, keyA] = located(a);
+    const auto [partB, keyB] = located(b);
+    const std::vector<FieldKeys> &keysA = parts[partA].keys, &keysB = parts[partB].keys;
+    for (size_t field = keysA.front().prefixIsWholeKey() ? 1 : 0; field < keysA.size(); ++field) {
+        if (const int c = keysA[field].compare(keyA, keysB[field], keyB))
             return c < 0;
     }
     return a.place < b.place;
 }
 
-SortedPart sortedPart(const std::vector<SortField> &fields, const dbf::Table &table,
-                      const Collator &collator, const ByteSortKeys *byteKeys, size_t expected,
-                      uint64_t begin, uint64_t end, const Placer &place)
+// Runs `work(0)` and `work(1)` on two threads at once.
+void onBothParts(const std::function<void(size_t part)> &work)
+{
+    std::jthread second([&] { work(1); });
+    work(0);
+}
+
+// The records of [begin, end) that `place` lets through, with their keys, in file order.
+SortedPart keyedPart(const std::vector<SortField> &fields, const dbf::Table &table,
+                     const Collator &collator, const ByteSortKeys *byteKeys, size_t expected,
+                     uint64_t begin, uint64_t end, const Placer &place)
 {
     SortedPart part;
     expected = static_cast<size_t>(std::min<uint64_t>(expected, end - begin));
@@ -177,34 +73,125 @@ SortedPart sortedPart(const std::vector<SortField> &fields, const dbf::Table &ta
         const std::optional<uint32_t> at = place(record, bytes);
         if (!at)
             return;
-        const auto key = static_cast<uint32_t>(part.entries.size());
         for (FieldKeys &fieldKeys : part.keys)
             fieldKeys.add(bytes);
-        part.entries.push_back({part.keys.empty() ? 0 : part.keys.front().prefix(key), *at, key});
+        part.entries.push_back({0, *at, static_cast<uint32_t>(part.entries.size())});
     });
+    return part;
+}
 
-    // Entries sort by prefix, then whole keys, then place. Comparing prefix and place first
-    // leaves runs of equal prefixes in place order; only runs whose keys differ beyond the
-    // prefix are sorted again on whole keys.
-    std::sort(part.entries.begin(), part.entries.end(), [](const Entry &a, const Entry &b) {
-        return a.prefix != b.prefix ? a.prefix < b.prefix : a.place < b.place;
+// Sorts entries by prefix, then place, a byte at a time from the least significant one, each
+// pass keeping the order of the one before; a byte that all entries share costs no pass. Ranks
+// of a few hundred values take one pass; places are in order already when they are record
+// numbers. The passes move the entries to and fro between them and `room`, which holds as many.
+void sortByPrefixAndPlace(std::vector<Entry> &entries, Entry *room)
+{
+    // Bytes 0 to 3 are those of the place, 4 to 11 those of the prefix.
+    const auto byteOf = [](const Entry &entry, int byte) {
+        return static_cast<uint8_t>(byte < 4 ? entry.place >> (8 * byte)
+                                             : entry.prefix >> (8 * (byte - 4)));
+    };
+    std::array<std::array<size_t, 256>, 12> counts {};
+    for (const Entry &entry : entries) {
+        for (int byte = 0; byte < 12; ++byte)
+            ++counts[static_cast<size_t>(byte)][byteOf(entry, byte)];
+    }
+    const bool placesInOrder =
+            std::is_sorted(entries.begin(), entries.end(),
+                           [](const Entry &a, const Entry &b) { return a.place < b.place; });
+    Entry *from = entries.data(), *to = room;
+    for (int byte = placesInOrder ? 4 : 0; byte < 12; ++byte) {
+        std::array<size_t, 256> &starts = counts[static_cast<size_t>(byte)];
+        if (std::find(starts.begin(), starts.end(), entries.size()) != starts.end())
+            continue;
+        size_t start = 0;
+        for (size_t &count : starts)
+            start += std::exchange(count, start);
+        for (const Entry *entry = from; entry != from + entries.size(); ++entry)
+            to[starts[byteOf(*entry, byte)]++] = *entry;
+        std::swap(from, to);
+    }
+    if (from != entries.data())
+        std::copy(from, from + entries.size(), entries.data());
+}
+
+// Sorts the part's entries by prefix, then place, with the help of `room` for as many.
+void sortPart(SortedPart &part, Entry *room)
+{
+    if (part.keys.empty())
+        return;
+    for (Entry &entry : part.entries)
+        entry.prefix = part.keys.front().prefix(entry.key);
+    sortByPrefixAndPlace(part.entries, room);
+}
+
+// Puts the entries of both sorted parts into `entries` in prefix and place order, from two
+// threads: one merges from the front, one from the back, and as places are unique the two halves
+// meet exactly. Keys are numbered on through the second part.
+void merge(const std::array<SortedPart, 2> &parts, std::vector<Entry> &entries)
+{
+    const std::vector<Entry> &a = parts[0].entries, &b = parts[1].entries;
+    const auto less = [](const Entry &x, const Entry &y) {
+        return x.prefix != y.prefix ? x.prefix < y.prefix : x.place < y.place;
+    };
+    const auto fromSecond = [&](Entry entry) {
+        entry.key += static_cast<uint32_t>(a.size());
+        return entry;
+    };
+    const size_t total = entries.size();
+    onBothParts([&](size_t part) {
+        if (part == 0) {
+            size_t i = 0, j = 0;
+            for (size_t out = 0; out < total / 2; ++out) {
+                const bool takeB = i == a.size() || (j < b.size() && less(b[j], a[i]));
+                entries[out] = takeB ? fromSecond(b[j++]) : a[i++];
+            }
+        } else {
+            size_t i = a.size(), j = b.size();
+            for (size_t out = total; out > total / 2; --out) {
+                const bool takeA = j == 0 || (i > 0 && less(b[j - 1], a[i - 1]));
+                entries[out - 1] = takeA ? a[--i] : fromSecond(b[--j]);
+            }
+        }
     });
-    if (part.keys.size() == 1 && part.keys.front().prefixIsWholeKey())
-        return part;
-    const auto byKeys = [&](const Entry &a, const Entry &b) { return before(part, a, part, b); };
-    for (auto run = part.entries.begin(); run != part.entries.end();) {
-        const auto runEnd = std::find_if(run, part.entries.end(),
-                                         [&](const Entry &e) { return e.prefix != run->prefix; });
+}
+
+// Sorts the runs of equal prefixes in [begin, end) on whole keys; they are in place order, and
+// most are sorted already (the same value several times).
+void sortRuns(const std::array<SortedPart, 2> &parts, std::vector<Entry>::iterator begin,
+              std::vector<Entry>::iterator end)
+{
+    const auto byKeys = [&](const Entry &a, const Entry &b) { return before(parts, a, b); };
+    for (auto run = begin; run != end;) {
+        const auto runEnd =
+                std::find_if(run, end, [&](const Entry &e) { return e.prefix != run->prefix; });
         if (runEnd - run > 1 && !std::is_sorted(run, runEnd, byKeys))
             std::sort(run, runEnd, byKeys);
         run = runEnd;
     }
-    return part;
+}
+
+// Gives the keys of text fields of both parts the same form: ranks of values both share, or
+// keys of their own where either part gave up its dictionary.
+void matchKeys(std::array<SortedPart, 2> &parts)
+{
+    for (size_t field = 0; field < parts[0].keys.size(); ++field) {
+        FieldKeys &first = parts[0].keys[field], &second = parts[1].keys[field];
+        if (first.hasDictionary() && second.hasDictionary()) {
+            first.rankWith(second);
+            continue;
+        }
+        for (FieldKeys *keys : {&first, &second}) {
+            if (keys->hasDictionary())
+                keys->toTextKeys();
+        }
+    }
 }
 
 // The places of the records `place` lets through, in key order; equal keys keep the order of
-// their places. The two halves of the file are read, keyed and sorted on two threads at once,
-// then merged.
+// their places. The two halves of the file are read and keyed on two threads at once; once the
+// values of text fields are ranked, each half is sorted by prefix on a thread of its own, the two
+// are merged, and runs of equal prefixes are sorted on whole keys, each half of them on a thread.
 std::vector<uint32_t> placesInKeyOrder(const std::vector<SortField> &fields,
                                        const dbf::Table &table, const Collator &collator,
                                        const ByteSortKeys *byteKeys, size_t expected,
@@ -213,19 +200,37 @@ std::vector<uint32_t> placesInKeyOrder(const std::vector<SortField> &fields,
     std::array<SortedPart, 2> parts;
     inTableHalves(table, [&](int half, uint64_t begin, uint64_t end) {
         parts[static_cast<size_t>(half)] =
-                sortedPart(fields, table, collator, byteKeys, expected, begin, end, place);
+                keyedPart(fields, table, collator, byteKeys, expected, begin, end, place);
     });
-    const SortedPart &first = parts[0], &second = parts[1];
-    std::vector<uint32_t> places;
-    dbf::reserveHuge(places, first.entries.size() + second.entries.size());
-    auto a = first.entries.cbegin(), b = second.entries.cbegin();
-    while (a != first.entries.cend() || b != second.entries.cend()) {
-        const bool takeB = a == first.entries.cend()
-                || (b != second.entries.cend()
-                    && (b->prefix != a->prefix ? b->prefix < a->prefix
-                                               : before(second, *b, first, *a)));
-        places.push_back((takeB ? b++ : a++)->place);
+    matchKeys(parts);
+    // The memory the entries merge into first serves the halves' sorts: fresh memory is costly.
+    const size_t total = parts[0].entries.size() + parts[1].entries.size();
+    std::vector<Entry> entries;
+    dbf::reserveHuge(entries, total);
+    entries.resize(total);
+    onBothParts([&](size_t part) {
+        sortPart(parts[part], entries.data() + (part == 0 ? 0 : parts[0].entries.size()));
+    });
+    merge(parts, entries);
+    if (fields.size() > 1 || (!fields.empty() && !parts[0].keys.front().prefixIsWholeKey())) {
+        // Split where a run begins, near the middle.
+        const auto middle = entries.begin() + static_cast<std::ptrdiff_t>(entries.size() / 2);
+        const auto split = middle == entries.begin()
+                ? middle
+                : std::find_if(middle, entries.end(), [&](const Entry &e) {
+                      return e.prefix != std::prev(middle)->prefix;
+                  });
+        onBothParts([&](size_t part) {
+            if (part == 0)
+                sortRuns(parts, entries.begin(), split);
+            else
+                sortRuns(parts, split, entries.end());
+        });
     }
+    std::vector<uint32_t> places;
+    dbf::reserveHuge(places, entries.size());
+    for (const Entry &entry : entries)
+        places.push_back(entry.place);
     return places;
 }
 

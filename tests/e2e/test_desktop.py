@@ -127,12 +127,8 @@ class DesktopTest(ViewerTestCase):
         self.open_file(pipe)
         # "Öffnen" says it, and so does the reload it falls back to on an empty first field.
         for _ in range(2):
-            harness.wait_for(lambda: len(s.titles(s.viewer)) > 1, 10, 'a message about the pipe')
-            box = next(wid for wid, title in s.visible_windows(s.viewer).items()
-                       if not title.startswith('  dBase'))
-            window = s.window_node(s.window_title(box), s.viewer)
-            self.assertTrue(any('keine gewöhnliche Datei' in text for text in s.texts(window)),
-                            s.texts(window))
+            box, text = s.wait_message('Talvo-dBase-Viewer', s.viewer)
+            self.assertIn('keine gewöhnliche Datei', text)
             s.activate(box)
             s.key('Return')
             harness.wait_for(lambda: box not in s.visible_windows(s.viewer), 10, 'the box to go')
