@@ -37,7 +37,8 @@ std::string stations()
 class Check : public ::testing::Test
 {
 protected:
-    // The JSON report of one table, its exit code checked against the document's.
+    // The JSON report of one table, its exit code checked against the document's, its members
+    // and those of each finding of the documented types.
     json report(const std::string &path, std::vector<std::string> extra = {})
     {
         std::vector<std::string> args = {"check", path, "--format", "json"};
@@ -46,7 +47,22 @@ protected:
         const json document = json::parse(r.out);
         EXPECT_EQ(document["exit"], r.exit);
         EXPECT_EQ(document["tables"].size(), 1u);
-        return document["tables"][0];
+        const json table = document["tables"][0];
+        for (const char *member : {"file", "status", "exit", "version", "records", "deleted",
+                                   "codepage", "memo", "findings"})
+            EXPECT_TRUE(table.contains(member)) << member;
+        for (const char *member :
+             {"languageDriver", "languageDriverName", "chosen", "source", "reason"})
+            EXPECT_TRUE(table["codepage"][member].is_string()) << member;
+        for (const json &f : table["findings"]) {
+            EXPECT_TRUE(f["kind"].is_string() && f["text"].is_string() && f["file"].is_string()
+                        && (f["offset"].is_null() || f["offset"].is_number_unsigned())
+                        && f["count"].is_number_unsigned() && f["records"].is_array()
+                        && (f["record"].is_null() || f["record"].is_number_unsigned())
+                        && (f["field"].is_null() || f["field"].is_string()))
+                    << f.dump(1);
+        }
+        return table;
     }
 
     // The one finding of `kind` in a report; fails when there is none or more than one.
@@ -63,6 +79,21 @@ protected:
         return found;
     }
 
+    // A damaged table of tools/damage, written with its memo file.
+    std::string write(const damage::DamagedTable &damaged)
+    {
+        if (damaged.memo)
+            m_dir.write(damaged.name + damaged.memoExtension, *damaged.memo);
+        return m_dir.write(damaged.name + ".dbf", damaged.table);
+    }
+
+    // Each member of `expected` as `actual` has it.
+    static void expectMembers(const json &actual, const json &expected)
+    {
+        for (const auto &[key, value] : expected.items())
+            EXPECT_EQ(actual.value(key, json()), value) << key << " in " << actual.dump(1);
+    }
+
     TempDir m_dir;
 };
 
@@ -71,19 +102,19 @@ TEST_F(Check, HealthyTableHasNoFindings)
     const std::string path = m_dir.write("gesund.dbf", stations());
     const CliRun text = runTool({"check", path});
     EXPECT_EQ(text.exit, 0) << text.out;
-    EXPECT_NE(text.out.find("Ergebnis:    in Ordnung, keine Befunde"), std::string::npos);
+    EXPECT_TRUE(holds(text.out, {"Ergebnis:    in Ordnung, keine Befunde"}));
     EXPECT_EQ(text.err, "");
 
     const json table = report(path);
-    EXPECT_EQ(table["status"], "healthy");
-    EXPECT_EQ(table["exit"], 0);
-    EXPECT_TRUE(table["findings"].empty());
-    EXPECT_EQ(table["records"], 5);
-    EXPECT_EQ(table["deleted"], 0);
-    EXPECT_EQ(table["codepage"]["languageDriver"], "0x02");
-    EXPECT_EQ(table["codepage"]["chosen"], "CP850");
-    EXPECT_EQ(table["codepage"]["source"], "language-driver");
-    EXPECT_TRUE(table["memo"].is_null());
+    expectMembers(table,
+                  {{"status", "healthy"},
+                   {"exit", 0},
+                   {"findings", json::array()},
+                   {"records", 5},
+                   {"deleted", 0},
+                   {"memo", nullptr}});
+    expectMembers(table["codepage"],
+                  {{"languageDriver", "0x02"}, {"chosen", "CP850"}, {"source", "language-driver"}});
 }
 
 // Damage of the records and the end of the file, each with its place.
@@ -92,49 +123,46 @@ TEST_F(Check, RecordsAndEndMarker)
     std::string flags = stations();
     flags[kFirstRecord + 1 * kRecordLength] = '\0';
     flags[kFirstRecord + 3 * kRecordLength] = 'X';
-    const json badFlag = finding(report(m_dir.write("marke.dbf", flags)), "bad-deletion-flag");
-    EXPECT_EQ(badFlag["record"], 2);
-    EXPECT_EQ(badFlag["offset"], kFirstRecord + kRecordLength);
-    EXPECT_EQ(badFlag["count"], 2);
-    EXPECT_EQ(badFlag["records"], json::parse("[2, 4]"));
-    EXPECT_TRUE(badFlag["field"].is_null());
-
-    EXPECT_EQ(badFlag["level"], "warning");
+    const std::string marked = m_dir.write("marke.dbf", flags);
+    expectMembers(finding(report(marked), "bad-deletion-flag"),
+                  {{"file", marked},
+                   {"record", 2},
+                   {"offset", kFirstRecord + kRecordLength},
+                   {"count", 2},
+                   {"records", {2, 4}},
+                   {"field", nullptr},
+                   {"level", "warning"}});
 
     // GDAL, shapelib and Visual FoxPro leave out the end marker: a note, the table is healthy.
     std::string cut = stations();
     cut.pop_back();
-    const json unmarked = report(m_dir.write("ohne.dbf", cut));
-    const json missing = finding(unmarked, "end-marker-missing");
-    EXPECT_EQ(missing["offset"], kFirstRecord + 5 * kRecordLength);
-    EXPECT_EQ(missing["level"], "note");
-    EXPECT_EQ(unmarked["status"], "healthy");
-    EXPECT_EQ(unmarked["exit"], 0);
-    const CliRun text = runTool({"check", m_dir.file("ohne.dbf")});
-    EXPECT_NE(text.out.find("  Hinweis end-marker-missing: "), std::string::npos) << text.out;
-    EXPECT_NE(text.out.find("Ergebnis:    in Ordnung, 1 Hinweis\n"), std::string::npos);
+    const std::string unmarkedPath = m_dir.write("ohne.dbf", cut);
+    const json unmarked = report(unmarkedPath);
+    expectMembers(finding(unmarked, "end-marker-missing"),
+                  {{"file", unmarkedPath},
+                   {"offset", kFirstRecord + 5 * kRecordLength},
+                   {"level", "note"}});
+    expectMembers(unmarked, {{"status", "healthy"}, {"exit", 0}});
+    EXPECT_TRUE(holds(runTool({"check", unmarkedPath}).out,
+                      {"  Hinweis end-marker-missing: ", "Ergebnis:    in Ordnung, 1 Hinweis\n"}));
 
     const json extra = finding(report(m_dir.write("doppelt.dbf", stations() + "\x1A\x1A")),
                                "end-marker-extra");
     EXPECT_EQ(extra["offset"], kFirstRecord + 5 * kRecordLength + 1);
-    EXPECT_NE(extra["text"].get<std::string>().find("2 Bytes, nur 0x1A"), std::string::npos);
+    EXPECT_TRUE(holds(extra["text"], {"2 Bytes, nur 0x1A"}));
 
     // Warnings and notes together: the warnings decide.
     flags.pop_back();
     const CliRun both = runTool({"check", m_dir.write("beides.dbf", flags)});
     EXPECT_EQ(both.exit, 1);
-    EXPECT_NE(both.out.find("Ergebnis:    lesbar, 1 Warnung, 1 Hinweis\n"), std::string::npos)
-            << both.out;
+    EXPECT_TRUE(holds(both.out, {"Ergebnis:    lesbar, 1 Warnung, 1 Hinweis\n"}));
 }
 
 // Every fault that tools/damage makes is a warning or makes the table unreadable.
 TEST_F(Check, EveryDamagedTableEndsInWarningOrError)
 {
     for (const damage::DamagedTable &damaged : damage::damagedTables()) {
-        if (damaged.memo)
-            m_dir.write(damaged.name + damaged.memoExtension, *damaged.memo);
-        std::vector<std::string> args = {"check",
-                                         m_dir.write(damaged.name + ".dbf", damaged.table)};
+        std::vector<std::string> args = {"check", write(damaged)};
         if (!damaged.encoding.empty())
             args.insert(args.end(), {"--encoding", damaged.encoding});
         const CliRun checked = runTool(args);
@@ -183,18 +211,14 @@ TEST_F(Check, InvalidValuesPerField)
     EXPECT_EQ(checked["status"], "findings");
     ASSERT_EQ(checked["findings"].size(), 2u) << checked.dump(1);
 
-    const json number = checked["findings"][0];
-    EXPECT_EQ(number["kind"], "invalid-value");
-    EXPECT_EQ(number["field"], "NOF_SSB");
-    EXPECT_EQ(number["count"], 3);
-    EXPECT_EQ(number["records"], json::parse("[1, 3, 4]"));
-    EXPECT_EQ(number["offset"], kFirstRecord + 11);
-    EXPECT_NE(number["text"].get<std::string>().find("»**x**«"), std::string::npos);
-
-    const json date = checked["findings"][1];
-    EXPECT_EQ(date["field"], "UP_DATE");
-    EXPECT_EQ(date["record"], 5);
-    EXPECT_EQ(date["count"], 1);
+    expectMembers(checked["findings"][0],
+                  {{"kind", "invalid-value"},
+                   {"field", "NOF_SSB"},
+                   {"count", 3},
+                   {"records", {1, 3, 4}},
+                   {"offset", kFirstRecord + 11}});
+    EXPECT_TRUE(holds(checked["findings"][0]["text"], {"»**x**«"}));
+    expectMembers(checked["findings"][1], {{"field", "UP_DATE"}, {"record", 5}, {"count", 1}});
 }
 
 // Number fields full of '*' hold no value: their own kind, counted per field like invalid
@@ -206,42 +230,33 @@ TEST_F(Check, StarredNumbersAreTheirOwnKindPerField)
         table.replace(kFirstRecord + record * kRecordLength + 11, 5, "*****"); // NOF_SSB
     const json checked = report(m_dir.write("sterne.dbf", table));
     ASSERT_EQ(checked["findings"].size(), 1u) << checked.dump(1);
-    const json stars = checked["findings"][0];
-    EXPECT_EQ(stars["kind"], "number-stars");
-    EXPECT_EQ(stars["field"], "NOF_SSB");
-    EXPECT_EQ(stars["count"], 3);
-    EXPECT_EQ(stars["records"], json::parse("[2, 3, 5]"));
-    EXPECT_EQ(stars["offset"], kFirstRecord + kRecordLength + 11);
-    EXPECT_EQ(stars["text"],
-              "Das Zahlenfeld ist ganz mit »*« gefüllt und hat keinen Wert: so schreiben shapelib "
-              "und verwandte Programme einen leeren Wert, dBase eine Zahl, die nicht ins Feld "
-              "passte.");
+    expectMembers(checked["findings"][0],
+                  {{"kind", "number-stars"},
+                   {"field", "NOF_SSB"},
+                   {"count", 3},
+                   {"records", {2, 3, 5}},
+                   {"offset", kFirstRecord + kRecordLength + 11},
+                   {"text",
+                    "Das Zahlenfeld ist ganz mit »*« gefüllt und hat keinen Wert: so "
+                    "schreiben shapelib und verwandte Programme einen leeren Wert, dBase "
+                    "eine Zahl, die nicht ins Feld passte."}});
 }
 
 // Memo pointers past the end of the memo file, to one block twice, blocks without end marker or
 // with a length past the end, a memo file without block size, and one that is not there.
 TEST_F(Check, MemoPointersAndMemoFile)
 {
-    auto write = [&](const damage::DamagedTable &damaged) {
-        if (damaged.memo)
-            m_dir.write(damaged.name + damaged.memoExtension, *damaged.memo);
-        return m_dir.write(damaged.name + ".dbf", damaged.table);
-    };
     for (const damage::DamagedTable &damaged : damage::damagedTables()) {
         if (damaged.name == "memo-past-file") {
             const json past = finding(report(write(damaged)), "memo-past-end");
-            EXPECT_EQ(past["record"], 1);
-            EXPECT_EQ(past["field"], "NOTIZ");
-            EXPECT_NE(past["text"].get<std::string>().find("Memoblock 99999999"),
-                      std::string::npos);
+            expectMembers(past, {{"record", 1}, {"field", "NOTIZ"}});
+            EXPECT_TRUE(holds(past["text"], {"Memoblock 99999999"}));
         } else if (damaged.name == "memo-length-4gb") {
             const json length = finding(report(write(damaged)), "memo-block-damaged");
             EXPECT_EQ(length["record"], 1);
-            EXPECT_NE(length["text"].get<std::string>().find("über das Dateiende"),
-                      std::string::npos);
-        } else if (damaged.name == "memo-without-end") {
-            const json open = finding(report(write(damaged)), "memo-no-end-marker");
-            EXPECT_EQ(open["count"], 4); // every record's memo
+            EXPECT_TRUE(holds(length["text"], {"über das Dateiende"}));
+        } else if (damaged.name == "memo-without-end") { // every record's memo
+            EXPECT_EQ(finding(report(write(damaged)), "memo-no-end-marker")["count"], 4);
         }
     }
 
@@ -254,10 +269,8 @@ TEST_F(Check, MemoPointersAndMemoFile)
                                       .record({"HB9AA", block})
                                       .bytes();
     m_dir.write("geteilt.dbt", memo.bytes());
-    const json shared = finding(report(m_dir.write("geteilt.dbf", table)), "memo-shared-block");
-    EXPECT_EQ(shared["record"], 3);
-    EXPECT_EQ(shared["field"], "NOTIZ");
-    EXPECT_EQ(shared["offset"], 32 + 2 * 32 + 1 + 2 * 21 + 11);
+    expectMembers(finding(report(m_dir.write("geteilt.dbf", table)), "memo-shared-block"),
+                  {{"record", 3}, {"field", "NOTIZ"}, {"offset", 32 + 2 * 32 + 1 + 2 * 21 + 11}});
 
     dbfbuild::MemoBuilder fox(dbfbuild::MemoKind::FoxPro, 64);
     const std::string foxBlock = dbfbuild::blockNumberText(fox.add("Beam"));
@@ -267,9 +280,8 @@ TEST_F(Check, MemoPointersAndMemoFile)
     const json blockSize = report(m_dir.write(
             "block.dbf", DbfBuilder(0xF5, {{"NOTIZ", 'M', 10}}).record({foxBlock}).bytes()));
     ASSERT_EQ(blockSize["findings"].size(), 1u) << blockSize.dump(1); // once, not per pointer
-    EXPECT_EQ(blockSize["findings"][0]["kind"], "memo-block-size");
-    EXPECT_EQ(blockSize["findings"][0]["offset"], 6);
-    EXPECT_EQ(blockSize["findings"][0]["file"], m_dir.file("block.fpt"));
+    expectMembers(blockSize["findings"][0],
+                  {{"kind", "memo-block-size"}, {"offset", 6}, {"file", m_dir.file("block.fpt")}});
 
     const json missing = report(m_dir.write("ohnememo.dbf", table));
     EXPECT_EQ(finding(missing, "memo-missing")["kind"], "memo-missing");
@@ -292,11 +304,10 @@ TEST_F(Check, MemosPastTheLimitAreReported)
                                       .bytes();
     const json checked = report(m_dir.write("riesig.dbf", table));
     EXPECT_EQ(checked["exit"], 1);
-    const json tooLong = finding(checked, "memo-too-long");
-    EXPECT_EQ(tooLong["count"], 2);
-    EXPECT_EQ(tooLong["field"], "NOTIZ");
-    EXPECT_EQ(tooLong["text"],
-              "Memo gekürzt auf 16 MiB: keine Endmarke 0x1A bis dahin (Byte 512).");
+    expectMembers(finding(checked, "memo-too-long"),
+                  {{"count", 2},
+                   {"field", "NOTIZ"},
+                   {"text", "Memo gekürzt auf 16 MiB: keine Endmarke 0x1A bis dahin (Byte 512)."}});
 }
 
 TEST_F(Check, CpgThatContradictsTheHeader)
@@ -304,10 +315,8 @@ TEST_F(Check, CpgThatContradictsTheHeader)
     const std::string path = m_dir.write("welt.dbf", stations()); // language driver: CP850
     m_dir.write("welt.cpg", "1252\n");
     const json checked = report(path);
-    const json contradiction = finding(checked, "codepage-contradiction");
-    EXPECT_EQ(contradiction["offset"], 29);
-    EXPECT_EQ(checked["codepage"]["chosen"], "CP1252");
-    EXPECT_EQ(checked["codepage"]["source"], "cpg-file");
+    EXPECT_EQ(finding(checked, "codepage-contradiction")["offset"], 29);
+    expectMembers(checked["codepage"], {{"chosen", "CP1252"}, {"source", "cpg-file"}});
 
     m_dir.write("welt.cpg", "850\n"); // agrees
     EXPECT_EQ(runTool({"check", path}).exit, 0);
@@ -325,20 +334,15 @@ TEST_F(Check, TextBytesThatContradictTheLanguageDriver)
     const json checked = report(path);
     const json contradiction = finding(checked, "codepage-contradicted");
     EXPECT_EQ(contradiction["offset"], 29);
-    EXPECT_NE(contradiction["text"].get<std::string>().find("gelesen wird als CP850"),
-              std::string::npos);
-    EXPECT_EQ(checked["codepage"]["chosen"], "CP850");
-    EXPECT_EQ(checked["codepage"]["source"], "detected");
+    EXPECT_TRUE(holds(contradiction["text"], {"gelesen wird als CP850"}));
+    expectMembers(checked["codepage"], {{"chosen", "CP850"}, {"source", "detected"}});
     EXPECT_EQ(checked["exit"], 1);
 
     const json forced = report(path, {"--encoding", "CP1252"});
-    EXPECT_EQ(forced["codepage"]["chosen"], "CP1252");
-    EXPECT_EQ(forced["codepage"]["source"], "override");
+    expectMembers(forced["codepage"], {{"chosen", "CP1252"}, {"source", "override"}});
     // Forced, the page is obeyed, and 0x81, which CP1252 leaves unassigned, is a bad value.
-    const json undefined = finding(forced, "invalid-value");
-    EXPECT_NE(undefined["text"].get<std::string>().find("Bytes, die es in CP1252 nicht gibt"),
-              std::string::npos)
-            << undefined;
+    EXPECT_TRUE(holds(finding(forced, "invalid-value")["text"],
+                      {"Bytes, die es in CP1252 nicht gibt"}));
     EXPECT_EQ(forced["findings"].size(), 1u) << forced.dump(1);
     EXPECT_EQ(forced["exit"], 1);
 }
@@ -352,9 +356,9 @@ TEST_F(Check, UnreadableTablesEndInTwoWithTheNumberedError)
 
     const CliRun text = runTool({"check", healthy, broken});
     EXPECT_EQ(text.exit, 2);
-    EXPECT_EQ(text.err.rfind("talvo-dbf: 7014: Die Datei »" + broken, 0), 0u) << text.err;
-    EXPECT_NE(text.out.find("Ergebnis:    nicht lesbar: 7014: "), std::string::npos) << text.out;
-    EXPECT_NE(text.out.find("in Ordnung"), std::string::npos); // the healthy one is still checked
+    EXPECT_TRUE(startsWith(text.err, "talvo-dbf: 7014: Die Datei »" + broken));
+    // The healthy one is still checked.
+    EXPECT_TRUE(holds(text.out, {"Ergebnis:    nicht lesbar: 7014: ", "in Ordnung"}));
 
     const CliRun r = runTool({"check", healthy, broken, "--format", "json"});
     const json document = json::parse(r.out);
@@ -362,40 +366,13 @@ TEST_F(Check, UnreadableTablesEndInTwoWithTheNumberedError)
     ASSERT_EQ(document["tables"].size(), 2u);
     EXPECT_EQ(document["tables"][0]["status"], "healthy");
     const json &unreadable = document["tables"][1];
-    EXPECT_EQ(unreadable["file"], broken);
-    EXPECT_EQ(unreadable["status"], "unreadable");
+    expectMembers(unreadable, {{"file", broken}, {"status", "unreadable"}});
     EXPECT_EQ(unreadable["error"]["number"], 7014);
     EXPECT_TRUE(unreadable["error"]["description"].is_string());
 
     EXPECT_EQ(runTool({"check", m_dir.file("fehlt.dbf")}).exit, 2);
-    EXPECT_EQ(runTool({"check"}).exit, 2);
-    EXPECT_EQ(runTool({"check", healthy, "--format", "csv"}).err.rfind("talvo-dbf: 7100: ", 0), 0u);
-}
-
-// Every finding in the document has the documented members, of the documented types.
-TEST_F(Check, JsonHasTheDocumentedShape)
-{
-    std::string table = stations();
-    table[kFirstRecord] = '\0';
-    table.pop_back();
-    const json checked = report(m_dir.write("form.dbf", table));
-    for (const char *member : {"file", "status", "exit", "version", "records", "deleted",
-                               "codepage", "memo", "findings"})
-        EXPECT_TRUE(checked.contains(member)) << member;
-    for (const char *member :
-         {"languageDriver", "languageDriverName", "chosen", "source", "reason"})
-        EXPECT_TRUE(checked["codepage"][member].is_string()) << member;
-    ASSERT_EQ(checked["findings"].size(), 2u);
-    for (const json &f : checked["findings"]) {
-        EXPECT_TRUE(f["kind"].is_string());
-        EXPECT_TRUE(f["text"].is_string());
-        EXPECT_EQ(f["file"], m_dir.file("form.dbf"));
-        EXPECT_TRUE(f["offset"].is_number_unsigned());
-        EXPECT_TRUE(f["record"].is_null() || f["record"].is_number_unsigned());
-        EXPECT_TRUE(f["field"].is_null() || f["field"].is_string());
-        EXPECT_TRUE(f["count"].is_number_unsigned());
-        EXPECT_TRUE(f["records"].is_array());
-    }
+    EXPECT_TRUE(refused(runTool({"check"}), 2, "7100"));
+    EXPECT_TRUE(refused(runTool({"check", healthy, "--format", "csv"}), 2, "7100"));
 }
 
 // info lists the reader's findings with their level under "Befunde", and counts the deleted
@@ -411,19 +388,17 @@ TEST_F(Check, InfoAndShowTellTheFindings)
     const CliRun info = runTool({"info", path});
     EXPECT_EQ(info.exit, 0);
     const std::string warnings = info.out.substr(info.out.find("Befunde:\n"));
-    EXPECT_NE(warnings.find("  Warnung: Der Dateikopf nennt 9 Datensätze"), std::string::npos)
-            << warnings;
+    EXPECT_TRUE(holds(warnings, {"  Warnung: Der Dateikopf nennt 9 Datensätze"}));
     EXPECT_EQ(warnings.find("»**x**«"), std::string::npos) << warnings;
-    EXPECT_NE(runTool({"check", path}).out.find("Der Wert »**x**« lässt sich nicht lesen"),
-              std::string::npos);
-    EXPECT_NE(info.out.find("Gelöscht:         0 von 5 Datensätzen"), std::string::npos);
+    EXPECT_TRUE(holds(runTool({"check", path}).out, {"Der Wert »**x**« lässt sich nicht lesen"}));
+    EXPECT_TRUE(holds(info.out, {"Gelöscht:         0 von 5 Datensätzen"}));
 
     const CliRun show = runTool({"show", path, "--format", "csv"});
     EXPECT_EQ(show.exit, 0);
     EXPECT_EQ(show.err,
               "talvo-dbf: Warnung: Der Dateikopf nennt 9 Datensätze, die Datei enthält "
               "nur 5.\n");
-    EXPECT_EQ(show.out.rfind("CALL,NOF_SSB,UP_DATE,QSL\r\n", 0), 0u);
+    EXPECT_TRUE(startsWith(show.out, "CALL,NOF_SSB,UP_DATE,QSL\r\n"));
     EXPECT_EQ(show.out.find("Warnung"), std::string::npos);
 }
 
@@ -451,9 +426,9 @@ TEST_F(Check, InfoWritesTheHeaderFirst)
     std::ostream out(&watch);
     std::ostringstream err;
     ASSERT_EQ(cli::run({"info", m_dir.write("zuerst.dbf", table)}, out, err), 0);
-    EXPECT_NE(watch.firstFlushed.find("     4  QSL"), std::string::npos) << watch.firstFlushed;
+    EXPECT_TRUE(holds(watch.firstFlushed, {"     4  QSL"}));
     EXPECT_EQ(watch.firstFlushed.find("Gelöscht"), std::string::npos) << watch.firstFlushed;
-    EXPECT_NE(watch.str().find("Gelöscht:         1 von 5 Datensätzen"), std::string::npos);
+    EXPECT_TRUE(holds(watch.str(), {"Gelöscht:         1 von 5 Datensätzen"}));
 }
 
 } // namespace

@@ -1,8 +1,10 @@
-// Running talvo-dbf in the test process: its exit code and what it wrote to each stream.
+// Running talvo-dbf in the test process: its exit code and what it wrote to each stream, and
+// checks of the texts it writes.
 #pragma once
 
 #include "cli.h"
 
+#include <gtest/gtest.h>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,4 +21,30 @@ inline CliRun runTool(const std::vector<std::string> &args)
     std::ostringstream out, err;
     const int exit = cli::run(args, out, err);
     return {exit, out.str(), err.str()};
+}
+
+// Whether `text` holds each of `parts`; the failure names the missing part and shows the text.
+inline ::testing::AssertionResult holds(const std::string &text,
+                                        const std::vector<std::string> &parts)
+{
+    for (const std::string &part : parts) {
+        if (text.find(part) == std::string::npos)
+            return ::testing::AssertionFailure() << "»" << part << "« not in:\n" << text;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+inline ::testing::AssertionResult startsWith(const std::string &text, const std::string &start)
+{
+    if (text.rfind(start, 0) == 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "does not start with »" << start << "«:\n" << text;
+}
+
+// A run refused with `exit` and the error `number` first on standard error, nothing written.
+inline ::testing::AssertionResult refused(const CliRun &run, int exit, const std::string &number)
+{
+    if (run.exit != exit || !run.out.empty())
+        return ::testing::AssertionFailure() << "exit " << run.exit << ", out:\n" << run.out;
+    return startsWith(run.err, "talvo-dbf: " + number + ": ");
 }

@@ -34,14 +34,3 @@ inline std::string corpusLabel(const std::string &relative)
     const std::filesystem::path path(relative);
     return path.begin()->string() + " … " + path.filename().string();
 }
-
-// The path relative to `corpus` of the table labelled `label`; "" when there is none.
-inline std::string corpusTableLabelled(const std::filesystem::path &corpus,
-                                       const std::string &label)
-{
-    for (const std::string &table : corpusTables(corpus)) {
-        if (corpusLabel(table) == label)
-            return table;
-    }
-    return "";
-}
