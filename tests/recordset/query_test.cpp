@@ -81,28 +81,21 @@ TEST_P(Queries, AreParsed)
     EXPECT_EQ(query->descending, GetParam().expected.descending);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-        RecordSet, Queries,
-        ::testing::Values(
-                QueryCase {"Plain", "select * from Stationen", {{}, "Stationen", "", false}},
-                QueryCase {"Ordered",
-                           "select * from Stationen Order by CALL",
-                           {{}, "Stationen", "CALL", false}},
-                QueryCase {"Columns",
-                           "select CALL,DXCC_WAE,LOCATOR from Stationen Order by CALL",
-                           {{"CALL", "DXCC_WAE", "LOCATOR"}, "Stationen", "CALL", false}},
-                QueryCase {"BlanksInTableName",
-                           "SELECT * FROM Meine Stationen ORDER BY call desc",
-                           {{}, "Meine Stationen", "call", true}},
-                QueryCase {"SpacedColumns",
-                           "Select CALL , RIG from t",
-                           {{"CALL", "RIG"}, "t", "", false}},
-                // The queries the viewer makes for a file named ".dbf", whose table name is empty.
-                QueryCase {"EmptyTableName", "select * from ", {{}, "", "", false}},
-                QueryCase {"EmptyTableNameOrdered",
-                           "select * from  Order by CALL",
-                           {{}, "", "CALL", false}}),
-        CaseName());
+const std::vector<QueryCase> kQueries = {
+        {"Plain", "select * from Stationen", {{}, "Stationen", "", false}},
+        {"Ordered", "select * from Stationen Order by CALL", {{}, "Stationen", "CALL", false}},
+        {"Columns",
+         "select CALL,DXCC_WAE,LOCATOR from Stationen Order by CALL",
+         {{"CALL", "DXCC_WAE", "LOCATOR"}, "Stationen", "CALL", false}},
+        {"BlanksInTableName",
+         "SELECT * FROM Meine Stationen ORDER BY call desc",
+         {{}, "Meine Stationen", "call", true}},
+        {"SpacedColumns", "Select CALL , RIG from t", {{"CALL", "RIG"}, "t", "", false}},
+        // The queries the viewer makes for a file named ".dbf", whose table name is empty.
+        {"EmptyTableName", "select * from ", {{}, "", "", false}},
+        {"EmptyTableNameOrdered", "select * from  Order by CALL", {{}, "", "CALL", false}}};
+
+INSTANTIATE_TEST_SUITE_P(RecordSet, Queries, ::testing::ValuesIn(kQueries), CaseName());
 
 TEST(Queries, OutsideTheFormAreRejectedWithTheText)
 {

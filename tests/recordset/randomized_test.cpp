@@ -122,20 +122,11 @@ public:
             return holds(c.op, m_collators.compare(m_collators.ignoringCase, text, literal));
         }
         if (c.field == 1) {
-            std::string text = row.number;
-            std::replace(text.begin(), text.end(), ',', '.');
-            char *end = nullptr;
-            const double value = std::strtod(text.c_str(), &end);
-            if (text.empty() || *end)
-                return false;
+            const std::optional<double> value = numberOf(row.number);
             const double literal = std::stod(c.value);
-            return holds(c.op, value < literal ? -1 : value > literal ? 1 : 0);
+            return value && holds(c.op, (*value > literal) - (*value < literal));
         }
-        if (row.date.empty())
-            return false;
-        const std::string iso =
-                row.date.substr(6, 4) + "-" + row.date.substr(3, 2) + "-" + row.date.substr(0, 2);
-        return holds(c.op, iso.compare(c.value));
+        return !row.date.empty() && holds(c.op, isoDate(row.date).compare(c.value));
     }
 
     // <0, 0, >0 in the sort of `field`: empty values first.
@@ -148,18 +139,28 @@ public:
         if (x.empty() || y.empty())
             return x.empty() == y.empty() ? 0 : x.empty() ? -1 : 1;
         if (field == 1) {
-            std::string p = x, q = y;
-            std::replace(p.begin(), p.end(), ',', '.');
-            std::replace(q.begin(), q.end(), ',', '.');
-            const double u = std::stod(p), v = std::stod(q);
-            return u < v ? -1 : u > v ? 1 : 0;
+            const double u = numberOf(x).value_or(0), v = numberOf(y).value_or(0);
+            return (u > v) - (u < v);
         }
-        const std::string p = x.substr(6) + x.substr(3, 2) + x.substr(0, 2);
-        const std::string q = y.substr(6) + y.substr(3, 2) + y.substr(0, 2);
-        return p.compare(q);
+        return isoDate(x).compare(isoDate(y));
     }
 
 private:
+    // A number as shown ("12,5"), or none where the text is no number.
+    static std::optional<double> numberOf(std::string text)
+    {
+        std::replace(text.begin(), text.end(), ',', '.');
+        char *end = nullptr;
+        const double value = std::strtod(text.c_str(), &end);
+        return text.empty() || *end ? std::nullopt : std::optional(value);
+    }
+
+    // "yyyy-mm-dd" of a date as shown ("dd.mm.yyyy").
+    static std::string isoDate(const std::string &shown)
+    {
+        return shown.substr(6, 4) + "-" + shown.substr(3, 2) + "-" + shown.substr(0, 2);
+    }
+
     static bool holds(const std::string &op, int order)
     {
         if (op == "=")
