@@ -231,12 +231,4 @@ TEST(Header, LastUpdateThatIsNoDayIsAFindingWithItsBytes)
     }
 }
 
-TEST(Header, FieldNamesAreFoundWithoutRegardToCase)
-{
-    auto table = openBytes(simpleTable());
-    ASSERT_TRUE(table);
-    EXPECT_EQ(table->fieldIndex("nof_ssb"), 1);
-    EXPECT_EQ(table->fieldIndex("RIG"), -1);
-}
-
 } // namespace

@@ -74,23 +74,6 @@ dbf::Table foxTable(const std::string &memo, uint32_t block)
     return std::move(*result);
 }
 
-TEST(Memo, DamagedPointersAndLengthsAreFlaggedNotFatal)
-{
-    MemoBuilder builder(MemoKind::FoxPro, 64);
-    const uint32_t block = builder.add("Text");
-    std::string memo = builder.bytes();
-
-    EXPECT_TRUE(foxTable(memo, 100000).text(0, 0).raw); // past the end of the memo file
-    EXPECT_TRUE(foxTable(memo, 1).text(0, 0).raw); // inside its header
-
-    std::string huge = memo; // a length of 4 GB
-    for (int i = 4; i < 8; ++i)
-        huge[block * 64 + i] = '\xFF';
-    const dbf::FieldText text = foxTable(huge, block).text(0, 0);
-    EXPECT_TRUE(text.raw);
-    EXPECT_EQ(text.text.substr(0, 4), "Text");
-}
-
 TEST(Memo, BinaryMemosAreNamedNotShown)
 {
     MemoBuilder builder(MemoKind::FoxPro, 64);
@@ -160,13 +143,23 @@ TEST(Memo, DBase3SingleEndMarkerBeforePaddingOrTheUsedBlocksEnd)
     EXPECT_EQ(dBase3Table(memo, {second}).text(0, 0).text, "zweites" + std::string(504, 'z'));
 }
 
-// What was wrong with a memo reaches the value in the memo file's own words.
-TEST(Memo, TheMemoFilesReasonReachesTheValue)
+// Damaged pointers and lengths are no fatal error: what was wrong reaches the value in the memo
+// file's own words.
+TEST(Memo, DamagedPointersAndLengthsAreFlaggedInTheMemoFilesWords)
 {
     MemoBuilder builder(MemoKind::FoxPro, 64);
     const uint32_t block = builder.add("Text");
     std::string memo = builder.bytes();
+    EXPECT_TRUE(foxTable(memo, 1).text(0, 0).raw); // inside its header
+    std::string huge = memo; // a length of 4 GB
+    for (int i = 4; i < 8; ++i)
+        huge[block * 64 + i] = '\xFF';
+    const dbf::FieldText text = foxTable(huge, block).text(0, 0);
+    EXPECT_TRUE(text.raw);
+    EXPECT_EQ(text.text.substr(0, 4), "Text");
+
     const dbf::Table pastTheEnd = foxTable(memo, 100000);
+    EXPECT_TRUE(pastTheEnd.text(0, 0).raw);
     EXPECT_EQ(pastTheEnd.value(pastTheEnd.recordBytes(0), 0).problem,
               "Memoblock 100000 liegt hinter dem Ende der Memodatei (Byte "
                       + std::to_string(memo.size()) + ")");
@@ -253,8 +246,9 @@ dbf::Value valueCutAtTheLimit(const TempDir &dir, const std::string &name, uint3
     EXPECT_TRUE(read.fault);
     if (read.fault) {
         EXPECT_EQ(read.fault->kind, kind);
-        if (!faultText.empty())
+        if (!faultText.empty()) {
             EXPECT_EQ(read.fault->text, faultText);
+        }
     }
     return table->value(table->recordBytes(0), 0);
 }

@@ -59,25 +59,17 @@ const std::vector<ClauseCase> kClauses = {
 
 INSTANTIATE_TEST_SUITE_P(RecordSet, Clauses, ::testing::ValuesIn(kClauses), CaseName());
 
-TEST(Criteria, DatesAreMonthFirstAndCheckedAsDays)
+// Dates are month first and checked as days; a time after the date counts from midnight of that
+// day, in whole seconds, as date-time fields hold it.
+TEST(Criteria, DatesAreMonthFirstAndMayCarryATimeOfDay)
 {
-    const auto fifthOfJanuary =
-            recordset::parseCriterion("[UP_DATE] = #01-05-2003#", "Filterkriterium");
-    int32_t expected = 0;
-    ASSERT_TRUE(dbf::daysSinceEpoch(2003, 1, 5, expected));
-    EXPECT_EQ(fifthOfJanuary->clause.value.date, expected);
-    EXPECT_TRUE(dbf::daysSinceEpoch(1970, 1, 1, expected));
-    EXPECT_EQ(expected, 0);
-    EXPECT_FALSE(dbf::daysSinceEpoch(2003, 2, 29, expected));
-}
-
-// A time after the date counts from midnight of that day, in whole seconds, as date-time fields
-// hold it.
-TEST(Criteria, DatesMayCarryATimeOfDay)
-{
-    int32_t fifth = 0;
+    int32_t fifth = 0, epoch = -1;
     ASSERT_TRUE(dbf::daysSinceEpoch(2003, 1, 5, fifth));
+    EXPECT_TRUE(dbf::daysSinceEpoch(1970, 1, 1, epoch));
+    EXPECT_EQ(epoch, 0);
+    EXPECT_FALSE(dbf::daysSinceEpoch(2003, 2, 29, epoch));
     for (const auto &[text, date] : std::vector<std::pair<const char *, double>> {
+                 {"[UP_DATE] = #01-05-2003#", fifth},
                  {"[UP_DATE] >  #01-05-2003 12:00#", fifth + 43200 / 86400.0},
                  {"[UP_DATE] > #1/5/2003  7:05:09#", fifth + 25509 / 86400.0},
                  {"[UP_DATE] > #01-05-03 23:59:59#", fifth + 86399 / 86400.0},

@@ -163,17 +163,12 @@ private:
 
     static bool holds(const std::string &op, int order)
     {
-        if (op == "=")
-            return order == 0;
-        if (op == "<>")
-            return order != 0;
-        if (op == "<")
-            return order < 0;
-        if (op == "<=")
-            return order <= 0;
-        if (op == ">")
-            return order > 0;
-        return order >= 0;
+        return op == "="     ? order == 0
+                : op == "<>" ? order != 0
+                : op == "<"  ? order < 0
+                : op == "<=" ? order <= 0
+                : op == ">"  ? order > 0
+                             : order >= 0;
     }
 
     const Collators &m_collators;
@@ -313,7 +308,6 @@ TEST_F(Randomized, FilterSortAndFindAgreeWithTheReference)
     const Collators collators;
     const Reference reference(collators);
     TempDir dir;
-    int cases = 0;
     for (int table = 0; table < 50; ++table) {
         const std::string name = "t" + std::to_string(table);
         const std::string path = dir.write(name + ".dbf", randomTable());
@@ -327,7 +321,7 @@ TEST_F(Randomized, FilterSortAndFindAgreeWithTheReference)
             rows.push_back(
                     {uint32_t(*r), t.text(*r, 0).text, t.text(*r, 1).text, t.text(*r, 2).text});
 
-        for (int round = 0; round < 60; ++round, ++cases) {
+        for (int round = 0; round < 60; ++round) {
             std::vector<Clause> clauses;
             const std::string criterion = randomCriterion(clauses);
             const int sortField = int(pick(4)) - 1; // -1: no sort
@@ -352,7 +346,6 @@ TEST_F(Randomized, FilterSortAndFindAgreeWithTheReference)
         ASSERT_OK(set.SetFilter(""));
         ASSERT_OK(set.SetSort(""));
     }
-    EXPECT_EQ(cases, 3000);
 }
 
 } // namespace
