@@ -23,12 +23,10 @@ struct ValueCase
     bool raw;
 };
 
+// The low `bytes` bytes of `value`, little-endian.
 std::string le(uint64_t value, size_t bytes)
 {
-    std::string out;
-    for (size_t i = 0; i < bytes; ++i)
-        out.push_back(static_cast<char>(value >> (8 * i)));
-    return out;
+    return dbfbuild::littleEndian64(value).substr(0, bytes);
 }
 
 std::string be(uint64_t value, size_t bytes)

@@ -126,7 +126,7 @@ TEST(Memo, DBase3MemoEndsAtTheMarkerPairNotAtA1AInside)
 }
 
 // Writers that end a memo with one 0x1A pad its block: the memo ends there, not at the pair of
-// the next memo.
+// the next memo, nor at stray bytes behind the used blocks.
 TEST(Memo, DBase3SingleEndMarkerBeforePaddingOrTheUsedBlocksEnd)
 {
     MemoBuilder builder(MemoKind::DBase3);
@@ -141,6 +141,14 @@ TEST(Memo, DBase3SingleEndMarkerBeforePaddingOrTheUsedBlocksEnd)
     memo.replace(second * 512 + 7, 505, std::string(504, 'z') + '\x1A');
     memo.resize(second * 512 + 512 + 10, 'y');
     EXPECT_EQ(dBase3Table(memo, {second}).text(0, 0).text, "zweites" + std::string(504, 'z'));
+
+    // Without any end marker a memo ends where the used blocks end (the next free block), not at
+    // the bytes behind them.
+    memo.replace(second * 512 + 511, 1, "y");
+    const dbf::Table open = dBase3Table(memo, {second});
+    EXPECT_EQ(open.value(open.recordBytes(0), 0).text, "zweites" + std::string(504, 'z') + "y");
+    EXPECT_EQ(open.value(open.recordBytes(0), 0).problem,
+              "Memotext ohne Endmarke 0x1A (Byte " + std::to_string(second * 512) + ")");
 }
 
 // Damaged pointers and lengths are no fatal error: what was wrong reaches the value in the memo
@@ -269,21 +277,6 @@ TEST(Memo, HugeSparseMemoWithoutEndMarkerIsCutAtTheLimit)
             valueCutAtTheLimit(dir, "gross.dbf", block, dbf::MemoFault::Kind::TooLong);
     EXPECT_EQ(value.text, "abc"); // the trailing NULs are no part of it
     EXPECT_EQ(value.problem, "Memo gekürzt auf 16 MiB: keine Endmarke 0x1A bis dahin (Byte 512)");
-}
-
-// A dBase III memo without end marker ends where the used blocks end (the next free block),
-// not at the bytes behind them.
-TEST(Memo, DBase3MemoWithoutEndMarkerEndsWithTheUsedBlocks)
-{
-    MemoBuilder builder(MemoKind::DBase3);
-    const uint32_t block = builder.add("abc");
-    std::string memo = builder.bytes();
-    memo.replace(block * 512 + 3, 2, "de");
-    memo += std::string(100, 'y'); // stray bytes behind the next free block
-    const dbf::Table table = dBase3Table(memo, {block});
-    const dbf::Value value = table.value(table.recordBytes(0), 0);
-    EXPECT_EQ(value.text, "abcde");
-    EXPECT_EQ(value.problem, "Memotext ohne Endmarke 0x1A (Byte 512)");
 }
 
 // A memo read after another whose search for the end marker ran over it ends alike: the stretch

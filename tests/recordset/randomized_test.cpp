@@ -6,6 +6,7 @@
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <random>
 #include <regex>
 #include <unicode/ucol.h>
@@ -25,28 +26,23 @@ const std::vector<std::string> kUtf8Pieces = {"a", "A", "ä", "Ä", "o",  "O",  
                                               "u", "ü", "Ü", "ß", "ss", "b",  "B", "z",
                                               "Z", " ", "0", "9", "-",  "DL", "dl"};
 
+// German collation: one for sorting, one that ignores case for comparisons.
 struct Collators
 {
-    Collators()
+    using Owned = std::unique_ptr<UCollator, decltype(&ucol_close)>;
+    static Owned german()
     {
         UErrorCode status = U_ZERO_ERROR;
-        sorting = ucol_open("de", &status);
-        ignoringCase = ucol_open("de", &status);
-        ucol_setStrength(ignoringCase, UCOL_SECONDARY);
+        return Owned(ucol_open("de", &status), ucol_close);
     }
-    ~Collators()
-    {
-        ucol_close(sorting);
-        ucol_close(ignoringCase);
-    }
-    int compare(UCollator *collator, const std::string &a, const std::string &b) const
+    Collators() { ucol_setStrength(ignoringCase.get(), UCOL_SECONDARY); }
+    int compare(const Owned &collator, const std::string &a, const std::string &b) const
     {
         UErrorCode status = U_ZERO_ERROR;
-        return ucol_strcollUTF8(collator, a.data(), int32_t(a.size()), b.data(), int32_t(b.size()),
-                                &status);
+        return ucol_strcollUTF8(collator.get(), a.data(), int32_t(a.size()), b.data(),
+                                int32_t(b.size()), &status);
     }
-    UCollator *sorting;
-    UCollator *ignoringCase;
+    Owned sorting = german(), ignoringCase = german();
 };
 
 std::string folded(const std::string &utf8)

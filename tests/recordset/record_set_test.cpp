@@ -107,7 +107,7 @@ TEST_F(RecordSetTest, OpensInFileOrderWithoutDeletedRecords)
     EXPECT_EQ(*set->FieldName(3), "UP_DATE");
 }
 
-TEST_F(RecordSetTest, OrderByCallIsGermanAndStable)
+TEST_F(RecordSetTest, QueryOrdersGermanAndStableAndPicksColumns)
 {
     auto set = open("select * from FUNK LISTE Order by CALL");
     EXPECT_EQ(column(*set),
@@ -119,15 +119,13 @@ TEST_F(RecordSetTest, OrderByCallIsGermanAndStable)
     auto descending = open("select * from Funk Liste order by VORNAME desc");
     EXPECT_EQ(column(*descending, 1),
               (Texts {"Zoe", "Ömer", "Null", "Jürgen", "Björn", "Ärger", "andré"}));
-}
 
-TEST_F(RecordSetTest, ColumnQueryPicksAndOrdersColumns)
-{
-    auto set = open("select UP_DATE,CALL from Funk Liste Order by CALL");
-    EXPECT_EQ(*set->FieldCount(), 2u);
-    EXPECT_EQ(*set->FieldName(0), "UP_DATE");
-    EXPECT_EQ(*set->FieldText(0), "01.01.1985");
-    EXPECT_EQ(set->FieldName(2).error().number, recordset::kItemNotFound);
+    // A column query picks and orders the columns.
+    auto columns = open("select UP_DATE,CALL from Funk Liste Order by CALL");
+    EXPECT_EQ(*columns->FieldCount(), 2u);
+    EXPECT_EQ(*columns->FieldName(0), "UP_DATE");
+    EXPECT_EQ(*columns->FieldText(0), "01.01.1985");
+    EXPECT_EQ(columns->FieldName(2).error().number, recordset::kItemNotFound);
 }
 
 // A table opens from any folder and under any file name a Linux file system allows.
@@ -205,6 +203,15 @@ TEST_F(RecordSetTest, MovesReachBofAndEofAndNotify)
     EXPECT_EQ(set->SetAbsolutePosition(8).error().number, recordset::kInvalidArgument);
     ASSERT_OK(set->SetAbsolutePosition(3));
     EXPECT_EQ(*set->FieldText(0), "OE3JOE");
+
+    // An empty result stands at BOF and EOF at once.
+    ASSERT_OK(set->SetFilter("[CALL] = 'niemand'"));
+    EXPECT_TRUE(*set->AtBOF());
+    EXPECT_TRUE(*set->AtEOF());
+    EXPECT_EQ(*set->AbsolutePosition(), recordset::kPositionUnknown);
+    EXPECT_OK(set->MoveFirst());
+    EXPECT_OK(set->MoveLast());
+    EXPECT_TRUE(*set->AtEOF());
 }
 
 TEST_F(RecordSetTest, ClosedSetRefusesEverything)
@@ -478,18 +485,6 @@ TEST_F(RecordSetTest, FindWalksThePresentationBothWays)
     ASSERT_OK(set->MoveFirst());
     ASSERT_OK(set->Find("[CALL] LIKE 'DL*'", 0, SearchDirection::Forward, *set->Bookmark()));
     EXPECT_EQ(*set->FieldText(1), "Zoe");
-}
-
-TEST_F(RecordSetTest, EmptyResultStandsAtBofAndEof)
-{
-    auto set = open();
-    ASSERT_OK(set->SetFilter("[CALL] = 'niemand'"));
-    EXPECT_TRUE(*set->AtBOF());
-    EXPECT_TRUE(*set->AtEOF());
-    EXPECT_EQ(*set->AbsolutePosition(), recordset::kPositionUnknown);
-    EXPECT_OK(set->MoveFirst());
-    EXPECT_OK(set->MoveLast());
-    EXPECT_TRUE(*set->AtEOF());
 }
 
 } // namespace
