@@ -24,12 +24,10 @@ struct MemoCase
     dbf::MemoFormat format;
 };
 
+// Visual FoxPro keeps the block as 4 binary bytes, the others as digits.
 std::string pointer(uint32_t block, uint8_t fieldLength)
 {
-    if (fieldLength == 4)
-        return std::string {static_cast<char>(block), static_cast<char>(block >> 8),
-                            static_cast<char>(block >> 16), static_cast<char>(block >> 24)};
-    return std::to_string(block);
+    return fieldLength == 4 ? dbfbuild::littleEndian32(block) : std::to_string(block);
 }
 
 class MemoFormats : public ::testing::TestWithParam<MemoCase>
@@ -54,55 +52,26 @@ TEST_P(MemoFormats, ReadTextOfEveryMemo)
     EXPECT_EQ(result->text(2, 1).text, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Dbf, MemoFormats,
-                         ::testing::Values(MemoCase {"DBase3", 0x83, Layout::DBase3, 10,
-                                                     MemoKind::DBase3, dbf::MemoFormat::DBase3},
-                                           MemoCase {"DBase4", 0x8B, Layout::DBase3, 10,
-                                                     MemoKind::DBase4, dbf::MemoFormat::DBase4},
-                                           MemoCase {"FoxPro2", 0xF5, Layout::DBase3, 10,
-                                                     MemoKind::FoxPro, dbf::MemoFormat::FoxPro},
-                                           MemoCase {"VisualFoxPro", 0x30, Layout::FoxPro, 4,
-                                                     MemoKind::FoxPro, dbf::MemoFormat::FoxPro}),
-                         CaseName());
+const std::vector<MemoCase> kMemoCases = {
+        {"DBase3", 0x83, Layout::DBase3, 10, MemoKind::DBase3, dbf::MemoFormat::DBase3},
+        {"DBase4", 0x8B, Layout::DBase3, 10, MemoKind::DBase4, dbf::MemoFormat::DBase4},
+        {"FoxPro2", 0xF5, Layout::DBase3, 10, MemoKind::FoxPro, dbf::MemoFormat::FoxPro},
+        {"VisualFoxPro", 0x30, Layout::FoxPro, 4, MemoKind::FoxPro, dbf::MemoFormat::FoxPro}};
+
+INSTANTIATE_TEST_SUITE_P(Dbf, MemoFormats, ::testing::ValuesIn(kMemoCases), CaseName());
+
+// A table of one memo field NOTES whose one record points at `block`.
+std::string notesTable(uint8_t version, uint32_t block)
+{
+    return DbfBuilder(version, {{"NOTES", 'M', 10}}).record({std::to_string(block)}).bytes();
+}
 
 dbf::Table foxTable(const std::string &memo, uint32_t block)
 {
-    const std::string table =
-            DbfBuilder(0xF5, {{"NOTES", 'M', 10}}).record({std::to_string(block)}).bytes();
-    auto result = dbf::Table::fromBytes("f.dbf", table, memo, dbf::MemoFormat::FoxPro);
+    auto result =
+            dbf::Table::fromBytes("f.dbf", notesTable(0xF5, block), memo, dbf::MemoFormat::FoxPro);
     EXPECT_TRUE(result);
     return std::move(*result);
-}
-
-TEST(Memo, DamagedPointersAndLengthsAreFlaggedNotFatal)
-{
-    MemoBuilder builder(MemoKind::FoxPro, 64);
-    const uint32_t block = builder.add("Text");
-    std::string memo = builder.bytes();
-
-    EXPECT_TRUE(foxTable(memo, 100000).text(0, 0).raw); // past the end of the memo file
-    EXPECT_TRUE(foxTable(memo, 1).text(0, 0).raw); // inside its header
-
-    std::string huge = memo; // a length of 4 GB
-    for (int i = 4; i < 8; ++i)
-        huge[block * 64 + i] = '\xFF';
-    const dbf::FieldText text = foxTable(huge, block).text(0, 0);
-    EXPECT_TRUE(text.raw);
-    EXPECT_EQ(text.text.substr(0, 4), "Text");
-}
-
-TEST(Memo, DBase3TextWithoutEndMarkerStopsAtTheFileEnd)
-{
-    MemoBuilder builder(MemoKind::DBase3);
-    const uint32_t block = builder.add("abc");
-    std::string memo = builder.bytes();
-    memo.resize(block * 512 + 3); // the 0x1A markers and the rest are gone
-    const std::string table =
-            DbfBuilder(0x83, {{"NOTES", 'M', 10}}).record({std::to_string(block)}).bytes();
-    auto result = dbf::Table::fromBytes("d.dbf", table, memo, dbf::MemoFormat::DBase3);
-    ASSERT_TRUE(result);
-    EXPECT_EQ(result->text(0, 0).text, "abc");
-    EXPECT_TRUE(result->text(0, 0).raw);
 }
 
 TEST(Memo, BinaryMemosAreNamedNotShown)
@@ -157,7 +126,7 @@ TEST(Memo, DBase3MemoEndsAtTheMarkerPairNotAtA1AInside)
 }
 
 // Writers that end a memo with one 0x1A pad its block: the memo ends there, not at the pair of
-// the next memo.
+// the next memo, nor at stray bytes behind the used blocks.
 TEST(Memo, DBase3SingleEndMarkerBeforePaddingOrTheUsedBlocksEnd)
 {
     MemoBuilder builder(MemoKind::DBase3);
@@ -172,15 +141,33 @@ TEST(Memo, DBase3SingleEndMarkerBeforePaddingOrTheUsedBlocksEnd)
     memo.replace(second * 512 + 7, 505, std::string(504, 'z') + '\x1A');
     memo.resize(second * 512 + 512 + 10, 'y');
     EXPECT_EQ(dBase3Table(memo, {second}).text(0, 0).text, "zweites" + std::string(504, 'z'));
+
+    // Without any end marker a memo ends where the used blocks end (the next free block), not at
+    // the bytes behind them.
+    memo.replace(second * 512 + 511, 1, "y");
+    const dbf::Table open = dBase3Table(memo, {second});
+    EXPECT_EQ(open.value(open.recordBytes(0), 0).text, "zweites" + std::string(504, 'z') + "y");
+    EXPECT_EQ(open.value(open.recordBytes(0), 0).problem,
+              "Memotext ohne Endmarke 0x1A (Byte " + std::to_string(second * 512) + ")");
 }
 
-// What was wrong with a memo reaches the value in the memo file's own words.
-TEST(Memo, TheMemoFilesReasonReachesTheValue)
+// Damaged pointers and lengths are no fatal error: what was wrong reaches the value in the memo
+// file's own words.
+TEST(Memo, DamagedPointersAndLengthsAreFlaggedInTheMemoFilesWords)
 {
     MemoBuilder builder(MemoKind::FoxPro, 64);
     const uint32_t block = builder.add("Text");
     std::string memo = builder.bytes();
+    EXPECT_TRUE(foxTable(memo, 1).text(0, 0).raw); // inside its header
+    std::string huge = memo; // a length of 4 GB
+    for (int i = 4; i < 8; ++i)
+        huge[block * 64 + i] = '\xFF';
+    const dbf::FieldText text = foxTable(huge, block).text(0, 0);
+    EXPECT_TRUE(text.raw);
+    EXPECT_EQ(text.text.substr(0, 4), "Text");
+
     const dbf::Table pastTheEnd = foxTable(memo, 100000);
+    EXPECT_TRUE(pastTheEnd.text(0, 0).raw);
     EXPECT_EQ(pastTheEnd.value(pastTheEnd.recordBytes(0), 0).problem,
               "Memoblock 100000 liegt hinter dem Ende der Memodatei (Byte "
                       + std::to_string(memo.size()) + ")");
@@ -196,8 +183,10 @@ TEST(Memo, TheMemoFilesReasonReachesTheValue)
     MemoBuilder dBase3(MemoKind::DBase3);
     const uint32_t open = dBase3.add("offen");
     std::string cut = dBase3.bytes();
-    cut.resize(open * 512 + 5);
+    cut.resize(open * 512 + 5); // the 0x1A markers and the rest are gone
     const dbf::Table noMarker = dBase3Table(cut, {open});
+    EXPECT_EQ(noMarker.text(0, 0).text, "offen"); // it stops at the file's end
+    EXPECT_TRUE(noMarker.text(0, 0).raw);
     EXPECT_EQ(noMarker.value(noMarker.recordBytes(0), 0).problem,
               "Memotext ohne Endmarke 0x1A (Byte " + std::to_string(open * 512) + ")");
 }
@@ -235,12 +224,10 @@ TEST(Memo, SoftReturnsAreNoneInUtf8)
 {
     MemoBuilder builder(MemoKind::FoxPro, 64);
     const uint32_t block = builder.add("Ba\xC4\x8D\nka");
-    const std::string table =
-            DbfBuilder(0xF5, {{"NOTES", 'M', 10}}).record({std::to_string(block)}).bytes();
     dbf::OpenOptions options;
     options.encoding = "UTF-8";
-    auto result = dbf::Table::fromBytes("u.dbf", table, builder.bytes(), dbf::MemoFormat::FoxPro,
-                                        options);
+    auto result = dbf::Table::fromBytes("u.dbf", notesTable(0xF5, block), builder.bytes(),
+                                        dbf::MemoFormat::FoxPro, options);
     ASSERT_TRUE(result) << result.error().description;
     EXPECT_EQ(result->text(0, 0).text, "Bač\nka");
 }
@@ -255,6 +242,25 @@ std::string sparseMemoFile(const TempDir &dir, const std::string &name, const st
     return path;
 }
 
+// Opens the table `name` in `dir` with its memo file, whose memo at `block` must come cut at the
+// limit with a fault of `kind` (and `faultText` where given); returns the value of NOTES.
+dbf::Value valueCutAtTheLimit(const TempDir &dir, const std::string &name, uint32_t block,
+                              dbf::MemoFault::Kind kind, const std::string &faultText = {})
+{
+    auto table = dbf::Table::open(dir.file(name));
+    EXPECT_TRUE(table) << table.error().description;
+    const dbf::MemoValue read = table->memo()->read(block);
+    EXPECT_EQ(read.bytes.size(), dbf::kMemoValueLimit);
+    EXPECT_TRUE(read.fault);
+    if (read.fault) {
+        EXPECT_EQ(read.fault->kind, kind);
+        if (!faultText.empty()) {
+            EXPECT_EQ(read.fault->text, faultText);
+        }
+    }
+    return table->value(table->recordBytes(0), 0);
+}
+
 // A hostile memo file costs one value no more than the limit: a text in a sparse dBase III file
 // of 3 GB whose end marker is gone and whose next free block lies behind the file.
 TEST(Memo, HugeSparseMemoWithoutEndMarkerIsCutAtTheLimit)
@@ -266,33 +272,11 @@ TEST(Memo, HugeSparseMemoWithoutEndMarkerIsCutAtTheLimit)
     memo.replace(block * 512 + 3, 2, std::string(2, '\0')); // the 1A 1A
     memo.replace(0, 4, std::string("\xFF\xFF\xFF\x00", 4)); // next free block 16777215
     sparseMemoFile(dir, "gross.dbt", memo, uint64_t {3} << 30);
-    dir.write("gross.dbf",
-              DbfBuilder(0x83, {{"NOTES", 'M', 10}}).record({std::to_string(block)}).bytes());
-
-    auto table = dbf::Table::open(dir.file("gross.dbf"));
-    ASSERT_TRUE(table) << table.error().description;
-    const dbf::MemoValue read = table->memo()->read(block);
-    EXPECT_EQ(read.bytes.size(), dbf::kMemoValueLimit);
-    ASSERT_TRUE(read.fault);
-    EXPECT_EQ(read.fault->kind, dbf::MemoFault::Kind::TooLong);
-    const dbf::Value value = table->value(table->recordBytes(0), 0);
+    dir.write("gross.dbf", notesTable(0x83, block));
+    const dbf::Value value =
+            valueCutAtTheLimit(dir, "gross.dbf", block, dbf::MemoFault::Kind::TooLong);
     EXPECT_EQ(value.text, "abc"); // the trailing NULs are no part of it
     EXPECT_EQ(value.problem, "Memo gekürzt auf 16 MiB: keine Endmarke 0x1A bis dahin (Byte 512)");
-}
-
-// A dBase III memo without end marker ends where the used blocks end (the next free block),
-// not at the bytes behind them.
-TEST(Memo, DBase3MemoWithoutEndMarkerEndsWithTheUsedBlocks)
-{
-    MemoBuilder builder(MemoKind::DBase3);
-    const uint32_t block = builder.add("abc");
-    std::string memo = builder.bytes();
-    memo.replace(block * 512 + 3, 2, "de");
-    memo += std::string(100, 'y'); // stray bytes behind the next free block
-    const dbf::Table table = dBase3Table(memo, {block});
-    const dbf::Value value = table.value(table.recordBytes(0), 0);
-    EXPECT_EQ(value.text, "abcde");
-    EXPECT_EQ(value.problem, "Memotext ohne Endmarke 0x1A (Byte 512)");
 }
 
 // A memo read after another whose search for the end marker ran over it ends alike: the stretch
@@ -332,33 +316,19 @@ TEST(Memo, StatedLengthsPastTheLimitAreCut)
             memo[block * 64 + 4 + i] = static_cast<char>(length >> (fox ? 8 * (3 - i) : 8 * i));
         const std::string name = fox ? "lang.fpt" : "lang.dbt";
         const std::string path = sparseMemoFile(dir, name, memo, block * 64 + 8 + stated);
-        dir.write("lang.dbf",
-                  DbfBuilder(fox ? 0xF5 : 0x8B, {{"NOTES", 'M', 10}})
-                          .record({std::to_string(block)})
-                          .bytes());
-
-        auto table = dbf::Table::open(dir.file("lang.dbf"));
-        ASSERT_TRUE(table) << table.error().description;
-        const dbf::MemoValue read = table->memo()->read(block);
-        EXPECT_EQ(read.bytes.size(), dbf::kMemoValueLimit);
-        ASSERT_TRUE(read.fault);
-        EXPECT_EQ(read.fault->kind, dbf::MemoFault::Kind::TooLong);
-        const dbf::Value value = table->value(table->recordBytes(0), 0);
+        dir.write("lang.dbf", notesTable(fox ? 0xF5 : 0x8B, block));
+        const dbf::Value value =
+                valueCutAtTheLimit(dir, "lang.dbf", block, dbf::MemoFault::Kind::TooLong);
         EXPECT_EQ(value.text, "Text");
         EXPECT_EQ(value.problem,
                   "Memo gekürzt auf 16 MiB: Memolänge " + std::to_string(stated) + " (Byte "
                           + std::to_string(block * 64 + 4) + ")");
 
         std::filesystem::resize_file(path, block * 64 + 8 + stated - 1); // one byte short
-        auto cut = dbf::Table::open(dir.file("lang.dbf"));
-        ASSERT_TRUE(cut);
-        const dbf::MemoValue damaged = cut->memo()->read(block);
-        EXPECT_EQ(damaged.bytes.size(), dbf::kMemoValueLimit);
-        ASSERT_TRUE(damaged.fault);
-        EXPECT_EQ(damaged.fault->kind, dbf::MemoFault::Kind::Damaged);
-        EXPECT_EQ(damaged.fault->text,
-                  "Memolänge " + std::to_string(stated) + " reicht über das Dateiende (Byte "
-                          + std::to_string(block * 64 + 4) + "); Memo gekürzt auf 16 MiB");
+        valueCutAtTheLimit(dir, "lang.dbf", block, dbf::MemoFault::Kind::Damaged,
+                           "Memolänge " + std::to_string(stated)
+                                   + " reicht über das Dateiende (Byte "
+                                   + std::to_string(block * 64 + 4) + "); Memo gekürzt auf 16 MiB");
     }
 }
 

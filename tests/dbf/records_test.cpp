@@ -4,6 +4,7 @@
 #include "dbf_builder.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 
 using dbfbuild::DbfBuilder;
 
@@ -54,17 +55,6 @@ TEST(Records, DeletedAreSkippedUnlessIncluded)
     EXPECT_FALSE(all.isDeleted(2));
 }
 
-TEST(Records, HeaderCountLowerThanRecordsPresentTrustsTheFile)
-{
-    std::string bytes = threeRecords();
-    setHeaderCount(bytes, 1);
-    const dbf::Table table = open(bytes);
-    EXPECT_EQ(table.recordCount(), 3u);
-    ASSERT_EQ(table.findings().size(), 1u);
-    EXPECT_NE(table.findings()[0].text.find("nennt 1 Datensätze, die Datei enthält 3"),
-              std::string::npos);
-}
-
 TEST(Records, RecordsBeyondAHeaderCountOfALargeTableCountWhileTheyStartWithAFlag)
 {
     // More records than are looked at one by one: the sampled ones decide, unless the last one
@@ -84,47 +74,62 @@ TEST(Records, RecordsBeyondAHeaderCountOfALargeTableCountWhileTheyStartWithAFlag
     EXPECT_EQ(table.text(6999, 0).text, "6999");
 }
 
-TEST(Records, BytesAfterTheDataAreNoRecords)
+// threeRecords() with another header count, cut at the end by some bytes and extended by
+// others: the three records stay, and the reader makes the one finding named, or none.
+struct AlteredCase
 {
-    std::string bytes = threeRecords();
-    bytes += std::string(12, '\x1A'); // padding of end markers, as some writers leave
-    EXPECT_EQ(open(bytes).recordCount(), 3u);
-    EXPECT_TRUE(open(bytes).findings().empty());
-}
+    const char *name;
+    uint32_t headerCount; // 0: as written
+    size_t cut;
+    std::string tail;
+    const char *lastCall; // the text of the third record
+    std::optional<dbf::FindingKind> kind;
+    const char *text = ""; // part of the finding's text
+    uint64_t record = 0, offset = 0; // of the finding, where not 0
+};
 
-TEST(Records, HeaderCountHigherThanFileKeepsWhatIsThere)
+TEST(Records, AlteredFilesKeepTheRecordsThere)
 {
-    std::string bytes = threeRecords();
-    setHeaderCount(bytes, 1000);
-    bytes.pop_back(); // no end marker
-    bytes.resize(bytes.size() - 3); // last record cut after "DL"
-    const dbf::Table table = open(bytes);
-    ASSERT_EQ(table.recordCount(), 3u);
-    EXPECT_EQ(table.text(2, 0).text, "DL"); // padded with blanks, which are trimmed
-    ASSERT_EQ(table.findings().size(), 1u);
-    EXPECT_EQ(table.findings()[0].kind, dbf::FindingKind::PartialRecord);
-    EXPECT_NE(table.findings()[0].text.find("nennt 1000 Datensätze, die Datei enthält nur 2 "
-                                            "vollständige und einen unvollständigen"),
-              std::string::npos)
-            << table.findings()[0].text;
-}
-
-TEST(Records, PaddingToABlockBoundaryIsNoRecord)
-{
-    for (char padding : {'\x1A', '\0'}) {
+    using enum dbf::FindingKind;
+    const std::string nuls(3, '\0');
+    for (const AlteredCase &c : std::vector<AlteredCase> {
+                 {"HeaderCountLowerTrustsTheFile", 1, 0, "", "DL3CC", RecordCount,
+                  "nennt 1 Datensätze, die Datei enthält 3"},
+                 // Padding of end markers, as some writers leave.
+                 {"EndMarkersAfterTheData", 0, 0, std::string(12, '\x1A'), "DL3CC", std::nullopt},
+                 {"NoEndMarker", 0, 1, "", "DL3CC", std::nullopt},
+                 // No end marker, the last record cut after "DL", padded with blanks, trimmed.
+                 {"HeaderCountHigherThanTheFile", 1000, 4, "", "DL", PartialRecord,
+                  "nennt 1000 Datensätze, die Datei enthält nur 2 vollständige und einen "
+                  "unvollständigen"},
+                 // The writer counted the records its block of 512 bytes would hold.
+                 {"EndMarkersToABlock", 8, 0, std::string(512 - 84, '\x1A'), "DL3CC",
+                  PaddingRecords, "nennt 8 Datensätze, die Datei enthält 3", 3, 65 + 3 * 6},
+                 {"NulsToABlock", 8, 0, std::string(512 - 84, '\0'), "DL3CC", PaddingRecords,
+                  "nennt 8 Datensätze, die Datei enthält 3", 3, 65 + 3 * 6},
+                 // A zero-flagged record the header does not count.
+                 {"BytesThatStartNoRecord", 0, 1, nuls + "XYZ", "DL3CC", TrailingBytes, "", 0,
+                  65 + 3 * 6}}) {
+        SCOPED_TRACE(c.name);
         std::string bytes = threeRecords();
-        setHeaderCount(bytes, 8); // the writer counted the records its block would hold
-        bytes.resize(512, padding);
-        const dbf::Table table = open(bytes, true);
+        if (c.headerCount)
+            setHeaderCount(bytes, c.headerCount);
+        bytes.resize(bytes.size() - c.cut);
+        const dbf::Table table = open(bytes + c.tail, true);
         ASSERT_EQ(table.recordCount(), 3u);
-        EXPECT_EQ(table.text(2, 0).text, "DL3CC");
-        ASSERT_EQ(table.findings().size(), 1u);
+        EXPECT_EQ(table.text(2, 0).text, c.lastCall);
+        ASSERT_EQ(table.findings().size(), c.kind ? 1u : 0u);
+        if (!c.kind)
+            continue;
         const dbf::Finding &finding = table.findings()[0];
-        EXPECT_EQ(finding.kind, dbf::FindingKind::PaddingRecords);
-        EXPECT_EQ(finding.record, 3u);
-        EXPECT_EQ(finding.offset, 65u + 3 * 6);
-        EXPECT_NE(finding.text.find("nennt 8 Datensätze, die Datei enthält 3"), std::string::npos)
-                << finding.text;
+        EXPECT_EQ(finding.kind, *c.kind);
+        EXPECT_NE(finding.text.find(c.text), std::string::npos) << finding.text;
+        if (c.record) {
+            EXPECT_EQ(finding.record, c.record);
+        }
+        if (c.offset) {
+            EXPECT_EQ(finding.offset, c.offset);
+        }
     }
 }
 
@@ -143,27 +148,6 @@ TEST(Records, BadDeletionFlagsAreCountedWithTheirRecords)
     EXPECT_NE(finding.text.find("1 von 3 geprüften Datensätzen"), std::string::npos)
             << finding.text;
     EXPECT_NE(finding.text.find("(Datensatz 2)"), std::string::npos) << finding.text;
-}
-
-TEST(Records, BytesAfterTheLastRecordThatStartNoneAreReported)
-{
-    std::string bytes = threeRecords();
-    bytes.pop_back();
-    bytes += std::string(3, '\0') + "XYZ"; // a zero-flagged record the header does not count
-    const dbf::Table table = open(bytes);
-    EXPECT_EQ(table.recordCount(), 3u);
-    ASSERT_EQ(table.findings().size(), 1u);
-    EXPECT_EQ(table.findings()[0].kind, dbf::FindingKind::TrailingBytes);
-    EXPECT_EQ(table.findings()[0].offset, 65u + 3 * 6);
-}
-
-TEST(Records, NoEndMarkerIsFine)
-{
-    std::string bytes = threeRecords();
-    bytes.pop_back();
-    const dbf::Table table = open(bytes);
-    EXPECT_EQ(table.recordCount(), 3u);
-    EXPECT_TRUE(table.findings().empty());
 }
 
 TEST(Records, TableWithoutRecordsOrFields)

@@ -8,6 +8,7 @@
 using recordset::Criterion;
 using recordset::Literal;
 using recordset::Operator;
+using Kind = recordset::Literal::Kind;
 
 namespace {
 
@@ -36,64 +37,46 @@ TEST_P(Clauses, AreParsed)
     EXPECT_EQ(criterion->clause.value.text, c.value);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-        RecordSet, Clauses,
-        ::testing::Values(ClauseCase {"TextWithTwoBlanks", "[CALL] =  'DL'", "CALL",
-                                      Operator::Equal, Literal::Kind::Text, "DL"},
-                          ClauseCase {"Like", "[CALL] LIKE 'DL*'", "CALL", Operator::Like,
-                                      Literal::Kind::Text, "DL*"},
-                          ClauseCase {"LikeLowerCase", "[CALL] like 'dl*'", "CALL", Operator::Like,
-                                      Literal::Kind::Text, "dl*"},
-                          ClauseCase {"Number", "[NOF_SSB] >= 5", "NOF_SSB",
-                                      Operator::GreaterOrEqual, Literal::Kind::Number, "5"},
-                          ClauseCase {"NumberTwoBlanks", "[NOF_SSB] >=  5", "NOF_SSB",
-                                      Operator::GreaterOrEqual, Literal::Kind::Number, "5"},
-                          ClauseCase {"DecimalComma", "[NOF_SSB] = 1,5", "NOF_SSB", Operator::Equal,
-                                      Literal::Kind::Number, "1,5"},
-                          ClauseCase {"NumberOnTextField", "[LOCATOR] = 12", "LOCATOR",
-                                      Operator::Equal, Literal::Kind::Number, "12"},
-                          ClauseCase {"Date", "[UP_DATE] >  #01-05-2003#", "UP_DATE",
-                                      Operator::Greater, Literal::Kind::Date, "01-05-2003"},
-                          ClauseCase {"Year", "[UP_DATE] =  #01-01-2003#", "UP_DATE",
-                                      Operator::Equal, Literal::Kind::Date, "01-01-2003"},
-                          ClauseCase {"DateWithSlashes", "[UP_DATE] <= #12/31/1999#", "UP_DATE",
-                                      Operator::LessOrEqual, Literal::Kind::Date, "12/31/1999"},
-                          ClauseCase {"NotEqualFirstField", "[CALL] <> '0'", "CALL",
-                                      Operator::NotEqual, Literal::Kind::Text, "0"},
-                          ClauseCase {"WithoutBrackets", "CALL<'M'", "CALL", Operator::Less,
-                                      Literal::Kind::Text, "M"},
-                          ClauseCase {"DoubledApostrophe", "[VORNAME] = 'O''Brien'", "VORNAME",
-                                      Operator::Equal, Literal::Kind::Text, "O'Brien"},
-                          ClauseCase {"Umlauts", "[VORNAME] LIKE 'J*rg'", "VORNAME", Operator::Like,
-                                      Literal::Kind::Text, "J*rg"}),
-        CaseName());
+const std::vector<ClauseCase> kClauses = {
+        {"TextWithTwoBlanks", "[CALL] =  'DL'", "CALL", Operator::Equal, Kind::Text, "DL"},
+        {"Like", "[CALL] LIKE 'DL*'", "CALL", Operator::Like, Kind::Text, "DL*"},
+        {"LikeLowerCase", "[CALL] like 'dl*'", "CALL", Operator::Like, Kind::Text, "dl*"},
+        {"Number", "[NOF_SSB] >= 5", "NOF_SSB", Operator::GreaterOrEqual, Kind::Number, "5"},
+        {"NumberTwoBlanks", "[NOF_SSB] >=  5", "NOF_SSB", Operator::GreaterOrEqual, Kind::Number,
+         "5"},
+        {"DecimalComma", "[NOF_SSB] = 1,5", "NOF_SSB", Operator::Equal, Kind::Number, "1,5"},
+        {"NumberOnTextField", "[LOCATOR] = 12", "LOCATOR", Operator::Equal, Kind::Number, "12"},
+        {"Date", "[UP_DATE] >  #01-05-2003#", "UP_DATE", Operator::Greater, Kind::Date,
+         "01-05-2003"},
+        {"Year", "[UP_DATE] =  #01-01-2003#", "UP_DATE", Operator::Equal, Kind::Date, "01-01-2003"},
+        {"DateWithSlashes", "[UP_DATE] <= #12/31/1999#", "UP_DATE", Operator::LessOrEqual,
+         Kind::Date, "12/31/1999"},
+        {"NotEqualFirstField", "[CALL] <> '0'", "CALL", Operator::NotEqual, Kind::Text, "0"},
+        {"WithoutBrackets", "CALL<'M'", "CALL", Operator::Less, Kind::Text, "M"},
+        {"DoubledApostrophe", "[VORNAME] = 'O''Brien'", "VORNAME", Operator::Equal, Kind::Text,
+         "O'Brien"},
+        {"Umlauts", "[VORNAME] LIKE 'J*rg'", "VORNAME", Operator::Like, Kind::Text, "J*rg"}};
 
-TEST(Criteria, DatesAreMonthFirstAndCheckedAsDays)
-{
-    const auto fifthOfJanuary =
-            recordset::parseCriterion("[UP_DATE] = #01-05-2003#", "Filterkriterium");
-    int32_t expected = 0;
-    ASSERT_TRUE(dbf::daysSinceEpoch(2003, 1, 5, expected));
-    EXPECT_EQ(fifthOfJanuary->clause.value.date, expected);
-    EXPECT_TRUE(dbf::daysSinceEpoch(1970, 1, 1, expected));
-    EXPECT_EQ(expected, 0);
-    EXPECT_FALSE(dbf::daysSinceEpoch(2003, 2, 29, expected));
-}
+INSTANTIATE_TEST_SUITE_P(RecordSet, Clauses, ::testing::ValuesIn(kClauses), CaseName());
 
-// A time after the date counts from midnight of that day, in whole seconds, as date-time fields
-// hold it.
-TEST(Criteria, DatesMayCarryATimeOfDay)
+// Dates are month first and checked as days; a time after the date counts from midnight of that
+// day, in whole seconds, as date-time fields hold it.
+TEST(Criteria, DatesAreMonthFirstAndMayCarryATimeOfDay)
 {
-    int32_t fifth = 0;
+    int32_t fifth = 0, epoch = -1;
     ASSERT_TRUE(dbf::daysSinceEpoch(2003, 1, 5, fifth));
+    EXPECT_TRUE(dbf::daysSinceEpoch(1970, 1, 1, epoch));
+    EXPECT_EQ(epoch, 0);
+    EXPECT_FALSE(dbf::daysSinceEpoch(2003, 2, 29, epoch));
     for (const auto &[text, date] : std::vector<std::pair<const char *, double>> {
+                 {"[UP_DATE] = #01-05-2003#", fifth},
                  {"[UP_DATE] >  #01-05-2003 12:00#", fifth + 43200 / 86400.0},
                  {"[UP_DATE] > #1/5/2003  7:05:09#", fifth + 25509 / 86400.0},
                  {"[UP_DATE] > #01-05-03 23:59:59#", fifth + 86399 / 86400.0},
                  {"[UP_DATE] > #01-05-2003 0:00#", fifth}}) {
         const auto criterion = recordset::parseCriterion(text, "Filterkriterium");
         ASSERT_TRUE(criterion) << criterion.error().description;
-        EXPECT_EQ(criterion->clause.value.kind, Literal::Kind::Date) << text;
+        EXPECT_EQ(criterion->clause.value.kind, Kind::Date) << text;
         EXPECT_EQ(criterion->clause.value.date, date) << text;
     }
 }
@@ -149,23 +132,21 @@ TEST_P(Rejected, WithNumberQuoteAndPlace)
     EXPECT_NE(description.find(GetParam().place), std::string::npos) << description;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-        RecordSet, Rejected,
-        ::testing::Values(
-                RejectedCase {"NoOperator", "[CALL] D 'L'",
-                              "an Stelle 8 wird ein Vergleichsoperator"},
-                RejectedCase {"EmptyDate", "[UP_DATE] =  #--#", "#--#"},
-                RejectedCase {"NoDay", "[UP_DATE] = #02-30-2003#", "kein Datum"},
-                RejectedCase {"HourOnly", "[UP_DATE] = #01-05-2003 12#", "kein Datum"},
-                RejectedCase {"NoHour24", "[UP_DATE] = #01-05-2003 24:00#", "kein Datum"},
-                RejectedCase {"TimeFirst", "[UP_DATE] = #12:00 01-05-2003#", "kein Datum"},
-                RejectedCase {"OpenText", "[CALL] = 'DL", "schließende Hochkomma"},
-                RejectedCase {"StrayApostrophe", "[CALL] = 'O'Brien'", "folgt noch »Brien'«"},
-                RejectedCase {"SignWithBlank", "[NOF_SSB] =- 5", "an Stelle 12"},
-                RejectedCase {"NoValue", "[CALL] =", "fehlt der Vergleichswert"},
-                RejectedCase {"OpenParenthesis", "([CALL] = 'x'", "schließende Klammer"},
-                RejectedCase {"OpenBracket", "[CALL = 'x'", "eckige Klammer"}),
-        CaseName());
+const std::vector<RejectedCase> kRejected = {
+        {"NoOperator", "[CALL] D 'L'", "an Stelle 8 wird ein Vergleichsoperator"},
+        {"EmptyDate", "[UP_DATE] =  #--#", "#--#"},
+        {"NoDay", "[UP_DATE] = #02-30-2003#", "kein Datum"},
+        {"HourOnly", "[UP_DATE] = #01-05-2003 12#", "kein Datum"},
+        {"NoHour24", "[UP_DATE] = #01-05-2003 24:00#", "kein Datum"},
+        {"TimeFirst", "[UP_DATE] = #12:00 01-05-2003#", "kein Datum"},
+        {"OpenText", "[CALL] = 'DL", "schließende Hochkomma"},
+        {"StrayApostrophe", "[CALL] = 'O'Brien'", "folgt noch »Brien'«"},
+        {"SignWithBlank", "[NOF_SSB] =- 5", "an Stelle 12"},
+        {"NoValue", "[CALL] =", "fehlt der Vergleichswert"},
+        {"OpenParenthesis", "([CALL] = 'x'", "schließende Klammer"},
+        {"OpenBracket", "[CALL = 'x'", "eckige Klammer"}};
+
+INSTANTIATE_TEST_SUITE_P(RecordSet, Rejected, ::testing::ValuesIn(kRejected), CaseName());
 
 // Texts typed into a dialog may be anything: long texts give short messages, deep nesting an
 // error instead of running out of stack.

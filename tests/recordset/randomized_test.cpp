@@ -6,6 +6,7 @@
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <random>
 #include <regex>
 #include <unicode/ucol.h>
@@ -25,28 +26,23 @@ const std::vector<std::string> kUtf8Pieces = {"a", "A", "ä", "Ä", "o",  "O",  
                                               "u", "ü", "Ü", "ß", "ss", "b",  "B", "z",
                                               "Z", " ", "0", "9", "-",  "DL", "dl"};
 
+// German collation: one for sorting, one that ignores case for comparisons.
 struct Collators
 {
-    Collators()
+    using Owned = std::unique_ptr<UCollator, decltype(&ucol_close)>;
+    static Owned german()
     {
         UErrorCode status = U_ZERO_ERROR;
-        sorting = ucol_open("de", &status);
-        ignoringCase = ucol_open("de", &status);
-        ucol_setStrength(ignoringCase, UCOL_SECONDARY);
+        return Owned(ucol_open("de", &status), ucol_close);
     }
-    ~Collators()
-    {
-        ucol_close(sorting);
-        ucol_close(ignoringCase);
-    }
-    int compare(UCollator *collator, const std::string &a, const std::string &b) const
+    Collators() { ucol_setStrength(ignoringCase.get(), UCOL_SECONDARY); }
+    int compare(const Owned &collator, const std::string &a, const std::string &b) const
     {
         UErrorCode status = U_ZERO_ERROR;
-        return ucol_strcollUTF8(collator, a.data(), int32_t(a.size()), b.data(), int32_t(b.size()),
-                                &status);
+        return ucol_strcollUTF8(collator.get(), a.data(), int32_t(a.size()), b.data(),
+                                int32_t(b.size()), &status);
     }
-    UCollator *sorting;
-    UCollator *ignoringCase;
+    Owned sorting = german(), ignoringCase = german();
 };
 
 std::string folded(const std::string &utf8)
@@ -122,20 +118,11 @@ public:
             return holds(c.op, m_collators.compare(m_collators.ignoringCase, text, literal));
         }
         if (c.field == 1) {
-            std::string text = row.number;
-            std::replace(text.begin(), text.end(), ',', '.');
-            char *end = nullptr;
-            const double value = std::strtod(text.c_str(), &end);
-            if (text.empty() || *end)
-                return false;
+            const std::optional<double> value = numberOf(row.number);
             const double literal = std::stod(c.value);
-            return holds(c.op, value < literal ? -1 : value > literal ? 1 : 0);
+            return value && holds(c.op, (*value > literal) - (*value < literal));
         }
-        if (row.date.empty())
-            return false;
-        const std::string iso =
-                row.date.substr(6, 4) + "-" + row.date.substr(3, 2) + "-" + row.date.substr(0, 2);
-        return holds(c.op, iso.compare(c.value));
+        return !row.date.empty() && holds(c.op, isoDate(row.date).compare(c.value));
     }
 
     // <0, 0, >0 in the sort of `field`: empty values first.
@@ -148,31 +135,36 @@ public:
         if (x.empty() || y.empty())
             return x.empty() == y.empty() ? 0 : x.empty() ? -1 : 1;
         if (field == 1) {
-            std::string p = x, q = y;
-            std::replace(p.begin(), p.end(), ',', '.');
-            std::replace(q.begin(), q.end(), ',', '.');
-            const double u = std::stod(p), v = std::stod(q);
-            return u < v ? -1 : u > v ? 1 : 0;
+            const double u = numberOf(x).value_or(0), v = numberOf(y).value_or(0);
+            return (u > v) - (u < v);
         }
-        const std::string p = x.substr(6) + x.substr(3, 2) + x.substr(0, 2);
-        const std::string q = y.substr(6) + y.substr(3, 2) + y.substr(0, 2);
-        return p.compare(q);
+        return isoDate(x).compare(isoDate(y));
     }
 
 private:
+    // A number as shown ("12,5"), or none where the text is no number.
+    static std::optional<double> numberOf(std::string text)
+    {
+        std::replace(text.begin(), text.end(), ',', '.');
+        char *end = nullptr;
+        const double value = std::strtod(text.c_str(), &end);
+        return text.empty() || *end ? std::nullopt : std::optional(value);
+    }
+
+    // "yyyy-mm-dd" of a date as shown ("dd.mm.yyyy").
+    static std::string isoDate(const std::string &shown)
+    {
+        return shown.substr(6, 4) + "-" + shown.substr(3, 2) + "-" + shown.substr(0, 2);
+    }
+
     static bool holds(const std::string &op, int order)
     {
-        if (op == "=")
-            return order == 0;
-        if (op == "<>")
-            return order != 0;
-        if (op == "<")
-            return order < 0;
-        if (op == "<=")
-            return order <= 0;
-        if (op == ">")
-            return order > 0;
-        return order >= 0;
+        return op == "="     ? order == 0
+                : op == "<>" ? order != 0
+                : op == "<"  ? order < 0
+                : op == "<=" ? order <= 0
+                : op == ">"  ? order > 0
+                             : order >= 0;
     }
 
     const Collators &m_collators;
@@ -312,7 +304,6 @@ TEST_F(Randomized, FilterSortAndFindAgreeWithTheReference)
     const Collators collators;
     const Reference reference(collators);
     TempDir dir;
-    int cases = 0;
     for (int table = 0; table < 50; ++table) {
         const std::string name = "t" + std::to_string(table);
         const std::string path = dir.write(name + ".dbf", randomTable());
@@ -326,7 +317,7 @@ TEST_F(Randomized, FilterSortAndFindAgreeWithTheReference)
             rows.push_back(
                     {uint32_t(*r), t.text(*r, 0).text, t.text(*r, 1).text, t.text(*r, 2).text});
 
-        for (int round = 0; round < 60; ++round, ++cases) {
+        for (int round = 0; round < 60; ++round) {
             std::vector<Clause> clauses;
             const std::string criterion = randomCriterion(clauses);
             const int sortField = int(pick(4)) - 1; // -1: no sort
@@ -351,7 +342,6 @@ TEST_F(Randomized, FilterSortAndFindAgreeWithTheReference)
         ASSERT_OK(set.SetFilter(""));
         ASSERT_OK(set.SetSort(""));
     }
-    EXPECT_EQ(cases, 3000);
 }
 
 } // namespace

@@ -70,6 +70,14 @@ struct Row
     std::vector<std::string> texts; // FEW, MANY, MIXED, NUM as displayed
 };
 
+std::vector<int64_t> bookmarksOf(const std::vector<Row> &rows)
+{
+    std::vector<int64_t> bookmarks;
+    for (const Row &row : rows)
+        bookmarks.push_back(row.bookmark);
+    return bookmarks;
+}
+
 class SortValues : public ::testing::TestWithParam<bool>
 {
 protected:
@@ -125,18 +133,7 @@ protected:
             }
             return false;
         });
-        std::vector<int64_t> bookmarks;
-        for (const Row &row : rows)
-            bookmarks.push_back(row.bookmark);
-        return bookmarks;
-    }
-
-    static std::vector<int64_t> bookmarks(RecordSet &set)
-    {
-        std::vector<int64_t> bookmarks;
-        for (const Row &row : rows(set))
-            bookmarks.push_back(row.bookmark);
-        return bookmarks;
+        return bookmarksOf(rows);
     }
 
     TempDir m_dir;
@@ -163,7 +160,7 @@ TEST_P(SortValues, FewAndManyValuesSortAsTheReferenceInFileOrder)
     ASSERT_GT(inFileOrder.size(), kRecords * 9 / 10);
     for (const auto &[sort, fields] : kSorts) {
         ASSERT_OK(set->SetSort(sort));
-        EXPECT_EQ(bookmarks(*set), reference(inFileOrder, fields)) << sort;
+        EXPECT_EQ(bookmarksOf(rows(*set)), reference(inFileOrder, fields)) << sort;
     }
 }
 
@@ -176,10 +173,11 @@ TEST_P(SortValues, FewAndManyValuesSortAsTheReferenceWithinTheQueryOrder)
                                                                        {"FEW DESC", {0, true}}}) {
         auto set = open("select * from t Order by " + orderBy);
         const std::vector<Row> inQueryOrder = rows(*set);
-        EXPECT_EQ(bookmarks(*set), reference(inFileOrder, {field})) << orderBy;
+        EXPECT_EQ(bookmarksOf(inQueryOrder), reference(inFileOrder, {field})) << orderBy;
         for (const auto &[sort, fields] : kSorts) {
             ASSERT_OK(set->SetSort(sort));
-            EXPECT_EQ(bookmarks(*set), reference(inQueryOrder, fields)) << orderBy << " / " << sort;
+            EXPECT_EQ(bookmarksOf(rows(*set)), reference(inQueryOrder, fields))
+                    << orderBy << " / " << sort;
         }
     }
 }
