@@ -19,108 +19,39 @@ using nlohmann::ordered_json;
 
 const fs::path kCorpus = TALVO_CORPUS_DIR;
 
-// Where our reading and dbfread's differ on purpose. `table` is the path in the corpus or an end
-// of it that names one table; "*" stands for every field.
+// Where our reading and dbfread's differ on purpose: the list in corpus_differences.txt, each with
+// its reason (the file's head says the form).
 struct KnownDifference
 {
-    const char *table;
-    const char *field;
-    const char *reason;
+    std::string table, field;
 };
 
-const char kNoDBase7[] =
-        "dbfread has no dBase 7 (48-byte field descriptors): its fields are garbage";
-const char kLatin1[] =
-        "no code page in the file; dbfread fell back to latin-1, we choose by the bytes";
-const char kBinaryMemo[] = "a picture in a memo: dbfread shows its bytes, we say it is binary data";
-const char kVarLength[] = "dbfread ignores the length byte of V fields that _NullFlags points to";
-const char kNullFlags[] = "dbfread ignores _NullFlags; the value is null there";
-
-const KnownDifference kKnownDifferences[] = {
-        {"OSGeo__shapelib/tests/shape_eg_data/polygon.dbf", "AA",
-         "shapelib's null number (********) is shown as stored; dbfread reads it as null, as "
-         "our JSON has it"},
-        {"albfernandez__javadbf/src/test/resources/bug-102/bug102.dbf", "*", kNoDBase7},
-        {"albfernandez__javadbf/src/test/resources/fixtures/dbase_7.dbf", "*", kNoDBase7},
-        {"albfernandez__javadbf/src/test/resources/inventory.dbf", "*", kNoDBase7},
-        {"albfernandez__javadbf/src/test/resources/test_delete.dbf", "*", kNoDBase7},
-        {"luads__php-xbase/tests/Resources/dBase/dBaseVII.dbf", "*", kNoDBase7},
-        {"luads__php-xbase/tests/Resources/dBase/dBaseVII_double.dbf", "*", kNoDBase7},
-        {"luads__php-xbase/tests/Resources/dBase/dBaseVII_int.dbf", "*", kNoDBase7},
-        {"luads__php-xbase/tests/Resources/dBase/dBaseVII_ts.dbf", "*", kNoDBase7},
-        {"fixtures/dbase_8c.dbf", "*", kNoDBase7},
-        {"fixtures/dbase_02.dbf", "*",
-         "dbfread has no dBase II (16-byte field descriptors): its fields are garbage"},
-        {"albfernandez__javadbf/src/test/resources/bug-33-corrupted-file-sync-mode/"
-         "myfileafter-corrupted.dbf",
-         "*",
-         "the one record the header counts is zero-filled; dbfread skips it and reads stray bytes "
-         "after it at the wrong offset"},
-        {"albfernandez__javadbf/src/test/resources/bug_64_excel_dbf/"
-         "wrong-exented-character-field.dbf",
-         "*",
-         "dbfread takes the decimals of a C field as the high byte of its length; the record "
-         "length says it is not"},
-        {"albfernandez__javadbf/src/test/resources/dbc-files/sids.dbc", "#refused",
-         "records compressed (DATASUS): we refuse the table, dbfread shows the packed bytes"},
-        {"albfernandez__javadbf/src/test/resources/dbc-files/storm.dbc", "#refused",
-         "records compressed (DATASUS): we refuse the table, dbfread shows the packed bytes"},
-        {"albfernandez__javadbf/src/test/resources/numbers2.dbf", "DOUBLE2",
-         "dbfread reads O fields as little-endian doubles; they are stored big-endian, "
-         "sign-flipped"},
-        {"fixtures/mazovia.dbf", "#records",
-         "both records have the flag byte 0x00: dbfread drops them, we show them (as GDAL does)"},
-        {"fixtures/dbase_03_cyrillic.dbf", "*",
-         "the text is UTF-8, which we detect; dbfread used latin-1"},
-        {"fixtures/dbase_03_nullchar.dbf", "*",
-         "a NUL ends a text in CSV output, since writers pad with NULs (GDAL reads \"\" too); "
-         "dbfread keeps what follows it"},
-        {"fixtures/dbase_83.dbf", "DESC",
-         "memo text holds 0x85 (… in CP1252) with no code page given; dbfread used latin-1, we "
-         "read "
-         "CP850 since the character fields are plain ASCII"},
-        {"fixtures/dbase_8b.dbf", "MEMO",
-         "the memo block header gives a length one byte short of the text; we keep to the length"},
-        {"yellowfeather__DbfDataReader/test/fixtures/client.dbf", "CLIEN_HIST",
-         "dbfread reads past the length in the memo block header into stale bytes"},
-        {"fixtures/dbase_f5.dbf", "*", kLatin1},
-        {"albfernandez__javadbf/src/test/resources/bug-46-zero_field_count/a3.dbf", "*", kLatin1},
-        {"albfernandez__javadbf/src/test/resources/bug-60-fieldlength/060.dbf", "*", kLatin1},
-        {"luads__php-xbase/tests/Resources/dbf/cbrf_122019N1.dbf", "*", kLatin1},
-        {"luads__php-xbase/tests/Resources/dBase/dBaseIII_nomemo.dbf", "*", kLatin1},
-        {"yellowfeather__DbfDataReader/test/fixtures/MS__KHDM.DBF", "*", kLatin1},
-        {"yellowfeather__DbfDataReader/test/fixtures/INNAKLKVT20180904.dbf", "*", kLatin1},
-        {"yortus__DBFFile/test/fixtures/WSPMST.DBF", "*", kLatin1},
-        {"yortus__DBFFile/test/fixtures/dbase_not_latin1.dbf", "*",
-         "Big5 text with no code page given: dbfread used latin-1, we read CP874, since "
-         "double-byte "
-         "code pages are not guessed; neither reading is right"},
-        {"luads__php-xbase/tests/Resources/socios.dbf", "*",
-         "the header names CP1252 (driver 0x03), but the text is valid UTF-8: dbfread reads "
-         "CP1252 (\"aÃ±os\"), we read UTF-8 (\"años\") and say so in a codepage-contradicted "
-         "finding"},
-        {"fixtures/foxprodb/FOXPRO-DB-TEST.DBC", "*",
-         "dbfread does not find the .DCT memo file of a database container"},
-        {"luads__php-xbase/tests/Resources/dBase/dBaseIII.dbf", "IMAGE", kBinaryMemo},
-        {"luads__php-xbase/tests/Resources/dBase/dBaseIV.dbf", "IMAGE", kBinaryMemo},
-        {"luads__php-xbase/tests/Resources/foxpro/Foxpro2.dbf", "IMAGE", kBinaryMemo},
-        {"albfernandez__javadbf/src/test/resources/bug-56-index-out-of-bounds/56-testdata.dbf", "*",
-         kVarLength},
-        {"fixtures/dbase_32.dbf", "NAME", kVarLength},
-        {"luads__php-xbase/tests/Resources/foxpro/vfp.dbf", "VARCHAR", kVarLength},
-        {"luads__php-xbase/tests/Resources/foxpro/vfp.dbf", "VARCHAR_BI", kVarLength},
-        {"luads__php-xbase/tests/Resources/foxpro/issue115.dbf", "MASINA", kNullFlags},
-        {"yortus__DBFFile/test/fixtures/vfp_gb2312_memo.dbf", "PARENTID", kNullFlags},
-};
+const std::vector<KnownDifference> &knownDifferences()
+{
+    static const std::vector<KnownDifference> list = [] {
+        std::vector<KnownDifference> read;
+        std::ifstream file(TALVO_CORPUS_DIFFERENCES);
+        for (std::string line; std::getline(file, line);) {
+            const size_t tab = line.find('\t'), second = line.find('\t', tab + 1);
+            if (line.empty() || line[0] == '#')
+                continue;
+            if (second == std::string::npos || second + 1 == line.size())
+                ADD_FAILURE() << "a known difference without its reason: " << line;
+            read.push_back({line.substr(0, tab), line.substr(tab + 1, second - tab - 1)});
+        }
+        return read;
+    }();
+    return list;
+}
 
 const KnownDifference *knownDifference(const std::string &table, const std::string &field)
 {
-    for (const KnownDifference &known : kKnownDifferences) {
-        const std::string end = std::string("/") + known.table;
+    for (const KnownDifference &known : knownDifferences()) {
+        const std::string end = "/" + known.table;
         const bool sameTable = table == known.table
                 || (table.size() > end.size()
                     && table.compare(table.size() - end.size(), end.size(), end) == 0);
-        if (sameTable && (field == known.field || std::string(known.field) == "*"))
+        if (sameTable && (field == known.field || known.field == "*"))
             return &known;
     }
     return nullptr;
@@ -315,7 +246,7 @@ void compareValues(const std::string &table, const std::vector<std::string> &ref
 bool refusedAsExpected(const std::string &table)
 {
     const KnownDifference *known = knownDifference(table, "#refused");
-    if (!known || std::string(known->field) != "#refused")
+    if (!known || known->field != "#refused")
         return false;
     std::ostringstream out, err, shownOut, shownErr;
     EXPECT_EQ(cli::run({"info", (kCorpus / table).string()}, out, err), 1) << table;
