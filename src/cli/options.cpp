@@ -69,77 +69,80 @@ std::optional<std::string> positional(const std::string &arg, Options &options)
     return std::nullopt;
 }
 
-} // namespace
-
-std::optional<std::string> parseOptions(const std::vector<std::string> &args, Options &options)
+// The switch an option without a value sets, null for any other argument.
+bool *flagOf(const std::string &arg, Options &options)
 {
-    bool optionsEnded = false; // after "--" every argument is a command or a file
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string &arg = args[i];
-        auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= args.size())
-                return std::nullopt;
-            return args[++i];
-        };
-        auto text = [&](std::string &target) -> std::optional<std::string> {
-            const auto v = value();
-            if (!v)
-                return arg + " erwartet einen Text.";
-            target = *v;
-            return std::nullopt;
-        };
-        std::optional<std::string> problem;
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            problem = positional(arg, options);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--version") {
-            options.version = true;
-        } else if (arg == "--format") {
-            const auto v = value();
-            if (v == "text")
-                options.format = Format::Text;
-            else if (v == "csv")
-                options.format = Format::Csv;
-            else if (v == "json")
-                options.format = Format::Json;
-            else
-                return "--format erwartet text, csv oder json.";
-        } else if (arg == "--limit" || arg == "--skip") {
-            uint64_t n = 0;
-            const uint64_t max = arg == "--limit" ? UINT64_MAX : uint64_t {INT64_MAX};
-            if (!parseCount(value(), max, n))
-                return arg + " erwartet eine Zahl von 0 bis " + std::to_string(max) + ".";
-            if (arg == "--limit")
-                options.limit = n;
-            else
-                options.skip = static_cast<int64_t>(n);
-        } else if (arg == "--deleted") {
-            options.open.includeDeleted = true;
-        } else if (arg == "--backward") {
-            options.backward = true;
-        } else if (arg == "--plain") {
-            options.plain = true;
-        } else if (arg == "--count") {
-            options.count = true;
-        } else if (arg == "--encoding") {
-            problem = text(options.open.encoding);
-        } else if (arg == "--query") {
-            problem = text(options.query);
-        } else if (arg == "--filter") {
-            problem = text(options.filter);
-        } else if (arg == "--sort") {
-            problem = text(options.sort);
-        } else if (arg == "--find") {
-            problem = text(options.find);
-        } else {
-            return "Unbekannte Option »" + arg + "«.";
-        }
-        if (problem)
-            return problem;
-    }
+    if (arg == "--help" || arg == "-h")
+        return &options.help;
+    if (arg == "--version")
+        return &options.version;
+    if (arg == "--deleted")
+        return &options.open.includeDeleted;
+    if (arg == "--backward")
+        return &options.backward;
+    if (arg == "--plain")
+        return &options.plain;
+    if (arg == "--count")
+        return &options.count;
+    return nullptr;
+}
+
+// The text an option with a text value sets, null for any other argument.
+std::string *textOf(const std::string &arg, Options &options)
+{
+    if (arg == "--encoding")
+        return &options.open.encoding;
+    if (arg == "--query")
+        return &options.query;
+    if (arg == "--filter")
+        return &options.filter;
+    if (arg == "--sort")
+        return &options.sort;
+    if (arg == "--find")
+        return &options.find;
+    return nullptr;
+}
+
+std::optional<std::string> setText(const std::string &arg, const std::optional<std::string> &value,
+                                   std::string &target)
+{
+    if (!value)
+        return arg + " erwartet einen Text.";
+    target = *value;
+    return std::nullopt;
+}
+
+std::optional<std::string> setFormat(const std::optional<std::string> &value, Format &format)
+{
+    if (value == "text")
+        format = Format::Text;
+    else if (value == "csv")
+        format = Format::Csv;
+    else if (value == "json")
+        format = Format::Json;
+    else
+        return "--format erwartet text, csv oder json.";
+    return std::nullopt;
+}
+
+// --limit and --skip; --skip is kept as a signed record offset.
+std::optional<std::string> setCount(const std::string &arg, const std::optional<std::string> &value,
+                                    Options &options)
+{
+    uint64_t n = 0;
+    const uint64_t max = arg == "--limit" ? UINT64_MAX : uint64_t {INT64_MAX};
+    if (!parseCount(value, max, n))
+        return arg + " erwartet eine Zahl von 0 bis " + std::to_string(max) + ".";
+    if (arg == "--limit")
+        options.limit = n;
+    else
+        options.skip = static_cast<int64_t>(n);
+    return std::nullopt;
+}
+
+// What the options ask for as a whole: a known command with its file, options that fit it.
+std::optional<std::string> checkCombination(const Options &options)
+{
     if (options.help || options.version)
         return std::nullopt;
     if (options.command != "info" && options.command != "show" && options.command != "check")
@@ -154,6 +157,39 @@ std::optional<std::string> parseOptions(const std::vector<std::string> &args, Op
     if ((options.backward || options.skip) && options.find.empty())
         return "--backward und --skip gehören zu --find.";
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> parseOptions(const std::vector<std::string> &args, Options &options)
+{
+    bool optionsEnded = false; // after "--" every argument is a command or a file
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= args.size())
+                return std::nullopt;
+            return args[++i];
+        };
+        std::optional<std::string> problem;
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-')
+            problem = positional(arg, options);
+        else if (arg == "--")
+            optionsEnded = true;
+        else if (bool *flag = flagOf(arg, options))
+            *flag = true;
+        else if (std::string *target = textOf(arg, options))
+            problem = setText(arg, value(), *target);
+        else if (arg == "--format")
+            problem = setFormat(value(), options.format);
+        else if (arg == "--limit" || arg == "--skip")
+            problem = setCount(arg, value(), options);
+        else
+            problem = "Unbekannte Option »" + arg + "«.";
+        if (problem)
+            return problem;
+    }
+    return checkCombination(options);
 }
 
 } // namespace cli
