@@ -100,6 +100,12 @@ protected:
         operations::mnuFiltern_Click(window);
     }
 
+    void sortBy(int row)
+    {
+        fake.modalAnswers.push_back(choose(row));
+        operations::mnuSortieren_Click(window);
+    }
+
     FakePlatform fake;
     TempDir dir;
     viewer::Viewer window;
@@ -130,13 +136,15 @@ TEST(FilterCriterion, WorkedExamplesReachTheRecordSetExactly)
             {"LOCATOR", "= 12", "[LOCATOR] =  12"},
             {"CALL", "DL", "[CALL] D 'L'"},
             {"VORNAME", "<>O'Brien", "[VORNAME] <> 'O'Brien'"},
+            {"CALL", "=", "Fehler 5"}, // operators alone
+            {"CALL", ">=", "Fehler 5"},
+            {"CALL", "<>", "Fehler 5"},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(*operations::filterCriterion(c.field, c.typed), c.criterion) << c.typed;
-    for (const char *operatorsOnly : {"=", ">=", "<>"}) {
-        const auto criterion = operations::filterCriterion("CALL", operatorsOnly);
-        ASSERT_FALSE(criterion);
-        EXPECT_EQ(criterion.error().number, 5);
+    for (const Case &c : cases) {
+        const auto criterion = operations::filterCriterion(c.field, c.typed);
+        EXPECT_EQ(criterion ? *criterion : QString("Fehler %1").arg(criterion.error().number),
+                  c.criterion)
+                << c.typed;
     }
 }
 
@@ -169,11 +177,7 @@ TEST_F(Commands, RejectedCriterionGoesOnSilently)
 TEST_F(Commands, OperatorsAloneEndInFilterError)
 {
     filter(0, "=");
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text,
-              "Filter-Fehler: 5\r\nUngültiger Prozeduraufruf oder ungültiges Argument");
-    EXPECT_EQ(fake.messages[0].style, 48);
-    EXPECT_EQ(fake.messages[0].title, "Talvo-dBase-Viewer");
+    ASSERT_EQ(fake.boxes(), std::vector {boxes::filterError5});
     EXPECT_EQ(fake.messages[0].pointer, platform::kArrow);
     EXPECT_EQ(set()->Filter(), "");
 }
@@ -181,12 +185,7 @@ TEST_F(Commands, OperatorsAloneEndInFilterError)
 TEST_F(Commands, FilterWithoutResultRestoresTheRecords)
 {
     filter(0, "= XX9XX");
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text,
-              "Dieses Filter brachte keine Ergebnisse.\r\nDas Original wird wieder "
-              "hergestellt.\r\nAugenblick !");
-    EXPECT_EQ(fake.messages[0].style, 0);
-    EXPECT_EQ(fake.messages[0].title, "Talvo-dBase-Viewer");
+    EXPECT_EQ(fake.boxes(), std::vector {boxes::filterEmpty});
     EXPECT_EQ(set()->Filter(), "[CALL] <> '0'");
     EXPECT_EQ(calls().size(), 10);
 }
@@ -210,8 +209,7 @@ TEST_F(Commands, CancelledOrBlankCommandsChangeNothing)
 TEST_F(Commands, SortWithinAFilter)
 {
     filter(11, "> 2");
-    fake.modalAnswers.push_back(choose(7));
-    operations::mnuSortieren_Click(window);
+    sortBy(7);
     EXPECT_EQ(set()->Sort(), "VORNAME");
     EXPECT_EQ(set()->Filter(), "[NOF_SSB] >  2");
     // Anna, Björn, Jürgen, Piet, Taro, Tom, Zoe
@@ -226,20 +224,15 @@ TEST_F(Commands, SortWithinAFilter)
 TEST_F(Commands, SortOfAnEmptySetSaysSoAndClearsTheSort)
 {
     open(stationTable({}));
-    fake.modalAnswers.push_back(choose(7));
-    operations::mnuSortieren_Click(window);
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text,
-              "Diese Sortierung brachte keine Ergebnisse.\r\nDas Original wird wieder "
-              "hergestellt.\r\nAugenblick !");
+    sortBy(7);
+    EXPECT_EQ(fake.boxes(), std::vector {boxes::sortEmpty});
     EXPECT_EQ(set()->Sort(), "");
 }
 
 TEST_F(Commands, RestoreUndoesFilterAndSort)
 {
     filter(0, "LIKE D*");
-    fake.modalAnswers.push_back(choose(7));
-    operations::mnuSortieren_Click(window);
+    sortBy(7);
     ASSERT_OK(set()->MoveLast());
     operations::mnuWiederherstellen_Click(window);
     EXPECT_EQ(set()->Filter(), "[CALL] <> '0'");
@@ -255,10 +248,7 @@ TEST_F(Commands, RestoreOfATableOfZerosReportsWithoutReason)
 {
     open(stationTable({station("0"), station("0")}));
     operations::mnuWiederherstellen_Click(window);
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text, "Wiederherstellen ohne Erfolg.\r\n");
-    EXPECT_EQ(fake.messages[0].title, "Problem");
-    EXPECT_EQ(fake.messages[0].style, 48);
+    EXPECT_EQ(fake.boxes(), std::vector {boxes::restoreFailed});
 }
 
 TEST_F(Commands, RestoreWithoutARecordSetNamesTheFailure)
@@ -266,17 +256,16 @@ TEST_F(Commands, RestoreWithoutARecordSetNamesTheFailure)
     database::closeQuietly(window.datPrimaryRS());
     window.datPrimaryRS().setRecordset(nullptr);
     operations::mnuWiederherstellen_Click(window);
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text,
-              "Wiederherstellen ohne Erfolg.\r\nObjektvariable nicht festgelegt");
+    Box failure = boxes::restoreFailed;
+    failure.text += "Objektvariable nicht festgelegt";
+    EXPECT_EQ(fake.boxes(), std::vector {failure});
 }
 
 TEST_F(Commands, SearchStepsThroughTheMatchesInTheOrderShown)
 {
     // In VORNAME order: André Anna Björn Hans Ivo Jürgen Piet Taro Tom Zoe; "*a*" matches
     // André, Anna, Hans and Taro.
-    fake.modalAnswers.push_back(choose(7));
-    operations::mnuSortieren_Click(window);
+    sortBy(7);
     ASSERT_OK(set()->SetAbsolutePosition(9)); // Tom: the search starts at the first record
     std::vector<QString> shown;
     QObject::connect(&window.datPrimaryRS(), &viewer::DataControl::MoveComplete, &window,
@@ -293,13 +282,7 @@ TEST_F(Commands, SearchStepsThroughTheMatchesInTheOrderShown)
     EXPECT_EQ(window.shownFieldText(7), "André"); // the last match stays after Abbrechen
     ASSERT_EQ(previousSelected.size(), 1u);
     EXPECT_TRUE(previousSelected[0]); // after the end, "Finde den Vorgänger" comes preselected
-    ASSERT_EQ(fake.messages.size(), 2u);
-    for (const RecordedMessage &message : fake.messages) {
-        EXPECT_EQ(message.text,
-                  "Keine weiteren Entsprechungen - \r\nzurück zum aktuellen Datensatz.");
-        EXPECT_EQ(message.title, "Suchen");
-        EXPECT_EQ(message.style, 64);
-    }
+    EXPECT_EQ(fake.boxes(), std::vector(2, boxes::noMoreMatches));
     EXPECT_EQ(FrmSuchweiter::instance().windowTitle(), "  *a* gefunden. Weitersuchen ? ");
     EXPECT_TRUE(FrmSuchweiter::instance().Option1[0]->isChecked()); // after the start
     EXPECT_EQ(platform::mousePointer(), platform::kArrow);
@@ -309,8 +292,7 @@ TEST_F(Commands, SearchStepsThroughTheMatchesInTheOrderShown)
 TEST_F(Commands, SearchFindsTheFirstMatchOfTheFilteredSortedSet)
 {
     filter(11, "> 2");
-    fake.modalAnswers.push_back(choose(7));
-    operations::mnuSortieren_Click(window);
+    sortBy(7);
     fake.modalAnswers = {choose(0, "DL*"), step(0), cancelSteps()};
     operations::mnuSearch_Click(window);
     // In VORNAME order the DL stations of the filter are Jürgen (DL1ABC), then Zoe (DL9ZZ).
@@ -323,10 +305,8 @@ TEST_F(Commands, SearchWithoutMatchOrWithABadTermReturnsToTheRecord)
     ASSERT_OK(set()->SetAbsolutePosition(3));
     fake.modalAnswers = {choose(0, "XX*")};
     operations::mnuSearch_Click(window);
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text, "Keine Datensätze gefunden mit \r\nXX*.");
-    EXPECT_EQ(fake.messages[0].title, " Suchen");
-    EXPECT_EQ(fake.messages[0].style, 64);
+    EXPECT_EQ(fake.boxes(),
+              std::vector<Box>({{"Keine Datensätze gefunden mit \r\nXX*.", 64, " Suchen"}}));
     EXPECT_EQ(counter(), " DS: 3");
 
     fake.messages.clear();
@@ -394,7 +374,10 @@ TEST(ColumnDialog, HandlersBeepResultAndSortMode)
     FakePlatform fake;
     FrmEingabe::unload();
     FrmEingabe &dialog = FrmEingabe::instance();
-    dialog.List1->addItems({"0 CALL :", "1 DXCC / WAE :"});
+    dialog.fillColumnList({"CALL :", "DXCC / WAE :"});
+    dialog.fillColumnList({"anders :"}); // filled once: the first table's captions stay
+    ASSERT_EQ(dialog.List1->count(), 2);
+    EXPECT_EQ(dialog.List1->item(1)->text(), "1 DXCC / WAE :");
     dialog.setWindowTitle("Filtern");
     dialog.Command1_Click(); // nothing chosen
     EXPECT_EQ(fake.beeps, 1);
@@ -417,59 +400,48 @@ TEST(ColumnDialog, HandlersBeepResultAndSortMode)
 }
 
 // The column chosen with the keyboard: the term box takes the focus at once, except when sorting.
+// With no entry selected, Down selects the first entry, which the list made current, instead of
+// passing over it, and from then on moves on.
 TEST(ColumnDialog, AColumnChosenByKeyMovesTheFocusToTheTermBox)
 {
     FakePlatform fake;
-    for (const auto &[caption, termFocused] :
-         {std::pair {"Filtern", true}, std::pair {"Sortieren", false}}) {
+    const struct
+    {
+        const char *caption;
+        Qt::Key first, second;
+        int rowAfterSecond;
+        bool termFocused;
+    } cases[] = {
+            {"Filtern", Qt::Key_Home, Qt::Key_End, 2, true},
+            {"Sortieren", Qt::Key_Home, Qt::Key_End, 2, false},
+            {"Filtern", Qt::Key_Down, Qt::Key_Down, 1, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.caption << ' ' << c.first);
         FrmEingabe::unload();
         FrmEingabe &dialog = FrmEingabe::instance();
-        dialog.List1->addItems({"0 CALL :", "1 DXCC / WAE :", "2 LOCATOR :"});
-        dialog.setWindowTitle(caption);
+        dialog.fillColumnList({"CALL :", "DXCC / WAE :", "LOCATOR :"});
+        dialog.setWindowTitle(c.caption);
         dialog.show();
         dialog.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
         ASSERT_TRUE(dialog.List1->hasFocus());
-        QTest::keyClick(dialog.List1, Qt::Key_Home); // on the entry the list made current
+        QTest::keyClick(dialog.List1, c.first);
         EXPECT_EQ(dialog.List1->currentRow(), 0);
         EXPECT_TRUE(dialog.List1->currentItem()->isSelected());
-        EXPECT_EQ(dialog.Text1->hasFocus(), termFocused) << caption;
+        EXPECT_EQ(dialog.Text1->hasFocus(), c.termFocused);
         dialog.List1->setFocus();
-        QTest::keyClick(dialog.List1, Qt::Key_End);
-        EXPECT_EQ(dialog.List1->currentRow(), 2);
-        EXPECT_EQ(dialog.Text1->hasFocus(), termFocused) << caption;
-        if (termFocused) {
+        QTest::keyClick(dialog.List1, c.second);
+        EXPECT_EQ(dialog.List1->currentRow(), c.rowAfterSecond);
+        EXPECT_EQ(dialog.Text1->hasFocus(), c.termFocused);
+        if (c.termFocused) {
             QTest::keyClicks(QApplication::focusWidget(), "LIKE DL*");
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            EXPECT_EQ(dialog.resultText(), "2 LIKE DL*");
+            EXPECT_EQ(dialog.resultText(), QString::number(c.rowAfterSecond) + " LIKE DL*");
             EXPECT_FALSE(dialog.isVisible());
         }
     }
     EXPECT_EQ(fake.beeps, 0);
-    FrmEingabe::unload();
-}
-
-// With no entry selected, Down would pass over the first entry, which the list made current.
-TEST(ColumnDialog, WithNoEntrySelectedTheFirstDownSelectsTheFirst)
-{
-    FakePlatform fake;
-    FrmEingabe::unload();
-    FrmEingabe &dialog = FrmEingabe::instance();
-    dialog.fillColumnList({"CALL :", "DXCC / WAE :"});
-    dialog.fillColumnList({"anders :"}); // filled once: the first table's captions stay
-    ASSERT_EQ(dialog.List1->count(), 2);
-    EXPECT_EQ(dialog.List1->item(1)->text(), "1 DXCC / WAE :");
-    dialog.setWindowTitle("Filtern");
-    dialog.show();
-    dialog.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    QTest::keyClick(dialog.List1, Qt::Key_Down);
-    EXPECT_EQ(dialog.List1->currentRow(), 0);
-    EXPECT_TRUE(dialog.List1->currentItem()->isSelected());
-    EXPECT_TRUE(dialog.Text1->hasFocus());
-    dialog.List1->setFocus();
-    QTest::keyClick(dialog.List1, Qt::Key_Down); // from then on it moves on
-    EXPECT_EQ(dialog.List1->currentRow(), 1);
     FrmEingabe::unload();
 }
 

@@ -35,14 +35,22 @@ protected:
         database::program() = {};
         database::program().lineBreak = QStringLiteral("\r\n");
         database::program().viewerVisible = true;
-        first = QString::fromStdString(dir.write("Erste.dbf", tenStations()));
         second = QString::fromStdString(
                 dir.write("Zweite Liste.dbf", stationTable({station("OE1AA"), station("DA0XX")})));
         window.setStartModule({fakeOpenDialog, {}});
-        database::program().databasePath = first;
-        window.datPrimaryRS().setConnectionString(database::connectionText(first));
-        window.datPrimaryRS().setRecordSource(database::plainFullQuery("Erste"));
-        ASSERT_FALSE(window.datPrimaryRS().Refresh());
+        first = open("Erste", tenStations());
+    }
+
+    // Writes table `name`.dbf and shows it in file order, as the database; its path.
+    QString open(const std::string &name, const std::string &bytes)
+    {
+        const QString path = QString::fromStdString(dir.write(name + ".dbf", bytes));
+        database::program().databasePath = path;
+        window.datPrimaryRS().setConnectionString(database::connectionText(path));
+        window.datPrimaryRS().setRecordSource(
+                database::plainFullQuery(QString::fromStdString(name)));
+        EXPECT_FALSE(window.datPrimaryRS().Refresh());
+        return path;
     }
 
     QString call() const { return window.shownFieldText(0); }
@@ -113,16 +121,13 @@ TEST_F(DatabaseCommands, OpenOfAnotherKindOfTableReportsAndGoesOn)
                       dbfbuild::DbfBuilder(0x03, {{"NAME", 'C', 10}}).record({"Meier"}).bytes()));
     fake.openAnswers.push_back(other);
     window.menuItem(Item::mnuOpen)->trigger();
-    // The column query fails, the field stays empty, so the reload runs and fails as well.
-    ASSERT_EQ(fake.messages.size(), 2u);
-    for (const RecordedMessage &message : fake.messages) {
-        EXPECT_EQ(message.style, 0);
-        EXPECT_EQ(message.title, "Talvo-dBase-Viewer");
+    // The column query fails, the field stays empty, so the reload runs and fails as well; both
+    // name the first column the table lacks, in the same words.
+    const Box lacking {"Die Spalte »CALL« gibt es in der Tabelle »kunden« nicht.",
+                       platform::kNoIcon, "Talvo-dBase-Viewer"};
+    EXPECT_EQ(fake.boxes(), std::vector(2, lacking));
+    for (const RecordedMessage &message : fake.messages)
         EXPECT_EQ(message.pointer, platform::kArrow);
-    }
-    // Both name the first column the table lacks, in the same words.
-    EXPECT_EQ(fake.messages[0].text, "Die Spalte »CALL« gibt es in der Tabelle »kunden« nicht.");
-    EXPECT_EQ(fake.messages[1].text, fake.messages[0].text);
     EXPECT_EQ(window.windowTitle(), "dBase-Viewer: kunden");
     EXPECT_EQ(platform::mousePointer(), platform::kArrow);
 }
@@ -158,30 +163,14 @@ TEST_F(DatabaseCommands, ReloadWithoutAPathDoesNothing)
     EXPECT_EQ(call(), "DL1ABC");
 }
 
-} // namespace
-
 // A table the reader finds damaged is reported once, after the window shows its first record;
 // a harmless departure (no end marker) is not.
-TEST(OpeningWarnings, DamageIsSaidOnceAfterTheFirstRecordShowsAndNotesStaySilent)
+TEST_F(DatabaseCommands, DamageIsSaidOnceAfterTheFirstRecordShowsAndNotesStaySilent)
 {
-    FakePlatform fake;
-    TempDir dir;
-    database::program() = {};
-    database::program().lineBreak = QStringLiteral("\r\n");
     std::string unmarked = tenStations();
     unmarked.pop_back(); // no 0x1A after the records
     std::string cut = tenStations();
     cut.resize(cut.size() - 200); // ends inside record 9
-    viewer::Viewer window;
-    auto open = [&](const std::string &name, const std::string &bytes) {
-        const QString path = QString::fromStdString(dir.write(name + ".dbf", bytes));
-        window.datPrimaryRS().setConnectionString(database::connectionText(path));
-        window.datPrimaryRS().setRecordSource(
-                database::plainFullQuery(QString::fromStdString(name)));
-        EXPECT_FALSE(window.datPrimaryRS().Refresh());
-        return path;
-    };
-
     open("Ohne", unmarked);
     const QString cutPath = open("Kurz", cut);
     QCoreApplication::processEvents();
@@ -208,3 +197,5 @@ TEST(OpeningWarnings, DamageIsSaidOnceAfterTheFirstRecordShowsAndNotesStaySilent
     QCoreApplication::processEvents();
     EXPECT_EQ(fake.messages.size(), 1u);
 }
+
+} // namespace

@@ -103,11 +103,7 @@ TEST_F(StartUp, StoredPathOfAVanishedFileSaysSoAndKeepsThePath)
 {
     platform::writeSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "/weg/Funk.dbf");
     start();
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text,
-              "Keine dBase-Datenbank in diesem Ordner vorhanden!\r\nBitte selber öffnen.");
-    EXPECT_EQ(fake.messages[0].title, " Problem");
-    EXPECT_EQ(fake.messages[0].style, 48);
+    ASSERT_EQ(fake.boxes(), std::vector {boxes::noDatabase});
     EXPECT_EQ(fake.messages[0].pointer, platform::kArrow);
     EXPECT_EQ(database::program().databasePath, "/weg/Funk.dbf");
     EXPECT_EQ(window->shownFieldText(0), "");
@@ -130,8 +126,7 @@ TEST_F(StartUp, WithoutAStoredPathTheFirstDbfOfTheFolderIsTaken)
 TEST_F(StartUp, NothingFoundShowsTheEmptyWindow)
 {
     start();
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].title, " Problem");
+    EXPECT_EQ(fake.boxes(), std::vector {boxes::noDatabase});
     EXPECT_EQ(database::program().databasePath, "");
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->datPrimaryRS().Recordset());
@@ -152,18 +147,15 @@ TEST_F(StartUp, ASecondCopyEndsAfterItsMessage)
     start();
     fake.messages.clear();
     EXPECT_FALSE(startup::Main());
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text,
-              "Das Programm zweimal zu aktivieren ist nicht ratsam. Wenn Sie diese Möglichkeit "
-              "benötigen, so wenden Sie sich bitte an den Autor dieser Software.");
-    EXPECT_EQ(fake.messages[0].title, "Talvo-dBase-Viewer läuft bereits ");
-    EXPECT_EQ(fake.messages[0].style, 48);
+    EXPECT_EQ(fake.boxes(), std::vector {boxes::secondCopy});
     EXPECT_TRUE(window->isVisible()); // the first copy is not touched
 }
 
-TEST(StartScreen, ShowsProductPlatformAndVersion)
+TEST(StartScreen, ShowsProductPlatformAndVersionInAFixedDialog)
 {
     startup::Vorbild screen;
+    EXPECT_EQ(screen.minimumSize(), screen.maximumSize());
+    EXPECT_FALSE(screen.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(screen.lblVersion->text(), "Version 1.0.2");
     EXPECT_EQ(screen.lblProductName->text(), "dBase - Viewer");
     EXPECT_EQ(screen.lblPlatform->text(), "für Linux");
@@ -211,7 +203,7 @@ TEST(MessageBox, IsAFixedDialogWithAnIconOnlyWhereItsStyleHasOne)
 // The window manager shows the title whole only where the box is at least as wide as it.
 TEST(MessageBox, IsAtLeastAsWideAsItsTitle)
 {
-    const QString title = QStringLiteral("Talvo-dBase-Viewer läuft bereits ");
+    const QString title = boxes::secondCopy.title;
     platform::MessageDialog box(nullptr, "Ja.", platform::kExclamation, title);
     QFont bold = box.font();
     bold.setBold(true);
@@ -233,13 +225,6 @@ TEST(InfoScreen, ShowsTheStartScreenForMoreThanSixSeconds)
     for (QWidget *widget : QApplication::topLevelWidgets())
         EXPECT_FALSE(qobject_cast<startup::Vorbild *>(widget)) << "the start screen is unloaded";
     EXPECT_EQ(platform::mousePointer(), platform::kArrow);
-}
-
-TEST(InfoScreen, IsAFixedDialog)
-{
-    startup::Vorbild screen;
-    EXPECT_EQ(screen.minimumSize(), screen.maximumSize());
-    EXPECT_FALSE(screen.windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
 TEST(DirectorySearch, MatchesAnyCaseInNameOrder)

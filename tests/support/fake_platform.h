@@ -7,15 +7,58 @@
 #include <QDialog>
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <vector>
 
-struct RecordedMessage
+// A message box as the user reads it.
+struct Box
 {
     QString text;
     int style;
     QString title;
+    bool operator==(const Box &) const = default;
+};
+
+inline void PrintTo(const Box &box, std::ostream *out)
+{
+    *out << '"' << box.text.toStdString() << "\" " << box.style << " \"" << box.title.toStdString()
+         << '"';
+}
+
+struct RecordedMessage : Box
+{
     int pointer; // the mouse pointer while the box was up
 };
+
+// The program's message boxes of fixed text, each written out once here (line breaks "\r\n").
+namespace boxes {
+using namespace platform;
+inline const Box filterEmpty {"Dieses Filter brachte keine Ergebnisse.\r\nDas Original wird wieder "
+                              "hergestellt.\r\nAugenblick !",
+                              kNoIcon, "Talvo-dBase-Viewer"};
+inline const Box sortEmpty {"Diese Sortierung brachte keine Ergebnisse.\r\nDas Original wird "
+                            "wieder hergestellt.\r\nAugenblick !",
+                            kNoIcon, "Talvo-dBase-Viewer"};
+inline const Box filterError5 {"Filter-Fehler: 5\r\nUngültiger Prozeduraufruf oder ungültiges "
+                               "Argument",
+                               kExclamation, "Talvo-dBase-Viewer"};
+inline const Box restoreFailed {"Wiederherstellen ohne Erfolg.\r\n", kExclamation, "Problem"};
+inline const Box noMoreMatches {"Keine weiteren Entsprechungen - \r\nzurück zum aktuellen "
+                                "Datensatz.",
+                                kInformation, "Suchen"};
+inline const Box noDatabase {"Keine dBase-Datenbank in diesem Ordner vorhanden!\r\nBitte selber "
+                             "öffnen.",
+                             kExclamation, " Problem"};
+inline const Box secondCopy {"Das Programm zweimal zu aktivieren ist nicht ratsam. Wenn Sie diese "
+                             "Möglichkeit benötigen, so wenden Sie sich bitte an den Autor "
+                             "dieser Software.",
+                             kExclamation, "Talvo-dBase-Viewer läuft bereits "};
+inline const Box shortHelp {"Es ist noch keine ausführliche Hilfe vorhanden.     \r\n"
+                            "Wenn Sie aber den Mauszeiger über dem Fenster,      \r\n"
+                            "über das Sie etwas wissen möchten, stehen lassen,   \r\n"
+                            "so erscheint ein Hinweis.",
+                            kInformation, "Kurzhilfe"};
+} // namespace boxes
 
 class FakePlatform final : public platform::Services
 {
@@ -27,7 +70,7 @@ public:
 
     void messageBox(const QString &text, int style, const QString &title) override
     {
-        messages.push_back({text, style, title, platform::mousePointer()});
+        messages.push_back({{text, style, title}, platform::mousePointer()});
     }
 
     QString openFile(const platform::OpenDialogRequest &request) override
@@ -60,6 +103,9 @@ public:
         modalAnswers.pop_front();
         answer(dialog);
     }
+
+    // The boxes shown so far, without the mouse pointer.
+    std::vector<Box> boxes() const { return {messages.begin(), messages.end()}; }
 
     std::vector<RecordedMessage> messages;
     std::vector<platform::OpenDialogRequest> openRequests;
