@@ -24,17 +24,6 @@ using operations::FrmSuchweiter;
 
 namespace {
 
-// Answers frmEingabe with list entry `row` and `term`, as if typed and confirmed with OK.
-std::function<void(QDialog &)> choose(int row, const QString &term = QString())
-{
-    return [row, term](QDialog &dialog) {
-        auto &form = static_cast<FrmEingabe &>(dialog);
-        form.List1->setCurrentRow(row);
-        form.Text1->setText(term);
-        form.Command1_Click();
-    };
-}
-
 // Answers frmSuchweiter with the option `option` (0 next, 1 previous) and OK.
 std::function<void(QDialog &)> step(int option)
 {

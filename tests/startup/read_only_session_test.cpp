@@ -38,17 +38,6 @@ std::map<std::string, FileState> folderState(const fs::path &folder)
     return state;
 }
 
-// Answers the column dialog with list entry `row`, `term` typed, and OK.
-std::function<void(QDialog &)> choose(int row, const QString &term = QString())
-{
-    return [row, term](QDialog &dialog) {
-        auto &form = static_cast<operations::FrmEingabe &>(dialog);
-        form.List1->setCurrentRow(row);
-        form.Text1->setText(term);
-        form.Command1_Click();
-    };
-}
-
 TEST(ReadOnlySession, LeavesEveryFileAsItWas)
 {
     database::program() = {};

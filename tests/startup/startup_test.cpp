@@ -91,14 +91,6 @@ TEST_F(StartUp, AFileGivenOnTheCommandLineIsOpenedInsteadOfTheStoredOne)
     EXPECT_TRUE(fake.messages.empty());
 }
 
-TEST_F(StartUp, WindowsAndDialogsCarryTheProgramsIcon)
-{
-    start();
-    EXPECT_FALSE(window->windowIcon().isNull());
-    EXPECT_FALSE(operations::FrmEingabe::instance().windowIcon().isNull());
-    EXPECT_EQ(window->windowIcon().availableSizes().size(), 6);
-}
-
 TEST_F(StartUp, StoredPathOfAVanishedFileSaysSoAndKeepsThePath)
 {
     platform::writeSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "/weg/Funk.dbf");
@@ -123,6 +115,7 @@ TEST_F(StartUp, WithoutAStoredPathTheFirstDbfOfTheFolderIsTaken)
     EXPECT_EQ(window->shownFieldText(0), "DL1ABC");
 }
 
+// Windows and dialogs carry the program's icon.
 TEST_F(StartUp, NothingFoundShowsTheEmptyWindow)
 {
     start();
@@ -130,6 +123,9 @@ TEST_F(StartUp, NothingFoundShowsTheEmptyWindow)
     EXPECT_EQ(database::program().databasePath, "");
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->datPrimaryRS().Recordset());
+    EXPECT_FALSE(window->windowIcon().isNull());
+    EXPECT_FALSE(operations::FrmEingabe::instance().windowIcon().isNull());
+    EXPECT_EQ(window->windowIcon().availableSizes().size(), 6);
 }
 
 TEST_F(StartUp, AnUnreadableTableIsReportedAndTheWindowShown)
@@ -182,13 +178,18 @@ TEST(OpenDialog, TurnsTheBarFilterIntoQtsFormAndKeepsThePresets)
     EXPECT_EQ(fake.openRequests[1].nameFilters, QStringList({"Alle (*.*)"}));
 }
 
-// Message boxes are fixed-size dialogs; one without an icon starts its text at the margin.
+// Message boxes are fixed-size dialogs; one without an icon starts its text at the margin. The
+// window manager shows the title whole only where the box is at least as wide as it.
 TEST(MessageBox, IsAFixedDialogWithAnIconOnlyWhereItsStyleHasOne)
 {
+    const QString title = boxes::secondCopy.title;
     for (const int style : {platform::kNoIcon, platform::kExclamation, platform::kInformation}) {
-        platform::MessageDialog box(nullptr, "Zeile 1\nZeile 2", style, " Titel");
+        platform::MessageDialog box(nullptr, "Zeile 1\nZeile 2", style, title);
         EXPECT_EQ(box.icon != nullptr, style != platform::kNoIcon);
-        EXPECT_EQ(box.windowTitle(), " Titel");
+        EXPECT_EQ(box.windowTitle(), title);
+        QFont bold = box.font();
+        bold.setBold(true);
+        EXPECT_GE(box.width(), QFontMetrics(bold).horizontalAdvance(title) + 100); // and buttons
         EXPECT_EQ(box.text->text(), "Zeile 1\nZeile 2");
         EXPECT_EQ(box.ok->text(), "OK");
         EXPECT_EQ(box.minimumSize(), box.maximumSize());
@@ -198,16 +199,6 @@ TEST(MessageBox, IsAFixedDialogWithAnIconOnlyWhereItsStyleHasOne)
             EXPECT_LE(box.text->geometry().left(), 24);
         }
     }
-}
-
-// The window manager shows the title whole only where the box is at least as wide as it.
-TEST(MessageBox, IsAtLeastAsWideAsItsTitle)
-{
-    const QString title = boxes::secondCopy.title;
-    platform::MessageDialog box(nullptr, "Ja.", platform::kExclamation, title);
-    QFont bold = box.font();
-    bold.setBold(true);
-    EXPECT_GE(box.width(), QFontMetrics(bold).horizontalAdvance(title) + 100); // and the buttons
 }
 
 TEST(InfoScreen, ShowsTheStartScreenForMoreThanSixSeconds)

@@ -1,7 +1,9 @@
 // Platform services for tests: message boxes and dialogs are recorded, not shown; the clock
-// moves on by itself.
+// moves on by itself. With the program's message boxes of fixed text and the answer that picks a
+// column in the column dialog.
 #pragma once
 
+#include "operations/frm_eingabe.h"
 #include "platform/platform.h"
 
 #include <QDialog>
@@ -30,9 +32,10 @@ struct RecordedMessage : Box
     int pointer; // the mouse pointer while the box was up
 };
 
-// The program's message boxes of fixed text, each written out once here (line breaks "\r\n").
+// The program's message boxes of fixed text, each text written out here once and named by the
+// tests (line breaks "\r\n").
 namespace boxes {
-using namespace platform;
+using platform::kExclamation, platform::kInformation, platform::kNoIcon;
 inline const Box filterEmpty {"Dieses Filter brachte keine Ergebnisse.\r\nDas Original wird wieder "
                               "hergestellt.\r\nAugenblick !",
                               kNoIcon, "Talvo-dBase-Viewer"};
@@ -59,6 +62,17 @@ inline const Box shortHelp {"Es ist noch keine ausführliche Hilfe vorhanden.   
                             "so erscheint ein Hinweis.",
                             kInformation, "Kurzhilfe"};
 } // namespace boxes
+
+// Answers the column dialog with list entry `row` and `term`, as if typed and confirmed with OK.
+inline std::function<void(QDialog &)> choose(int row, const QString &term = QString())
+{
+    return [row, term](QDialog &dialog) {
+        auto &form = static_cast<operations::FrmEingabe &>(dialog);
+        form.List1->setCurrentRow(row);
+        form.Text1->setText(term);
+        form.Command1_Click();
+    };
+}
 
 class FakePlatform final : public platform::Services
 {

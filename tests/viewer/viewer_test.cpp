@@ -79,39 +79,61 @@ TEST_F(ViewerTest, ShowsTheLabelledFieldsOfTheFirstStationAndFillsTheColumnList)
     operations::FrmEingabe::unload();
 }
 
-TEST_F(ViewerTest, KeysMoveWithinTheSetAndStopAtItsEnds)
+// The keys and the bar's buttons (first, previous, next, last) move within the set and stop at
+// its ends.
+TEST_F(ViewerTest, KeysAndButtonsMoveWithinTheSetAndStopAtItsEnds)
 {
     refresh(path, database::orderedFullQuery("Stationen"));
     EXPECT_EQ(call(), "9A1AA");
+    const auto buttons = window->datPrimaryRS().findChildren<QAbstractButton *>();
+    ASSERT_EQ(buttons.size(), 4);
+    const auto key = [this](Qt::Key pressed, Qt::KeyboardModifiers modifiers = {}) {
+        return [this, pressed, modifiers] { QTest::keyClick(window.get(), pressed, modifiers); };
+    };
+    const auto button = [&buttons](int index) {
+        return [&buttons, index] { buttons[index]->click(); };
+    };
     const struct
     {
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
+        std::function<void()> press;
         const char *counter, *call;
     } presses[] = {
-            {Qt::Key_Down, {}, " DS: 1", "9A1AA"}, // on the first record: nothing
-            {Qt::Key_Up, {}, " DS: 2", "DK2XX"},
-            {Qt::Key_Up, Qt::ControlModifier, " DS: 3", "DL1ABC"}, // the shift state is ignored
-            {Qt::Key_PageUp, {}, " DS: 10", "PA0AA"},
-            {Qt::Key_Up, {}, " DS: 10", "PA0AA"}, // on the last record: nothing
-            {Qt::Key_PageDown, Qt::ControlModifier, " DS: 1", "9A1AA"},
+            {key(Qt::Key_Down), " DS: 1", "9A1AA"}, // on the first record: nothing
+            {key(Qt::Key_Up), " DS: 2", "DK2XX"},
+            {key(Qt::Key_Up, Qt::ControlModifier), " DS: 3",
+             "DL1ABC"}, // the shift state is ignored
+            {key(Qt::Key_PageUp), " DS: 10", "PA0AA"},
+            {key(Qt::Key_Up), " DS: 10", "PA0AA"}, // on the last record: nothing
+            {key(Qt::Key_PageDown, Qt::ControlModifier), " DS: 1", "9A1AA"},
+            {button(0), " DS: 1", "9A1AA"},
+            {button(1), " DS: 1", "9A1AA"}, // previous on the first record: stays
+            {button(2), " DS: 2", "DK2XX"},
+            {button(3), " DS: 10", "PA0AA"},
+            {button(2), " DS: 10", "PA0AA"}, // next on the last record: stays
     };
-    for (const auto &press : presses) {
-        QTest::keyClick(window.get(), press.key, press.modifiers);
-        EXPECT_EQ(counter(), press.counter) << press.key;
-        EXPECT_EQ(call(), press.call) << press.key;
+    for (size_t step = 0; step < std::size(presses); ++step) {
+        presses[step].press();
+        EXPECT_EQ(counter(), presses[step].counter) << "step " << step;
+        EXPECT_EQ(call(), presses[step].call) << "step " << step;
     }
+    EXPECT_TRUE(fake.messages.empty());
 
     ASSERT_OK(window->datPrimaryRS().Recordset()->SetFilter("[NOF_SSB] > 2"));
     QTest::keyClick(window.get(), Qt::Key_PageUp);
     EXPECT_EQ(counter(), " DS: 7"); // the guards use the filtered count
 }
 
-TEST_F(ViewerTest, KeysWithoutARecordSetDoNothing)
+// Keys without a record set, and buttons on a table without records.
+TEST_F(ViewerTest, KeysAndButtonsWithoutRecordsDoNothing)
 {
     QTest::keyClick(window.get(), Qt::Key_Up);
     QTest::keyClick(window.get(), Qt::Key_PageUp);
     EXPECT_EQ(counter(), "");
+    const QString empty = QString::fromStdString(dir.write("Leer.dbf", stationTable({})));
+    database::program().viewerVisible = true;
+    refresh(empty, database::plainFullQuery("Leer"));
+    for (QAbstractButton *button : window->datPrimaryRS().findChildren<QAbstractButton *>())
+        QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_TRUE(fake.messages.empty());
 }
 
@@ -152,29 +174,28 @@ TEST_F(ViewerTest, ActivationWithinTheProgramSetsTheCaption)
 TEST_F(ViewerTest, ErrorNotificationsAreStoredAndShownOnlyOnceVisible)
 {
     QString description = QStringLiteral("Verbindung verloren");
-    bool cancel = false;
-    emit window->datPrimaryRS().Error(16389, description, cancel);
-    EXPECT_TRUE(cancel);
-    EXPECT_EQ(database::program().lastRecordSourceError, 16389);
-    EXPECT_TRUE(fake.messages.empty());
-
-    cancel = false;
-    emit window->datPrimaryRS().Error(3021, description, cancel);
-    EXPECT_FALSE(cancel); // before start-up ends, the control's own display shows it
-    EXPECT_EQ(database::program().lastRecordSourceError, 3021);
-    EXPECT_TRUE(fake.messages.empty());
-
-    database::program().viewerVisible = true;
-    emit window->datPrimaryRS().Error(3021, description, cancel);
-    EXPECT_TRUE(cancel);
-    EXPECT_EQ(fake.boxes(),
-              std::vector<Box>({{"Datenbank-Fehler:Verbindung verloren", platform::kExclamation,
-                                 " unerwarteter Fehler"}}));
-
-    cancel = false;
-    fake.messages.clear();
-    emit window->datPrimaryRS().Error(16389, description, cancel);
-    EXPECT_TRUE(fake.messages.empty());
+    const Box shown {"Datenbank-Fehler:Verbindung verloren", platform::kExclamation,
+                     " unerwarteter Fehler"};
+    const struct
+    {
+        int number;
+        bool visible, cancelled;
+        std::vector<Box> boxes;
+    } errors[] = {
+            {16389, false, true, {}},
+            {3021, false, false, {}}, // before start-up ends, the control's own display shows it
+            {3021, true, true, {shown}},
+            {16389, true, true, {}},
+    };
+    for (const auto &error : errors) {
+        database::program().viewerVisible = error.visible;
+        fake.messages.clear();
+        bool cancel = false;
+        emit window->datPrimaryRS().Error(error.number, description, cancel);
+        EXPECT_EQ(cancel, error.cancelled) << error.number;
+        EXPECT_EQ(database::program().lastRecordSourceError, error.number);
+        EXPECT_EQ(fake.boxes(), error.boxes) << error.number;
+    }
 }
 
 TEST_F(ViewerTest, FailedRefreshDuringStartUpShowsTheControlsOwnMessage)
@@ -302,31 +323,6 @@ TEST_F(ViewerTest, ClosingSavesThePathClosesTheSetAndTheOtherWindows)
     window->show();
     window->close();
     EXPECT_EQ(platform::readSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "nichts"), "");
-}
-
-TEST_F(ViewerTest, ButtonsMoveAndStayAtTheEnds)
-{
-    refresh(path, database::orderedFullQuery("Stationen"));
-    auto buttons = window->datPrimaryRS().findChildren<QAbstractButton *>();
-    ASSERT_EQ(buttons.size(), 4);
-    // First, previous on the first record (stays), next, last, next on the last (stays).
-    const std::pair<int, const char *> clicks[] = {
-            {0, " DS: 1"}, {1, " DS: 1"}, {2, " DS: 2"}, {3, " DS: 10"}, {2, " DS: 10"}};
-    for (const auto &[button, shown] : clicks) {
-        buttons[button]->click();
-        EXPECT_EQ(counter(), shown) << button;
-    }
-    EXPECT_TRUE(fake.messages.empty());
-}
-
-TEST_F(ViewerTest, ButtonsOnATableWithoutRecordsDoNothing)
-{
-    const QString empty = QString::fromStdString(dir.write("Leer.dbf", stationTable({})));
-    database::program().viewerVisible = true;
-    refresh(empty, database::plainFullQuery("Leer"));
-    for (QAbstractButton *button : window->datPrimaryRS().findChildren<QAbstractButton *>())
-        QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_TRUE(fake.messages.empty());
 }
 
 TEST_F(ViewerTest, AValueCutOffShowsWholeAsTheFieldsHint)
