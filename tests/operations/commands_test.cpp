@@ -1,7 +1,5 @@
 // Filter, sort, restore and search through their menu commands, with the dialogs answered and
 // the message boxes recorded by the test's platform.
-#include "database/database_names.h"
-#include "database/program_state.h"
 #include "operations/filter_command.h"
 #include "operations/frm_eingabe.h"
 #include "operations/frm_suchweiter.h"
@@ -9,11 +7,8 @@
 #include "operations/search_command.h"
 #include "operations/sort_command.h"
 #include "support/expect_ok.h"
-#include "support/fake_platform.h"
 #include "support/qstring_printer.h"
 #include "support/station_table.h"
-#include "support/temp_dir.h"
-#include "viewer/viewer.h"
 
 #include <QApplication>
 #include <QTest>
@@ -39,34 +34,17 @@ std::function<void(QDialog &)> cancelSteps()
     return [](QDialog &dialog) { static_cast<FrmSuchweiter &>(dialog).Command1_Click(); };
 }
 
-class Commands : public ::testing::Test
+// The ten stations shown in file order; the first table fills the column list.
+class Commands : public StationWindow
 {
 protected:
     void SetUp() override
     {
-        database::program() = {};
-        database::program().lineBreak = QStringLiteral("\r\n");
         database::program().viewerVisible = true;
         FrmEingabe::unload();
         FrmSuchweiter::unload();
-        FrmEingabe &dialog = FrmEingabe::instance();
-        for (int i = 0; i < viewer::Viewer::kFieldCount; ++i)
-            dialog.List1->addItem(QString::number(i) + ' ' + window.lblLabels()[i]->text());
-        open(tenStations());
+        open("Funk", tenStations());
     }
-
-    void open(const std::string &table)
-    {
-        const QString path = QString::fromStdString(dir.write("Funk.dbf", table));
-        database::program().databasePath = path;
-        window.datPrimaryRS().setConnectionString(database::connectionText(path));
-        window.datPrimaryRS().setRecordSource(database::plainFullQuery("Funk"));
-        ASSERT_FALSE(window.datPrimaryRS().Refresh());
-    }
-
-    std::shared_ptr<recordset::RecordSet> set() { return window.datPrimaryRS().Recordset(); }
-    QString call() const { return window.shownFieldText(0); }
-    QString counter() { return window.datPrimaryRS().Caption(); }
 
     // The calls of the current presentation.
     QStringList calls()
@@ -94,10 +72,6 @@ protected:
         fake.modalAnswers.push_back(choose(row));
         operations::mnuSortieren_Click(window);
     }
-
-    FakePlatform fake;
-    TempDir dir;
-    viewer::Viewer window;
 };
 
 TEST(FilterCriterion, WorkedExamplesReachTheRecordSetExactly)
@@ -212,7 +186,7 @@ TEST_F(Commands, SortWithinAFilter)
 
 TEST_F(Commands, SortOfAnEmptySetSaysSoAndClearsTheSort)
 {
-    open(stationTable({}));
+    open("Funk", stationTable({}));
     sortBy(7);
     EXPECT_EQ(fake.boxes(), std::vector {boxes::sortEmpty});
     EXPECT_EQ(set()->Sort(), "");
@@ -235,7 +209,7 @@ TEST_F(Commands, RestoreUndoesFilterAndSort)
 
 TEST_F(Commands, RestoreOfATableOfZerosReportsWithoutReason)
 {
-    open(stationTable({station("0"), station("0")}));
+    open("Funk", stationTable({station("0"), station("0")}));
     operations::mnuWiederherstellen_Click(window);
     EXPECT_EQ(fake.boxes(), std::vector {boxes::restoreFailed});
 }

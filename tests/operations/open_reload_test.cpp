@@ -1,16 +1,10 @@
 // Opening another file and reloading, through the viewer window's menu items.
-#include "database/database_names.h"
-#include "database/program_state.h"
 #include "support/expect_ok.h"
-#include "support/fake_platform.h"
 #include "support/qstring_printer.h"
 #include "support/station_table.h"
-#include "support/temp_dir.h"
-#include "viewer/viewer.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -27,13 +21,12 @@ QString fakeOpenDialog(const QString &title, const QString &fileName, const QStr
     return platform::services().openFile(request);
 }
 
-class DatabaseCommands : public ::testing::Test
+// Erste.dbf shown, "Zweite Liste.dbf" beside it; the open dialog answered by the test.
+class DatabaseCommands : public StationWindow
 {
 protected:
     void SetUp() override
     {
-        database::program() = {};
-        database::program().lineBreak = QStringLiteral("\r\n");
         database::program().viewerVisible = true;
         second = QString::fromStdString(
                 dir.write("Zweite Liste.dbf", stationTable({station("OE1AA"), station("DA0XX")})));
@@ -41,24 +34,7 @@ protected:
         first = open("Erste", tenStations());
     }
 
-    // Writes table `name`.dbf and shows it in file order, as the database; its path.
-    QString open(const std::string &name, const std::string &bytes)
-    {
-        const QString path = QString::fromStdString(dir.write(name + ".dbf", bytes));
-        database::program().databasePath = path;
-        window.datPrimaryRS().setConnectionString(database::connectionText(path));
-        window.datPrimaryRS().setRecordSource(
-                database::plainFullQuery(QString::fromStdString(name)));
-        EXPECT_FALSE(window.datPrimaryRS().Refresh());
-        return path;
-    }
-
-    QString call() const { return window.shownFieldText(0); }
-
-    FakePlatform fake;
-    TempDir dir;
     QString first, second;
-    viewer::Viewer window;
 };
 
 TEST_F(DatabaseCommands, OpenShowsTheChosenFileInCallOrder)

@@ -1,15 +1,10 @@
 // The viewer window with its real data control: fields, counter, keys, caption, error reports,
 // the menus built from the menu table, and shut-down.
-#include "database/database_names.h"
-#include "database/program_state.h"
 #include "operations/frm_eingabe.h"
 #include "support/expect_ok.h"
-#include "support/fake_platform.h"
 #include "support/qstring_printer.h"
 #include "support/station_table.h"
-#include "support/temp_dir.h"
 #include "viewer/value_field.h"
-#include "viewer/viewer.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -17,7 +12,6 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QTest>
-#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,52 +19,26 @@ namespace {
 using operations::Item;
 using operations::Menu;
 
-class ViewerTest : public ::testing::Test
+// The ten stations written to Stationen.dbf, not yet opened.
+class ViewerTest : public StationWindow
 {
 protected:
-    void SetUp() override
-    {
-        database::program() = {};
-        database::program().lineBreak = QStringLiteral("\r\n");
-        path = QString::fromStdString(dir.write("Stationen.dbf", tenStations()));
-        window = std::make_unique<viewer::Viewer>();
-    }
-
-    // Binds the data control to the table at `databasePath` with `query`; the refresh's error.
-    auto bind(const QString &databasePath, const QString &query)
-    {
-        database::program().databasePath = databasePath;
-        window->datPrimaryRS().setConnectionString(database::connectionText(databasePath));
-        window->datPrimaryRS().setRecordSource(query);
-        return window->datPrimaryRS().Refresh();
-    }
-    void refresh(const QString &databasePath, const QString &query)
-    {
-        ASSERT_FALSE(bind(databasePath, query));
-    }
-
-    QString counter() const { return window->datPrimaryRS().Caption(); }
-    QString call() const { return window->shownFieldText(0); }
-
-    FakePlatform fake;
-    TempDir dir;
-    QString path;
-    std::unique_ptr<viewer::Viewer> window;
+    const QString path = QString::fromStdString(dir.write("Stationen.dbf", tenStations()));
 };
 
 // After a start without a table the column list is empty; the first table that opens fills it.
 TEST_F(ViewerTest, ShowsTheLabelledFieldsOfTheFirstStationAndFillsTheColumnList)
 {
     operations::FrmEingabe::unload();
-    refresh(path, database::plainFullQuery("Stationen"));
-    EXPECT_EQ(window->lblLabels()[8]->text(), "AKTIVITÄTEN :");
-    EXPECT_EQ(window->lblLabels()[12]->text(), "UPDATE :");
+    ASSERT_FALSE(bind(path, database::plainFullQuery("Stationen")));
+    EXPECT_EQ(window.lblLabels()[8]->text(), "AKTIVITÄTEN :");
+    EXPECT_EQ(window.lblLabels()[12]->text(), "UPDATE :");
     EXPECT_EQ(call(), "DL1ABC");
-    EXPECT_EQ(window->shownFieldText(7), "Jürgen");
-    EXPECT_EQ(window->shownFieldText(12), "05.01.2003");
+    EXPECT_EQ(window.shownFieldText(7), "Jürgen");
+    EXPECT_EQ(window.shownFieldText(12), "05.01.2003");
     EXPECT_EQ(counter(), " DS: 1");
-    EXPECT_EQ(window->datPrimaryRS().toolTip(), " blättern in den Daten ");
-    for (QLabel *field : window->txtFields())
+    EXPECT_EQ(window.datPrimaryRS().toolTip(), " blättern in den Daten ");
+    for (QLabel *field : window.txtFields())
         EXPECT_EQ(field->focusPolicy(), Qt::NoFocus);
     const QListWidget &list = *operations::FrmEingabe::instance().List1;
     ASSERT_EQ(list.count(), viewer::Viewer::kFieldCount);
@@ -83,12 +51,12 @@ TEST_F(ViewerTest, ShowsTheLabelledFieldsOfTheFirstStationAndFillsTheColumnList)
 // its ends.
 TEST_F(ViewerTest, KeysAndButtonsMoveWithinTheSetAndStopAtItsEnds)
 {
-    refresh(path, database::orderedFullQuery("Stationen"));
+    ASSERT_FALSE(bind(path, database::orderedFullQuery("Stationen")));
     EXPECT_EQ(call(), "9A1AA");
-    const auto buttons = window->datPrimaryRS().findChildren<QAbstractButton *>();
+    const auto buttons = window.datPrimaryRS().findChildren<QAbstractButton *>();
     ASSERT_EQ(buttons.size(), 4);
     const auto key = [this](Qt::Key pressed, Qt::KeyboardModifiers modifiers = {}) {
-        return [this, pressed, modifiers] { QTest::keyClick(window.get(), pressed, modifiers); };
+        return [this, pressed, modifiers] { QTest::keyClick(&window, pressed, modifiers); };
     };
     const auto button = [&buttons](int index) {
         return [&buttons, index] { buttons[index]->click(); };
@@ -118,21 +86,20 @@ TEST_F(ViewerTest, KeysAndButtonsMoveWithinTheSetAndStopAtItsEnds)
     }
     EXPECT_TRUE(fake.messages.empty());
 
-    ASSERT_OK(window->datPrimaryRS().Recordset()->SetFilter("[NOF_SSB] > 2"));
-    QTest::keyClick(window.get(), Qt::Key_PageUp);
+    ASSERT_OK(window.datPrimaryRS().Recordset()->SetFilter("[NOF_SSB] > 2"));
+    QTest::keyClick(&window, Qt::Key_PageUp);
     EXPECT_EQ(counter(), " DS: 7"); // the guards use the filtered count
 }
 
 // Keys without a record set, and buttons on a table without records.
 TEST_F(ViewerTest, KeysAndButtonsWithoutRecordsDoNothing)
 {
-    QTest::keyClick(window.get(), Qt::Key_Up);
-    QTest::keyClick(window.get(), Qt::Key_PageUp);
+    QTest::keyClick(&window, Qt::Key_Up);
+    QTest::keyClick(&window, Qt::Key_PageUp);
     EXPECT_EQ(counter(), "");
-    const QString empty = QString::fromStdString(dir.write("Leer.dbf", stationTable({})));
     database::program().viewerVisible = true;
-    refresh(empty, database::plainFullQuery("Leer"));
-    for (QAbstractButton *button : window->datPrimaryRS().findChildren<QAbstractButton *>())
+    open("Leer", stationTable({}));
+    for (QAbstractButton *button : window.datPrimaryRS().findChildren<QAbstractButton *>())
         QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_TRUE(fake.messages.empty());
 }
@@ -155,20 +122,20 @@ TEST(ViewerCaption, IsTheTableNameOfTheDatabasePath)
 TEST_F(ViewerTest, ActivationWithinTheProgramSetsTheCaption)
 {
     int hooks = 0;
-    window->setActivationHook([&] { ++hooks; });
+    window.setActivationHook([&] { ++hooks; });
     database::program().databasePath = path;
-    window->setWindowCaption("dBase-Viewer: Stationen"); // as the open command leaves it
+    window.setWindowCaption("dBase-Viewer: Stationen"); // as the open command leaves it
     QEvent activate(QEvent::WindowActivate);
-    QCoreApplication::sendEvent(window.get(), &activate);
-    EXPECT_EQ(window->windowTitle(), "  dBase-Viewer: Stationen");
+    QCoreApplication::sendEvent(&window, &activate);
+    EXPECT_EQ(window.windowTitle(), "  dBase-Viewer: Stationen");
     EXPECT_EQ(hooks, 1);
 
-    window->setWindowCaption("dBase-Viewer: Stationen");
+    window.setWindowCaption("dBase-Viewer: Stationen");
     emit qApp->applicationStateChanged(Qt::ApplicationInactive); // the user went elsewhere
-    QCoreApplication::sendEvent(window.get(), &activate);
-    EXPECT_EQ(window->windowTitle(), "dBase-Viewer: Stationen");
-    QCoreApplication::sendEvent(window.get(), &activate);
-    EXPECT_EQ(window->windowTitle(), "  dBase-Viewer: Stationen");
+    QCoreApplication::sendEvent(&window, &activate);
+    EXPECT_EQ(window.windowTitle(), "dBase-Viewer: Stationen");
+    QCoreApplication::sendEvent(&window, &activate);
+    EXPECT_EQ(window.windowTitle(), "  dBase-Viewer: Stationen");
 }
 
 TEST_F(ViewerTest, ErrorNotificationsAreStoredAndShownOnlyOnceVisible)
@@ -191,7 +158,7 @@ TEST_F(ViewerTest, ErrorNotificationsAreStoredAndShownOnlyOnceVisible)
         database::program().viewerVisible = error.visible;
         fake.messages.clear();
         bool cancel = false;
-        emit window->datPrimaryRS().Error(error.number, description, cancel);
+        emit window.datPrimaryRS().Error(error.number, description, cancel);
         EXPECT_EQ(cancel, error.cancelled) << error.number;
         EXPECT_EQ(database::program().lastRecordSourceError, error.number);
         EXPECT_EQ(fake.boxes(), error.boxes) << error.number;
@@ -209,7 +176,7 @@ TEST_F(ViewerTest, FailedRefreshDuringStartUpShowsTheControlsOwnMessage)
 
     database::program().viewerVisible = true; // from now on the command that refreshed reports
     fake.messages.clear();
-    EXPECT_TRUE(window->datPrimaryRS().Refresh());
+    EXPECT_TRUE(window.datPrimaryRS().Refresh());
     EXPECT_TRUE(fake.messages.empty());
     EXPECT_EQ(call(), "");
 }
@@ -224,16 +191,16 @@ TEST_F(ViewerTest, ATableWithoutABoundColumnFailsToOpenNamingIt)
     const auto error = bind(other, database::plainFullQuery("Kurz"));
     ASSERT_TRUE(error);
     EXPECT_EQ(error->description, "Die Spalte »DXCC_WAE« gibt es in der Tabelle »Kurz« nicht.");
-    EXPECT_FALSE(window->datPrimaryRS().Recordset());
+    EXPECT_FALSE(window.datPrimaryRS().Recordset());
     EXPECT_EQ(call(), "");
 }
 
 // Screen readers read a value field as its caption and its value; a right click copies it.
 TEST_F(ViewerTest, ValueFieldsAreNamedByTheirCaptionAndCopyTheirValue)
 {
-    refresh(path, database::plainFullQuery("Stationen"));
-    window->show();
-    auto *field = static_cast<viewer::ValueField *>(window->txtFields()[0]);
+    ASSERT_FALSE(bind(path, database::plainFullQuery("Stationen")));
+    window.show();
+    auto *field = static_cast<viewer::ValueField *>(window.txtFields()[0]);
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(field);
     ASSERT_TRUE(accessible);
     EXPECT_EQ(accessible->text(QAccessible::Name), "CALL :");
@@ -242,7 +209,7 @@ TEST_F(ViewerTest, ValueFieldsAreNamedByTheirCaptionAndCopyTheirValue)
               "DL1ABC");
     const auto labels = accessible->relations(QAccessible::Label);
     ASSERT_EQ(labels.size(), 1);
-    EXPECT_EQ(labels[0].first->object(), window->lblLabels()[0]);
+    EXPECT_EQ(labels[0].first->object(), window.lblLabels()[0]);
     EXPECT_EQ(field->focusPolicy(), Qt::NoFocus);
 
     field->copyValue();
@@ -252,7 +219,7 @@ TEST_F(ViewerTest, ValueFieldsAreNamedByTheirCaptionAndCopyTheirValue)
 TEST_F(ViewerTest, MenusHaveTheirCaptionsShortcutsAndOrder)
 {
     QStringList titles;
-    for (QAction *menu : window->menuBar()->actions())
+    for (QAction *menu : window.menuBar()->actions())
         titles << menu->text();
     EXPECT_EQ(titles, QStringList({"&Datei", "&Bearbeiten", "&Suchen", "&?"}));
     const struct
@@ -271,7 +238,7 @@ TEST_F(ViewerTest, MenusHaveTheirCaptionsShortcutsAndOrder)
             {Item::mnuInfo, "F2", ""},
     };
     for (const auto &[item, shortcut, caption] : items) {
-        const QAction &action = *window->menuItem(item);
+        const QAction &action = *window.menuItem(item);
         EXPECT_EQ(action.shortcut().toString(), shortcut) << action.text().toStdString();
         EXPECT_TRUE(caption.isEmpty() || action.text() == caption) << action.text().toStdString();
     }
@@ -280,48 +247,48 @@ TEST_F(ViewerTest, MenusHaveTheirCaptionsShortcutsAndOrder)
 TEST_F(ViewerTest, OpeningAMenuEnablesItsDatabaseCommandsByThePath)
 {
     const int &filters = fake.modalShows; // each run of the filter shows its dialog once
-    window->menuItem(Item::mnuFiltern)->trigger(); // before the menu was ever opened: enabled
+    window.menuItem(Item::mnuFiltern)->trigger(); // before the menu was ever opened: enabled
     EXPECT_EQ(filters, 1);
 
-    emit window->menu(Menu::mnuBearb)->aboutToShow();
-    EXPECT_FALSE(window->menuItem(Item::mnuFiltern)->isEnabled());
-    EXPECT_FALSE(window->menuItem(Item::mnuSortieren)->isEnabled());
-    EXPECT_FALSE(window->menuItem(Item::mnuWiederherstellen)->isEnabled());
-    window->menuItem(Item::mnuFiltern)->trigger();
+    emit window.menu(Menu::mnuBearb)->aboutToShow();
+    EXPECT_FALSE(window.menuItem(Item::mnuFiltern)->isEnabled());
+    EXPECT_FALSE(window.menuItem(Item::mnuSortieren)->isEnabled());
+    EXPECT_FALSE(window.menuItem(Item::mnuWiederherstellen)->isEnabled());
+    window.menuItem(Item::mnuFiltern)->trigger();
     EXPECT_EQ(filters, 1);
-    EXPECT_TRUE(window->menuItem(Item::mnuSearch)->isEnabled()); // its menu was not opened
+    EXPECT_TRUE(window.menuItem(Item::mnuSearch)->isEnabled()); // its menu was not opened
 
-    emit window->menu(Menu::mnuDat)->aboutToShow();
-    EXPECT_FALSE(window->menuItem(Item::mnuSortCall)->isEnabled());
-    EXPECT_TRUE(window->menuItem(Item::mnuOpen)->isEnabled());
-    EXPECT_TRUE(window->menuItem(Item::mnuEnde)->isEnabled());
+    emit window.menu(Menu::mnuDat)->aboutToShow();
+    EXPECT_FALSE(window.menuItem(Item::mnuSortCall)->isEnabled());
+    EXPECT_TRUE(window.menuItem(Item::mnuOpen)->isEnabled());
+    EXPECT_TRUE(window.menuItem(Item::mnuEnde)->isEnabled());
 
     database::program().databasePath = path;
-    emit window->menu(Menu::mnuBearb)->aboutToShow();
-    emit window->menu(Menu::mnuSu)->aboutToShow();
-    EXPECT_TRUE(window->menuItem(Item::mnuFiltern)->isEnabled());
-    EXPECT_TRUE(window->menuItem(Item::mnuSearch)->isEnabled());
-    window->menuItem(Item::mnuFiltern)->trigger();
+    emit window.menu(Menu::mnuBearb)->aboutToShow();
+    emit window.menu(Menu::mnuSu)->aboutToShow();
+    EXPECT_TRUE(window.menuItem(Item::mnuFiltern)->isEnabled());
+    EXPECT_TRUE(window.menuItem(Item::mnuSearch)->isEnabled());
+    window.menuItem(Item::mnuFiltern)->trigger();
     EXPECT_EQ(filters, 2);
 }
 
 TEST_F(ViewerTest, ClosingSavesThePathClosesTheSetAndTheOtherWindows)
 {
-    refresh(path, database::plainFullQuery("Stationen"));
-    const auto set = window->datPrimaryRS().Recordset();
+    ASSERT_FALSE(bind(path, database::plainFullQuery("Stationen")));
+    const auto set = window.datPrimaryRS().Recordset();
     operations::FrmEingabe::instance().show();
     platform::setMousePointer(platform::kHourglass);
-    window->show();
-    window->menuItem(Item::mnuEnde)->trigger();
+    window.show();
+    window.menuItem(Item::mnuEnde)->trigger();
     EXPECT_EQ(platform::readSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "nichts"), path);
     EXPECT_FALSE(set->isOpen());
     EXPECT_FALSE(operations::FrmEingabe::instance().isVisible());
     EXPECT_EQ(platform::mousePointer(), platform::kArrow);
-    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window.isVisible());
 
     database::program().databasePath.clear(); // an empty path is saved empty
-    window->show();
-    window->close();
+    window.show();
+    window.close();
     EXPECT_EQ(platform::readSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "nichts"), "");
 }
 
@@ -332,14 +299,12 @@ TEST_F(ViewerTest, AValueCutOffShowsWholeAsTheFieldsHint)
                  "und 10 m auf dem Dach"; // CP850
     const QString whole = "IC-7300 mit 100 W an einer Delta-Loop für 80 m, dazu ein Beam für 20, "
                           "15 und 10 m auf dem Dach";
-    const QString table = QString::fromStdString(
-            dir.write("Lang.dbf", stationTable({longRig, station("DK2XX")})));
-    refresh(table, database::plainFullQuery("Lang"));
-    window->show();
-    QLabel *rig = window->txtFields()[9];
+    open("Lang", stationTable({longRig, station("DK2XX")}));
+    window.show();
+    QLabel *rig = window.txtFields()[9];
     EXPECT_EQ(rig->toolTip(), whole);
-    EXPECT_EQ(window->txtFields()[0]->toolTip(), ""); // "DL1ABC" fits
-    QTest::keyClick(window.get(), Qt::Key_Up);
+    EXPECT_EQ(window.txtFields()[0]->toolTip(), ""); // "DL1ABC" fits
+    QTest::keyClick(&window, Qt::Key_Up);
     EXPECT_EQ(rig->toolTip(), "");
 }
 
