@@ -56,7 +56,7 @@ TEST(DatabaseNames, FileAndTableNamesOfPaths)
 
 // The path ends the connection text unchanged; one that the text's syntax would break goes in
 // braces, "}" doubled, and the record source reads it back as it was.
-TEST(DatabaseNames, ConnectionTextEndsWithThePathQuotedWhereItHoldsItsSyntax)
+TEST(DatabaseNames, ConnectionAndQueryTextsTakeThePathAndTheTableName)
 {
     const QString prefix = QStringLiteral(
             "Provider=MSDASQL;Persist Security Info=False;Mode=Read;dsn=dBASE-Dateien;uid=;");
@@ -70,17 +70,15 @@ TEST(DatabaseNames, ConnectionTextEndsWithThePathQuotedWhereItHoldsItsSyntax)
     };
     for (const auto &[path, end] : cases)
         EXPECT_EQ(database::connectionText(path), prefix + end);
-}
 
-TEST(DatabaseNames, QueriesInsertTheTableNameUnchanged)
-{
+    // The queries insert the table name unchanged.
     const QString columns = "select CALL,DXCC_WAE,LOCATOR,NEW_OLD_CA,PR_ADRESSE,PR_CLUSTER,E_MAIL,"
                             "VORNAME,AKTIVIT_TE,RIG,NOF_CW_LPM,NOF_SSB,UP_DATE from ";
     const struct
     {
         QString (*query)(const QString &tableName);
         QString tableName, text;
-    } cases[] = {
+    } queries[] = {
             {database::columnQuery, "Stationen", columns + "Stationen Order by CALL"},
             {database::orderedFullQuery, "Stationen", "select * from Stationen Order by CALL"},
             {database::plainFullQuery, "Stationen", "select * from Stationen"},
@@ -90,7 +88,7 @@ TEST(DatabaseNames, QueriesInsertTheTableNameUnchanged)
             {database::plainFullQuery, "Meine Stationen", "select * from Meine Stationen"},
             {database::plainFullQuery, "O'Brien", "select * from O'Brien"},
     };
-    for (const auto &c : cases)
+    for (const auto &c : queries)
         EXPECT_EQ(c.query(c.tableName), c.text);
 }
 

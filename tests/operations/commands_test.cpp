@@ -111,7 +111,7 @@ TEST(FilterCriterion, WorkedExamplesReachTheRecordSetExactly)
     }
 }
 
-TEST_F(Commands, FilterShowsTheFirstMatch)
+TEST_F(Commands, FilterShowsTheFirstMatchAndARejectedCriterionGoesOnSilently)
 {
     filter(0, "LIKE DL*");
     EXPECT_EQ(set()->Filter(), "[CALL] LIKE 'DL*'");
@@ -120,37 +120,35 @@ TEST_F(Commands, FilterShowsTheFirstMatch)
     EXPECT_EQ(calls(), QStringList({"DL1ABC", "DL9ZZ"}));
     EXPECT_EQ(FrmEingabe::instance().windowTitle(), "Filtern");
     EXPECT_EQ(FrmEingabe::instance().Label1->text(), "Operator u. Begriff:");
-    EXPECT_TRUE(fake.messages.empty());
     EXPECT_EQ(platform::mousePointer(), platform::kArrow);
+
+    filter(0, "DL"); // "[CALL] D 'L'": the record set refuses silently, the filter before stays
+    EXPECT_TRUE(fake.messages.empty());
+    EXPECT_EQ(set()->Filter(), "[CALL] LIKE 'DL*'");
+    EXPECT_EQ(call(), "DL1ABC");
 
     filter(11, ">= 5"); // the second filter replaces the first
     EXPECT_EQ(set()->Filter(), "[NOF_SSB] >=  5");
     EXPECT_EQ(calls().size(), 5);
 }
 
-TEST_F(Commands, RejectedCriterionGoesOnSilently)
-{
-    filter(0, "LIKE DL*");
-    filter(0, "DL"); // "[CALL] D 'L'": the record set refuses, the filter before stays
-    EXPECT_TRUE(fake.messages.empty());
-    EXPECT_EQ(set()->Filter(), "[CALL] LIKE 'DL*'");
-    EXPECT_EQ(call(), "DL1ABC");
-}
-
-TEST_F(Commands, OperatorsAloneEndInFilterError)
+// Operators alone end in a filter error; a filter without result restores the records.
+TEST_F(Commands, FilterErrorOrFilterAndSortWithoutResultSaySo)
 {
     filter(0, "=");
     ASSERT_EQ(fake.boxes(), std::vector {boxes::filterError5});
     EXPECT_EQ(fake.messages[0].pointer, platform::kArrow);
     EXPECT_EQ(set()->Filter(), "");
-}
-
-TEST_F(Commands, FilterWithoutResultRestoresTheRecords)
-{
+    fake.messages.clear();
     filter(0, "= XX9XX");
     EXPECT_EQ(fake.boxes(), std::vector {boxes::filterEmpty});
     EXPECT_EQ(set()->Filter(), "[CALL] <> '0'");
     EXPECT_EQ(calls().size(), 10);
+    fake.messages.clear(); // the sort of an empty set says so and clears the sort
+    open("Funk", stationTable({}));
+    sortBy(7);
+    EXPECT_EQ(fake.boxes(), std::vector {boxes::sortEmpty});
+    EXPECT_EQ(set()->Sort(), "");
 }
 
 TEST_F(Commands, CancelledOrBlankCommandsChangeNothing)
@@ -169,7 +167,7 @@ TEST_F(Commands, CancelledOrBlankCommandsChangeNothing)
     EXPECT_EQ(set()->Sort(), "");
 }
 
-TEST_F(Commands, SortWithinAFilter)
+TEST_F(Commands, SortAndSearchWithinAFilter)
 {
     filter(11, "> 2");
     sortBy(7);
@@ -182,17 +180,16 @@ TEST_F(Commands, SortWithinAFilter)
     EXPECT_EQ(counter(), " DS: 1");
     EXPECT_TRUE(FrmEingabe::instance().Text1->isVisibleTo(&FrmEingabe::instance()));
     EXPECT_EQ(FrmEingabe::instance().windowTitle(), "Sortieren");
+
+    // The search finds the first match of the filtered, sorted set: in VORNAME order the DL
+    // stations of the filter are Jürgen (DL1ABC), then Zoe (DL9ZZ).
+    fake.modalAnswers = {choose(0, "DL*"), step(0), cancelSteps()};
+    operations::mnuSearch_Click(window);
+    EXPECT_EQ(call(), "DL9ZZ");
+    EXPECT_TRUE(fake.messages.empty());
 }
 
-TEST_F(Commands, SortOfAnEmptySetSaysSoAndClearsTheSort)
-{
-    open("Funk", stationTable({}));
-    sortBy(7);
-    EXPECT_EQ(fake.boxes(), std::vector {boxes::sortEmpty});
-    EXPECT_EQ(set()->Sort(), "");
-}
-
-TEST_F(Commands, RestoreUndoesFilterAndSort)
+TEST_F(Commands, RestoreUndoesFilterAndSortOrReportsItsFailure)
 {
     filter(0, "LIKE D*");
     sortBy(7);
@@ -205,17 +202,11 @@ TEST_F(Commands, RestoreUndoesFilterAndSort)
     EXPECT_EQ(calls().size(), 10);
     EXPECT_TRUE(fake.messages.empty());
     EXPECT_EQ(platform::mousePointer(), platform::kArrow);
-}
 
-TEST_F(Commands, RestoreOfATableOfZerosReportsWithoutReason)
-{
-    open("Funk", stationTable({station("0"), station("0")}));
+    open("Funk", stationTable({station("0"), station("0")})); // a table of zeros: no reason
     operations::mnuWiederherstellen_Click(window);
     EXPECT_EQ(fake.boxes(), std::vector {boxes::restoreFailed});
-}
-
-TEST_F(Commands, RestoreWithoutARecordSetNamesTheFailure)
-{
+    fake.messages.clear(); // without a record set, the failure is named
     database::closeQuietly(window.datPrimaryRS());
     window.datPrimaryRS().setRecordset(nullptr);
     operations::mnuWiederherstellen_Click(window);
@@ -250,17 +241,6 @@ TEST_F(Commands, SearchStepsThroughTheMatchesInTheOrderShown)
     EXPECT_TRUE(FrmSuchweiter::instance().Option1[0]->isChecked()); // after the start
     EXPECT_EQ(platform::mousePointer(), platform::kArrow);
     EXPECT_NE(std::find(shown.begin(), shown.end(), "Taro"), shown.end()); // the last match forward
-}
-
-TEST_F(Commands, SearchFindsTheFirstMatchOfTheFilteredSortedSet)
-{
-    filter(11, "> 2");
-    sortBy(7);
-    fake.modalAnswers = {choose(0, "DL*"), step(0), cancelSteps()};
-    operations::mnuSearch_Click(window);
-    // In VORNAME order the DL stations of the filter are Jürgen (DL1ABC), then Zoe (DL9ZZ).
-    EXPECT_EQ(call(), "DL9ZZ");
-    EXPECT_TRUE(fake.messages.empty());
 }
 
 TEST_F(Commands, SearchWithoutMatchOrWithABadTermReturnsToTheRecord)

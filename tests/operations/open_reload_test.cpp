@@ -69,7 +69,8 @@ TEST_F(DatabaseCommands, CancelOrANameWithoutDbfKeepsTheCurrentSet)
     EXPECT_TRUE(fake.messages.empty());
 }
 
-TEST_F(DatabaseCommands, PresetsFollowTheDatabasePath)
+// The open dialog's presets follow the path; without one, reload does nothing.
+TEST_F(DatabaseCommands, PresetsFollowTheDatabasePathAndReloadNeedsOne)
 {
     database::program().databasePath = QStringLiteral("STATIONEN.DBF");
     window.menuItem(Item::mnuOpen)->trigger();
@@ -79,6 +80,10 @@ TEST_F(DatabaseCommands, PresetsFollowTheDatabasePath)
     window.menuItem(Item::mnuOpen)->trigger();
     EXPECT_EQ(fake.openRequests.back().fileName, "");
     EXPECT_EQ(fake.openRequests.back().folder, "");
+    platform::setMousePointer(platform::kDefaultPointer);
+    window.menuItem(Item::mnuSortCall)->trigger();
+    EXPECT_EQ(platform::mousePointer(), platform::kDefaultPointer);
+    EXPECT_EQ(call(), "DL1ABC");
 }
 
 TEST_F(DatabaseCommands, OpenFallsBackToReloadWhenTheFirstCallIsEmpty)
@@ -128,15 +133,6 @@ TEST_F(DatabaseCommands, ReloadOfAVanishedFileReportsOnce)
     EXPECT_EQ(fake.messages[0].style, 0);
     EXPECT_EQ(database::program().databasePath, first);
     EXPECT_EQ(platform::mousePointer(), platform::kArrow);
-}
-
-TEST_F(DatabaseCommands, ReloadWithoutAPathDoesNothing)
-{
-    database::program().databasePath.clear();
-    platform::setMousePointer(platform::kDefaultPointer);
-    window.menuItem(Item::mnuSortCall)->trigger();
-    EXPECT_EQ(platform::mousePointer(), platform::kDefaultPointer);
-    EXPECT_EQ(call(), "DL1ABC");
 }
 
 // A table the reader finds damaged is reported once, after the window shows its first record;

@@ -1,7 +1,8 @@
-// The start procedure on each of its paths, the start screen, the open dialog function and the
-// info screen.
+// The start procedure on each of its paths, a read-only session, the start screen, the open
+// dialog function and the info screen.
 #include "database/program_state.h"
 #include "operations/frm_eingabe.h"
+#include "operations/frm_suchweiter.h"
 #include "operations/program_commands.h"
 #include "platform/message_dialog.h"
 #include "startup/startmodul.h"
@@ -14,9 +15,24 @@
 #include <QApplication>
 #include <QDir>
 #include <QFontMetrics>
+#include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
+
+namespace fs = std::filesystem;
+
+int startScreens()
+{
+    int count = 0;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        count += qobject_cast<startup::Vorbild *>(widget) ? 1 : 0;
+    return count;
+}
 
 class StartUp : public ::testing::Test
 {
@@ -25,6 +41,7 @@ protected:
     {
         database::program() = {};
         operations::FrmEingabe::unload();
+        operations::FrmSuchweiter::unload();
         previousFolder = QDir::currentPath();
         QDir::setCurrent(QString::fromStdString(dir.file("")));
         platform::writeSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "");
@@ -41,14 +58,6 @@ protected:
     {
         window = startup::Main();
         ASSERT_TRUE(window);
-    }
-
-    static int startScreens()
-    {
-        int count = 0;
-        for (QWidget *widget : QApplication::topLevelWidgets())
-            count += qobject_cast<startup::Vorbild *>(widget) ? 1 : 0;
-        return count;
     }
 
     FakePlatform fake;
@@ -147,6 +156,65 @@ TEST_F(StartUp, ASecondCopyEndsAfterItsMessage)
     EXPECT_TRUE(window->isVisible()); // the first copy is not touched
 }
 
+// The bytes and modification time of each file in `folder`, by name.
+std::map<std::string, std::pair<std::string, fs::file_time_type>>
+folderState(const fs::path &folder)
+{
+    std::map<std::string, std::pair<std::string, fs::file_time_type>> state;
+    for (const auto &entry : fs::directory_iterator(folder)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        state[entry.path().filename().string()] = {bytes, fs::last_write_time(entry.path())};
+    }
+    return state;
+}
+
+// A whole session on a table in a folder that nobody may write to: afterwards every file there
+// has the bytes and modification time it had before, and no file was added.
+TEST_F(StartUp, AReadOnlySessionLeavesEveryFileAsItWas)
+{
+    const fs::path folder = dir.file("");
+    const std::string table = dir.write("Funk.dbf", tenStations());
+    const std::string other = dir.write("Andere.dbf", tenStations());
+    dir.write("Notizen.txt", "73 de DL1ABC");
+    for (const auto &entry : fs::directory_iterator(folder))
+        fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::group_read);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    const auto before = folderState(folder);
+
+    platform::writeSetting("Talvo-dBase-Viewer", "Settings", "Datenbank",
+                           QString::fromStdString(table));
+    start();
+    EXPECT_EQ(window->shownFieldText(0), "DL1ABC");
+    // Not locked against other programs while open.
+    const int fd = ::open(table.c_str(), O_RDONLY);
+    EXPECT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+    ::close(fd);
+    auto set = [&] { return window->datPrimaryRS().Recordset(); };
+    (void)set()->MoveNext();
+    (void)set()->MoveLast();
+    (void)set()->MovePrevious();
+
+    fake.modalAnswers = {choose(0, "LIKE D*")};
+    window->menuItem(operations::Item::mnuFiltern)->trigger();
+    fake.modalAnswers = {choose(7)};
+    window->menuItem(operations::Item::mnuSortieren)->trigger();
+    fake.modalAnswers = {choose(7, "A*")};
+    window->menuItem(operations::Item::mnuSearch)->trigger();
+    window->menuItem(operations::Item::mnuWiederherstellen)->trigger();
+    window->menuItem(operations::Item::mnuSortCall)->trigger();
+    EXPECT_EQ(window->shownFieldText(0), "9A1AA");
+
+    fake.openAnswers = {QString::fromStdString(other)};
+    window->menuItem(operations::Item::mnuOpen)->trigger();
+    EXPECT_EQ(database::program().databasePath, QString::fromStdString(other));
+    window->close();
+    window.reset();
+
+    EXPECT_TRUE(folderState(folder) == before);
+    fs::permissions(folder, fs::perms::owner_all);
+}
+
 TEST(StartScreen, ShowsProductPlatformAndVersionInAFixedDialog)
 {
     startup::Vorbild screen;
@@ -213,8 +281,7 @@ TEST(InfoScreen, ShowsTheStartScreenForMoreThanSixSeconds)
     EXPECT_EQ(window.windowTitle(), "  dBase-Viewer: Funk") << "the viewer is active again";
     EXPECT_GT(fake.clock, 6.0);
     EXPECT_LT(fake.clock, 6.6);
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        EXPECT_FALSE(qobject_cast<startup::Vorbild *>(widget)) << "the start screen is unloaded";
+    EXPECT_EQ(startScreens(), 0) << "the start screen is unloaded";
     EXPECT_EQ(platform::mousePointer(), platform::kArrow);
 }
 
