@@ -30,22 +30,17 @@ void file(std::string_view input)
     const std::filesystem::path folder = freshFolder("file");
     const std::string path = writeFile(folder, "fuzz.dbf", input);
 
-    // As it is, read live however small: opening settles the layout, check reads every record.
-    dbf::OpenOptions live;
-    live.snapshotLimit = 0;
-    if (auto table = dbf::Table::open(path, live)) {
-        (void)cli::checkTable(*table);
-        readLive(*table);
-    }
-    // Padded by a hole past the size up to which files are copied, as writers pad to a block:
-    // read live with the default options, deleted records included.
-    if (input.size() <= dbf::kSnapshotLimit)
-        std::filesystem::resize_file(path, dbf::kSnapshotLimit + 1);
-    dbf::OpenOptions padded;
-    padded.includeDeleted = true;
-    if (auto table = dbf::Table::open(path, padded)) {
-        (void)cli::checkTable(*table);
-        readLive(*table);
+    // First as it is, read live however small: opening settles the layout, check reads every
+    // record. Then padded by a hole past the size up to which files are copied, as writers pad
+    // to a block: read live with the default options, deleted records included.
+    for (const bool padded : {false, true}) {
+        if (padded && input.size() <= dbf::kSnapshotLimit)
+            std::filesystem::resize_file(path, dbf::kSnapshotLimit + 1);
+        const dbf::OpenOptions options {padded, "", padded ? dbf::kSnapshotLimit : 0};
+        if (auto table = dbf::Table::open(path, options)) {
+            (void)cli::checkTable(*table);
+            readLive(*table);
+        }
     }
 }
 

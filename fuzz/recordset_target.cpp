@@ -132,69 +132,54 @@ std::string criterion(recordset::RecordSet &set, unsigned argument, const char *
     return text;
 }
 
-void read(recordset::RecordSet &set, unsigned kind, Steps &steps)
-{
-    switch (kind) {
-    case 0:
-        (void)set.MoveFirst();
-        break;
-    case 1:
-        (void)set.MoveLast();
-        break;
-    case 2:
-        (void)set.MoveNext();
-        break;
-    case 3:
-        (void)set.MovePrevious();
-        break;
-    case 4:
-        (void)set.SetAbsolutePosition(steps.next());
-        break;
-    case 5:
-        (void)set.RecordCount();
-        (void)set.AbsolutePosition();
-        break;
-    case 6:
-        (void)set.FieldText(steps.next());
-        break;
-    case 7:
-        (void)set.Bookmark();
-        (void)set.SetBookmark(steps.next());
-        break;
-    case 8: {
-        const unsigned argument = steps.next();
-        (void)set.SetFilter(argument == 0 ? std::string()
-                                          : criterion(set, argument, "] >= '", "'"));
-        break;
-    }
-    case 9: {
-        const unsigned argument = steps.next();
-        (void)set.SetSort(argument == 0 ? std::string()
-                                        : fieldName(set, argument) + (argument & 1 ? " DESC" : ""));
-        break;
-    }
-    case 10: {
-        const unsigned argument = steps.next();
-        (void)set.Find(criterion(set, argument, "] LIKE '", "*'"), argument & 1,
-                       argument & 2 ? recordset::SearchDirection::Backward
-                                    : recordset::SearchDirection::Forward);
-        break;
-    }
-    case 11:
-        (void)set.ForEach([&](std::string_view record) {
-            const auto count = set.FieldCount();
-            for (size_t field = 0; count && field < *count; ++field)
-                (void)set.FieldText(record, field);
-            return true;
-        });
-        break;
-    case 12:
-        (void)set.FileChange();
-        break;
-    }
-}
+// The readings, each a step of its own: moves, counts, values, filter, sort, find and passes.
+using Reading = void (*)(recordset::RecordSet &set, Steps &steps);
+constexpr Reading kReadings[] = {
+        [](recordset::RecordSet &set, Steps &) { (void)set.MoveFirst(); },
+        [](recordset::RecordSet &set, Steps &) { (void)set.MoveLast(); },
+        [](recordset::RecordSet &set, Steps &) { (void)set.MoveNext(); },
+        [](recordset::RecordSet &set, Steps &) { (void)set.MovePrevious(); },
+        [](recordset::RecordSet &set, Steps &steps) {
+            (void)set.SetAbsolutePosition(steps.next());
+        },
+        [](recordset::RecordSet &set, Steps &) {
+            (void)set.RecordCount();
+            (void)set.AbsolutePosition();
+        },
+        [](recordset::RecordSet &set, Steps &steps) { (void)set.FieldText(steps.next()); },
+        [](recordset::RecordSet &set, Steps &steps) {
+            (void)set.Bookmark();
+            (void)set.SetBookmark(steps.next());
+        },
+        [](recordset::RecordSet &set, Steps &steps) {
+            const unsigned argument = steps.next();
+            (void)set.SetFilter(argument == 0 ? std::string()
+                                              : criterion(set, argument, "] >= '", "'"));
+        },
+        [](recordset::RecordSet &set, Steps &steps) {
+            const unsigned argument = steps.next();
+            (void)set.SetSort(argument == 0
+                                      ? std::string()
+                                      : fieldName(set, argument) + (argument & 1 ? " DESC" : ""));
+        },
+        [](recordset::RecordSet &set, Steps &steps) {
+            const unsigned argument = steps.next();
+            (void)set.Find(criterion(set, argument, "] LIKE '", "*'"), argument & 1,
+                           argument & 2 ? recordset::SearchDirection::Backward
+                                        : recordset::SearchDirection::Forward);
+        },
+        [](recordset::RecordSet &set, Steps &) {
+            (void)set.ForEach([&](std::string_view record) {
+                const auto count = set.FieldCount();
+                for (size_t field = 0; count && field < *count; ++field)
+                    (void)set.FieldText(record, field);
+                return true;
+            });
+        },
+        [](recordset::RecordSet &set, Steps &) { (void)set.FileChange(); },
+};
 
-constexpr unsigned kReadings = 13, kChanges = 8;
+constexpr unsigned kReadingCount = std::size(kReadings), kChanges = 8;
 
 } // namespace
 
@@ -221,11 +206,11 @@ void recordset(std::string_view input)
         return;
     Writer writer(path, table);
     for (int step = 0; step < 100 && !script.done(); ++step) {
-        const unsigned kind = script.next() % (kReadings + kChanges);
-        if (kind < kReadings)
-            read(**set, kind, script);
+        const unsigned kind = script.next() % (kReadingCount + kChanges);
+        if (kind < kReadingCount)
+            kReadings[kind](**set, script);
         else
-            writer.change(kind - kReadings, script);
+            writer.change(kind - kReadingCount, script);
     }
     (void)(*set)->Close();
 }

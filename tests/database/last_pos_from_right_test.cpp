@@ -1,7 +1,6 @@
 // LastPosFromRight: places counted from the right, separators of one and more characters, and
 // the overflow of places beyond the 16-bit range.
 #include "database/last_pos_from_right.h"
-#include "support/case_name.h"
 #include "support/qstring_printer.h"
 
 #include <gtest/gtest.h>
@@ -9,46 +8,6 @@
 using database::LastPosFromRight;
 
 namespace {
-
-struct PlaceCase
-{
-    const char *name;
-    const char16_t *text;
-    const char16_t *separator;
-    qint16 place;
-};
-
-class Places : public ::testing::TestWithParam<PlaceCase>
-{ };
-
-TEST_P(Places, CountFromTheRightEnd)
-{
-    const PlaceCase &c = GetParam();
-    const auto place =
-            LastPosFromRight(QString::fromUtf16(c.text), QString::fromUtf16(c.separator));
-    ASSERT_TRUE(place) << place.error().description.toStdString();
-    EXPECT_EQ(*place, c.place);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-        Database, Places,
-        ::testing::Values(PlaceCase {"SeparatorAbsent", u"Stationen", u"\\", 0},
-                          PlaceCase {"EmptyText", u"", u"\\", 0},
-                          PlaceCase {"LastCharacter", u"Funk\\", u"\\", 1},
-                          PlaceCase {"FourCharactersEndingInSeparator", u"abc\\", u"\\", 1},
-                          PlaceCase {"FourCharactersBeginningWithSeparator", u"\\abc", u"\\", 4},
-                          PlaceCase {"WindowsPath", u"D:\\Funk\\Stationen.dbf", u"\\", 14},
-                          PlaceCase {"DotOfFileName", u"Stationen.dbf", u".", 4},
-                          PlaceCase {"LastOfSeveralDots", u"Liste.2003.dbf", u".", 4},
-                          PlaceCase {"CaseSensitive", u"aBc", u"b", 0},
-                          PlaceCase {"MultiCharacterLastOccurrence", u"a..b..cd", u"..", 3},
-                          PlaceCase {"MultiCharacterInReadingOrder", u"xxabyy", u"ab", 3},
-                          PlaceCase {"MultiCharacterReversedOnlyInText", u"xxbayy", u"ab", 0},
-                          PlaceCase {"MultiCharacterPastStrayPart", u"x--y-z", u"--", 4},
-                          PlaceCase {"MultiCharacterAbsent", u"a.b.c", u"..", 0},
-                          PlaceCase {"EmptySeparator", u"abc", u"", 1},
-                          PlaceCase {"EmptySeparatorInEmptyText", u"", u"", 0}),
-        CaseName());
 
 // A text of `length` characters whose only backslash stands at `place` counted from the right.
 QString textWithSeparatorAt(qsizetype length, qsizetype place)
@@ -58,34 +17,46 @@ QString textWithSeparatorAt(qsizetype length, qsizetype place)
     return text;
 }
 
-TEST(LastPosFromRight, LargestPlaceFits)
+TEST(LastPosFromRight, CountsFromTheRightEndUpToSixteenBits)
 {
-    const auto place = LastPosFromRight(textWithSeparatorAt(40000, 32767), QStringLiteral("\\"));
-    ASSERT_TRUE(place) << place.error().description.toStdString();
-    EXPECT_EQ(*place, 32767);
-}
-
-TEST(LastPosFromRight, PlaceBeyondSixteenBitsIsOverflow)
-{
-    for (const qsizetype separatorPlace : {qsizetype(32768), qsizetype(40000)}) {
-        const auto place =
-                LastPosFromRight(textWithSeparatorAt(40000, separatorPlace), QStringLiteral("\\"));
-        ASSERT_FALSE(place) << "separator at " << separatorPlace;
-        EXPECT_EQ(place.error().number, 6);
-        EXPECT_EQ(place.error().description, QStringLiteral("Überlauf"));
+    struct Case
+    {
+        QString text, separator, place; // the place, or the error as "Fehler 6: Überlauf"
+    };
+    const QString overflow = QStringLiteral("Fehler 6: Überlauf");
+    const Case cases[] = {
+            {"Stationen", "\\", "0"},
+            {"", "\\", "0"},
+            {"Funk\\", "\\", "1"},
+            {"abc\\", "\\", "1"},
+            {"\\abc", "\\", "4"},
+            {"D:\\Funk\\Stationen.dbf", "\\", "14"},
+            {"Stationen.dbf", ".", "4"},
+            {"Liste.2003.dbf", ".", "4"},
+            {"aBc", "b", "0"}, // case-sensitive
+            {"a..b..cd", "..", "3"},
+            {"xxabyy", "ab", "3"},
+            {"xxbayy", "ab", "0"}, // a separator reversed only in the text
+            {"x--y-z", "--", "4"},
+            {"a.b.c", "..", "0"},
+            {"abc", "", "1"},
+            {"", "", "0"},
+            {textWithSeparatorAt(40000, 32767), "\\", "32767"},
+            {textWithSeparatorAt(40000, 32768), "\\", overflow},
+            {textWithSeparatorAt(40000, 40000), "\\", overflow},
+            {QString(40000, u'x'), "\\", "0"},
+            {textWithSeparatorAt(40000, 5), "\\", "5"},
+    };
+    for (const Case &c : cases) {
+        const auto place = LastPosFromRight(c.text, c.separator);
+        EXPECT_EQ(place ? QString::number(*place)
+                        : QStringLiteral("Fehler %1: %2")
+                                  .arg(place.error().number)
+                                  .arg(place.error().description),
+                  c.place)
+                << c.text.left(20).toStdString() << " (" << c.text.size() << ") "
+                << c.separator.toStdString();
     }
-}
-
-TEST(LastPosFromRight, LongTextWithoutFarSeparatorFits)
-{
-    const QString longText(40000, u'x');
-    const auto absent = LastPosFromRight(longText, QStringLiteral("\\"));
-    ASSERT_TRUE(absent);
-    EXPECT_EQ(*absent, 0);
-
-    const auto near = LastPosFromRight(textWithSeparatorAt(40000, 5), QStringLiteral("\\"));
-    ASSERT_TRUE(near);
-    EXPECT_EQ(*near, 5);
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
+#include <iterator>
 
 namespace {
 
@@ -20,14 +20,6 @@ struct Target
 class FuzzRegression : public testing::TestWithParam<Target>
 { };
 
-std::string readFile(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 TEST_P(FuzzRegression, EverySavedInputRunsThrough)
 {
     int replayed = 0;
@@ -39,7 +31,8 @@ TEST_P(FuzzRegression, EverySavedInputRunsThrough)
             if (entry.path().filename().string().starts_with("."))
                 continue;
             SCOPED_TRACE(entry.path().string());
-            GetParam().run(readFile(entry.path()));
+            std::ifstream in(entry.path(), std::ios::binary);
+            GetParam().run(std::string(std::istreambuf_iterator<char>(in), {}));
             ++replayed;
         }
     }

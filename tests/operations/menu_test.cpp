@@ -26,17 +26,17 @@ TEST(MenuTable, HoldsEveryMenuAndItemOnceInTheirOrder)
 
 TEST(MenuTable, AccessKeysAreDistinctWithinEachMenu)
 {
+    // Inserts the access key of `caption` into `keys`; false if it was there already.
+    const auto distinct = [](std::set<QString> &keys, const QString &caption) {
+        return keys.insert(caption.mid(caption.indexOf('&') + 1, 1).toLower()).second;
+    };
     std::set<QString> menuKeys;
     for (const operations::MenuEntry &entry : operations::menus()) {
-        const QString key = entry.caption.mid(entry.caption.indexOf('&') + 1, 1).toLower();
-        EXPECT_TRUE(menuKeys.insert(key).second) << entry.caption.toStdString();
+        EXPECT_TRUE(distinct(menuKeys, entry.caption)) << entry.caption.toStdString();
         std::set<QString> itemKeys;
-        for (const operations::MenuItem &item : operations::menuItems()) {
-            if (item.menu != entry.menu)
-                continue;
-            const QString itemKey = item.caption.mid(item.caption.indexOf('&') + 1, 1).toLower();
-            EXPECT_TRUE(itemKeys.insert(itemKey).second) << item.caption.toStdString();
-        }
+        for (const operations::MenuItem &item : operations::menuItems())
+            EXPECT_TRUE(item.menu != entry.menu || distinct(itemKeys, item.caption))
+                    << item.caption.toStdString();
     }
 }
 
@@ -55,14 +55,7 @@ TEST(ProgramCommands, ShortHelpKeepsItsLinesAndBlanks)
     database::program() = {};
     database::program().lineBreak = QStringLiteral("\r\n");
     operations::mnuHelp_Click();
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text,
-              "Es ist noch keine ausführliche Hilfe vorhanden.     \r\n"
-              "Wenn Sie aber den Mauszeiger über dem Fenster,      \r\n"
-              "über das Sie etwas wissen möchten, stehen lassen,   \r\n"
-              "so erscheint ein Hinweis.");
-    EXPECT_EQ(fake.messages[0].title, "Kurzhilfe");
-    EXPECT_EQ(fake.messages[0].style, 64);
+    EXPECT_EQ(fake.boxes(), std::vector {boxes::shortHelp});
 }
 
 } // namespace

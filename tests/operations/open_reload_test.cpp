@@ -1,16 +1,10 @@
 // Opening another file and reloading, through the viewer window's menu items.
-#include "database/database_names.h"
-#include "database/program_state.h"
 #include "support/expect_ok.h"
-#include "support/fake_platform.h"
 #include "support/qstring_printer.h"
 #include "support/station_table.h"
-#include "support/temp_dir.h"
-#include "viewer/viewer.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -27,30 +21,20 @@ QString fakeOpenDialog(const QString &title, const QString &fileName, const QStr
     return platform::services().openFile(request);
 }
 
-class DatabaseCommands : public ::testing::Test
+// Erste.dbf shown, "Zweite Liste.dbf" beside it; the open dialog answered by the test.
+class DatabaseCommands : public StationWindow
 {
 protected:
     void SetUp() override
     {
-        database::program() = {};
-        database::program().lineBreak = QStringLiteral("\r\n");
         database::program().viewerVisible = true;
-        first = QString::fromStdString(dir.write("Erste.dbf", tenStations()));
         second = QString::fromStdString(
                 dir.write("Zweite Liste.dbf", stationTable({station("OE1AA"), station("DA0XX")})));
         window.setStartModule({fakeOpenDialog, {}});
-        database::program().databasePath = first;
-        window.datPrimaryRS().setConnectionString(database::connectionText(first));
-        window.datPrimaryRS().setRecordSource(database::plainFullQuery("Erste"));
-        ASSERT_FALSE(window.datPrimaryRS().Refresh());
+        first = open("Erste", tenStations());
     }
 
-    QString call() const { return window.shownFieldText(0); }
-
-    FakePlatform fake;
-    TempDir dir;
     QString first, second;
-    viewer::Viewer window;
 };
 
 TEST_F(DatabaseCommands, OpenShowsTheChosenFileInCallOrder)
@@ -85,7 +69,8 @@ TEST_F(DatabaseCommands, CancelOrANameWithoutDbfKeepsTheCurrentSet)
     EXPECT_TRUE(fake.messages.empty());
 }
 
-TEST_F(DatabaseCommands, PresetsFollowTheDatabasePath)
+// The open dialog's presets follow the path; without one, reload does nothing.
+TEST_F(DatabaseCommands, PresetsFollowTheDatabasePathAndReloadNeedsOne)
 {
     database::program().databasePath = QStringLiteral("STATIONEN.DBF");
     window.menuItem(Item::mnuOpen)->trigger();
@@ -95,6 +80,10 @@ TEST_F(DatabaseCommands, PresetsFollowTheDatabasePath)
     window.menuItem(Item::mnuOpen)->trigger();
     EXPECT_EQ(fake.openRequests.back().fileName, "");
     EXPECT_EQ(fake.openRequests.back().folder, "");
+    platform::setMousePointer(platform::kDefaultPointer);
+    window.menuItem(Item::mnuSortCall)->trigger();
+    EXPECT_EQ(platform::mousePointer(), platform::kDefaultPointer);
+    EXPECT_EQ(call(), "DL1ABC");
 }
 
 TEST_F(DatabaseCommands, OpenFallsBackToReloadWhenTheFirstCallIsEmpty)
@@ -113,16 +102,13 @@ TEST_F(DatabaseCommands, OpenOfAnotherKindOfTableReportsAndGoesOn)
                       dbfbuild::DbfBuilder(0x03, {{"NAME", 'C', 10}}).record({"Meier"}).bytes()));
     fake.openAnswers.push_back(other);
     window.menuItem(Item::mnuOpen)->trigger();
-    // The column query fails, the field stays empty, so the reload runs and fails as well.
-    ASSERT_EQ(fake.messages.size(), 2u);
-    for (const RecordedMessage &message : fake.messages) {
-        EXPECT_EQ(message.style, 0);
-        EXPECT_EQ(message.title, "Talvo-dBase-Viewer");
+    // The column query fails, the field stays empty, so the reload runs and fails as well; both
+    // name the first column the table lacks, in the same words.
+    const Box lacking {"Die Spalte »CALL« gibt es in der Tabelle »kunden« nicht.",
+                       platform::kNoIcon, "Talvo-dBase-Viewer"};
+    EXPECT_EQ(fake.boxes(), std::vector(2, lacking));
+    for (const RecordedMessage &message : fake.messages)
         EXPECT_EQ(message.pointer, platform::kArrow);
-    }
-    // Both name the first column the table lacks, in the same words.
-    EXPECT_EQ(fake.messages[0].text, "Die Spalte »CALL« gibt es in der Tabelle »kunden« nicht.");
-    EXPECT_EQ(fake.messages[1].text, fake.messages[0].text);
     EXPECT_EQ(window.windowTitle(), "dBase-Viewer: kunden");
     EXPECT_EQ(platform::mousePointer(), platform::kArrow);
 }
@@ -149,39 +135,14 @@ TEST_F(DatabaseCommands, ReloadOfAVanishedFileReportsOnce)
     EXPECT_EQ(platform::mousePointer(), platform::kArrow);
 }
 
-TEST_F(DatabaseCommands, ReloadWithoutAPathDoesNothing)
-{
-    database::program().databasePath.clear();
-    platform::setMousePointer(platform::kDefaultPointer);
-    window.menuItem(Item::mnuSortCall)->trigger();
-    EXPECT_EQ(platform::mousePointer(), platform::kDefaultPointer);
-    EXPECT_EQ(call(), "DL1ABC");
-}
-
-} // namespace
-
 // A table the reader finds damaged is reported once, after the window shows its first record;
 // a harmless departure (no end marker) is not.
-TEST(OpeningWarnings, DamageIsSaidOnceAfterTheFirstRecordShowsAndNotesStaySilent)
+TEST_F(DatabaseCommands, DamageIsSaidOnceAfterTheFirstRecordShowsAndNotesStaySilent)
 {
-    FakePlatform fake;
-    TempDir dir;
-    database::program() = {};
-    database::program().lineBreak = QStringLiteral("\r\n");
     std::string unmarked = tenStations();
     unmarked.pop_back(); // no 0x1A after the records
     std::string cut = tenStations();
     cut.resize(cut.size() - 200); // ends inside record 9
-    viewer::Viewer window;
-    auto open = [&](const std::string &name, const std::string &bytes) {
-        const QString path = QString::fromStdString(dir.write(name + ".dbf", bytes));
-        window.datPrimaryRS().setConnectionString(database::connectionText(path));
-        window.datPrimaryRS().setRecordSource(
-                database::plainFullQuery(QString::fromStdString(name)));
-        EXPECT_FALSE(window.datPrimaryRS().Refresh());
-        return path;
-    };
-
     open("Ohne", unmarked);
     const QString cutPath = open("Kurz", cut);
     QCoreApplication::processEvents();
@@ -208,3 +169,5 @@ TEST(OpeningWarnings, DamageIsSaidOnceAfterTheFirstRecordShowsAndNotesStaySilent
     QCoreApplication::processEvents();
     EXPECT_EQ(fake.messages.size(), 1u);
 }
+
+} // namespace

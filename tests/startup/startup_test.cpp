@@ -1,7 +1,8 @@
-// The start procedure on each of its paths, the start screen, the open dialog function and the
-// info screen.
+// The start procedure on each of its paths, a read-only session, the start screen, the open
+// dialog function and the info screen.
 #include "database/program_state.h"
 #include "operations/frm_eingabe.h"
+#include "operations/frm_suchweiter.h"
 #include "operations/program_commands.h"
 #include "platform/message_dialog.h"
 #include "startup/startmodul.h"
@@ -14,9 +15,24 @@
 #include <QApplication>
 #include <QDir>
 #include <QFontMetrics>
+#include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
+
+namespace fs = std::filesystem;
+
+int startScreens()
+{
+    int count = 0;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        count += qobject_cast<startup::Vorbild *>(widget) ? 1 : 0;
+    return count;
+}
 
 class StartUp : public ::testing::Test
 {
@@ -25,6 +41,7 @@ protected:
     {
         database::program() = {};
         operations::FrmEingabe::unload();
+        operations::FrmSuchweiter::unload();
         previousFolder = QDir::currentPath();
         QDir::setCurrent(QString::fromStdString(dir.file("")));
         platform::writeSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "");
@@ -41,14 +58,6 @@ protected:
     {
         window = startup::Main();
         ASSERT_TRUE(window);
-    }
-
-    static int startScreens()
-    {
-        int count = 0;
-        for (QWidget *widget : QApplication::topLevelWidgets())
-            count += qobject_cast<startup::Vorbild *>(widget) ? 1 : 0;
-        return count;
     }
 
     FakePlatform fake;
@@ -91,23 +100,11 @@ TEST_F(StartUp, AFileGivenOnTheCommandLineIsOpenedInsteadOfTheStoredOne)
     EXPECT_TRUE(fake.messages.empty());
 }
 
-TEST_F(StartUp, WindowsAndDialogsCarryTheProgramsIcon)
-{
-    start();
-    EXPECT_FALSE(window->windowIcon().isNull());
-    EXPECT_FALSE(operations::FrmEingabe::instance().windowIcon().isNull());
-    EXPECT_EQ(window->windowIcon().availableSizes().size(), 6);
-}
-
 TEST_F(StartUp, StoredPathOfAVanishedFileSaysSoAndKeepsThePath)
 {
     platform::writeSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "/weg/Funk.dbf");
     start();
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text,
-              "Keine dBase-Datenbank in diesem Ordner vorhanden!\r\nBitte selber öffnen.");
-    EXPECT_EQ(fake.messages[0].title, " Problem");
-    EXPECT_EQ(fake.messages[0].style, 48);
+    ASSERT_EQ(fake.boxes(), std::vector {boxes::noDatabase});
     EXPECT_EQ(fake.messages[0].pointer, platform::kArrow);
     EXPECT_EQ(database::program().databasePath, "/weg/Funk.dbf");
     EXPECT_EQ(window->shownFieldText(0), "");
@@ -127,14 +124,17 @@ TEST_F(StartUp, WithoutAStoredPathTheFirstDbfOfTheFolderIsTaken)
     EXPECT_EQ(window->shownFieldText(0), "DL1ABC");
 }
 
+// Windows and dialogs carry the program's icon.
 TEST_F(StartUp, NothingFoundShowsTheEmptyWindow)
 {
     start();
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].title, " Problem");
+    EXPECT_EQ(fake.boxes(), std::vector {boxes::noDatabase});
     EXPECT_EQ(database::program().databasePath, "");
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->datPrimaryRS().Recordset());
+    EXPECT_FALSE(window->windowIcon().isNull());
+    EXPECT_FALSE(operations::FrmEingabe::instance().windowIcon().isNull());
+    EXPECT_EQ(window->windowIcon().availableSizes().size(), 6);
 }
 
 TEST_F(StartUp, AnUnreadableTableIsReportedAndTheWindowShown)
@@ -152,18 +152,74 @@ TEST_F(StartUp, ASecondCopyEndsAfterItsMessage)
     start();
     fake.messages.clear();
     EXPECT_FALSE(startup::Main());
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text,
-              "Das Programm zweimal zu aktivieren ist nicht ratsam. Wenn Sie diese Möglichkeit "
-              "benötigen, so wenden Sie sich bitte an den Autor dieser Software.");
-    EXPECT_EQ(fake.messages[0].title, "Talvo-dBase-Viewer läuft bereits ");
-    EXPECT_EQ(fake.messages[0].style, 48);
+    EXPECT_EQ(fake.boxes(), std::vector {boxes::secondCopy});
     EXPECT_TRUE(window->isVisible()); // the first copy is not touched
 }
 
-TEST(StartScreen, ShowsProductPlatformAndVersion)
+// The bytes and modification time of each file in `folder`, by name.
+std::map<std::string, std::pair<std::string, fs::file_time_type>>
+folderState(const fs::path &folder)
+{
+    std::map<std::string, std::pair<std::string, fs::file_time_type>> state;
+    for (const auto &entry : fs::directory_iterator(folder)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        state[entry.path().filename().string()] = {bytes, fs::last_write_time(entry.path())};
+    }
+    return state;
+}
+
+// A whole session on a table in a folder that nobody may write to: afterwards every file there
+// has the bytes and modification time it had before, and no file was added.
+TEST_F(StartUp, AReadOnlySessionLeavesEveryFileAsItWas)
+{
+    const fs::path folder = dir.file("");
+    const std::string table = dir.write("Funk.dbf", tenStations());
+    const std::string other = dir.write("Andere.dbf", tenStations());
+    dir.write("Notizen.txt", "73 de DL1ABC");
+    for (const auto &entry : fs::directory_iterator(folder))
+        fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::group_read);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    const auto before = folderState(folder);
+
+    platform::writeSetting("Talvo-dBase-Viewer", "Settings", "Datenbank",
+                           QString::fromStdString(table));
+    start();
+    EXPECT_EQ(window->shownFieldText(0), "DL1ABC");
+    // Not locked against other programs while open.
+    const int fd = ::open(table.c_str(), O_RDONLY);
+    EXPECT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+    ::close(fd);
+    auto set = [&] { return window->datPrimaryRS().Recordset(); };
+    (void)set()->MoveNext();
+    (void)set()->MoveLast();
+    (void)set()->MovePrevious();
+
+    fake.modalAnswers = {choose(0, "LIKE D*")};
+    window->menuItem(operations::Item::mnuFiltern)->trigger();
+    fake.modalAnswers = {choose(7)};
+    window->menuItem(operations::Item::mnuSortieren)->trigger();
+    fake.modalAnswers = {choose(7, "A*")};
+    window->menuItem(operations::Item::mnuSearch)->trigger();
+    window->menuItem(operations::Item::mnuWiederherstellen)->trigger();
+    window->menuItem(operations::Item::mnuSortCall)->trigger();
+    EXPECT_EQ(window->shownFieldText(0), "9A1AA");
+
+    fake.openAnswers = {QString::fromStdString(other)};
+    window->menuItem(operations::Item::mnuOpen)->trigger();
+    EXPECT_EQ(database::program().databasePath, QString::fromStdString(other));
+    window->close();
+    window.reset();
+
+    EXPECT_TRUE(folderState(folder) == before);
+    fs::permissions(folder, fs::perms::owner_all);
+}
+
+TEST(StartScreen, ShowsProductPlatformAndVersionInAFixedDialog)
 {
     startup::Vorbild screen;
+    EXPECT_EQ(screen.minimumSize(), screen.maximumSize());
+    EXPECT_FALSE(screen.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(screen.lblVersion->text(), "Version 1.0.2");
     EXPECT_EQ(screen.lblProductName->text(), "dBase - Viewer");
     EXPECT_EQ(screen.lblPlatform->text(), "für Linux");
@@ -190,13 +246,18 @@ TEST(OpenDialog, TurnsTheBarFilterIntoQtsFormAndKeepsThePresets)
     EXPECT_EQ(fake.openRequests[1].nameFilters, QStringList({"Alle (*.*)"}));
 }
 
-// Message boxes are fixed-size dialogs; one without an icon starts its text at the margin.
+// Message boxes are fixed-size dialogs; one without an icon starts its text at the margin. The
+// window manager shows the title whole only where the box is at least as wide as it.
 TEST(MessageBox, IsAFixedDialogWithAnIconOnlyWhereItsStyleHasOne)
 {
+    const QString title = boxes::secondCopy.title;
     for (const int style : {platform::kNoIcon, platform::kExclamation, platform::kInformation}) {
-        platform::MessageDialog box(nullptr, "Zeile 1\nZeile 2", style, " Titel");
+        platform::MessageDialog box(nullptr, "Zeile 1\nZeile 2", style, title);
         EXPECT_EQ(box.icon != nullptr, style != platform::kNoIcon);
-        EXPECT_EQ(box.windowTitle(), " Titel");
+        EXPECT_EQ(box.windowTitle(), title);
+        QFont bold = box.font();
+        bold.setBold(true);
+        EXPECT_GE(box.width(), QFontMetrics(bold).horizontalAdvance(title) + 100); // and buttons
         EXPECT_EQ(box.text->text(), "Zeile 1\nZeile 2");
         EXPECT_EQ(box.ok->text(), "OK");
         EXPECT_EQ(box.minimumSize(), box.maximumSize());
@@ -206,16 +267,6 @@ TEST(MessageBox, IsAFixedDialogWithAnIconOnlyWhereItsStyleHasOne)
             EXPECT_LE(box.text->geometry().left(), 24);
         }
     }
-}
-
-// The window manager shows the title whole only where the box is at least as wide as it.
-TEST(MessageBox, IsAtLeastAsWideAsItsTitle)
-{
-    const QString title = QStringLiteral("Talvo-dBase-Viewer läuft bereits ");
-    platform::MessageDialog box(nullptr, "Ja.", platform::kExclamation, title);
-    QFont bold = box.font();
-    bold.setBold(true);
-    EXPECT_GE(box.width(), QFontMetrics(bold).horizontalAdvance(title) + 100); // and the buttons
 }
 
 TEST(InfoScreen, ShowsTheStartScreenForMoreThanSixSeconds)
@@ -230,16 +281,8 @@ TEST(InfoScreen, ShowsTheStartScreenForMoreThanSixSeconds)
     EXPECT_EQ(window.windowTitle(), "  dBase-Viewer: Funk") << "the viewer is active again";
     EXPECT_GT(fake.clock, 6.0);
     EXPECT_LT(fake.clock, 6.6);
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        EXPECT_FALSE(qobject_cast<startup::Vorbild *>(widget)) << "the start screen is unloaded";
+    EXPECT_EQ(startScreens(), 0) << "the start screen is unloaded";
     EXPECT_EQ(platform::mousePointer(), platform::kArrow);
-}
-
-TEST(InfoScreen, IsAFixedDialog)
-{
-    startup::Vorbild screen;
-    EXPECT_EQ(screen.minimumSize(), screen.maximumSize());
-    EXPECT_FALSE(screen.windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
 TEST(DirectorySearch, MatchesAnyCaseInNameOrder)

@@ -1,15 +1,10 @@
 // The viewer window with its real data control: fields, counter, keys, caption, error reports,
 // the menus built from the menu table, and shut-down.
-#include "database/database_names.h"
-#include "database/program_state.h"
 #include "operations/frm_eingabe.h"
 #include "support/expect_ok.h"
-#include "support/fake_platform.h"
 #include "support/qstring_printer.h"
 #include "support/station_table.h"
-#include "support/temp_dir.h"
 #include "viewer/value_field.h"
-#include "viewer/viewer.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -17,7 +12,6 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QTest>
-#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,77 +19,84 @@ namespace {
 using operations::Item;
 using operations::Menu;
 
-class ViewerTest : public ::testing::Test
+// The ten stations written to Stationen.dbf, not yet opened.
+class ViewerTest : public StationWindow
 {
 protected:
-    void SetUp() override
-    {
-        database::program() = {};
-        database::program().lineBreak = QStringLiteral("\r\n");
-        path = QString::fromStdString(dir.write("Stationen.dbf", tenStations()));
-        window = std::make_unique<viewer::Viewer>();
-    }
-
-    void refresh(const QString &databasePath, const QString &query)
-    {
-        database::program().databasePath = databasePath;
-        window->datPrimaryRS().setConnectionString(database::connectionText(databasePath));
-        window->datPrimaryRS().setRecordSource(query);
-        ASSERT_FALSE(window->datPrimaryRS().Refresh());
-    }
-
-    QString counter() const { return window->datPrimaryRS().Caption(); }
-    QString call() const { return window->shownFieldText(0); }
-
-    FakePlatform fake;
-    TempDir dir;
-    QString path;
-    std::unique_ptr<viewer::Viewer> window;
+    const QString path = QString::fromStdString(dir.write("Stationen.dbf", tenStations()));
 };
 
-TEST_F(ViewerTest, ShowsTheLabelledFieldsOfTheFirstStation)
+// After a start without a table the column list is empty; the first table that opens fills it.
+TEST_F(ViewerTest, ShowsTheLabelledFieldsOfTheFirstStationAndFillsTheColumnList)
 {
-    refresh(path, database::plainFullQuery("Stationen"));
-    EXPECT_EQ(window->lblLabels()[8]->text(), "AKTIVITÄTEN :");
-    EXPECT_EQ(window->lblLabels()[12]->text(), "UPDATE :");
+    operations::FrmEingabe::unload();
+    ASSERT_FALSE(bind(path, database::plainFullQuery("Stationen")));
+    EXPECT_EQ(window.lblLabels()[8]->text(), "AKTIVITÄTEN :");
+    EXPECT_EQ(window.lblLabels()[12]->text(), "UPDATE :");
     EXPECT_EQ(call(), "DL1ABC");
-    EXPECT_EQ(window->shownFieldText(7), "Jürgen");
-    EXPECT_EQ(window->shownFieldText(12), "05.01.2003");
+    EXPECT_EQ(window.shownFieldText(7), "Jürgen");
+    EXPECT_EQ(window.shownFieldText(12), "05.01.2003");
     EXPECT_EQ(counter(), " DS: 1");
-    EXPECT_EQ(window->datPrimaryRS().toolTip(), " blättern in den Daten ");
-    for (QLabel *field : window->txtFields())
+    EXPECT_EQ(window.datPrimaryRS().toolTip(), " blättern in den Daten ");
+    for (QLabel *field : window.txtFields())
         EXPECT_EQ(field->focusPolicy(), Qt::NoFocus);
+    const QListWidget &list = *operations::FrmEingabe::instance().List1;
+    ASSERT_EQ(list.count(), viewer::Viewer::kFieldCount);
+    EXPECT_EQ(list.item(0)->text(), "0 CALL :");
+    EXPECT_EQ(list.item(12)->text(), "12 UPDATE :");
+    operations::FrmEingabe::unload();
 }
 
-TEST_F(ViewerTest, KeysMoveWithinTheSetAndStopAtItsEnds)
+// The keys and the bar's buttons (first, previous, next, last) move within the set and stop at
+// its ends; without records they do nothing.
+TEST_F(ViewerTest, KeysAndButtonsMoveWithinTheSetAndStopAtItsEnds)
 {
-    refresh(path, database::orderedFullQuery("Stationen"));
-    EXPECT_EQ(call(), "9A1AA");
-    QTest::keyClick(window.get(), Qt::Key_Down); // on the first record: nothing
-    EXPECT_EQ(counter(), " DS: 1");
-    QTest::keyClick(window.get(), Qt::Key_Up);
-    EXPECT_EQ(counter(), " DS: 2");
-    EXPECT_EQ(call(), "DK2XX");
-    QTest::keyClick(window.get(), Qt::Key_Up, Qt::ControlModifier); // the shift state is ignored
-    EXPECT_EQ(counter(), " DS: 3");
-    QTest::keyClick(window.get(), Qt::Key_PageUp);
-    EXPECT_EQ(counter(), " DS: 10");
-    EXPECT_EQ(call(), "PA0AA");
-    QTest::keyClick(window.get(), Qt::Key_Up); // on the last record: nothing
-    EXPECT_EQ(counter(), " DS: 10");
-    QTest::keyClick(window.get(), Qt::Key_PageDown, Qt::ControlModifier);
-    EXPECT_EQ(counter(), " DS: 1");
-
-    ASSERT_OK(window->datPrimaryRS().Recordset()->SetFilter("[NOF_SSB] > 2"));
-    QTest::keyClick(window.get(), Qt::Key_PageUp);
-    EXPECT_EQ(counter(), " DS: 7"); // the guards use the filtered count
-}
-
-TEST_F(ViewerTest, KeysWithoutARecordSetDoNothing)
-{
-    QTest::keyClick(window.get(), Qt::Key_Up);
-    QTest::keyClick(window.get(), Qt::Key_PageUp);
+    QTest::keyClick(&window, Qt::Key_Up); // without a record set: nothing
+    QTest::keyClick(&window, Qt::Key_PageUp);
     EXPECT_EQ(counter(), "");
+    ASSERT_FALSE(bind(path, database::orderedFullQuery("Stationen")));
+    EXPECT_EQ(call(), "9A1AA");
+    const auto buttons = window.datPrimaryRS().findChildren<QAbstractButton *>();
+    ASSERT_EQ(buttons.size(), 4);
+    const auto key = [this](Qt::Key pressed, Qt::KeyboardModifiers modifiers = {}) {
+        return [this, pressed, modifiers] { QTest::keyClick(&window, pressed, modifiers); };
+    };
+    const auto button = [&buttons](int index) {
+        return [&buttons, index] { buttons[index]->click(); };
+    };
+    const struct
+    {
+        std::function<void()> press;
+        const char *counter, *call;
+    } presses[] = {
+            {key(Qt::Key_Down), " DS: 1", "9A1AA"}, // on the first record: nothing
+            {key(Qt::Key_Up), " DS: 2", "DK2XX"},
+            {key(Qt::Key_Up, Qt::ControlModifier), " DS: 3",
+             "DL1ABC"}, // the shift state is ignored
+            {key(Qt::Key_PageUp), " DS: 10", "PA0AA"},
+            {key(Qt::Key_Up), " DS: 10", "PA0AA"}, // on the last record: nothing
+            {key(Qt::Key_PageDown, Qt::ControlModifier), " DS: 1", "9A1AA"},
+            {button(0), " DS: 1", "9A1AA"},
+            {button(1), " DS: 1", "9A1AA"}, // previous on the first record: stays
+            {button(2), " DS: 2", "DK2XX"},
+            {button(3), " DS: 10", "PA0AA"},
+            {button(2), " DS: 10", "PA0AA"}, // next on the last record: stays
+    };
+    for (size_t step = 0; step < std::size(presses); ++step) {
+        presses[step].press();
+        EXPECT_EQ(counter(), presses[step].counter) << "step " << step;
+        EXPECT_EQ(call(), presses[step].call) << "step " << step;
+    }
+    EXPECT_TRUE(fake.messages.empty());
+
+    ASSERT_OK(window.datPrimaryRS().Recordset()->SetFilter("[NOF_SSB] > 2"));
+    QTest::keyClick(&window, Qt::Key_PageUp);
+    EXPECT_EQ(counter(), " DS: 7"); // the guards use the filtered count
+
+    database::program().viewerVisible = true; // buttons on a table without records: nothing
+    open("Leer", stationTable({}));
+    for (QAbstractButton *empty : window.datPrimaryRS().findChildren<QAbstractButton *>())
+        QTest::mouseClick(empty, Qt::LeftButton);
     EXPECT_TRUE(fake.messages.empty());
 }
 
@@ -117,57 +118,52 @@ TEST(ViewerCaption, IsTheTableNameOfTheDatabasePath)
 TEST_F(ViewerTest, ActivationWithinTheProgramSetsTheCaption)
 {
     int hooks = 0;
-    window->setActivationHook([&] { ++hooks; });
+    window.setActivationHook([&] { ++hooks; });
     database::program().databasePath = path;
-    window->setWindowCaption("dBase-Viewer: Stationen"); // as the open command leaves it
+    window.setWindowCaption("dBase-Viewer: Stationen"); // as the open command leaves it
     QEvent activate(QEvent::WindowActivate);
-    QCoreApplication::sendEvent(window.get(), &activate);
-    EXPECT_EQ(window->windowTitle(), "  dBase-Viewer: Stationen");
+    QCoreApplication::sendEvent(&window, &activate);
+    EXPECT_EQ(window.windowTitle(), "  dBase-Viewer: Stationen");
     EXPECT_EQ(hooks, 1);
 
-    window->setWindowCaption("dBase-Viewer: Stationen");
+    window.setWindowCaption("dBase-Viewer: Stationen");
     emit qApp->applicationStateChanged(Qt::ApplicationInactive); // the user went elsewhere
-    QCoreApplication::sendEvent(window.get(), &activate);
-    EXPECT_EQ(window->windowTitle(), "dBase-Viewer: Stationen");
-    QCoreApplication::sendEvent(window.get(), &activate);
-    EXPECT_EQ(window->windowTitle(), "  dBase-Viewer: Stationen");
+    QCoreApplication::sendEvent(&window, &activate);
+    EXPECT_EQ(window.windowTitle(), "dBase-Viewer: Stationen");
+    QCoreApplication::sendEvent(&window, &activate);
+    EXPECT_EQ(window.windowTitle(), "  dBase-Viewer: Stationen");
 }
 
 TEST_F(ViewerTest, ErrorNotificationsAreStoredAndShownOnlyOnceVisible)
 {
     QString description = QStringLiteral("Verbindung verloren");
-    bool cancel = false;
-    emit window->datPrimaryRS().Error(16389, description, cancel);
-    EXPECT_TRUE(cancel);
-    EXPECT_EQ(database::program().lastRecordSourceError, 16389);
-    EXPECT_TRUE(fake.messages.empty());
-
-    cancel = false;
-    emit window->datPrimaryRS().Error(3021, description, cancel);
-    EXPECT_FALSE(cancel); // before start-up ends, the control's own display shows it
-    EXPECT_EQ(database::program().lastRecordSourceError, 3021);
-    EXPECT_TRUE(fake.messages.empty());
-
-    database::program().viewerVisible = true;
-    emit window->datPrimaryRS().Error(3021, description, cancel);
-    EXPECT_TRUE(cancel);
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text, "Datenbank-Fehler:Verbindung verloren");
-    EXPECT_EQ(fake.messages[0].title, " unerwarteter Fehler");
-    EXPECT_EQ(fake.messages[0].style, 48);
-
-    cancel = false;
-    fake.messages.clear();
-    emit window->datPrimaryRS().Error(16389, description, cancel);
-    EXPECT_TRUE(fake.messages.empty());
+    const Box shown {"Datenbank-Fehler:Verbindung verloren", platform::kExclamation,
+                     " unerwarteter Fehler"};
+    const struct
+    {
+        int number;
+        bool visible, cancelled;
+        std::vector<Box> boxes;
+    } errors[] = {
+            {16389, false, true, {}},
+            {3021, false, false, {}}, // before start-up ends, the control's own display shows it
+            {3021, true, true, {shown}},
+            {16389, true, true, {}},
+    };
+    for (const auto &error : errors) {
+        database::program().viewerVisible = error.visible;
+        fake.messages.clear();
+        bool cancel = false;
+        emit window.datPrimaryRS().Error(error.number, description, cancel);
+        EXPECT_EQ(cancel, error.cancelled) << error.number;
+        EXPECT_EQ(database::program().lastRecordSourceError, error.number);
+        EXPECT_EQ(fake.boxes(), error.boxes) << error.number;
+    }
 }
 
-TEST_F(ViewerTest, FailedRefreshDuringStartUpShowsTheControlsOwnMessage)
+TEST_F(ViewerTest, FailedRefreshesReportDuringStartUpOrToTheCommand)
 {
-    database::program().databasePath = QStringLiteral("fehlt.dbf");
-    window->datPrimaryRS().setConnectionString(database::connectionText("fehlt.dbf"));
-    window->datPrimaryRS().setRecordSource(database::plainFullQuery("fehlt"));
-    const auto error = window->datPrimaryRS().Refresh();
+    const auto error = bind("fehlt.dbf", database::plainFullQuery("fehlt"));
     ASSERT_TRUE(error);
     EXPECT_EQ(error->number, static_cast<int>(0x80040E37u));
     ASSERT_EQ(fake.messages.size(), 1u);
@@ -176,45 +172,110 @@ TEST_F(ViewerTest, FailedRefreshDuringStartUpShowsTheControlsOwnMessage)
 
     database::program().viewerVisible = true; // from now on the command that refreshed reports
     fake.messages.clear();
-    EXPECT_TRUE(window->datPrimaryRS().Refresh());
+    EXPECT_TRUE(window.datPrimaryRS().Refresh());
     EXPECT_TRUE(fake.messages.empty());
     EXPECT_EQ(call(), "");
-}
 
-// A table of another shape: a field bound to a column it lacks would stay empty without a word.
-TEST_F(ViewerTest, ATableWithoutABoundColumnFailsToOpenNamingIt)
-{
+    // A table of another shape: a field bound to a column it lacks would stay empty without a
+    // word.
     dbfbuild::DbfBuilder builder(0x03, {{"CALL", 'C', 15}, {"RUFNAME", 'C', 30}});
     const QString other = QString::fromStdString(
             dir.write("Kurz.dbf", builder.record({"DL1ABC", "Jan"}).bytes()));
-    window->datPrimaryRS().setConnectionString(database::connectionText(other));
-    window->datPrimaryRS().setRecordSource(database::plainFullQuery("Kurz"));
-    database::program().viewerVisible = true;
-    const auto error = window->datPrimaryRS().Refresh();
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->description, "Die Spalte »DXCC_WAE« gibt es in der Tabelle »Kurz« nicht.");
-    EXPECT_FALSE(window->datPrimaryRS().Recordset());
+    const auto lacking = bind(other, database::plainFullQuery("Kurz"));
+    ASSERT_TRUE(lacking);
+    EXPECT_EQ(lacking->description, "Die Spalte »DXCC_WAE« gibt es in der Tabelle »Kurz« nicht.");
+    EXPECT_FALSE(window.datPrimaryRS().Recordset());
     EXPECT_EQ(call(), "");
 }
 
-// After a start without a table the column list is empty; the first table that opens fills it.
-TEST_F(ViewerTest, TheFirstTableThatOpensFillsTheColumnList)
+TEST_F(ViewerTest, MenusHaveTheirCaptionsShortcutsAndOrder)
 {
-    operations::FrmEingabe::unload();
-    refresh(path, database::plainFullQuery("Stationen"));
-    const QListWidget &list = *operations::FrmEingabe::instance().List1;
-    ASSERT_EQ(list.count(), viewer::Viewer::kFieldCount);
-    EXPECT_EQ(list.item(0)->text(), "0 CALL :");
-    EXPECT_EQ(list.item(12)->text(), "12 UPDATE :");
-    operations::FrmEingabe::unload();
+    QStringList titles;
+    for (QAction *menu : window.menuBar()->actions())
+        titles << menu->text();
+    EXPECT_EQ(titles, QStringList({"&Datei", "&Bearbeiten", "&Suchen", "&?"}));
+    const struct
+    {
+        Item item;
+        QString shortcut, caption;
+    } items[] = {
+            {Item::mnuOpen, "Ctrl+O", "&Öffnen"},
+            {Item::mnuSortCall, "Ctrl+N", "&Neu laden"},
+            {Item::mnuEnde, "Ctrl+E", "B&eenden"},
+            {Item::mnuFiltern, "Ctrl+F", "&Filtern"},
+            {Item::mnuSortieren, "Ctrl+T", "sor&tieren"},
+            {Item::mnuWiederherstellen, "Ctrl+W", "&wiederherstellen"},
+            {Item::mnuSearch, "Ctrl+S", "S&uchen"},
+            {Item::mnuHelp, "F1", "&Kurz-Hilfe"},
+            {Item::mnuInfo, "F2", "&Info"},
+    };
+    for (const auto &[item, shortcut, caption] : items) {
+        const QAction &action = *window.menuItem(item);
+        EXPECT_EQ(action.shortcut().toString(), shortcut) << action.text().toStdString();
+        EXPECT_EQ(action.text(), caption);
+    }
 }
 
-// Screen readers read a value field as its caption and its value; a right click copies it.
-TEST_F(ViewerTest, ValueFieldsAreNamedByTheirCaptionAndCopyTheirValue)
+TEST_F(ViewerTest, OpeningAMenuEnablesItsDatabaseCommandsByThePath)
 {
-    refresh(path, database::plainFullQuery("Stationen"));
-    window->show();
-    auto *field = static_cast<viewer::ValueField *>(window->txtFields()[0]);
+    const int &filters = fake.modalShows; // each run of the filter shows its dialog once
+    window.menuItem(Item::mnuFiltern)->trigger(); // before the menu was ever opened: enabled
+    EXPECT_EQ(filters, 1);
+
+    emit window.menu(Menu::mnuBearb)->aboutToShow();
+    EXPECT_FALSE(window.menuItem(Item::mnuFiltern)->isEnabled());
+    EXPECT_FALSE(window.menuItem(Item::mnuSortieren)->isEnabled());
+    EXPECT_FALSE(window.menuItem(Item::mnuWiederherstellen)->isEnabled());
+    window.menuItem(Item::mnuFiltern)->trigger();
+    EXPECT_EQ(filters, 1);
+    EXPECT_TRUE(window.menuItem(Item::mnuSearch)->isEnabled()); // its menu was not opened
+
+    emit window.menu(Menu::mnuDat)->aboutToShow();
+    EXPECT_FALSE(window.menuItem(Item::mnuSortCall)->isEnabled());
+    EXPECT_TRUE(window.menuItem(Item::mnuOpen)->isEnabled());
+    EXPECT_TRUE(window.menuItem(Item::mnuEnde)->isEnabled());
+
+    database::program().databasePath = path;
+    emit window.menu(Menu::mnuBearb)->aboutToShow();
+    emit window.menu(Menu::mnuSu)->aboutToShow();
+    EXPECT_TRUE(window.menuItem(Item::mnuFiltern)->isEnabled());
+    EXPECT_TRUE(window.menuItem(Item::mnuSearch)->isEnabled());
+    window.menuItem(Item::mnuFiltern)->trigger();
+    EXPECT_EQ(filters, 2);
+}
+
+TEST_F(ViewerTest, ClosingSavesThePathClosesTheSetAndTheOtherWindows)
+{
+    ASSERT_FALSE(bind(path, database::plainFullQuery("Stationen")));
+    const auto set = window.datPrimaryRS().Recordset();
+    operations::FrmEingabe::instance().show();
+    platform::setMousePointer(platform::kHourglass);
+    window.show();
+    window.menuItem(Item::mnuEnde)->trigger();
+    EXPECT_EQ(platform::readSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "nichts"), path);
+    EXPECT_FALSE(set->isOpen());
+    EXPECT_FALSE(operations::FrmEingabe::instance().isVisible());
+    EXPECT_EQ(platform::mousePointer(), platform::kArrow);
+    EXPECT_FALSE(window.isVisible());
+
+    database::program().databasePath.clear(); // an empty path is saved empty
+    window.show();
+    window.close();
+    EXPECT_EQ(platform::readSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "nichts"), "");
+}
+
+// Screen readers read a value field as its caption and its value; a right click copies it. A
+// value cut off shows whole as the field's hint.
+TEST_F(ViewerTest, ValueFieldsAreNamedByTheirCaptionCopyTheirValueAndHintAtWholeValues)
+{
+    StationRow longRig = station("DL1ABC");
+    longRig[9] = "IC-7300 mit 100 W an einer Delta-Loop f\x81r 80 m, dazu ein Beam f\x81r 20, 15 "
+                 "und 10 m auf dem Dach"; // CP850
+    const QString whole = "IC-7300 mit 100 W an einer Delta-Loop für 80 m, dazu ein Beam für 20, "
+                          "15 und 10 m auf dem Dach";
+    open("Lang", stationTable({longRig, station("DK2XX")}));
+    window.show();
+    auto *field = static_cast<viewer::ValueField *>(window.txtFields()[0]);
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(field);
     ASSERT_TRUE(accessible);
     EXPECT_EQ(accessible->text(QAccessible::Name), "CALL :");
@@ -223,129 +284,14 @@ TEST_F(ViewerTest, ValueFieldsAreNamedByTheirCaptionAndCopyTheirValue)
               "DL1ABC");
     const auto labels = accessible->relations(QAccessible::Label);
     ASSERT_EQ(labels.size(), 1);
-    EXPECT_EQ(labels[0].first->object(), window->lblLabels()[0]);
+    EXPECT_EQ(labels[0].first->object(), window.lblLabels()[0]);
     EXPECT_EQ(field->focusPolicy(), Qt::NoFocus);
-
     field->copyValue();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "DL1ABC");
-}
-
-TEST_F(ViewerTest, MenusHaveTheirCaptionsShortcutsAndOrder)
-{
-    QStringList titles;
-    for (QAction *menu : window->menuBar()->actions())
-        titles << menu->text();
-    EXPECT_EQ(titles, QStringList({"&Datei", "&Bearbeiten", "&Suchen", "&?"}));
-    const std::pair<QAction *, QString> items[] = {
-            {window->menuItem(Item::mnuOpen), "Ctrl+O"},
-            {window->menuItem(Item::mnuSortCall), "Ctrl+N"},
-            {window->menuItem(Item::mnuEnde), "Ctrl+E"},
-            {window->menuItem(Item::mnuFiltern), "Ctrl+F"},
-            {window->menuItem(Item::mnuSortieren), "Ctrl+T"},
-            {window->menuItem(Item::mnuWiederherstellen), "Ctrl+W"},
-            {window->menuItem(Item::mnuSearch), "Ctrl+S"},
-            {window->menuItem(Item::mnuHelp), "F1"},
-            {window->menuItem(Item::mnuInfo), "F2"},
-    };
-    for (const auto &[action, shortcut] : items)
-        EXPECT_EQ(action->shortcut().toString(), shortcut) << action->text().toStdString();
-    EXPECT_EQ(window->menuItem(Item::mnuOpen)->text(), "&Öffnen");
-    EXPECT_EQ(window->menuItem(Item::mnuSortieren)->text(), "sor&tieren");
-    EXPECT_EQ(window->menuItem(Item::mnuWiederherstellen)->text(), "&wiederherstellen");
-    EXPECT_EQ(window->menuItem(Item::mnuEnde)->text(), "B&eenden");
-    EXPECT_EQ(window->menuItem(Item::mnuHelp)->text(), "&Kurz-Hilfe");
-}
-
-TEST_F(ViewerTest, OpeningAMenuEnablesItsDatabaseCommandsByThePath)
-{
-    const int &filters = fake.modalShows; // each run of the filter shows its dialog once
-    window->menuItem(Item::mnuFiltern)->trigger(); // before the menu was ever opened: enabled
-    EXPECT_EQ(filters, 1);
-
-    emit window->menu(Menu::mnuBearb)->aboutToShow();
-    EXPECT_FALSE(window->menuItem(Item::mnuFiltern)->isEnabled());
-    EXPECT_FALSE(window->menuItem(Item::mnuSortieren)->isEnabled());
-    EXPECT_FALSE(window->menuItem(Item::mnuWiederherstellen)->isEnabled());
-    window->menuItem(Item::mnuFiltern)->trigger();
-    EXPECT_EQ(filters, 1);
-    EXPECT_TRUE(window->menuItem(Item::mnuSearch)->isEnabled()); // its menu was not opened
-
-    emit window->menu(Menu::mnuDat)->aboutToShow();
-    EXPECT_FALSE(window->menuItem(Item::mnuSortCall)->isEnabled());
-    EXPECT_TRUE(window->menuItem(Item::mnuOpen)->isEnabled());
-    EXPECT_TRUE(window->menuItem(Item::mnuEnde)->isEnabled());
-
-    database::program().databasePath = path;
-    emit window->menu(Menu::mnuBearb)->aboutToShow();
-    emit window->menu(Menu::mnuSu)->aboutToShow();
-    EXPECT_TRUE(window->menuItem(Item::mnuFiltern)->isEnabled());
-    EXPECT_TRUE(window->menuItem(Item::mnuSearch)->isEnabled());
-    window->menuItem(Item::mnuFiltern)->trigger();
-    EXPECT_EQ(filters, 2);
-}
-
-TEST_F(ViewerTest, ClosingSavesThePathClosesTheSetAndTheOtherWindows)
-{
-    refresh(path, database::plainFullQuery("Stationen"));
-    const auto set = window->datPrimaryRS().Recordset();
-    operations::FrmEingabe::instance().show();
-    platform::setMousePointer(platform::kHourglass);
-    window->show();
-    window->menuItem(Item::mnuEnde)->trigger();
-    EXPECT_EQ(platform::readSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "nichts"), path);
-    EXPECT_FALSE(set->isOpen());
-    EXPECT_FALSE(operations::FrmEingabe::instance().isVisible());
-    EXPECT_EQ(platform::mousePointer(), platform::kArrow);
-    EXPECT_FALSE(window->isVisible());
-
-    database::program().databasePath.clear(); // an empty path is saved empty
-    window->show();
-    window->close();
-    EXPECT_EQ(platform::readSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "nichts"), "");
-}
-
-TEST_F(ViewerTest, ButtonsMoveAndStayAtTheEnds)
-{
-    refresh(path, database::orderedFullQuery("Stationen"));
-    auto buttons = window->datPrimaryRS().findChildren<QAbstractButton *>();
-    ASSERT_EQ(buttons.size(), 4);
-    buttons[0]->click(); // first
-    buttons[1]->click(); // previous, on the first record: stays
-    EXPECT_EQ(counter(), " DS: 1");
-    buttons[2]->click();
-    EXPECT_EQ(counter(), " DS: 2");
-    buttons[3]->click();
-    EXPECT_EQ(counter(), " DS: 10");
-    buttons[2]->click();
-    EXPECT_EQ(counter(), " DS: 10");
-    EXPECT_TRUE(fake.messages.empty());
-}
-
-TEST_F(ViewerTest, ButtonsOnATableWithoutRecordsDoNothing)
-{
-    const QString empty = QString::fromStdString(dir.write("Leer.dbf", stationTable({})));
-    database::program().viewerVisible = true;
-    refresh(empty, database::plainFullQuery("Leer"));
-    for (QAbstractButton *button : window->datPrimaryRS().findChildren<QAbstractButton *>())
-        QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_TRUE(fake.messages.empty());
-}
-
-TEST_F(ViewerTest, AValueCutOffShowsWholeAsTheFieldsHint)
-{
-    StationRow longRig = station("DL1ABC");
-    longRig[9] = "IC-7300 mit 100 W an einer Delta-Loop f\x81r 80 m, dazu ein Beam f\x81r 20, 15 "
-                 "und 10 m auf dem Dach"; // CP850
-    const QString whole = "IC-7300 mit 100 W an einer Delta-Loop für 80 m, dazu ein Beam für 20, "
-                          "15 und 10 m auf dem Dach";
-    const QString table = QString::fromStdString(
-            dir.write("Lang.dbf", stationTable({longRig, station("DK2XX")})));
-    refresh(table, database::plainFullQuery("Lang"));
-    window->show();
-    QLabel *rig = window->txtFields()[9];
+    QLabel *rig = window.txtFields()[9];
     EXPECT_EQ(rig->toolTip(), whole);
-    EXPECT_EQ(window->txtFields()[0]->toolTip(), ""); // "DL1ABC" fits
-    QTest::keyClick(window.get(), Qt::Key_Up);
+    EXPECT_EQ(window.txtFields()[0]->toolTip(), ""); // "DL1ABC" fits
+    QTest::keyClick(&window, Qt::Key_Up);
     EXPECT_EQ(rig->toolTip(), "");
 }
 
