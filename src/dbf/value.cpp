@@ -16,10 +16,9 @@ namespace {
 
 using Decode = Value (*)(const Field &, std::string_view, const FieldContext &);
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
+// A function object, not a function: std::all_of inlines it instead of calling through a
+// pointer for every byte (a tenth of `check` for a table with a date field).
+constexpr auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
 
 // Bytes that are no value of the field's type, shown as stored.
 Value invalid(std::string_view bytes, const FieldContext &context, std::string problem)
