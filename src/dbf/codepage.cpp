@@ -230,7 +230,7 @@ bool TextDecoder::defines(std::string_view bytes) const
 {
     // A few unassigned bytes (CP850 has one, soft hyphen 0xF0; CP1252 six) are looked for one
     // after another with memchr, which scans many bytes at a time: `check` asks this of every
-    // record, and a look at each byte cost a fifth of it.
+    // record, and a look at each byte cost half its instructions (a generated station table).
     if (m_kind == Kind::SingleByte && m_unassigned.size() <= kFewUnassigned)
         return std::none_of(m_unassigned.begin(), m_unassigned.end(), [&](char unassigned) {
             return bytes.find(unassigned) != std::string_view::npos;
