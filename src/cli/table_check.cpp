@@ -159,14 +159,14 @@ public:
         // (characterText); text is most of a record, and decoding it all would cost the most of
         // the whole check. Mostly one look at the whole record tells for all its text fields.
         const bool anyNul = std::memchr(bytes.data(), 0, bytes.size()) != nullptr;
-        const bool allDefined = !anyNul && m_table.decoder().defines(bytes);
-        for (size_t field : m_textFields) {
-            const dbf::Field &f = m_table.field(field);
-            if (allDefined
-                || ((!anyNul || std::memchr(bytes.data() + f.offset, 0, f.length) == nullptr)
-                    && m_table.decoder().defines(m_table.fieldBytes(bytes, field))))
-                continue;
-            checkValue(record, start, bytes, field);
+        if (anyNul || !m_table.decoder().defines(bytes)) {
+            for (size_t field : m_textFields) {
+                const dbf::Field &f = m_table.field(field);
+                if ((!anyNul || std::memchr(bytes.data() + f.offset, 0, f.length) == nullptr)
+                    && m_table.decoder().defines(m_table.fieldBytes(bytes, field)))
+                    continue;
+                checkValue(record, start, bytes, field);
+            }
         }
         for (size_t field : m_valueFields)
             checkValue(record, start, bytes, field);

@@ -158,13 +158,10 @@ void appendJsonString(std::string_view text, std::string &out)
 
 bool appendJsonCharacter(std::string_view bytes, const dbf::TextDecoder &decoder, std::string &out)
 {
-    if (!decoder.defines(bytes))
-        return false;
     const size_t start = out.size();
     out.push_back('"');
     bool hasNul = false;
-    dbf::appendCharacterText(bytes, decoder, out, hasNul);
-    if (hasNul) {
+    if (!dbf::appendCharacterText(bytes, decoder, out, hasNul) || hasNul) {
         out.resize(start);
         return false;
     }

@@ -97,6 +97,8 @@ HighBytes countHighBytes(const std::vector<std::string_view> &samples)
 {
     HighBytes counts {};
     for (std::string_view sample : samples) {
+        if (isAscii(sample)) // most text, looked at eight bytes at a time
+            continue;
         for (char c : sample) {
             if (static_cast<uint8_t>(c) >= 0x80)
                 ++counts[static_cast<uint8_t>(c) - 0x80];

@@ -74,6 +74,9 @@ ConverterPtr openConverter(const std::string &name)
     return converter;
 }
 
+// Up to this many unassigned bytes, defines() looks for each of them in turn.
+constexpr size_t kFewUnassigned = 8;
+
 bool isValidUtf8(std::string_view bytes)
 {
     const auto *data = reinterpret_cast<const uint8_t *>(bytes.data());
@@ -218,14 +221,21 @@ void TextDecoder::useSingleByteTable(const std::function<int32_t(char)> &upperHa
         mapped.length = static_cast<uint8_t>(utf8.size());
         mapped.defined = !isUnassigned(c);
         std::copy(utf8.begin(), utf8.end(), mapped.bytes.begin());
+        if (!mapped.defined)
+            m_unassigned.push_back(static_cast<char>(b));
     }
-    m_definesEveryByte =
-            std::all_of(table.begin(), table.end(), [](const Mapped &m) { return m.defined; });
 }
 
 bool TextDecoder::defines(std::string_view bytes) const
 {
-    if (m_definesEveryByte || isAscii(bytes))
+    // A few unassigned bytes (CP850 has one, soft hyphen 0xF0; CP1252 six) are looked for one
+    // after another with memchr, which scans many bytes at a time: `check` asks this of every
+    // record, and a look at each byte cost half its instructions (a generated station table).
+    if (m_kind == Kind::SingleByte && m_unassigned.size() <= kFewUnassigned)
+        return std::none_of(m_unassigned.begin(), m_unassigned.end(), [&](char unassigned) {
+            return bytes.find(unassigned) != std::string_view::npos;
+        });
+    if (isAscii(bytes))
         return true;
     switch (m_kind) {
     case Kind::SingleByte:
@@ -233,8 +243,10 @@ bool TextDecoder::defines(std::string_view bytes) const
                            [&](char c) { return m_table[static_cast<uint8_t>(c)].defined; });
     case Kind::Utf8:
         return isValidUtf8(bytes);
-    case Kind::MultiByte:
-        return decode(bytes).find("\xEF\xBF\xBD") == std::string::npos; // U+FFFD
+    case Kind::MultiByte: {
+        std::string decoded;
+        return decodeAppend(bytes, decoded);
+    }
     }
     return true;
 }
@@ -246,12 +258,12 @@ std::string TextDecoder::decode(std::string_view bytes) const
     return out;
 }
 
-void TextDecoder::decodeAppend(std::string_view bytes, std::string &out) const
+bool TextDecoder::decodeAppend(std::string_view bytes, std::string &out) const
 {
     // Most values are plain ASCII, which every code page here keeps as it is.
     if (m_kind != Kind::MultiByte && isAscii(bytes)) {
         out.append(bytes);
-        return;
+        return true;
     }
     switch (m_kind) {
     case Kind::SingleByte: {
@@ -259,19 +271,22 @@ void TextDecoder::decodeAppend(std::string_view bytes, std::string &out) const
         const size_t start = out.size();
         out.resize(start + bytes.size() * 4);
         char *at = out.data() + start;
+        bool defined = true;
         for (char c : bytes) {
             const Mapped &mapped = m_table[static_cast<uint8_t>(c)];
             std::memcpy(at, mapped.bytes.data(), 4);
             at += mapped.length;
+            defined &= mapped.defined;
         }
         out.resize(static_cast<size_t>(at - out.data()));
-        return;
+        return defined;
     }
     case Kind::Utf8: {
         out.reserve(out.size() + bytes.size());
         int32_t i = 0;
         const auto length = static_cast<int32_t>(bytes.size());
         const auto *data = reinterpret_cast<const uint8_t *>(bytes.data());
+        bool valid = true;
         while (i < length) {
             if (data[i] < 0x80) {
                 out.push_back(static_cast<char>(data[i++]));
@@ -279,14 +294,15 @@ void TextDecoder::decodeAppend(std::string_view bytes, std::string &out) const
             }
             UChar32 c;
             U8_NEXT(data, i, length, c);
+            valid &= c >= 0;
             appendUtf8(out, c < 0 ? 0xFFFD : c);
         }
-        return;
+        return valid;
     }
     case Kind::MultiByte: {
         ConverterPtr converter = openConverter(m_converter);
         if (!converter)
-            return;
+            return true;
         std::u16string units(bytes.size() * 2 + 1, u'\0');
         UErrorCode status = U_ZERO_ERROR;
         const int32_t count =
@@ -294,14 +310,17 @@ void TextDecoder::decodeAppend(std::string_view bytes, std::string &out) const
                               static_cast<int32_t>(units.size()), bytes.data(),
                               static_cast<int32_t>(bytes.size()), &status);
         out.reserve(out.size() + bytes.size() * 2);
+        bool defined = true;
         for (int32_t i = 0; i < count;) {
             UChar32 c;
             U16_NEXT(units.data(), i, count, c);
+            defined &= c != 0xFFFD; // what the converter gives for bytes it cannot read
             appendUtf8(out, c);
         }
-        return;
+        return defined;
     }
     }
+    return true;
 }
 
 } // namespace dbf

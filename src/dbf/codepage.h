@@ -47,8 +47,9 @@ public:
     // Whether every byte of `bytes` is a character of this code page: false for bytes that a
     // single-byte page leaves unassigned (0x81 in CP1252) and for invalid UTF-8.
     bool defines(std::string_view bytes) const;
-    // The same, appended to `out`: for whole-table output without a string per value.
-    void decodeAppend(std::string_view bytes, std::string &out) const;
+    // decode(), appended to `out`: for whole-table output without a string per value. Returns
+    // defines(bytes), learnt in the same pass.
+    bool decodeAppend(std::string_view bytes, std::string &out) const;
 
 private:
     enum class Kind { SingleByte, Utf8, MultiByte };
@@ -66,7 +67,7 @@ private:
     std::string m_converter;
     Kind m_kind = Kind::Utf8;
     std::vector<Mapped> m_table; // 256 entries for single-byte code pages
-    bool m_definesEveryByte = false; // a single-byte page without unassigned bytes (CP850)
+    std::string m_unassigned; // the bytes a single-byte page leaves unassigned (CP850: 0xF0)
 };
 
 // Whether the code point `c` that a code page gives a byte stands for no character of text: the

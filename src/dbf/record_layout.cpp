@@ -40,7 +40,7 @@ struct Candidate
 struct Evidence
 {
     bool fits = false; // the fields fit into the record and the records start inside the file
-    uint64_t sampled = 0; // record starts looked at
+    uint64_t sampled = 0; // record starts looked at, up to the first without a deletion flag
     uint64_t flagged = 0; // of them, those with a deletion flag
     bool tailFits = false; // the file holds whole records, then at most padding
     bool endMarker = false; // the end marker 0x1A follows the last record
@@ -86,7 +86,9 @@ Evidence weigh(std::string_view file, uint64_t count, const Candidate &c, uint64
         --records;
     for (uint64_t r : sampledRecords(records)) {
         ++evidence.sampled;
-        evidence.flagged += isRecordFlag(data[static_cast<size_t>(r * c.recordLength)]) ? 1 : 0;
+        if (!isRecordFlag(data[static_cast<size_t>(r * c.recordLength)]))
+            break; // one start without a flag rules the reading out
+        ++evidence.flagged;
     }
     const std::string_view tail = data.substr(static_cast<size_t>(records * c.recordLength));
     evidence.tailFits = isTailPadding(tail.substr(0, kMostPaddingBytes));
@@ -242,17 +244,25 @@ Reading readingOf(const TableHeader &header, std::string_view file)
             startsAfterDescriptors(header, file)};
 }
 
+// A candidate with what the file's bytes say about it.
+struct Weighed
+{
+    Candidate candidate;
+    Evidence evidence;
+};
+
 // The readings other than the header's that the file confirms, of those that agree best with
 // the descriptors.
 struct Confirmed
 {
-    std::vector<Candidate> candidates;
+    std::vector<Weighed> candidates;
     int best = -1; // their agreement
 };
 
 // The candidates: the starts after the descriptors and a header length one or two bytes off
 // (the commonest slip of hand-made writers), each with the header's record length and the one
-// the fields fill.
+// the fields fill. Each is weighed once, though a start or a length may be named twice (the
+// start after the descriptors is mostly the header's, the fields mostly fill its length).
 Confirmed confirmedCandidates(const Reading &reading, const Candidate &stated)
 {
     const TableHeader &header = reading.header;
@@ -260,20 +270,24 @@ Confirmed confirmedCandidates(const Reading &reading, const Candidate &stated)
     for (int64_t by : {0, -2, -1, 1, 2})
         starts.push_back(static_cast<uint64_t>(header.headerLength + by));
     Confirmed confirmed;
-    std::vector<Candidate> &found = confirmed.candidates;
+    std::vector<Weighed> &found = confirmed.candidates;
+    std::vector<Candidate> weighed;
     for (uint64_t start : starts) {
         for (uint64_t length : {uint64_t {header.recordLength}, reading.described}) {
             const Candidate c {start, length, header.fields.size()};
             if (c == stated || c.headerLength < header.descriptorsEnd || length == 0
-                || std::find(found.begin(), found.end(), c) != found.end()
-                || !reading.evidenceOf(c).confirms())
+                || std::find(weighed.begin(), weighed.end(), c) != weighed.end())
+                continue;
+            weighed.push_back(c);
+            const Evidence evidence = reading.evidenceOf(c);
+            if (!evidence.confirms())
                 continue;
             const int agreement = reading.agreement(c);
             if (agreement > confirmed.best)
                 found.clear();
             if (agreement >= confirmed.best) {
                 confirmed.best = agreement;
-                found.push_back(c);
+                found.push_back({c, evidence});
             }
         }
     }
@@ -281,8 +295,9 @@ Confirmed confirmedCandidates(const Reading &reading, const Candidate &stated)
     // the terminator and the Clipper 0x00 after it both give a start): the one that keeps one
     // of the header's own numbers.
     if (found.size() > 1)
-        std::erase_if(found, [&](const Candidate &c) {
-            return c.headerLength != header.headerLength && c.recordLength != header.recordLength;
+        std::erase_if(found, [&](const Weighed &w) {
+            return w.candidate.headerLength != header.headerLength
+                    && w.candidate.recordLength != header.recordLength;
         });
     return confirmed;
 }
@@ -311,12 +326,12 @@ Choice chooseLayout(const Reading &reading, const Candidate &stated)
     choice.statedDisagrees = reading.agreement(stated) < 2;
     if (confirmed.candidates.size() != 1)
         return choice;
-    const Candidate &only = confirmed.candidates.front();
-    const bool endExplained = !statedEvidence.tailFits
-            || (reading.evidenceOf(only).endMarker && !statedEvidence.endMarker);
+    const Weighed &only = confirmed.candidates.front();
+    const bool endExplained =
+            !statedEvidence.tailFits || (only.evidence.endMarker && !statedEvidence.endMarker);
     if (!choice.statedHolds
         || (choice.betterAgreed && (statedEvidence.sampled == 0 || endExplained)))
-        choice.other = only;
+        choice.other = only.candidate;
     return choice;
 }
 

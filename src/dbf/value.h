@@ -68,8 +68,8 @@ Value decodeValue(const Field &field, std::string_view bytes, const FieldContext
 // is left inside it. The same text as decodeValue() gives, without building a Value: the
 // viewer and talvo-dbf show C fields, the most frequent of all, this way.
 std::string characterText(std::string_view bytes, const TextDecoder &decoder, bool &hasNul);
-// The same, appended to `out`.
-void appendCharacterText(std::string_view bytes, const TextDecoder &decoder, std::string &out,
+// The same, appended to `out`; returns whether the decoder defines every byte (defines()).
+bool appendCharacterText(std::string_view bytes, const TextDecoder &decoder, std::string &out,
                          bool &hasNul);
 
 // An integer with `decimals` implied decimals in digits, '.' as decimal point: 100 with 2 is

@@ -275,4 +275,31 @@ TEST(CodePage, DecodersKeepAsciiAndControlCharacters)
     EXPECT_EQ(gbk->decode("\xD6\xD0\xCE\xC4"), "中文");
 }
 
+// Whether a page lacks a byte is told alike by defines() and by decoding, which learns it in the
+// same pass: pages with few unassigned bytes (CP1252), with many (ISO-8859-1: the C1 range),
+// none (CP850's letters), UTF-8 and a multi-byte page.
+TEST(CodePage, DecodingTellsWhatDefinesTells)
+{
+    const struct
+    {
+        const char *page;
+        std::string bytes;
+        bool defined;
+    } cases[] = {
+            {"CP1252", "Gro\xDF", true},         {"CP1252", "z\x81", false},
+            {"CP1252", "\x9D", false},           {"ISO-8859-1", "Gr\xFC\xDF", true},
+            {"ISO-8859-1", "a\x85", false},      {"CP850", "M\x81ller", true},
+            {"UTF-8", "M\xC3\xBCller", true},    {"UTF-8", "M\xC3ller", false},
+            {"CP936", "\xD6\xD0\xCE\xC4", true}, {"CP1252", "", true},
+    };
+    for (const auto &c : cases) {
+        auto decoder = dbf::TextDecoder::create(c.page);
+        ASSERT_TRUE(decoder) << c.page;
+        EXPECT_EQ(decoder->defines(c.bytes), c.defined) << c.page << " " << c.bytes;
+        std::string out = "x";
+        EXPECT_EQ(decoder->decodeAppend(c.bytes, out), c.defined) << c.page << " " << c.bytes;
+        EXPECT_EQ(out, "x" + decoder->decode(c.bytes)) << c.page << " " << c.bytes;
+    }
+}
+
 } // namespace
