@@ -22,11 +22,11 @@ constexpr uint64_t kStationHeader = 32 * 14 + 1, kStationRecord = 457;
 // What an in-place change writes into a CALL: it still starts with "DL" and sorts last.
 inline const std::string kChangedCall = "DLX";
 
-// The CALL of a 1-based record of changeTable().
+// The CALL of a 1-based record of changeTable(): zero-padded, so that call order is file order.
 inline std::string callOf(int record)
 {
     char call[16];
-    std::snprintf(call, sizeof call, "DL%04d", record);
+    std::snprintf(call, sizeof call, "DL%05d", record);
     return call;
 }
 
