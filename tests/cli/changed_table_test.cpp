@@ -32,8 +32,9 @@ std::string quoted(const std::string &word)
 
 // `talvo-dbf show PATH ARGS` in text blocks: all of a copied table's output does not fit into
 // the pipe, so that `change`, made once 2000 bytes have arrived, comes before the tool ends.
-ShowRun show(const TempDir &dir, const std::string &path, const std::vector<std::string> &args = {},
-         const std::function<void()> &change = [] {})
+ShowRun show(
+        const TempDir &dir, const std::string &path, const std::vector<std::string> &args = {},
+        const std::function<void()> &change = [] {})
 {
     std::string command = quoted(TALVO_DBF_TOOL) + " show " + quoted(path);
     for (const std::string &arg : args)

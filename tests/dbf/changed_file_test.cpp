@@ -78,7 +78,8 @@ TEST(ChangedFile, EachChangeIsNamedAndOnlyRecordsGoneAreGone)
             EXPECT_EQ(table->recordCount(), uint64_t(count));
             EXPECT_EQ(table->keepsOpenedBytes(), !live || scenario.replaced);
             // Whole-table work read live leaves out what is gone.
-            EXPECT_EQ(visited(*table), uint64_t(live && !scenario.replaced ? scenario.held : count));
+            EXPECT_EQ(visited(*table),
+                      uint64_t(live && !scenario.replaced ? scenario.held : count));
             EXPECT_NE(changeOf(*table).find("wurde von einem anderen Programm " + scenario.says),
                       std::string::npos)
                     << changeOf(*table);

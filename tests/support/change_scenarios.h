@@ -60,10 +60,10 @@ struct ChangeScenario
     std::string name;
     std::function<void(const TempDir &dir, const std::string &path)> make;
     std::string says; // how the change is named after "wurde von einem anderen Programm "
-    int changed;      // the record whose CALL reads kChangedCall now, or 0
-    int held;         // records the file still holds whole; the others are gone when read live
-    bool replaced;    // the path names another file or none: what was opened stays readable
-    int reopened;     // records on opening it again; -1 when there is no file
+    int changed; // the record whose CALL reads kChangedCall now, or 0
+    int held; // records the file still holds whole; the others are gone when read live
+    bool replaced; // the path names another file or none: what was opened stays readable
+    int reopened; // records on opening it again; -1 when there is no file
     std::string lastReopened; // the CALL of the last record then
 
     // What record `record` (1-based) shows of a table of `count` records after the change.
@@ -117,7 +117,8 @@ inline std::vector<ChangeScenario> changeScenarios(int count)
              0, 40, false, 40, callOf(40)},
             {"ShortenedIntoARecord", cutTo(100),
              "verkürzt (von " + bytes(count) + " auf "
-                     + std::to_string(kStationHeader + 40 * kStationRecord + 100) + " Bytes)" + gone,
+                     + std::to_string(kStationHeader + 40 * kStationRecord + 100) + " Bytes)"
+                     + gone,
              0, 40, false, 41, callOf(41)},
             {"Replaced",
              [](const TempDir &dir, const std::string &path) {
@@ -126,7 +127,8 @@ inline std::vector<ChangeScenario> changeScenarios(int count)
              "durch eine andere Datei ersetzt; der Dateikopf nennt jetzt 5 statt " + n
                      + " Datensätze.",
              0, count, true, 5, "X" + callOf(5)},
-            {"Deleted", [](const TempDir &, const std::string &path) { std::filesystem::remove(path); },
+            {"Deleted",
+             [](const TempDir &, const std::string &path) { std::filesystem::remove(path); },
              "gelöscht oder umbenannt.", 0, count, true, -1, ""},
     };
 }
