@@ -3,7 +3,7 @@
 // of one whole state of the file or announce the change, never a silent mix.
 #include "dbf_builder.h"
 #include "recordset/record_set.h"
-#include "support/save_in_one_write.h"
+#include "support/change_scenarios.h"
 #include "support/temp_dir.h"
 
 #include <array>
@@ -63,52 +63,54 @@ TEST(SaveDuringPassTable, IsReadLive)
     EXPECT_GT(tableIn('A').size(), dbf::kSnapshotLimit);
 }
 
-TEST_P(SaveDuringPass, ACountIsOfOneStateOrAnnounced)
+// A pass run on the record set while the save goes on, and the check of its result.
+struct Pass
 {
-    TempDir dir;
-    const std::string path = dir.write("stations.dbf", states[0]);
-    for (int moment = 0; moment < kMoments; ++moment) {
-        std::shared_ptr<RecordSet> set;
-        recordset::Status filtered;
-        {
-            const SaveInOneWrite save = saveOther(path, moment);
-            set = opened(path);
-            ASSERT_TRUE(set);
-            filtered = set->SetFilter("FLAG = 'A'");
-        }
-        if (!filtered.ok() || set->FileChange())
-            continue; // announced
-        const int64_t count = *set->RecordCount();
-        EXPECT_TRUE(count == 0 || count == int64_t(kRecords)) << count << " at moment " << moment;
-    }
-}
+    const char *name;
+    recordset::Status (*run)(RecordSet &set);
+    void (*check)(RecordSet &set);
+};
 
-TEST_P(SaveDuringPass, ASortIsOfOneStateOrAnnounced)
+const Pass kPasses[] {
+        {"count", [](RecordSet &set) { return set.SetFilter("FLAG = 'A'"); },
+         [](RecordSet &set) {
+             const int64_t count = *set.RecordCount();
+             EXPECT_TRUE(count == 0 || count == int64_t(kRecords)) << count;
+         }},
+        {"sort", [](RecordSet &set) { return set.SetSort("KEY"); },
+         [](RecordSet &set) {
+             // In key order the records are in file order (state A) or reversed (state B); a
+             // mix of both interleaves them.
+             int ascending = 0, descending = 0;
+             for (int64_t position = 1; position <= int64_t(kRecords); position += 997) {
+                 ASSERT_TRUE(set.SetAbsolutePosition(position).ok());
+                 const int64_t record = *set.Bookmark();
+                 ascending += record == position ? 1 : 0;
+                 descending += record == int64_t(kRecords) + 1 - position ? 1 : 0;
+             }
+             EXPECT_TRUE(ascending == 0 || descending == 0);
+             EXPECT_EQ(ascending + descending, (int64_t(kRecords) + 996) / 997);
+         }},
+};
+
+TEST_P(SaveDuringPass, ACountAndASortAreOfOneStateOrAnnounced)
 {
-    TempDir dir;
-    const std::string path = dir.write("stations.dbf", states[0]);
-    for (int moment = 0; moment < kMoments; ++moment) {
-        std::shared_ptr<RecordSet> set;
-        recordset::Status sorted;
-        {
-            const SaveInOneWrite save = saveOther(path, moment);
-            set = opened(path);
-            ASSERT_TRUE(set);
-            sorted = set->SetSort("KEY");
+    for (const Pass &pass : kPasses) {
+        TempDir dir;
+        const std::string path = dir.write("stations.dbf", states[0]);
+        for (int moment = 0; moment < kMoments; ++moment) {
+            SCOPED_TRACE(std::string(pass.name) + " at moment " + std::to_string(moment));
+            std::shared_ptr<RecordSet> set;
+            recordset::Status done;
+            {
+                const SaveInOneWrite save = saveOther(path, moment);
+                set = opened(path);
+                ASSERT_TRUE(set);
+                done = pass.run(*set);
+            }
+            if (done.ok() && !set->FileChange()) // else announced
+                pass.check(*set);
         }
-        if (!sorted.ok() || set->FileChange())
-            continue; // announced
-        // In key order the records are in file order (state A) or reversed (state B); a mix of
-        // both interleaves them.
-        int ascending = 0, descending = 0;
-        for (int64_t position = 1; position <= int64_t(kRecords); position += 997) {
-            ASSERT_TRUE(set->SetAbsolutePosition(position).ok());
-            const int64_t record = *set->Bookmark();
-            ascending += record == position ? 1 : 0;
-            descending += record == int64_t(kRecords) + 1 - position ? 1 : 0;
-        }
-        EXPECT_TRUE(ascending == 0 || descending == 0) << "at moment " << moment;
-        EXPECT_EQ(ascending + descending, (int64_t(kRecords) + 996) / 997);
     }
 }
 
