@@ -170,8 +170,10 @@ bool stillHolds(int fd, const char *bytes, size_t size)
 }
 
 // Copies the file, again if another program wrote it meanwhile, so that the copy is the file
-// in one state: when the state cannot tell (racy), the file is read once more and compared.
-// Null when it kept changing.
+// in one state: when the state taken before the copy cannot tell (racy), the file is read once
+// more and compared. Racy is judged before the copy, as Table::inOneState does: a state taken
+// after it may come long after a save began (its writer throttled, or waited for), and would
+// then pass a copy read during that save unchecked. Null when the file kept changing.
 std::unique_ptr<char[]> copyOf(int fd, FileState &state)
 {
     for (int attempt = 0; attempt < kPassAttempts; ++attempt) {
@@ -179,7 +181,7 @@ std::unique_ptr<char[]> copyOf(int fd, FileState &state)
         auto bytes = std::make_unique_for_overwrite<char[]>(size);
         const bool whole = readAll(fd, 0, size, bytes.get());
         const FileState after = stateOf(fd);
-        if (whole && after == state && (!after.racy() || stillHolds(fd, bytes.get(), size)))
+        if (whole && after == state && (!state.racy() || stillHolds(fd, bytes.get(), size)))
             return bytes;
         state = after;
     }

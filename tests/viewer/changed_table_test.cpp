@@ -1,83 +1,49 @@
-// The viewer window on a table that another program changes while it is shown: what the fields
-// show is one state of the table, or the change is said once; reloading shows the file as it is.
+// The viewer window on a table that another program changes while it is shown
+// (change_scenarios.h): what the fields show is one state of the table, the change is said once,
+// only records that are gone say so each time; reloading shows the file as it is.
 #include "database/database_names.h"
 #include "database/program_state.h"
+#include "support/change_scenarios.h"
 #include "support/expect_ok.h"
 #include "support/fake_platform.h"
 #include "support/qstring_printer.h"
-#include "support/station_table.h"
-#include "support/temp_dir.h"
 #include "viewer/viewer.h"
 
 #include <QTest>
-#include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
 
-constexpr uint64_t kHeader = 32 * 14 + 1, kRecord = 457;
 // 300 stations are copied when opened; 2400 (over 1 MiB) are read live.
 constexpr int kSmall = 300, kLarge = 2400;
 
-std::string callOf(int record)
-{
-    char call[16];
-    std::snprintf(call, sizeof call, "DL%04d", record);
-    return call;
-}
-
-std::string stations(int count, const std::string &prefix = "")
-{
-    std::vector<StationRow> rows;
-    for (int i = 1; i <= count; ++i)
-        rows.push_back(station(prefix + callOf(i), "Name" + std::to_string(i)));
-    return stationTable(rows);
-}
-
-void overwrite(const std::string &path, uint64_t offset, const std::string &bytes)
-{
-    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
-    file.seekp(static_cast<std::streamoff>(offset));
-    file << bytes;
-}
-
-// The offset of field CALL of a 1-based record.
-uint64_t callAt(int record)
-{
-    return kHeader + static_cast<uint64_t>(record - 1) * kRecord + 1;
-}
-
-class ChangedTable : public ::testing::TestWithParam<int>
+class ChangedTable : public ::testing::Test
 {
 protected:
-    void SetUp() override
+    void open(int count)
     {
+        window.reset();
         database::program() = {};
         database::program().lineBreak = QStringLiteral("\r\n");
-        count = GetParam();
-        file = dir.write("Stationen.dbf", stations(count));
-        // Written an hour ago, as a table another program keeps: a change now has another time.
-        std::filesystem::last_write_time(
-                file, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+        fake.messages.clear();
+        file = writeOldTable(dir, "Stationen.dbf", count);
         window = std::make_unique<viewer::Viewer>();
-        refresh();
+        ASSERT_FALSE(reload());
         database::program().viewerVisible = true;
     }
 
-    void refresh()
+    // True when the table could not be opened.
+    bool reload()
     {
         const QString path = QString::fromStdString(file);
         database::program().databasePath = path;
         window->datPrimaryRS().setConnectionString(database::connectionText(path));
         window->datPrimaryRS().setRecordSource(database::plainFullQuery("Stationen"));
-        ASSERT_FALSE(window->datPrimaryRS().Refresh());
+        return window->datPrimaryRS().Refresh().has_value();
     }
 
-    bool live() const { return count == kLarge; }
     void key(Qt::Key key) { QTest::keyClick(window.get(), key); }
-    QString call() const { return window->shownFieldText(0); }
+    std::string call() const { return window->shownFieldText(0).toStdString(); }
     QString counter() const { return window->datPrimaryRS().Caption(); }
     recordset::RecordSet &set() const { return *window->datPrimaryRS().Recordset(); }
     int64_t filtered(const std::string &criterion)
@@ -85,178 +51,93 @@ protected:
         EXPECT_OK(set().SetFilter(criterion));
         return *set().RecordCount();
     }
-    // The one message so far, which names the file and `what`.
-    void expectOneMessage(const QString &what)
+    // The message `index`, which names the file and holds `what`.
+    void expectMessage(size_t index, const QString &what)
     {
-        ASSERT_EQ(fake.messages.size(), 1u);
-        const QString &text = fake.messages[0].text;
+        ASSERT_GT(fake.messages.size(), index);
+        const QString &text = fake.messages[index].text;
         EXPECT_TRUE(text.startsWith(QStringLiteral("Datenbank-Fehler:Die Datei »")
                                     + QString::fromStdString(file) + "«"))
                 << text.toStdString();
         EXPECT_TRUE(text.contains(what)) << text.toStdString();
-        EXPECT_EQ(fake.messages[0].title, " unerwarteter Fehler");
+        EXPECT_EQ(fake.messages[index].title, " unerwarteter Fehler");
         EXPECT_TRUE(text.endsWith("Neu laden zeigt die Datei, wie sie jetzt ist."))
                 << text.toStdString();
-    }
-    QString keptOrNow() const
-    {
-        return live() ? "Angezeigt werden ab jetzt die Datensätze vom Öffnen, wie sie jetzt in "
-                        "der Datei stehen"
-                      : "Angezeigt wird weiter die Tabelle, wie sie beim Öffnen war.";
     }
 
     FakePlatform fake;
     TempDir dir;
     std::string file;
-    int count = 0;
     std::unique_ptr<viewer::Viewer> window;
 };
 
-TEST_P(ChangedTable, AnInPlaceChangeOfARecordNotYetShown)
+TEST_F(ChangedTable, EachChangeIsSaidOnceAndTheFieldsShowOneState)
 {
-    EXPECT_EQ(call(), "DL0001");
-    overwrite(file, callAt(2), "CHANGED1");
-    key(Qt::Key_Up);
-    EXPECT_EQ(counter(), " DS: 2");
-    EXPECT_EQ(call(), live() ? "CHANGED1" : "DL0002");
-    expectOneMessage("wurde von einem anderen Programm überschrieben. " + keptOrNow());
-    // Filter and find decide on the bytes that the fields show.
-    EXPECT_EQ(filtered("[CALL] LIKE 'CHANGED*'"), live() ? 1 : 0);
-    EXPECT_EQ(filtered("[CALL] = 'DL0002'"), live() ? 0 : 1);
-    EXPECT_EQ(call(), live() ? "" : "DL0002");
-    EXPECT_OK(set().SetFilter(""));
-    key(Qt::Key_PageUp);
-    key(Qt::Key_PageDown);
-    key(Qt::Key_Up);
-    EXPECT_EQ(call(), live() ? "CHANGED1" : "DL0002");
-    EXPECT_EQ(fake.messages.size(), 1u);
+    for (const int count : {kSmall, kLarge}) {
+        const bool live = count == kLarge;
+        for (const ChangeScenario &s : changeScenarios(count)) {
+            SCOPED_TRACE(s.name + (live ? " read live" : " copied"));
+            open(count);
+            key(Qt::Key_Up);
+            EXPECT_EQ(counter(), " DS: 2");
+            s.make(dir, file);
+            EXPECT_EQ(call(), callOf(2)) << "what is shown stays until the user moves";
 
-    refresh();
-    key(Qt::Key_Up);
-    EXPECT_EQ(call(), "CHANGED1");
-    EXPECT_EQ(fake.messages.size(), 1u);
-}
+            key(Qt::Key_PageDown);
+            EXPECT_EQ(call(), callOf(1));
+            EXPECT_EQ(window->shownFieldText(7), "Name1");
+            const bool kept = !live || s.replaced;
+            expectMessage(0,
+                          QString::fromStdString("wurde von einem anderen Programm " + s.says + " ")
+                                  + (kept ? "Angezeigt wird weiter die Tabelle, wie sie beim "
+                                            "Öffnen war."
+                                          : "Angezeigt werden ab jetzt die Datensätze vom "
+                                            "Öffnen, wie sie jetzt in der Datei stehen"));
+            key(Qt::Key_Up);
+            EXPECT_EQ(call(), s.shown(2, live));
+            // A record that is gone says so each time it is shown.
+            const bool lastGone = s.shown(count, live).empty();
+            for (size_t time = 1; time <= 2; ++time) {
+                key(Qt::Key_PageUp);
+                EXPECT_EQ(counter(), QStringLiteral(" DS: %1").arg(count));
+                EXPECT_EQ(call(), s.shown(count, live));
+                EXPECT_EQ(fake.messages.size(), lastGone ? 1 + time : 1);
+            }
+            if (lastGone)
+                expectMessage(1, QStringLiteral("Datensatz %1 (ab Byte").arg(count));
+            const size_t said = fake.messages.size();
 
-TEST_P(ChangedTable, AnInPlaceChangeOfTheRecordShown)
-{
-    key(Qt::Key_Up);
-    EXPECT_EQ(call(), "DL0002");
-    overwrite(file, callAt(2), "CHANGED1");
-    EXPECT_EQ(call(), "DL0002");
-    key(Qt::Key_Down);
-    expectOneMessage("überschrieben");
-    key(Qt::Key_Up);
-    EXPECT_EQ(call(), live() ? "CHANGED1" : "DL0002");
-    EXPECT_OK(set().SetSort("CALL"));
-    key(Qt::Key_PageDown);
-    EXPECT_EQ(call(), live() ? "CHANGED1" : "DL0001") << "sorted by what is shown";
-    EXPECT_EQ(fake.messages.size(), 1u);
-}
+            // Filter, find and sort decide on the bytes that the fields show; whole-table work
+            // read live sees the file as it is now, without records of zeros.
+            EXPECT_EQ(filtered("[CALL] = '" + kChangedCall + "'"), live && s.changed ? 1 : 0);
+            EXPECT_EQ(filtered("[CALL] = '" + callOf(2) + "'"),
+                      s.shown(2, live) == callOf(2) ? 1 : 0);
+            EXPECT_EQ(call(), s.shown(2, live) == callOf(2) ? callOf(2) : "");
+            EXPECT_EQ(filtered("[CALL] LIKE 'DL*'"), kept ? count : s.held);
+            EXPECT_OK(set().SetFilter(""));
+            const int probe = std::min(s.held + 1, count);
+            const bool found = s.shown(probe, live) == callOf(probe);
+            EXPECT_OK(set().Find("[CALL] = '" + callOf(probe) + "'"));
+            EXPECT_EQ(*set().AtEOF(), !found);
+            EXPECT_EQ(call(), found ? callOf(probe) : "");
+            EXPECT_OK(set().SetSort("CALL"));
+            key(Qt::Key_PageUp);
+            EXPECT_EQ(call(), live && s.changed ? kChangedCall : callOf(kept ? count : s.held));
+            EXPECT_EQ(fake.messages.size(), said);
 
-TEST_P(ChangedTable, AnAppendShowsTheRecordsOpenedUntilReload)
-{
-    {
-        const std::string longer = stations(count + 1);
-        std::ofstream(file, std::ios::in | std::ios::out | std::ios::binary) << longer;
+            if (s.reopened < 0) {
+                EXPECT_TRUE(reload());
+                EXPECT_EQ(call(), "");
+                key(Qt::Key_Up);
+                continue;
+            }
+            ASSERT_FALSE(reload());
+            EXPECT_EQ(*set().RecordCount(), s.reopened);
+            key(Qt::Key_PageUp);
+            EXPECT_EQ(call(), s.lastReopened);
+            EXPECT_EQ(fake.messages.size(), said);
+        }
     }
-    key(Qt::Key_PageUp);
-    EXPECT_EQ(counter(), QStringLiteral(" DS: %1").arg(count));
-    EXPECT_EQ(call(), QString::fromStdString(callOf(count)));
-    expectOneMessage(QStringLiteral("verlängert (von %1 Bytes auf %2 Bytes); der Dateikopf nennt "
-                                    "jetzt %3 statt %4 Datensätze.")
-                             .arg(kHeader + count * kRecord + 1)
-                             .arg(kHeader + (count + 1) * kRecord + 1)
-                             .arg(count + 1)
-                             .arg(count));
-    EXPECT_EQ(filtered("[CALL] LIKE 'DL*'"), count);
-
-    refresh();
-    key(Qt::Key_PageUp);
-    EXPECT_EQ(counter(), QStringLiteral(" DS: %1").arg(count + 1));
-    EXPECT_EQ(fake.messages.size(), 1u);
 }
-
-TEST_P(ChangedTable, AShorteningToARecordBoundary)
-{
-    key(Qt::Key_PageUp); // the user has seen the last record
-    key(Qt::Key_PageDown);
-    std::filesystem::resize_file(file, kHeader + 40 * kRecord);
-    key(Qt::Key_PageUp);
-    EXPECT_EQ(call(), live() ? "" : QString::fromStdString(callOf(count)));
-    const QString gone =
-            QStringLiteral("Datensatz 41 bis Datensatz %1 gibt es nicht mehr").arg(count);
-    expectOneMessage(live() ? QStringLiteral("Datensatz %1 (ab Byte").arg(count) : gone);
-    // Records still in the file show whole; only those gone say so, each time.
-    key(Qt::Key_PageDown);
-    EXPECT_EQ(call(), "DL0001");
-    EXPECT_EQ(window->shownFieldText(7), "Name1");
-    key(Qt::Key_Up);
-    EXPECT_EQ(call(), "DL0002");
-    EXPECT_EQ(fake.messages.size(), 1u);
-    key(Qt::Key_PageUp);
-    EXPECT_EQ(fake.messages.size(), live() ? 2u : 1u);
-    // Whole-table work read live sees the file as it is now, without records of zeros.
-    EXPECT_EQ(filtered("[CALL] LIKE 'DL*'"), live() ? 40 : count);
-    EXPECT_OK(set().SetFilter(""));
-    key(Qt::Key_PageUp);
-    EXPECT_EQ(call(), QString::fromStdString(callOf(live() ? 40 : count)));
-    EXPECT_EQ(fake.messages.size(), live() ? 2u : 1u);
-
-    refresh();
-    EXPECT_EQ(*set().RecordCount(), 40);
-}
-
-TEST_P(ChangedTable, AShorteningIntoARecord)
-{
-    key(Qt::Key_PageUp);
-    std::filesystem::resize_file(file, kHeader + 40 * kRecord + 100);
-    key(Qt::Key_PageDown);
-    EXPECT_EQ(call(), "DL0001");
-    expectOneMessage(QStringLiteral("Datensatz 41 bis Datensatz %1 gibt es nicht mehr").arg(count));
-    for (int i = 0; i < 40; ++i)
-        key(Qt::Key_Up);
-    EXPECT_EQ(counter(), " DS: 41");
-    EXPECT_EQ(call(), live() ? "" : "DL0041");
-    key(Qt::Key_Down);
-    EXPECT_EQ(call(), "DL0040");
-    EXPECT_EQ(fake.messages.size(), live() ? 2u : 1u);
-    EXPECT_OK(set().Find("[CALL] = 'DL0041'"));
-    EXPECT_EQ(*set().AtEOF(), live());
-}
-
-TEST_P(ChangedTable, AReplacementByAnotherTable)
-{
-    const std::string other = dir.write("neu.dbf", stations(5, "X"));
-    std::filesystem::rename(other, file);
-    key(Qt::Key_Up);
-    EXPECT_EQ(call(), "DL0002");
-    expectOneMessage("durch eine andere Datei ersetzt; der Dateikopf nennt jetzt 5 statt "
-                     + QString::number(count)
-                     + " Datensätze. Angezeigt wird weiter die Tabelle, wie sie beim Öffnen war.");
-    EXPECT_EQ(filtered("[CALL] LIKE 'DL*'"), count);
-
-    refresh();
-    EXPECT_EQ(call(), "XDL0001");
-    EXPECT_EQ(*set().RecordCount(), 5);
-}
-
-TEST_P(ChangedTable, ADeletion)
-{
-    std::filesystem::remove(file);
-    key(Qt::Key_PageUp);
-    EXPECT_EQ(call(), QString::fromStdString(callOf(count)));
-    expectOneMessage("gelöscht oder umbenannt. Angezeigt wird weiter die Tabelle, wie sie beim "
-                     "Öffnen war.");
-    EXPECT_EQ(filtered("[CALL] LIKE 'DL*'"), count);
-
-    EXPECT_TRUE(window->datPrimaryRS().Refresh());
-    EXPECT_EQ(call(), "");
-    key(Qt::Key_Up);
-}
-
-INSTANTIATE_TEST_SUITE_P(CopiedAndReadLive, ChangedTable, ::testing::Values(kSmall, kLarge),
-                         [](const auto &param) {
-                             return std::string(param.param == kSmall ? "Copied" : "ReadLive");
-                         });
 
 } // namespace
