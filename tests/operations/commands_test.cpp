@@ -8,7 +8,7 @@
 #include "operations/sort_command.h"
 #include "support/expect_ok.h"
 #include "support/qstring_printer.h"
-#include "support/station_table.h"
+#include "support/station_window.h"
 
 #include <QApplication>
 #include <QTest>

@@ -1,7 +1,7 @@
 // Opening another file and reloading, through the viewer window's menu items.
 #include "support/expect_ok.h"
 #include "support/qstring_printer.h"
-#include "support/station_table.h"
+#include "support/station_window.h"
 
 #include <QCoreApplication>
 #include <QDir>

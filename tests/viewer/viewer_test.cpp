@@ -3,7 +3,7 @@
 #include "operations/frm_eingabe.h"
 #include "support/expect_ok.h"
 #include "support/qstring_printer.h"
-#include "support/station_table.h"
+#include "support/station_window.h"
 #include "viewer/value_field.h"
 
 #include <QAccessible>
