@@ -3,6 +3,7 @@
 #include "dbf/table.h"
 #include "dbf_builder.h"
 #include "support/case_name.h"
+#include "support/table_reading.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -33,17 +34,8 @@ struct ChoiceCase
     const char *codePage;
     dbf::EncodingChoice::Source source;
     std::vector<std::string> shown; // the texts of the first records
-    bool contradicted = false; // the bytes contradict the header's code page
+    const char *contradiction = nullptr; // the finding where the bytes contradict the header
 };
-
-const dbf::Finding *contradiction(const dbf::Table &table)
-{
-    for (const dbf::Finding &finding : table.findings()) {
-        if (finding.kind == dbf::FindingKind::CodePageContradicted)
-            return &finding;
-    }
-    return nullptr;
-}
 
 // The language driver names the code page, an override beats it, and bytes that the named page
 // cannot hold (or valid UTF-8) overrule the header.
@@ -76,21 +68,36 @@ TEST(CodePage, ComesFromTheDriverTheOverrideOrTheBytes)
                   "CP850",
                   Detected,
                   {"Äöü", "Müller"},
-                  true},
+                  "Der Dateikopf nennt CP1252 (Sprachtreiber-Byte 0x57), doch das Byte 0x81 ist "
+                  "in CP1252 nicht belegt; gelesen wird als CP850."},
                  {{"\x8E\x94\x81"}, 0x57, "CP1252", "CP1252", Override, {"Ž”\u0081"}},
                  // C3 B1 is "ñ" in UTF-8 and "Ã±" in CP1252.
-                 {{"Espa\xC3\261a"}, 0x57, "", "UTF-8", Detected, {"España"}, true},
+                 {{"Espa\xC3\261a"},
+                  0x57,
+                  "",
+                  "UTF-8",
+                  Detected,
+                  {"España"},
+                  "Der Dateikopf nennt CP1252 (Sprachtreiber-Byte 0x57), doch die Texte sind "
+                  "gültiges UTF-8, das als CP1252 gelesen Zeichensalat ergäbe (»ñ« statt »Ã±«); "
+                  "gelesen wird als UTF-8."},
                  // Bytes the named page assigns leave it standing, however odd their reading.
                  {{"J\xE4ger"}, 0x57, "", "CP1252", LanguageDriver, {"Jäger"}},
                  {{"J\xE4ger"}, 0x02, "", "CP850", LanguageDriver, {"Jõger"}}}) {
         SCOPED_TRACE(c.shown[0]);
-        auto table = tableWith(c.texts, c.driver, c.override);
-        ASSERT_TRUE(table) << table.error().description;
-        EXPECT_EQ(table->encoding().name, c.codePage);
-        EXPECT_EQ(table->encoding().source, c.source);
+        const dbf::Table table = opened(tableWith(c.texts, c.driver, c.override));
+        EXPECT_EQ(table.encoding().name, c.codePage);
+        EXPECT_EQ(table.encoding().source, c.source);
         for (size_t record = 0; record < c.shown.size(); ++record)
-            EXPECT_EQ(table->text(record, 0).text, c.shown[record]);
-        EXPECT_EQ(contradiction(*table) != nullptr, c.contradicted);
+            EXPECT_EQ(table.text(record, 0).text, c.shown[record]);
+        if (!c.contradiction) {
+            EXPECT_EQ(allFindings(table).find("codepage-contradicted"), std::string::npos);
+            continue;
+        }
+        const dbf::Finding &finding = findingOf(table, dbf::FindingKind::CodePageContradicted);
+        EXPECT_STREQ(dbf::findingKindName(finding.kind), "codepage-contradicted");
+        EXPECT_EQ(finding.text, c.contradiction);
+        EXPECT_EQ(finding.offset, 29u);
     }
 }
 
@@ -108,16 +115,15 @@ class Detection : public ::testing::TestWithParam<DetectionCase>
 
 TEST_P(Detection, ChoosesByTheBytesWhenTheFileSaysNothing)
 {
-    auto table = tableWith(GetParam().texts, 0x00);
-    ASSERT_TRUE(table);
-    EXPECT_EQ(table->encoding().name, GetParam().codePage);
-    EXPECT_EQ(table->encoding().source, dbf::EncodingChoice::Source::Detected);
-    EXPECT_EQ(table->text(0, 0).text, GetParam().first);
+    const dbf::Table table = opened(tableWith(GetParam().texts, 0x00));
+    EXPECT_EQ(table.encoding().name, GetParam().codePage);
+    EXPECT_EQ(table.encoding().source, dbf::EncodingChoice::Source::Detected);
+    EXPECT_EQ(table.text(0, 0).text, GetParam().first);
     // The reason says how sure the guess is; valid UTF-8 and plain ASCII are no guess.
     if (GetParam().sureness) {
-        EXPECT_NE(table->encoding().reason.find(std::string(", ") + GetParam().sureness + " ("),
+        EXPECT_NE(table.encoding().reason.find(std::string(", ") + GetParam().sureness + " ("),
                   std::string::npos)
-                << table->encoding().reason;
+                << table.encoding().reason;
     }
 }
 
@@ -182,44 +188,22 @@ INSTANTIATE_TEST_SUITE_P(Dbf, Detection, ::testing::ValuesIn(kDetections), CaseN
 // runner-up would have read.
 TEST(CodePage, DetectionReasonNamesLettersAndCertainty)
 {
-    auto table = tableWith({"J\xE4ger", "B\xE4r", "K\xE4se", "Gro\xDF"}, 0x00);
-    ASSERT_TRUE(table);
-    EXPECT_EQ(table->encoding().reason,
+    const dbf::Table table = opened(tableWith({"J\xE4ger", "B\xE4r", "K\xE4se", "Gro\xDF"}, 0x00));
+    EXPECT_EQ(table.encoding().reason,
               "keine Angabe in der Datei; CP1252 (ebenso CP1250, CP1254, CP1257) nach den "
               "Zeichen ä, ß der Stichprobe, sicher (über 99,9 %; CP1253 läse δ, ί)");
 }
 
-// 8E 94 81 is "Äöü" in CP850; in CP1252 0x81 is unassigned: the header cannot be right.
+// 8E 94 81 is "Äöü" in CP850; in CP1252 0x81 is unassigned: the reason says why CP850 is read.
 TEST(CodePage, DosTextUnderAWindowsDriverIsReadAsDos)
 {
-    auto table = tableWith({"\x8E\x94\x81", "M\x81ller"}, 0x57);
-    ASSERT_TRUE(table);
-    EXPECT_EQ(table->encoding().reason.rfind("Sprachtreiber-Byte 0x57 nennt CP1252, doch das Byte "
-                                             "0x81 ist in CP1252 nicht belegt; CP850",
-                                             0),
+    const dbf::Table table = opened(tableWith({"\x8E\x94\x81", "M\x81ller"}, 0x57));
+    EXPECT_EQ(table.encoding().reason.rfind("Sprachtreiber-Byte 0x57 nennt CP1252, doch das Byte "
+                                            "0x81 ist in CP1252 nicht belegt; CP850",
+                                            0),
               0u)
-            << table->encoding().reason;
-    EXPECT_NE(table->encoding().reason.find(", sicher ("), std::string::npos);
-    const dbf::Finding *finding = contradiction(*table);
-    ASSERT_NE(finding, nullptr);
-    EXPECT_EQ(std::string(dbf::findingKindName(finding->kind)), "codepage-contradicted");
-    EXPECT_EQ(finding->text,
-              "Der Dateikopf nennt CP1252 (Sprachtreiber-Byte 0x57), doch das Byte 0x81 ist in "
-              "CP1252 nicht belegt; gelesen wird als CP850.");
-    EXPECT_EQ(finding->offset, 29u);
-}
-
-// C3 B1 is "ñ" in UTF-8 and "Ã±" in CP1252.
-TEST(CodePage, Utf8UnderAWindowsDriverIsReadAsUtf8)
-{
-    auto table = tableWith({"Espa\xC3\261a"}, 0x57);
-    ASSERT_TRUE(table);
-    const dbf::Finding *finding = contradiction(*table);
-    ASSERT_NE(finding, nullptr);
-    EXPECT_EQ(finding->text,
-              "Der Dateikopf nennt CP1252 (Sprachtreiber-Byte 0x57), doch die Texte sind gültiges "
-              "UTF-8, das als CP1252 gelesen Zeichensalat ergäbe (»ñ« statt »Ã±«); gelesen wird "
-              "als UTF-8.");
+            << table.encoding().reason;
+    EXPECT_NE(table.encoding().reason.find(", sicher ("), std::string::npos);
 }
 
 TEST(CodePage, UnknownOverrideFails)
@@ -238,10 +222,9 @@ TEST(CodePage, CpgFileBeatsLanguageDriver)
                       .record({"K\xC3\xB6ln"})
                       .bytes());
     dir.write("welt.cpg", "UTF-8\n");
-    auto table = dbf::Table::open(dir.file("welt.dbf"));
-    ASSERT_TRUE(table);
-    EXPECT_EQ(table->encoding().source, dbf::EncodingChoice::Source::CpgFile);
-    EXPECT_EQ(table->text(0, 0).text, "Köln");
+    const dbf::Table table = opened(dbf::Table::open(dir.file("welt.dbf")));
+    EXPECT_EQ(table.encoding().source, dbf::EncodingChoice::Source::CpgFile);
+    EXPECT_EQ(table.text(0, 0).text, "Köln");
 }
 
 TEST(CodePage, CpgNames)

@@ -2,6 +2,7 @@
 #include "dbf/table.h"
 #include "dbf_builder.h"
 #include "support/case_name.h"
+#include "support/table_reading.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -51,14 +52,13 @@ TEST_P(Values, AreShownAsTheViewerShowsThem)
     const Layout layout = c.version == 0x04 ? Layout::DBase7
             : c.version == 0x30             ? Layout::FoxPro
                                             : Layout::DBase3;
-    auto table = dbf::Table::fromBytes(
+    const dbf::Table table = opened(dbf::Table::fromBytes(
             "v.dbf",
             DbfBuilder(c.version, {{"F", c.type, c.length, c.decimals}}, layout)
                     .languageDriver(0x02)
                     .record({c.stored})
-                    .bytes());
-    ASSERT_TRUE(table) << table.error().description;
-    const dbf::FieldText text = table->text(0, 0);
+                    .bytes()));
+    const dbf::FieldText text = table.text(0, 0);
     EXPECT_EQ(text.text, c.shown);
     EXPECT_EQ(text.raw, c.raw);
 }
@@ -158,19 +158,18 @@ INSTANTIATE_TEST_SUITE_P(Dbf, Values, ::testing::ValuesIn(kValueCases), CaseName
 // the stars stay the text they are shown with.
 TEST(Values, EmptyPointAndStarsHoldNoNumber)
 {
-    auto table = dbf::Table::fromBytes("s.dbf",
-                                       DbfBuilder(0x8B, {{"WATT", 'N', 6, 2}})
-                                               .record({"   .  "})
-                                               .record({"******"})
-                                               .record({"**.* *"})
-                                               .bytes());
-    ASSERT_TRUE(table);
-    EXPECT_EQ(table->value(table->recordBytes(0), 0).kind, dbf::Value::Kind::Empty);
-    const dbf::Value stars = table->value(table->recordBytes(1), 0);
+    const dbf::Table table = opened(dbf::Table::fromBytes("s.dbf",
+                                                          DbfBuilder(0x8B, {{"WATT", 'N', 6, 2}})
+                                                                  .record({"   .  "})
+                                                                  .record({"******"})
+                                                                  .record({"**.* *"})
+                                                                  .bytes()));
+    EXPECT_EQ(table.value(table.recordBytes(0), 0).kind, dbf::Value::Kind::Empty);
+    const dbf::Value stars = table.value(table.recordBytes(1), 0);
     EXPECT_EQ(stars.kind, dbf::Value::Kind::Stars);
     EXPECT_EQ(stars.text, "******");
     EXPECT_FALSE(stars.flagged());
-    EXPECT_EQ(table->value(table->recordBytes(2), 0).kind, dbf::Value::Kind::Invalid);
+    EXPECT_EQ(table.value(table.recordBytes(2), 0).kind, dbf::Value::Kind::Invalid);
 }
 
 TEST(Values, VisualFoxProNullsAndVarcharLengths)
@@ -184,13 +183,12 @@ TEST(Values, VisualFoxProNullsAndVarcharLengths)
                     .record({std::string("abc\0\0\0\0\0\0\x03", 10), "x", std::string(1, '\x03')})
                     .record({"full value", "y", std::string(1, '\0')})
                     .bytes();
-    auto table = dbf::Table::fromBytes("n.dbf", bytes);
-    ASSERT_TRUE(table);
-    ASSERT_EQ(table->fieldCount(), 2u); // _NullFlags is hidden
-    EXPECT_EQ(table->text(0, 0).text, "abc");
-    EXPECT_TRUE(table->text(0, 1).null);
-    EXPECT_EQ(table->text(1, 0).text, "full value");
-    EXPECT_EQ(table->text(1, 1).text, "y");
+    const dbf::Table table = opened(dbf::Table::fromBytes("n.dbf", bytes));
+    ASSERT_EQ(table.fieldCount(), 2u); // _NullFlags is hidden
+    EXPECT_EQ(table.text(0, 0).text, "abc");
+    EXPECT_TRUE(table.text(0, 1).null);
+    EXPECT_EQ(table.text(1, 0).text, "full value");
+    EXPECT_EQ(table.text(1, 1).text, "y");
 }
 
 // Harbour's DBF driver writes _NullFlags into dBase III tables as well, with Visual FoxPro's bits
@@ -208,25 +206,23 @@ TEST(Values, HarbourNullsAndVarLengthFieldsInDBaseTables)
                              std::string("\x01\x02\0\x02", 4), "x", std::string(1, '\x07')})
                     .record({"full value", "\xAA\xBB\xCC\xDD", "y", std::string(1, '\0')})
                     .bytes();
-    auto table = dbf::Table::fromBytes("h.dbf", bytes);
-    ASSERT_TRUE(table);
-    ASSERT_EQ(table->fieldCount(), 3u);
-    EXPECT_EQ(table->text(0, 0).text, "abc");
-    EXPECT_EQ(table->text(0, 1).text, "0102");
-    EXPECT_TRUE(table->text(0, 2).null);
-    EXPECT_EQ(table->text(1, 0).text, "full value");
-    EXPECT_EQ(table->text(1, 1).text, "AABBCCDD");
-    EXPECT_EQ(table->text(1, 2).text, "y");
+    const dbf::Table table = opened(dbf::Table::fromBytes("h.dbf", bytes));
+    ASSERT_EQ(table.fieldCount(), 3u);
+    EXPECT_EQ(table.text(0, 0).text, "abc");
+    EXPECT_EQ(table.text(0, 1).text, "0102");
+    EXPECT_TRUE(table.text(0, 2).null);
+    EXPECT_EQ(table.text(1, 0).text, "full value");
+    EXPECT_EQ(table.text(1, 1).text, "AABBCCDD");
+    EXPECT_EQ(table.text(1, 2).text, "y");
 }
 
 // Without _NullFlags the flag byte of a dBase III descriptor is no flag: Clipper leaves it random.
 TEST(Values, FlagBytesOfClipperTablesAreNoFlags)
 {
-    auto table = dbf::Table::fromBytes(
-            "c.dbf", DbfBuilder(0x03, {{"NOTE", 'C', 5, 0, 0x02}}).record({"x"}).bytes());
-    ASSERT_TRUE(table);
-    EXPECT_EQ(table->text(0, 0).text, "x");
-    EXPECT_FALSE(table->text(0, 0).null);
+    const dbf::Table table = opened(dbf::Table::fromBytes(
+            "c.dbf", DbfBuilder(0x03, {{"NOTE", 'C', 5, 0, 0x02}}).record({"x"}).bytes()));
+    EXPECT_EQ(table.text(0, 0).text, "x");
+    EXPECT_FALSE(table.text(0, 0).null);
 }
 
 } // namespace

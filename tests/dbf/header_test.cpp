@@ -2,6 +2,7 @@
 #include "dbf/table.h"
 #include "dbf_builder.h"
 #include "support/case_name.h"
+#include "support/table_reading.h"
 #include "support/temp_dir.h"
 
 #include <chrono>
@@ -46,14 +47,13 @@ TEST_P(Layouts, OpensWithFieldsAndValues)
     const std::string bytes = DbfBuilder(c.version, {{"CALL", 'C', 10}, {"RIG", 'C', 20}}, c.layout)
                                       .record({"DK2XY", "IC-7300"})
                                       .bytes();
-    auto table = openBytes(bytes);
-    ASSERT_TRUE(table) << table.error().description;
-    EXPECT_EQ(table->header().dialect, c.dialect);
-    ASSERT_EQ(table->fieldCount(), 2u);
-    EXPECT_EQ(table->fieldName(1), "RIG");
-    ASSERT_EQ(table->recordCount(), 1u);
-    EXPECT_EQ(table->text(0, 0).text, "DK2XY");
-    EXPECT_EQ(table->text(0, 1).text, "IC-7300");
+    const dbf::Table table = opened(openBytes(bytes));
+    EXPECT_EQ(table.header().dialect, c.dialect);
+    ASSERT_EQ(table.fieldCount(), 2u);
+    EXPECT_EQ(table.fieldName(1), "RIG");
+    ASSERT_EQ(table.recordCount(), 1u);
+    EXPECT_EQ(table.text(0, 0).text, "DK2XY");
+    EXPECT_EQ(table.text(0, 1).text, "IC-7300");
 }
 
 const std::vector<LayoutCase> kLayouts = {
@@ -143,17 +143,15 @@ TEST(Header, FieldListEndsWithoutTerminatorOrWithOddOne)
     std::string bytes = DbfBuilder(0x03, {{"NAME", 'C', 8}}).record({"Asia"}).bytes();
     std::string noTerminator = bytes.substr(0, 64) + bytes.substr(65);
     noTerminator[8] = 64;
-    auto table = openBytes(noTerminator);
-    ASSERT_TRUE(table) << table.error().description;
-    EXPECT_EQ(table->text(0, 0).text, "Asia");
+    const dbf::Table table = opened(openBytes(noTerminator));
+    EXPECT_EQ(table.text(0, 0).text, "Asia");
 
     for (char terminator : {'\x0A', '\x00'}) {
         std::string odd = bytes;
         odd[64] = terminator;
-        auto oddTable = openBytes(odd);
-        ASSERT_TRUE(oddTable);
-        EXPECT_EQ(oddTable->fieldCount(), 1u);
-        EXPECT_EQ(oddTable->text(0, 0).text, "Asia");
+        const dbf::Table oddTable = opened(openBytes(odd));
+        EXPECT_EQ(oddTable.fieldCount(), 1u);
+        EXPECT_EQ(oddTable.text(0, 0).text, "Asia");
     }
 }
 
@@ -165,18 +163,16 @@ TEST(Header, DecimalsOfLongCharacterFieldAreLengthHighByteOnlyWhenRecordLengthSa
     wide[11] = static_cast<char>((1 + 300 + 2) >> 8);
     wide.pop_back(); // end marker
     wide += " " + std::string(299, 'x') + "y" + "ok" + "\x1A";
-    auto table = openBytes(wide);
-    ASSERT_TRUE(table) << table.error().description;
-    EXPECT_EQ(table->field(0).length, 300u);
-    EXPECT_EQ(table->text(0, 0).text.size(), 300u);
-    EXPECT_EQ(table->text(0, 1).text, "ok");
+    const dbf::Table table = opened(openBytes(wide));
+    EXPECT_EQ(table.field(0).length, 300u);
+    EXPECT_EQ(table.text(0, 0).text.size(), 300u);
+    EXPECT_EQ(table.text(0, 1).text, "ok");
 
     // Excel writes decimals into C fields that are not part of the length.
-    auto excel = openBytes(
-            DbfBuilder(0x03, {{"HOEHE", 'C', 8, 2}, {"N", 'C', 2}}).record({"800", "ab"}).bytes());
-    ASSERT_TRUE(excel);
-    EXPECT_EQ(excel->field(0).length, 8u);
-    EXPECT_EQ(excel->text(0, 1).text, "ab");
+    const dbf::Table excel = opened(openBytes(
+            DbfBuilder(0x03, {{"HOEHE", 'C', 8, 2}, {"N", 'C', 2}}).record({"800", "ab"}).bytes()));
+    EXPECT_EQ(excel.field(0).length, 8u);
+    EXPECT_EQ(excel.text(0, 1).text, "ab");
 }
 
 TEST(Header, YearOfTheLastUpdateFromOneHundredAndNineteenOrTwoDigits)
@@ -185,9 +181,8 @@ TEST(Header, YearOfTheLastUpdateFromOneHundredAndNineteenOrTwoDigits)
     for (auto [stored, year] : {std::pair {115, 2015}, {15, 2015}, {95, 1995}, {0, 2000}}) {
         std::string bytes = simpleTable();
         bytes[1] = static_cast<char>(stored);
-        auto table = openBytes(bytes);
-        ASSERT_TRUE(table);
-        EXPECT_EQ(table->header().year, year) << stored;
+        const dbf::Table table = opened(openBytes(bytes));
+        EXPECT_EQ(table.header().year, year) << stored;
     }
 }
 
@@ -210,17 +205,17 @@ TEST(Header, LastUpdateThatIsNoDayIsAFindingWithItsBytes)
           DateCase {0x02, Layout::DBase2, 1984, 0, 0, "00 00 54: Monat, Tag, Jahr", 3},
           DateCase {0x03, Layout::DBase3, 2024, 2, 29, nullptr, 0},
           DateCase {0x02, Layout::DBase2, 1984, 12, 31, nullptr, 0}}) {
-        auto table = openBytes(DbfBuilder(c.version, {{"CALL", 'C', 10}}, c.layout)
-                                       .lastUpdate(c.year, c.month, c.day)
-                                       .record({"DL1ABC"})
-                                       .bytes());
-        ASSERT_TRUE(table) << table.error().description;
+        const dbf::Table table =
+                opened(openBytes(DbfBuilder(c.version, {{"CALL", 'C', 10}}, c.layout)
+                                         .lastUpdate(c.year, c.month, c.day)
+                                         .record({"DL1ABC"})
+                                         .bytes()));
         if (!c.bytes) {
-            EXPECT_TRUE(table->findings().empty()) << table->findings()[0].text;
+            EXPECT_TRUE(table.findings().empty()) << table.findings()[0].text;
             continue;
         }
-        ASSERT_EQ(table->findings().size(), 1u) << c.bytes;
-        const dbf::Finding &finding = table->findings()[0];
+        ASSERT_EQ(table.findings().size(), 1u) << c.bytes;
+        const dbf::Finding &finding = table.findings()[0];
         EXPECT_EQ(finding.kind, dbf::FindingKind::HeaderDate);
         EXPECT_STREQ(dbf::findingKindName(finding.kind), "header-date");
         EXPECT_EQ(finding.offset, c.offset);

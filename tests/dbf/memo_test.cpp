@@ -2,6 +2,7 @@
 #include "dbf/table.h"
 #include "dbf_builder.h"
 #include "support/case_name.h"
+#include "support/table_reading.h"
 #include "support/temp_dir.h"
 
 #include <filesystem>
@@ -45,11 +46,10 @@ TEST_P(MemoFormats, ReadTextOfEveryMemo)
                     .record({"DL2BB", pointer(second, c.fieldLength)})
                     .record({"DL3CC", c.fieldLength == 4 ? std::string(4, '\0') : ""})
                     .bytes();
-    auto result = dbf::Table::fromBytes("m.dbf", table, memo.bytes(), c.format);
-    ASSERT_TRUE(result) << result.error().description;
-    EXPECT_EQ(result->text(0, 1).text, "Funkamateur seit 1972\r\nDXCC Honor Roll");
-    EXPECT_EQ(result->text(1, 1).text, std::string(700, 'x'));
-    EXPECT_EQ(result->text(2, 1).text, "");
+    const dbf::Table result = opened(dbf::Table::fromBytes("m.dbf", table, memo.bytes(), c.format));
+    EXPECT_EQ(result.text(0, 1).text, "Funkamateur seit 1972\r\nDXCC Honor Roll");
+    EXPECT_EQ(result.text(1, 1).text, std::string(700, 'x'));
+    EXPECT_EQ(result.text(2, 1).text, "");
 }
 
 const std::vector<MemoCase> kMemoCases = {
@@ -68,10 +68,8 @@ std::string notesTable(uint8_t version, uint32_t block)
 
 dbf::Table foxTable(const std::string &memo, uint32_t block)
 {
-    auto result =
-            dbf::Table::fromBytes("f.dbf", notesTable(0xF5, block), memo, dbf::MemoFormat::FoxPro);
-    EXPECT_TRUE(result);
-    return std::move(*result);
+    return opened(
+            dbf::Table::fromBytes("f.dbf", notesTable(0xF5, block), memo, dbf::MemoFormat::FoxPro));
 }
 
 TEST(Memo, BinaryMemosAreNamedNotShown)
@@ -82,10 +80,10 @@ TEST(Memo, BinaryMemosAreNamedNotShown)
     const std::string table = DbfBuilder(0xF5, {{"A", 'M', 10}, {"B", 'M', 10}})
                                       .record({std::to_string(picture), std::to_string(jpegInText)})
                                       .bytes();
-    auto result = dbf::Table::fromBytes("b.dbf", table, builder.bytes(), dbf::MemoFormat::FoxPro);
-    ASSERT_TRUE(result);
-    EXPECT_EQ(result->text(0, 0).text, "(Binärdaten, 6 Bytes)");
-    EXPECT_EQ(result->text(0, 1).text, "(Binärdaten, 10 Bytes)");
+    const dbf::Table result =
+            opened(dbf::Table::fromBytes("b.dbf", table, builder.bytes(), dbf::MemoFormat::FoxPro));
+    EXPECT_EQ(result.text(0, 0).text, "(Binärdaten, 6 Bytes)");
+    EXPECT_EQ(result.text(0, 1).text, "(Binärdaten, 10 Bytes)");
 }
 
 dbf::Table dBase3Table(const std::string &memo, const std::vector<uint32_t> &blocks)
@@ -99,9 +97,7 @@ dbf::Table dBase3Table(const std::string &memo, const std::vector<uint32_t> &blo
         values.push_back(std::to_string(blocks[i]));
     }
     const std::string table = DbfBuilder(0x83, fields).record(values).bytes();
-    auto result = dbf::Table::fromBytes("d.dbf", table, memo, dbf::MemoFormat::DBase3);
-    EXPECT_TRUE(result) << result.error().description;
-    return std::move(*result);
+    return opened(dbf::Table::fromBytes("d.dbf", table, memo, dbf::MemoFormat::DBase3));
 }
 
 // A dBase III memo ends at 1A 1A; a single 0x1A inside belongs to it.
@@ -209,13 +205,12 @@ TEST(Memo, SoftReturnsOfTheMemoEditorsAreLeftOut)
                         .languageDriver(0x02)
                         .record({std::to_string(text), std::to_string(binary), "IC\x8D\n705"})
                         .bytes();
-        auto result =
+        const dbf::Table result = opened(
                 dbf::Table::fromBytes("s.dbf", table, builder.bytes(),
-                                      fox ? dbf::MemoFormat::FoxPro : dbf::MemoFormat::DBase4);
-        ASSERT_TRUE(result) << result.error().description;
-        EXPECT_EQ(result->text(0, 0).text, "QSL via Büro, bitte.\r\nDank ì");
-        EXPECT_EQ(result->value(result->recordBytes(0), 1).bytes, picture);
-        EXPECT_EQ(result->text(0, 2).text, "ICì\n705");
+                                      fox ? dbf::MemoFormat::FoxPro : dbf::MemoFormat::DBase4));
+        EXPECT_EQ(result.text(0, 0).text, "QSL via Büro, bitte.\r\nDank ì");
+        EXPECT_EQ(result.value(result.recordBytes(0), 1).bytes, picture);
+        EXPECT_EQ(result.text(0, 2).text, "ICì\n705");
     }
 }
 
@@ -226,10 +221,9 @@ TEST(Memo, SoftReturnsAreNoneInUtf8)
     const uint32_t block = builder.add("Ba\xC4\x8D\nka");
     dbf::OpenOptions options;
     options.encoding = "UTF-8";
-    auto result = dbf::Table::fromBytes("u.dbf", notesTable(0xF5, block), builder.bytes(),
-                                        dbf::MemoFormat::FoxPro, options);
-    ASSERT_TRUE(result) << result.error().description;
-    EXPECT_EQ(result->text(0, 0).text, "Bač\nka");
+    const dbf::Table result = opened(dbf::Table::fromBytes(
+            "u.dbf", notesTable(0xF5, block), builder.bytes(), dbf::MemoFormat::FoxPro, options));
+    EXPECT_EQ(result.text(0, 0).text, "Bač\nka");
 }
 
 // Writes `bytes` as the memo file `name` and extends it to `size` bytes with a hole: a file of
@@ -247,9 +241,8 @@ std::string sparseMemoFile(const TempDir &dir, const std::string &name, const st
 dbf::Value valueCutAtTheLimit(const TempDir &dir, const std::string &name, uint32_t block,
                               dbf::MemoFault::Kind kind, const std::string &faultText = {})
 {
-    auto table = dbf::Table::open(dir.file(name));
-    EXPECT_TRUE(table) << table.error().description;
-    const dbf::MemoValue read = table->memo()->read(block);
+    const dbf::Table table = opened(dbf::Table::open(dir.file(name)));
+    const dbf::MemoValue read = table.memo()->read(block);
     EXPECT_EQ(read.bytes.size(), dbf::kMemoValueLimit);
     EXPECT_TRUE(read.fault);
     if (read.fault) {
@@ -258,7 +251,7 @@ dbf::Value valueCutAtTheLimit(const TempDir &dir, const std::string &name, uint3
             EXPECT_EQ(read.fault->text, faultText);
         }
     }
-    return table->value(table->recordBytes(0), 0);
+    return table.value(table.recordBytes(0), 0);
 }
 
 // A hostile memo file costs one value no more than the limit: a text in a sparse dBase III file
@@ -344,17 +337,15 @@ TEST(Memo, FileIsFoundWhateverTheCaseAndItsAbsenceIsAWarning)
     dir.write("funk.dbf", table);
     dir.write("FUNK.DBT", builder.bytes());
 
-    auto withMemo = dbf::Table::open(dir.file("funk.dbf"));
-    ASSERT_TRUE(withMemo) << withMemo.error().description;
-    EXPECT_EQ(withMemo->memoPath(), dir.file("FUNK.DBT"));
-    EXPECT_TRUE(withMemo->findings().empty());
+    const dbf::Table withMemo = opened(dbf::Table::open(dir.file("funk.dbf")));
+    EXPECT_EQ(withMemo.memoPath(), dir.file("FUNK.DBT"));
+    EXPECT_TRUE(withMemo.findings().empty());
 
     dir.write("ohne.dbf", table);
-    auto without = dbf::Table::open(dir.file("ohne.dbf"));
-    ASSERT_TRUE(without);
-    EXPECT_EQ(without->text(0, 0).text, "");
-    ASSERT_EQ(without->findings().size(), 1u);
-    EXPECT_NE(without->findings()[0].text.find("Memodatei"), std::string::npos);
+    const dbf::Table without = opened(dbf::Table::open(dir.file("ohne.dbf")));
+    EXPECT_EQ(without.text(0, 0).text, "");
+    ASSERT_EQ(without.findings().size(), 1u);
+    EXPECT_NE(without.findings()[0].text.find("Memodatei"), std::string::npos);
 }
 
 } // namespace

@@ -1,9 +1,8 @@
 // Headers whose numbers disagree with each other or with the file: the layout the bytes confirm
 // is read, with a finding that says what was corrected, or a finding that values may be shifted.
-#include "dbf/table.h"
 #include "dbf_builder.h"
+#include "support/table_reading.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
 
 using dbfbuild::DbfBuilder;
@@ -38,45 +37,10 @@ dbf::Result<dbf::Table> openBytes(std::string bytes)
                                  options);
 }
 
-// Field names, record count and every value as shown.
-std::vector<std::string> reading(const dbf::Table &table)
-{
-    std::vector<std::string> texts;
-    for (size_t field = 0; field < table.fieldCount(); ++field)
-        texts.push_back(table.fieldName(field));
-    texts.push_back(std::to_string(table.recordCount()) + " Datensätze");
-    for (uint64_t record = 0; record < table.recordCount(); ++record) {
-        for (size_t field = 0; field < table.fieldCount(); ++field)
-            texts.push_back(table.text(record, field).text);
-    }
-    return texts;
-}
-
 const std::vector<std::string> &validReading()
 {
-    static const std::vector<std::string> valid = reading(*openBytes(stations()));
+    static const std::vector<std::string> valid = reading(opened(openBytes(stations())));
     return valid;
-}
-
-std::string allFindings(const dbf::Table &table)
-{
-    std::string texts;
-    for (const dbf::Finding &finding : table.findings())
-        texts += std::string(dbf::findingKindName(finding.kind)) + ": " + finding.text + "\n";
-    return texts;
-}
-
-// The finding of `kind`; where there is none, a failure that lists the findings, and an empty one.
-const dbf::Finding &findingOf(const dbf::Table &table, dbf::FindingKind kind)
-{
-    static const dbf::Finding none {};
-    const auto &findings = table.findings();
-    const auto found = std::find_if(findings.begin(), findings.end(),
-                                    [&](const dbf::Finding &f) { return f.kind == kind; });
-    if (found != findings.end())
-        return *found;
-    ADD_FAILURE() << "no finding of the kind wanted; findings:\n" << allFindings(table);
-    return none;
 }
 
 TEST(RecordLayout, HeaderLengthOffIsCorrectedToWhereTheRecordsStart)
@@ -85,14 +49,13 @@ TEST(RecordLayout, HeaderLengthOffIsCorrectedToWhereTheRecordsStart)
         SCOPED_TRACE(by);
         std::string bytes = stations();
         putLe16(bytes, 8, static_cast<uint64_t>(kHeaderLength + by));
-        auto table = openBytes(bytes);
-        ASSERT_TRUE(table) << table.error().description;
-        EXPECT_EQ(reading(*table), validReading());
-        EXPECT_EQ(table->header().headerLength, kHeaderLength);
-        const dbf::Finding &finding = findingOf(*table, dbf::FindingKind::HeaderLength);
+        const dbf::Table table = opened(openBytes(bytes));
+        EXPECT_EQ(reading(table), validReading());
+        EXPECT_EQ(table.header().headerLength, kHeaderLength);
+        const dbf::Finding &finding = findingOf(table, dbf::FindingKind::HeaderLength);
         EXPECT_EQ(finding.offset, 8u);
         EXPECT_NE(finding.text.find("gelesen wird ab Byte 129"), std::string::npos) << finding.text;
-        EXPECT_EQ(table->findings().size(), 1u) << allFindings(*table);
+        EXPECT_EQ(table.findings().size(), 1u) << allFindings(table);
     }
 }
 
@@ -100,11 +63,10 @@ TEST(RecordLayout, RecordLengthWithoutTheFlagByteIsCorrected)
 {
     std::string bytes = stations();
     putLe16(bytes, 10, kRecordLength - 1);
-    auto table = openBytes(bytes);
-    ASSERT_TRUE(table) << table.error().description;
-    EXPECT_EQ(reading(*table), validReading());
-    EXPECT_EQ(table->header().recordLength, kRecordLength);
-    const dbf::Finding &finding = findingOf(*table, dbf::FindingKind::RecordLength);
+    const dbf::Table table = opened(openBytes(bytes));
+    EXPECT_EQ(reading(table), validReading());
+    EXPECT_EQ(table.header().recordLength, kRecordLength);
+    const dbf::Finding &finding = findingOf(table, dbf::FindingKind::RecordLength);
     EXPECT_EQ(finding.offset, 10u);
     EXPECT_NE(finding.text.find("Datensatzlänge 23"), std::string::npos) << finding.text;
 }
@@ -115,10 +77,9 @@ TEST(RecordLayout, RecordCountTooHighOrTooLowKeepsTheRecordsThere)
         SCOPED_TRACE(count);
         std::string bytes = stations();
         bytes[4] = static_cast<char>(count);
-        auto table = openBytes(bytes);
-        ASSERT_TRUE(table);
-        EXPECT_EQ(reading(*table), validReading());
-        const dbf::Finding &finding = findingOf(*table, dbf::FindingKind::RecordCount);
+        const dbf::Table table = opened(openBytes(bytes));
+        EXPECT_EQ(reading(table), validReading());
+        const dbf::Finding &finding = findingOf(table, dbf::FindingKind::RecordCount);
         EXPECT_NE(finding.text.find("nennt " + std::to_string(count) + " Datensätze"),
                   std::string::npos);
     }
@@ -128,12 +89,11 @@ TEST(RecordLayout, ZeroLengthFieldTakesTheRoomTheRecordLeaves)
 {
     std::string bytes = stations();
     bytes[64 + 16] = 0; // NOF_SSB, the second descriptor
-    auto table = openBytes(bytes);
-    ASSERT_TRUE(table) << table.error().description;
-    EXPECT_EQ(reading(*table), validReading());
-    EXPECT_EQ(table->field(1).length, 5u);
-    EXPECT_EQ(table->field(2).offset, 16u);
-    const dbf::Finding &finding = findingOf(*table, dbf::FindingKind::ZeroLengthField);
+    const dbf::Table table = opened(openBytes(bytes));
+    EXPECT_EQ(reading(table), validReading());
+    EXPECT_EQ(table.field(1).length, 5u);
+    EXPECT_EQ(table.field(2).offset, 16u);
+    const dbf::Finding &finding = findingOf(table, dbf::FindingKind::ZeroLengthField);
     EXPECT_EQ(finding.offset, 64u);
     EXPECT_NE(finding.text.find("»NOF_SSB«"), std::string::npos);
     EXPECT_NE(finding.text.find("5 Bytes"), std::string::npos) << finding.text;
@@ -141,13 +101,13 @@ TEST(RecordLayout, ZeroLengthFieldTakesTheRoomTheRecordLeaves)
 
 TEST(RecordLayout, ZeroLengthFieldWithoutRoomStaysEmpty)
 {
-    auto table = openBytes(DbfBuilder(0x03, {{"CALL", 'C', 6}, {"LEER", 'C', 0}, {"RIG", 'C', 4}})
-                                   .record({"DL1ABC", "", "FT-8"})
-                                   .bytes());
-    ASSERT_TRUE(table) << table.error().description;
-    EXPECT_EQ(table->text(0, 1).text, "");
-    EXPECT_EQ(table->text(0, 2).text, "FT-8");
-    const dbf::Finding &finding = findingOf(*table, dbf::FindingKind::ZeroLengthField);
+    const dbf::Table table =
+            opened(openBytes(DbfBuilder(0x03, {{"CALL", 'C', 6}, {"LEER", 'C', 0}, {"RIG", 'C', 4}})
+                                     .record({"DL1ABC", "", "FT-8"})
+                                     .bytes()));
+    EXPECT_EQ(table.text(0, 1).text, "");
+    EXPECT_EQ(table.text(0, 2).text, "FT-8");
+    const dbf::Finding &finding = findingOf(table, dbf::FindingKind::ZeroLengthField);
     EXPECT_NE(finding.text.find("bleibt leer"), std::string::npos);
 }
 
@@ -156,10 +116,9 @@ TEST(RecordLayout, MissingTerminatorIsReportedAndTheRecordsReadRight)
     std::string bytes = stations();
     bytes.erase(128, 1);
     putLe16(bytes, 8, kHeaderLength - 1);
-    auto table = openBytes(bytes);
-    ASSERT_TRUE(table) << table.error().description;
-    EXPECT_EQ(reading(*table), validReading());
-    const dbf::Finding &finding = findingOf(*table, dbf::FindingKind::MissingTerminator);
+    const dbf::Table table = opened(openBytes(bytes));
+    EXPECT_EQ(reading(table), validReading());
+    const dbf::Finding &finding = findingOf(table, dbf::FindingKind::MissingTerminator);
     EXPECT_EQ(finding.offset, 128u);
 }
 
@@ -172,10 +131,9 @@ TEST(RecordLayout, BytesOfNoFieldAreAGapThatIsReported)
         bytes += valid.substr(kHeaderLength + r * kRecordLength, kRecordLength) + "  ";
     bytes += '\x1A';
     putLe16(bytes, 10, kRecordLength + 2);
-    auto table = openBytes(bytes);
-    ASSERT_TRUE(table) << table.error().description;
-    EXPECT_EQ(reading(*table), validReading());
-    const dbf::Finding &finding = findingOf(*table, dbf::FindingKind::FieldGap);
+    const dbf::Table table = opened(openBytes(bytes));
+    EXPECT_EQ(reading(table), validReading());
+    const dbf::Finding &finding = findingOf(table, dbf::FindingKind::FieldGap);
     EXPECT_NE(finding.text.find("nur 24 der 26 Bytes"), std::string::npos) << finding.text;
 }
 
@@ -207,16 +165,14 @@ std::string numbersFirst(const std::string &end)
 // Corrected where the end marker confirms it, else read as stated with a warning.
 TEST(RecordLayout, HeaderLengthOffIsCorrectedOnlyWhereTheEndMarkerConfirmsIt)
 {
-    auto table = openBytes(numbersFirst("\x1A"));
-    ASSERT_TRUE(table);
-    EXPECT_EQ(table->header().headerLength, 97u);
-    EXPECT_EQ(table->text(1, 1).text, "OE3XYZ");
-    findingOf(*table, dbf::FindingKind::HeaderLength); // a failure where there is none
+    const dbf::Table table = opened(openBytes(numbersFirst("\x1A")));
+    EXPECT_EQ(table.header().headerLength, 97u);
+    EXPECT_EQ(table.text(1, 1).text, "OE3XYZ");
+    findingOf(table, dbf::FindingKind::HeaderLength); // a failure where there is none
 
-    auto unconfirmed = openBytes(numbersFirst(std::string(12, '\x1A')));
-    ASSERT_TRUE(unconfirmed);
-    EXPECT_EQ(unconfirmed->header().headerLength, 98u); // as the header says
-    const dbf::Finding &finding = findingOf(*unconfirmed, dbf::FindingKind::ShiftedValuesPossible);
+    const dbf::Table unconfirmed = opened(openBytes(numbersFirst(std::string(12, '\x1A'))));
+    EXPECT_EQ(unconfirmed.header().headerLength, 98u); // as the header says
+    const dbf::Finding &finding = findingOf(unconfirmed, dbf::FindingKind::ShiftedValuesPossible);
     EXPECT_NE(finding.text.find("die Werte können verschoben sein"), std::string::npos);
 }
 
@@ -226,16 +182,14 @@ TEST(RecordLayout, HeaderLengthOfClipperWithAZeroAfterTheTerminatorStands)
     std::string valid = stations();
     std::string bytes = valid.substr(0, kHeaderLength) + '\0' + valid.substr(kHeaderLength);
     putLe16(bytes, 8, kHeaderLength + 1);
-    auto table = openBytes(bytes);
-    ASSERT_TRUE(table);
-    EXPECT_EQ(reading(*table), validReading());
-    EXPECT_TRUE(table->findings().empty()) << allFindings(*table);
+    const dbf::Table table = opened(openBytes(bytes));
+    EXPECT_EQ(reading(table), validReading());
+    EXPECT_TRUE(table.findings().empty()) << allFindings(table);
 
     putLe16(bytes, 8, kHeaderLength + 2); // and one byte off from there
-    auto off = openBytes(bytes);
-    ASSERT_TRUE(off);
-    EXPECT_EQ(reading(*off), validReading());
-    findingOf(*off, dbf::FindingKind::HeaderLength); // a failure where there is none
+    const dbf::Table off = opened(openBytes(bytes));
+    EXPECT_EQ(reading(off), validReading());
+    findingOf(off, dbf::FindingKind::HeaderLength); // a failure where there is none
 }
 
 TEST(RecordLayout, CompressedTableIsRefusedByName)

@@ -2,6 +2,7 @@
 #include "dbf/names.h"
 #include "dbf/table.h"
 #include "dbf_builder.h"
+#include "support/table_reading.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -30,10 +31,8 @@ dbf::Table open(std::string bytes, bool includeDeleted = false)
 {
     dbf::OpenOptions options;
     options.includeDeleted = includeDeleted;
-    auto table =
-            dbf::Table::fromBytes("t.dbf", std::move(bytes), {}, dbf::MemoFormat::DBase3, options);
-    EXPECT_TRUE(table) << table.error().description;
-    return std::move(*table);
+    return opened(
+            dbf::Table::fromBytes("t.dbf", std::move(bytes), {}, dbf::MemoFormat::DBase3, options));
 }
 
 std::vector<std::string> visitedCalls(const dbf::Table &table)

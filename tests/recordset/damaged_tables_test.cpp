@@ -4,6 +4,7 @@
 #include "damaged_tables.h"
 #include "recordset/record_set.h"
 #include "support/corpus_tables.h"
+#include "support/table_reading.h"
 #include "support/temp_dir.h"
 
 #include <algorithm>
@@ -14,23 +15,6 @@
 
 namespace {
 
-// The field names, then the text of every field of the first `most` records, deleted or not.
-std::vector<std::string> reading(const dbf::Table &table, uint64_t most = UINT64_MAX)
-{
-    std::vector<std::string> texts;
-    for (size_t field = 0; field < table.fieldCount(); ++field)
-        texts.push_back(table.fieldName(field));
-    std::string count = "#"; // appended, not "#" + …: GCC 12 at -O3 warns falsely (bug 105329)
-    count += std::to_string(table.recordCount());
-    texts.push_back(count);
-    for (uint64_t record = 0; record < std::min(table.recordCount(), most); ++record) {
-        texts.push_back(table.isDeleted(record) ? "*" : " ");
-        for (size_t field = 0; field < table.fieldCount(); ++field)
-            texts.push_back(table.text(record, field).text);
-    }
-    return texts;
-}
-
 // Whether `damaged` reports something that `undamaged` does not.
 bool reportsMore(const dbf::Table &damaged, const dbf::Table &undamaged)
 {
@@ -39,14 +23,6 @@ bool reportsMore(const dbf::Table &damaged, const dbf::Table &undamaged)
         before.insert(finding.text);
     return std::any_of(damaged.findings().begin(), damaged.findings().end(),
                        [&](const dbf::Finding &f) { return !before.count(f.text); });
-}
-
-std::string findingNames(const dbf::Table &table)
-{
-    std::string names;
-    for (const dbf::Finding &finding : table.findings())
-        names += std::string(dbf::findingKindName(finding.kind)) + ": " + finding.text + "\n";
-    return names;
 }
 
 // A damaged table opens with an error, or reads as the undamaged one, or says what is wrong:
@@ -65,7 +41,7 @@ void expectReadRightOrReported(const std::string &name, const std::string &damag
     if (reading(*damaged, most) != reading(*undamaged, most)) {
         EXPECT_TRUE(reportsMore(*damaged, *undamaged))
                 << "other values without a finding; findings:\n"
-                << findingNames(*damaged);
+                << allFindings(*damaged);
     }
 }
 

@@ -4,11 +4,11 @@
 #include "dbf_builder.h"
 #include "recordset/record_set.h"
 #include "support/expect_ok.h"
+#include "support/german_collation.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 #include <random>
-#include <unicode/ucol.h>
 
 using dbfbuild::DbfBuilder;
 using recordset::RecordSet;
@@ -81,13 +81,6 @@ std::vector<int64_t> bookmarksOf(const std::vector<Row> &rows)
 class SortValues : public ::testing::TestWithParam<bool>
 {
 protected:
-    SortValues()
-    {
-        UErrorCode status = U_ZERO_ERROR;
-        m_collator = ucol_open("de", &status);
-    }
-    ~SortValues() override { ucol_close(m_collator); }
-
     std::shared_ptr<RecordSet> open(const std::string &query)
     {
         const bool utf8 = GetParam();
@@ -115,16 +108,12 @@ protected:
     }
 
     // `rows` stably sorted by fields (index, descending): texts collated, numbers by value.
-    std::vector<int64_t> reference(std::vector<Row> rows,
-                                   const std::vector<std::pair<size_t, bool>> &fields) const
+    static std::vector<int64_t> reference(std::vector<Row> rows,
+                                          const std::vector<std::pair<size_t, bool>> &fields)
     {
         const auto compare = [&](const Row &a, const Row &b, size_t field) {
             const std::string &x = a.texts[field], &y = b.texts[field];
-            if (field == 3)
-                return std::stoi(x) - std::stoi(y);
-            UErrorCode status = U_ZERO_ERROR;
-            return int(ucol_strcollUTF8(m_collator, x.data(), int32_t(x.size()), y.data(),
-                                        int32_t(y.size()), &status));
+            return field == 3 ? std::stoi(x) - std::stoi(y) : germanOrder(x, y);
         };
         std::stable_sort(rows.begin(), rows.end(), [&](const Row &a, const Row &b) {
             for (const auto &[field, descending] : fields) {
@@ -137,7 +126,6 @@ protected:
     }
 
     TempDir m_dir;
-    UCollator *m_collator = nullptr;
 };
 
 // Each sort with the fields it names (index, descending).
