@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -97,77 +98,97 @@ protected:
     TempDir m_dir;
 };
 
-TEST_F(Check, HealthyTableHasNoFindings)
-{
-    const std::string path = m_dir.write("gesund.dbf", stations());
-    const CliRun text = runTool({"check", path});
-    EXPECT_EQ(text.exit, 0) << text.out;
-    EXPECT_TRUE(holds(text.out, {"Ergebnis:    in Ordnung, keine Befunde"}));
-    EXPECT_EQ(text.err, "");
+// Each case: the station table with "edits" made (at a byte offset: record n starts at byte
+// 161 + 25 n, its NOF_SSB at 11) and "end" after its records in place of the end marker; what
+// check reports of it: members of the "table", the "findings" with their members in the order
+// reported, parts of the findings' "texts" and of the text "report".
+const json kStationCases = json::parse(R"([
+{"name": "gesund", "findings": [], "report": ["Ergebnis:    in Ordnung, keine Befunde"],
+ "table": {"status": "healthy", "exit": 0, "findings": [], "records": 5, "deleted": 0,
+           "memo": null}},
+{"name": "marke", "edits": [[186, "\u0000"], [236, "X"]],
+ "findings": [{"kind": "bad-deletion-flag", "record": 2, "offset": 186, "count": 2,
+               "records": [2, 4], "field": null, "level": "warning"}]},
+// GDAL, shapelib and Visual FoxPro leave out the end marker: a note, the table is healthy.
+{"name": "ohne", "end": "", "table": {"status": "healthy", "exit": 0},
+ "findings": [{"kind": "end-marker-missing", "offset": 286, "level": "note"}],
+ "report": ["  Hinweis end-marker-missing: ", "Ergebnis:    in Ordnung, 1 Hinweis\n"]},
+{"name": "doppelt", "end": "\u001A\u001A\u001A", "texts": ["2 Bytes, nur 0x1A"],
+ "findings": [{"kind": "end-marker-extra", "offset": 287}]},
+// Warnings and notes together: the warnings decide.
+{"name": "beides", "edits": [[186, "\u0000"], [236, "X"]], "end": "", "table": {"exit": 1},
+ "findings": [{"kind": "bad-deletion-flag"}, {"kind": "end-marker-missing"}],
+ "report": ["Ergebnis:    lesbar, 1 Warnung, 1 Hinweis\n"]},
+// Values that do not decode are counted per field, with the first records.
+{"name": "werte", "edits": [[172, "**x**"], [222, "**x**"], [247, "**x**"], [277, "20031399"]],
+ "table": {"status": "findings"}, "texts": ["»**x**«"],
+ "findings": [{"kind": "invalid-value", "field": "NOF_SSB", "count": 3, "records": [1, 3, 4],
+               "offset": 172},
+              {"field": "UP_DATE", "record": 5, "count": 1}]},
+// Number fields full of '*' hold no value: their own kind, counted per field like invalid
+// values, never an invalid value.
+{"name": "sterne", "edits": [[197, "*****"], [222, "*****"], [272, "*****"]],
+ "findings": [{"kind": "number-stars", "field": "NOF_SSB", "count": 3, "records": [2, 3, 5],
+               "offset": 197, "text": "Das Zahlenfeld ist ganz mit »*« gefüllt und hat keinen Wert: so schreiben shapelib und verwandte Programme einen leeren Wert, dBase eine Zahl, die nicht ins Feld passte."}]}
+])",
+                                       nullptr, true, true); // with comments
 
-    const json table = report(path);
-    expectMembers(table,
-                  {{"status", "healthy"},
-                   {"exit", 0},
-                   {"findings", json::array()},
-                   {"records", 5},
-                   {"deleted", 0},
-                   {"memo", nullptr}});
-    expectMembers(table["codepage"],
-                  {{"languageDriver", "0x02"}, {"chosen", "CP850"}, {"source", "language-driver"}});
+TEST_F(Check, StationTablesHealthyAndDamaged)
+{
+    for (const json &c : kStationCases) {
+        SCOPED_TRACE(c["name"]);
+        std::string bytes = stations();
+        bytes.pop_back(); // the end marker
+        for (const json &edit : c.value("edits", json::array()))
+            bytes.replace(edit[0].get<size_t>(), edit[1].get<std::string>().size(), edit[1]);
+        const std::string path =
+                m_dir.write(c["name"].get<std::string>() + ".dbf", bytes + c.value("end", "\x1A"));
+        const json table = report(path);
+        expectMembers(table, c.value("table", json::object()));
+        expectMembers(
+                table["codepage"],
+                {{"languageDriver", "0x02"}, {"chosen", "CP850"}, {"source", "language-driver"}});
+        ASSERT_EQ(table["findings"].size(), c["findings"].size()) << table.dump(1);
+        std::string texts;
+        for (size_t i = 0; i < c["findings"].size(); ++i) {
+            expectMembers(table["findings"][i], c["findings"][i]);
+            EXPECT_EQ(table["findings"][i]["file"], path);
+            texts += table["findings"][i]["text"].get<std::string>();
+        }
+        EXPECT_TRUE(holds(texts, c.value("texts", std::vector<std::string>())));
+
+        const CliRun text = runTool({"check", path});
+        EXPECT_EQ(text.exit, table["exit"]);
+        EXPECT_EQ(text.err, "");
+        EXPECT_TRUE(holds(text.out, c.value("report", std::vector<std::string>())));
+    }
 }
 
-// Damage of the records and the end of the file, each with its place.
-TEST_F(Check, RecordsAndEndMarker)
-{
-    std::string flags = stations();
-    flags[kFirstRecord + 1 * kRecordLength] = '\0';
-    flags[kFirstRecord + 3 * kRecordLength] = 'X';
-    const std::string marked = m_dir.write("marke.dbf", flags);
-    expectMembers(finding(report(marked), "bad-deletion-flag"),
-                  {{"file", marked},
-                   {"record", 2},
-                   {"offset", kFirstRecord + kRecordLength},
-                   {"count", 2},
-                   {"records", {2, 4}},
-                   {"field", nullptr},
-                   {"level", "warning"}});
-
-    // GDAL, shapelib and Visual FoxPro leave out the end marker: a note, the table is healthy.
-    std::string cut = stations();
-    cut.pop_back();
-    const std::string unmarkedPath = m_dir.write("ohne.dbf", cut);
-    const json unmarked = report(unmarkedPath);
-    expectMembers(finding(unmarked, "end-marker-missing"),
-                  {{"file", unmarkedPath},
-                   {"offset", kFirstRecord + 5 * kRecordLength},
-                   {"level", "note"}});
-    expectMembers(unmarked, {{"status", "healthy"}, {"exit", 0}});
-    EXPECT_TRUE(holds(runTool({"check", unmarkedPath}).out,
-                      {"  Hinweis end-marker-missing: ", "Ergebnis:    in Ordnung, 1 Hinweis\n"}));
-
-    const json extra = finding(report(m_dir.write("doppelt.dbf", stations() + "\x1A\x1A")),
-                               "end-marker-extra");
-    EXPECT_EQ(extra["offset"], kFirstRecord + 5 * kRecordLength + 1);
-    EXPECT_TRUE(holds(extra["text"], {"2 Bytes, nur 0x1A"}));
-
-    // Warnings and notes together: the warnings decide.
-    flags.pop_back();
-    const CliRun both = runTool({"check", m_dir.write("beides.dbf", flags)});
-    EXPECT_EQ(both.exit, 1);
-    EXPECT_TRUE(holds(both.out, {"Ergebnis:    lesbar, 1 Warnung, 1 Hinweis\n"}));
-}
-
-// Every fault that tools/damage makes is a warning or makes the table unreadable.
+// Every fault that tools/damage makes is a warning or makes the table unreadable; memo pointers
+// past the end of the memo file, blocks with a length past the end or without end marker, each
+// with its place.
 TEST_F(Check, EveryDamagedTableEndsInWarningOrError)
 {
+    const std::map<std::string, std::tuple<std::string, json, std::string>> memoFaults = {
+            {"memo-past-file",
+             {"memo-past-end", {{"record", 1}, {"field", "NOTIZ"}}, "Memoblock 99999999"}},
+            {"memo-length-4gb", {"memo-block-damaged", {{"record", 1}}, "über das Dateiende"}},
+            {"memo-without-end", {"memo-no-end-marker", {{"count", 4}}, ""}}, // every record's
+    };
     for (const damage::DamagedTable &damaged : damage::damagedTables()) {
-        std::vector<std::string> args = {"check", write(damaged)};
+        const std::string path = write(damaged);
+        std::vector<std::string> args = {"check", path};
         if (!damaged.encoding.empty())
             args.insert(args.end(), {"--encoding", damaged.encoding});
         const CliRun checked = runTool(args);
         EXPECT_TRUE(checked.exit == 1 || checked.exit == 2)
                 << damaged.name << " (" << damaged.fault << "): " << checked.out;
+        if (const auto fault = memoFaults.find(damaged.name); fault != memoFaults.end()) {
+            const auto &[kind, members, text] = fault->second;
+            const json found = finding(report(path), kind);
+            expectMembers(found, members);
+            EXPECT_TRUE(holds(found["text"], {text}));
+        }
     }
 }
 
@@ -197,69 +218,9 @@ TEST_F(Check, EveryKindHasALevelAndIsDocumented)
     }
 }
 
-// Values that do not decode are counted per field, with the first records.
-TEST_F(Check, InvalidValuesPerField)
-{
-    std::string table = stations();
-    auto put = [&](size_t record, size_t at, const std::string &bytes) {
-        table.replace(kFirstRecord + record * kRecordLength + at, bytes.size(), bytes);
-    };
-    for (size_t record : {0, 2, 3})
-        put(record, 11, "**x**"); // NOF_SSB
-    put(4, 16, "20031399"); // UP_DATE
-    const json checked = report(m_dir.write("werte.dbf", table));
-    EXPECT_EQ(checked["status"], "findings");
-    ASSERT_EQ(checked["findings"].size(), 2u) << checked.dump(1);
-
-    expectMembers(checked["findings"][0],
-                  {{"kind", "invalid-value"},
-                   {"field", "NOF_SSB"},
-                   {"count", 3},
-                   {"records", {1, 3, 4}},
-                   {"offset", kFirstRecord + 11}});
-    EXPECT_TRUE(holds(checked["findings"][0]["text"], {"»**x**«"}));
-    expectMembers(checked["findings"][1], {{"field", "UP_DATE"}, {"record", 5}, {"count", 1}});
-}
-
-// Number fields full of '*' hold no value: their own kind, counted per field like invalid
-// values, never an invalid value.
-TEST_F(Check, StarredNumbersAreTheirOwnKindPerField)
-{
-    std::string table = stations();
-    for (size_t record : {1, 2, 4})
-        table.replace(kFirstRecord + record * kRecordLength + 11, 5, "*****"); // NOF_SSB
-    const json checked = report(m_dir.write("sterne.dbf", table));
-    ASSERT_EQ(checked["findings"].size(), 1u) << checked.dump(1);
-    expectMembers(checked["findings"][0],
-                  {{"kind", "number-stars"},
-                   {"field", "NOF_SSB"},
-                   {"count", 3},
-                   {"records", {2, 3, 5}},
-                   {"offset", kFirstRecord + kRecordLength + 11},
-                   {"text",
-                    "Das Zahlenfeld ist ganz mit »*« gefüllt und hat keinen Wert: so "
-                    "schreiben shapelib und verwandte Programme einen leeren Wert, dBase "
-                    "eine Zahl, die nicht ins Feld passte."}});
-}
-
-// Memo pointers past the end of the memo file, to one block twice, blocks without end marker or
-// with a length past the end, a memo file without block size, and one that is not there.
+// Memo pointers to one block twice, a memo file without block size, and one that is not there.
 TEST_F(Check, MemoPointersAndMemoFile)
 {
-    for (const damage::DamagedTable &damaged : damage::damagedTables()) {
-        if (damaged.name == "memo-past-file") {
-            const json past = finding(report(write(damaged)), "memo-past-end");
-            expectMembers(past, {{"record", 1}, {"field", "NOTIZ"}});
-            EXPECT_TRUE(holds(past["text"], {"Memoblock 99999999"}));
-        } else if (damaged.name == "memo-length-4gb") {
-            const json length = finding(report(write(damaged)), "memo-block-damaged");
-            EXPECT_EQ(length["record"], 1);
-            EXPECT_TRUE(holds(length["text"], {"über das Dateiende"}));
-        } else if (damaged.name == "memo-without-end") { // every record's memo
-            EXPECT_EQ(finding(report(write(damaged)), "memo-no-end-marker")["count"], 4);
-        }
-    }
-
     dbfbuild::MemoBuilder memo(dbfbuild::MemoKind::DBase3);
     const std::string block = dbfbuild::blockNumberText(memo.add("Dipol"));
     const std::string other = dbfbuild::blockNumberText(memo.add("Yagi"));
@@ -310,41 +271,51 @@ TEST_F(Check, MemosPastTheLimitAreReported)
                    {"text", "Memo gekürzt auf 16 MiB: keine Endmarke 0x1A bis dahin (Byte 512)."}});
 }
 
-TEST_F(Check, CpgThatContradictsTheHeader)
+// A .cpg file that contradicts the language driver, or agrees; a CP1252 header over CP850 text
+// ("Äöü"), read as CP850 with a finding, and --encoding obeyed without it: 0x81, which CP1252
+// leaves unassigned, is then a bad value.
+TEST_F(Check, CodePagesThatContradictEachOther)
 {
-    const std::string path = m_dir.write("welt.dbf", stations()); // language driver: CP850
-    m_dir.write("welt.cpg", "1252\n");
-    const json checked = report(path);
-    EXPECT_EQ(finding(checked, "codepage-contradiction")["offset"], 29);
-    expectMembers(checked["codepage"], {{"chosen", "CP1252"}, {"source", "cpg-file"}});
-
-    m_dir.write("welt.cpg", "850\n"); // agrees
-    EXPECT_EQ(runTool({"check", path}).exit, 0);
-}
-
-// A CP1252 header over CP850 text ("Äöü"): read as CP850 with a finding; --encoding is obeyed
-// without it.
-TEST_F(Check, TextBytesThatContradictTheLanguageDriver)
-{
-    const std::string path = m_dir.write("dos.dbf",
-                                         DbfBuilder(0x03, {{"NAME", 'C', 10}})
-                                                 .languageDriver(0x57)
-                                                 .record({"\x8E\x94\x81"})
-                                                 .bytes());
-    const json checked = report(path);
-    const json contradiction = finding(checked, "codepage-contradicted");
-    EXPECT_EQ(contradiction["offset"], 29);
-    EXPECT_TRUE(holds(contradiction["text"], {"gelesen wird als CP850"}));
-    expectMembers(checked["codepage"], {{"chosen", "CP850"}, {"source", "detected"}});
-    EXPECT_EQ(checked["exit"], 1);
-
-    const json forced = report(path, {"--encoding", "CP1252"});
-    expectMembers(forced["codepage"], {{"chosen", "CP1252"}, {"source", "override"}});
-    // Forced, the page is obeyed, and 0x81, which CP1252 leaves unassigned, is a bad value.
-    EXPECT_TRUE(holds(finding(forced, "invalid-value")["text"],
-                      {"Bytes, die es in CP1252 nicht gibt"}));
-    EXPECT_EQ(forced["findings"].size(), 1u) << forced.dump(1);
-    EXPECT_EQ(forced["exit"], 1);
+    const std::string welt = m_dir.write("welt.dbf", stations()); // language driver: CP850
+    const std::string dos = m_dir.write("dos.dbf",
+                                        DbfBuilder(0x03, {{"NAME", 'C', 10}})
+                                                .languageDriver(0x57)
+                                                .record({"\x8E\x94\x81"})
+                                                .bytes());
+    const struct
+    {
+        std::string cpg;
+        std::vector<std::string> args;
+        std::string findings, codepage, text = {};
+    } cases[] = {
+            {"1252\n",
+             {welt},
+             R"([{"kind": "codepage-contradiction", "offset": 29}])",
+             R"({"chosen": "CP1252", "source": "cpg-file"})"},
+            {"850\n", {welt}, "[]", "{}"},
+            {"",
+             {dos},
+             R"([{"kind": "codepage-contradicted", "offset": 29}])",
+             R"({"chosen": "CP850", "source": "detected"})",
+             "gelesen wird als CP850"},
+            {"",
+             {dos, "--encoding", "CP1252"},
+             R"([{"kind": "invalid-value"}])",
+             R"({"chosen": "CP1252", "source": "override"})",
+             "Bytes, die es in CP1252 nicht gibt"},
+    };
+    for (const auto &c : cases) {
+        m_dir.write("welt.cpg", c.cpg);
+        const json checked = report(c.args[0], {c.args.begin() + 1, c.args.end()});
+        const json findings = json::parse(c.findings);
+        ASSERT_EQ(checked["findings"].size(), findings.size()) << checked.dump(1);
+        EXPECT_EQ(checked["exit"], findings.empty() ? 0 : 1);
+        expectMembers(checked["codepage"], json::parse(c.codepage));
+        for (size_t i = 0; i < findings.size(); ++i) {
+            expectMembers(checked["findings"][i], findings[i]);
+            EXPECT_TRUE(holds(checked["findings"][i]["text"], {c.text}));
+        }
+    }
 }
 
 TEST_F(Check, UnreadableTablesEndInTwoWithTheNumberedError)

@@ -26,6 +26,19 @@ std::string funk()
             .bytes();
 }
 
+std::string mazovia()
+{
+    std::string bytes =
+            DbfBuilder(0x30, {{"A1", 'C', 10}, {"A2", 'C', 7}}, dbfbuild::Layout::FoxPro)
+                    .languageDriver(0x69)
+                    .record({"2020-01-04", "English"})
+                    .record({"2020-01-04", "\x98\xD7\x88\x89\xE7\xF5\x9E"})
+                    .bytes();
+    const size_t firstRecord = 32 + 2 * 32 + 1 + 263, recordLength = 18;
+    bytes[firstRecord] = bytes[firstRecord + recordLength] = '\0';
+    return bytes;
+}
+
 const std::string kFunkCsv = "CALL,RIG,NOF_SSB\r\n"
                              "DL1ABC,\"IC-7300, \"\"Dipol\"\"\",\"12,5\"\r\n"
                              "OE3JÖ,\"Yaesu\r\nFT-817\",3\r\n";
@@ -38,6 +51,7 @@ struct OutputCase
     std::string table;
     std::string text, csv, plain, json;
     int check = 0;
+    std::vector<std::string> info = {};
 };
 
 std::vector<OutputCase> outputCases()
@@ -131,6 +145,19 @@ std::vector<OutputCase> outputCases()
              "\"SEIT\":{\"$invalid\":\"20\\u0000\\u00000101\",\"reason\":\"kein Datum der Form "
              "JJJJMMTT\"}}\n",
              1},
+            // mazovia.dbf of the Ruby dbf project: a Visual FoxPro table with the Mazovia driver
+            // 0x69 whose two records have the flag byte 0x00. Both are shown, the second in
+            // Mazovia's upper half, where it keeps CP437's box drawing.
+            {"mazovia",
+             mazovia(),
+             "Datensatz 1\nA1 : 2020-01-04\nA2 : English\n\n"
+             "Datensatz 2\nA1 : 2020-01-04\nA2 : Ś╫êëτ⌡ś\n",
+             "A1,A2\r\n2020-01-04,English\r\n2020-01-04,Ś╫êëτ⌡ś\r\n",
+             "A1,A2\r\n2020-01-04,English\r\n2020-01-04,Ś╫êëτ⌡ś\r\n",
+             "{\"A1\":\"2020-01-04\",\"A2\":\"English\"}\n"
+             "{\"A1\":\"2020-01-04\",\"A2\":\"Ś╫êëτ⌡ś\"}\n",
+             1, // the flag bytes 0x00
+             {"Codepage:         CP620"}},
     };
 }
 
@@ -145,6 +172,7 @@ TEST(Show, EveryFormatOfEveryKindOfValue)
         EXPECT_EQ(runTool({"show", table, "--format", "csv", "--plain"}).out, c.plain);
         EXPECT_EQ(runTool({"show", table, "--format", "json"}).out, c.json);
         EXPECT_EQ(runTool({"check", table}).exit, c.check);
+        EXPECT_TRUE(holds(runTool({"info", table}).out, c.info));
     }
 }
 

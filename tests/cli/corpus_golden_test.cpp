@@ -1,9 +1,16 @@
 // Reads every table of the shared corpus with talvo-dbf and compares the reading, as shown and
 // as typed JSON, with the reference readings of dbfread, listing each known difference with its
-// reason.
-#include "cli.h"
+// reason; and `talvo-dbf check` on every table with the listing kept in check_golden.txt: one
+// line per table with its label (corpusLabel), the exit code and the kinds of its findings in the
+// order reported.
+//
+// The listing changes whenever the reader learns to find something new. To write it anew:
+//   TALVO_CHECK_GOLDEN_WRITE=1 build/tests/talvo_cli_tests --gtest_filter='CheckGolden.*'
+// then read the difference (git diff tests/cli/check_golden.txt) before committing it.
+#include "support/cli_run.h"
 #include "support/corpus_tables.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -18,6 +25,7 @@ using nlohmann::json;
 using nlohmann::ordered_json;
 
 const fs::path kCorpus = TALVO_CORPUS_DIR;
+const fs::path kListing = TALVO_CHECK_GOLDEN;
 
 // Where our reading and dbfread's differ on purpose: the list in corpus_differences.txt, each with
 // its reason (the file's head says the form).
@@ -64,15 +72,18 @@ std::string stripped(std::string text)
     return text;
 }
 
+bool near(double value, double expected)
+{
+    return std::abs(value - expected) <= 1e-9 * std::max(1.0, std::abs(expected));
+}
+
 bool sameNumber(const std::string &ours, double expected)
 {
     std::string text = ours;
     std::replace(text.begin(), text.end(), ',', '.');
     char *end = nullptr;
     const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0')
-        return false;
-    return std::abs(value - expected) <= 1e-9 * std::max(1.0, std::abs(expected));
+    return !text.empty() && *end == '\0' && near(value, expected);
 }
 
 std::string germanDate(const std::string &iso) // yyyy-mm-dd[Thh:mm:ss]
@@ -171,11 +182,10 @@ struct Reading
 // The output of `show --deleted` in `format`; the test fails where the table does not open.
 std::string shown(const std::string &table, const std::string &format)
 {
-    std::ostringstream out, err;
-    const int exit = cli::run({"show", (kCorpus / table).string(), "--format", format, "--deleted"},
-                              out, err);
-    EXPECT_EQ(exit, 0) << table << ": " << err.str();
-    return out.str();
+    const CliRun run =
+            runTool({"show", (kCorpus / table).string(), "--format", format, "--deleted"});
+    EXPECT_EQ(run.exit, 0) << table << ": " << run.err;
+    return run.out;
 }
 
 // Records as the viewer shows them, from talvo-dbf's CSV: field name to text; a repeated name
@@ -248,11 +258,11 @@ bool refusedAsExpected(const std::string &table)
     const KnownDifference *known = knownDifference(table, "#refused");
     if (!known || known->field != "#refused")
         return false;
-    std::ostringstream out, err, shownOut, shownErr;
-    EXPECT_EQ(cli::run({"info", (kCorpus / table).string()}, out, err), 1) << table;
-    EXPECT_NE(err.str().find("7015: "), std::string::npos) << err.str();
-    EXPECT_EQ(cli::run({"show", (kCorpus / table).string()}, shownOut, shownErr), 1) << table;
-    EXPECT_NE(shownErr.str().find("komprimierte Tabelle"), std::string::npos) << shownErr.str();
+    const std::string path = (kCorpus / table).string();
+    EXPECT_TRUE(refused(runTool({"info", path}), 1, "7015")) << table;
+    const CliRun show = runTool({"show", path});
+    EXPECT_EQ(show.exit, 1) << table;
+    EXPECT_TRUE(holds(show.err, {"komprimierte Tabelle"}));
     return true;
 }
 
@@ -273,9 +283,7 @@ bool sameTypedValue(const json &ours, const json &reference)
     if (reference.is_boolean())
         return ours.is_boolean() && ours == reference;
     auto sameDouble = [&](double expected) {
-        return ours.is_number()
-                && std::abs(ours.get<double>() - expected)
-                <= 1e-9 * std::max(1.0, std::abs(expected));
+        return ours.is_number() && near(ours.get<double>(), expected);
     };
     if (reference.is_number())
         return sameDouble(reference.get<double>());
@@ -344,17 +352,68 @@ std::string testName(const ::testing::TestParamInfo<std::string> &info)
     return name;
 }
 
-TEST(CorpusGoldenAvailable, CorpusIsPresent)
-{
-    if (!fs::exists(kCorpus))
-        GTEST_SKIP() << "no shared corpus at " << kCorpus << ": the corpus comparisons are skipped";
-    EXPECT_FALSE(corpusTables(kCorpus).empty());
-}
-
 INSTANTIATE_TEST_SUITE_P(Corpus, CorpusGolden,
                          ::testing::ValuesIn(fs::exists(kCorpus) ? corpusTables(kCorpus)
                                                                  : std::vector<std::string>()),
                          testName);
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(CorpusGolden);
+
+// The line of one table: "LABEL<TAB>EXIT<TAB>KIND KIND …".
+std::string checkLine(const std::string &table)
+{
+    const CliRun run = runTool({"check", (kCorpus / table).string(), "--format", "json"});
+    std::string kinds;
+    const json report = json::parse(run.out);
+    // An unreadable table has an error and no findings.
+    for (const auto &finding : report["tables"][0].value("findings", json::array())) {
+        if (!kinds.empty())
+            kinds += ' ';
+        kinds += finding["kind"].get<std::string>();
+    }
+    return corpusLabel(table) + '\t' + std::to_string(run.exit) + '\t' + kinds;
+}
+
+// The listing's lines by table; lines starting with '#' are comments.
+std::map<std::string, std::string> readListing()
+{
+    std::map<std::string, std::string> lines;
+    std::ifstream file(kListing);
+    for (std::string line; std::getline(file, line);) {
+        if (!line.empty() && line[0] != '#')
+            lines[line.substr(0, line.find('\t'))] = line;
+    }
+    return lines;
+}
+
+TEST(CheckGolden, EveryCorpusTableAsListed)
+{
+    if (!fs::exists(kCorpus))
+        GTEST_SKIP() << "no shared corpus at " << kCorpus << ": the check listing is not compared";
+    const std::vector<std::string> tables = corpusTables(kCorpus);
+    ASSERT_FALSE(tables.empty());
+
+    if (std::getenv("TALVO_CHECK_GOLDEN_WRITE")) {
+        std::ofstream file(kListing);
+        file << "# talvo-dbf check on the shared corpus: table, exit code, kinds of the findings.\n"
+             << "# Written by corpus_golden_test.cpp (see there how to write it anew).\n";
+        for (const std::string &table : tables)
+            file << checkLine(table) << '\n';
+        GTEST_SKIP() << "listing written to " << kListing;
+    }
+
+    std::map<std::string, std::string> listed = readListing();
+    ASSERT_FALSE(listed.empty()) << "no listing at " << kListing;
+    for (const std::string &table : tables) {
+        const auto it = listed.find(corpusLabel(table));
+        if (it == listed.end()) {
+            ADD_FAILURE() << "not in the listing: " << checkLine(table);
+            continue;
+        }
+        EXPECT_EQ(checkLine(table), it->second);
+        listed.erase(it);
+    }
+    for (const auto &[table, line] : listed)
+        ADD_FAILURE() << "listed, but not in the corpus: " << line;
+}
 
 } // namespace

@@ -30,19 +30,6 @@ std::string hostileTable()
             .bytes();
 }
 
-// Whether `bytes` hold no control character but line breaks: nothing a terminal would obey.
-bool onlyLineBreaks(const std::string &bytes)
-{
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        const auto next = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
-        if ((byte < 0x20 && byte != '\n') || byte == 0x7F
-            || (byte == 0xC2 && next >= 0x80 && next <= 0x9F))
-            return false;
-    }
-    return true;
-}
-
 std::string contents(const std::string &path)
 {
     std::ostringstream text;
@@ -123,41 +110,43 @@ TEST_F(TextOutput, InfoAndCheckShowControlCharactersVisibly)
               "Der Wert »" + kClear + "« lässt sich nicht lesen: keine Zahl.");
 }
 
-TEST_F(TextOutput, ErrorsShowControlCharactersVisibly)
-{
-    const CliRun option = runTool({"show", m_table, "--\x1b[2J"});
-    EXPECT_TRUE(refused(option, 2, "7100"));
-    EXPECT_TRUE(holds(option.err, {"»--\\x1b[2J«"}));
-    const CliRun missing = runTool({"show", m_dir.file("fehlt\r.dbf")});
-    EXPECT_EQ(missing.exit, 1);
-    EXPECT_TRUE(holds(missing.err, {"fehlt\\r.dbf"}));
-    EXPECT_TRUE(onlyLineBreaks(option.err + missing.err));
-}
-
-// What a terminal gets from the program itself: no byte it would obey, on either stream.
+// What a terminal gets from the program itself: no byte it would obey, on either stream; errors
+// show the control characters of options and names visibly.
 TEST_F(TextOutput, NoControlCharacterReachesTheTerminal)
 {
-    for (const std::vector<std::string> &args : std::vector<std::vector<std::string>> {
-                 {"show", m_table, "--encoding", "UTF-8"},
-                 {"info", m_table, "--encoding", "UTF-8"},
-                 {"check", m_table, m_dir.file("fehlt\x1b]0;x\x07.dbf")},
-                 {"show", m_table, "--format", "json", "--encoding", "UTF-8"},
-                 {"show", m_table, "--\x1b[2J"}}) {
-        const CliRun r = runProcess(m_dir, args);
-        EXPECT_NE(r.exit, -1) << args[0];
-        EXPECT_FALSE(r.out.empty() && r.err.empty()) << args[0];
+    const struct
+    {
+        std::vector<std::string> args;
+        int exit;
+        std::string number, error;
+    } cases[] = {
+            {{"show", m_table, "--encoding", "UTF-8"}, 0, "", ""},
+            {{"info", m_table, "--encoding", "UTF-8"}, 0, "", ""},
+            {{"check", m_table, m_dir.file("fehlt\x1b]0;x\x07.dbf")}, 2, "", "fehlt\\x1b]0;x\\x07"},
+            {{"show", m_table, "--format", "json", "--encoding", "UTF-8"}, 0, "", ""},
+            {{"show", m_table, "--\x1b[2J"}, 2, "7100", "»--\\x1b[2J«"},
+            {{"show", m_dir.file("fehlt\r.dbf")}, 1, "7001", "fehlt\\r.dbf"},
+    };
+    for (const auto &c : cases) {
+        const CliRun r = runProcess(m_dir, c.args);
+        EXPECT_EQ(r.exit, c.exit) << c.args[0];
+        EXPECT_FALSE(r.out.empty() && r.err.empty()) << c.args[0];
         EXPECT_TRUE(onlyLineBreaks(r.out)) << r.out;
         EXPECT_TRUE(onlyLineBreaks(r.err)) << r.err;
+        EXPECT_TRUE(holds(r.err, {c.error}));
+        EXPECT_TRUE(c.number.empty() || refused(r, c.exit, c.number));
     }
 }
 
-// A table named like an option, and a folder to run in, restored afterwards.
+// A table named like an option and one named just ".dbf", and a folder to run in, restored
+// afterwards.
 class CommandLine : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        m_dir.write("-x.dbf", DbfBuilder(0x03, {{"CALL", 'C', 8}}).record({"DL1ABC"}).bytes());
+        for (const char *name : {"-x.dbf", ".dbf", "funk.dbf"})
+            m_dir.write(name, DbfBuilder(0x03, {{"CALL", 'C', 8}}).record({"DL1ABC"}).bytes());
         std::filesystem::current_path(m_dir.file(""));
     }
     void TearDown() override { std::filesystem::current_path(m_previous); }
@@ -173,25 +162,19 @@ TEST_F(CommandLine, DoubleDashEndsTheOptions)
     EXPECT_EQ(plain.out, "CALL\r\nDL1ABC\r\n");
     EXPECT_EQ(runTool({"--", "info", "-x.dbf"}).exit, 0);
     EXPECT_EQ(runTool({"check", "--", "-x.dbf", "-x.dbf"}).exit, 0);
-
-    const CliRun option = runTool({"show", "-x.dbf"});
-    EXPECT_TRUE(refused(option, 2, "7100"));
-    EXPECT_TRUE(holds(option.err, {"Unbekannte Option »-x.dbf«"}));
-    // After "--" an option is a file name.
-    const CliRun late = runTool({"show", "--", "-x.dbf", "--limit"});
-    EXPECT_TRUE(refused(late, 2, "7100"));
-    EXPECT_TRUE(holds(late.err, {"Überzähliges Argument »--limit«"}));
-}
-
-TEST_F(CommandLine, NumbersThatOverflowAreUsageErrors)
-{
-    for (const std::vector<std::string> &args : std::vector<std::vector<std::string>> {
-                 {"show", "--", "-x.dbf", "--limit", "99999999999999999999"},
-                 {"show", "--limit", "18446744073709551616", "--", "-x.dbf"},
-                 {"show", "--find", "[CALL] = 'DL1ABC'", "--skip", "9223372036854775808", "--",
-                  "-x.dbf"},
-                 {"show", "--limit", "-1", "--", "-x.dbf"}})
-        EXPECT_TRUE(refused(runTool(args), 2, "7100")) << args[3];
+    expectRefusals({
+            {{"show", "-x.dbf"}, 2, "7100", {"Unbekannte Option »-x.dbf«"}},
+            // After "--" an option is a file name.
+            {{"show", "--", "-x.dbf", "--limit"}, 2, "7100", {"Überzähliges Argument »--limit«"}},
+            // Numbers that overflow are usage errors.
+            {{"show", "--", "-x.dbf", "--limit", "99999999999999999999"}, 2, "7100"},
+            {{"show", "--limit", "18446744073709551616", "--", "-x.dbf"}, 2, "7100"},
+            {{"show", "--find", "[CALL] = 'DL1ABC'", "--skip", "9223372036854775808", "--",
+              "-x.dbf"},
+             2,
+             "7100"},
+            {{"show", "--limit", "-1", "--", "-x.dbf"}, 2, "7100"},
+    });
     EXPECT_EQ(runTool({"show", "--limit", "18446744073709551615", "--", "-x.dbf"}).out,
               "Datensatz 1\nCALL : DL1ABC\n");
     EXPECT_EQ(runTool({"show", "--find", "[CALL] = 'DL1ABC'", "--skip", "9223372036854775807", "--",
@@ -201,26 +184,21 @@ TEST_F(CommandLine, NumbersThatOverflowAreUsageErrors)
 }
 
 // The table of a file named ".dbf" has the empty name: the query "select * from " reads it.
-TEST(TableNames, FileNamedJustDotDbfOpens)
+TEST_F(CommandLine, FileNamedJustDotDbfOpens)
 {
-    TempDir dir;
-    const std::string table =
-            dir.write(".dbf", DbfBuilder(0x03, {{"CALL", 'C', 8}}).record({"DL1ABC"}).bytes());
-    const CliRun shown = runTool({"show", table, "--format", "csv"});
+    const CliRun shown = runTool({"show", ".dbf", "--format", "csv"});
     ASSERT_EQ(shown.exit, 0) << shown.err;
     EXPECT_EQ(shown.out, "CALL\r\nDL1ABC\r\n");
-    EXPECT_EQ(runTool({"show", table, "--query", "select * from  Order by CALL", "--count"}).out,
+    EXPECT_EQ(runTool({"show", ".dbf", "--query", "select * from  Order by CALL", "--count"}).out,
               "1\n");
-    EXPECT_EQ(runTool({"info", table}).exit, 0);
-    EXPECT_EQ(runTool({"check", table}).exit, 0);
+    EXPECT_EQ(runTool({"info", ".dbf"}).exit, 0);
+    EXPECT_EQ(runTool({"check", ".dbf"}).exit, 0);
 
     // Other names stay as they were: the empty name is no other table's.
-    const std::string other =
-            dir.write("funk.dbf", DbfBuilder(0x03, {{"CALL", 'C', 8}}).record({"DL1ABC"}).bytes());
-    const CliRun wrong = runTool({"show", other, "--query", "select * from "});
+    const CliRun wrong = runTool({"show", "funk.dbf", "--query", "select * from "});
     EXPECT_EQ(wrong.exit, 1);
     EXPECT_TRUE(holds(wrong.err, {"Die Tabelle »« gibt es in der Datenbank"}));
-    EXPECT_EQ(runTool({"show", other, "--query", "select * from funk", "--count"}).out, "1\n");
+    EXPECT_EQ(runTool({"show", "funk.dbf", "--query", "select * from funk", "--count"}).out, "1\n");
 }
 
 } // namespace
