@@ -12,7 +12,9 @@
 
 #include <QApplication>
 #include <QTest>
+#include <array>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using operations::FrmEingabe;
 using operations::FrmSuchweiter;
@@ -72,15 +74,19 @@ protected:
         fake.modalAnswers.push_back(choose(row));
         operations::mnuSortieren_Click(window);
     }
+
+    // Searches with the dialogs answered by `answers`; the answers left over are dropped.
+    void search(std::deque<std::function<void(QDialog &)>> answers)
+    {
+        fake.modalAnswers = std::move(answers);
+        operations::mnuSearch_Click(window);
+        fake.modalAnswers.clear();
+    }
 };
 
 TEST(FilterCriterion, WorkedExamplesReachTheRecordSetExactly)
 {
-    struct Case
-    {
-        const char *field, *typed, *criterion;
-    };
-    const Case cases[] = {
+    const std::array<const char *, 3> cases[] = {
             {"CALL", "= DL", "[CALL] =  'DL'"},
             {"CALL", "LIKE DL*", "[CALL] LIKE 'DL*'"},
             {"CALL", "like dl*", "[CALL] LIKE 'dl*'"},
@@ -103,11 +109,11 @@ TEST(FilterCriterion, WorkedExamplesReachTheRecordSetExactly)
             {"CALL", ">=", "Fehler 5"},
             {"CALL", "<>", "Fehler 5"},
     };
-    for (const Case &c : cases) {
-        const auto criterion = operations::filterCriterion(c.field, c.typed);
+    for (const auto &[field, typed, expected] : cases) {
+        const auto criterion = operations::filterCriterion(field, typed);
         EXPECT_EQ(criterion ? *criterion : QString("Fehler %1").arg(criterion.error().number),
-                  c.criterion)
-                << c.typed;
+                  expected)
+                << typed;
     }
 }
 
@@ -141,10 +147,10 @@ TEST_F(Commands, FilterErrorOrFilterAndSortWithoutResultSaySo)
     EXPECT_EQ(set()->Filter(), "");
     fake.messages.clear();
     filter(0, "= XX9XX");
-    EXPECT_EQ(fake.boxes(), std::vector {boxes::filterEmpty});
+    EXPECT_EQ(fake.takeBoxes(), std::vector {boxes::filterEmpty});
     EXPECT_EQ(set()->Filter(), "[CALL] <> '0'");
     EXPECT_EQ(calls().size(), 10);
-    fake.messages.clear(); // the sort of an empty set says so and clears the sort
+    // The sort of an empty set says so and clears the sort.
     open("Funk", stationTable({}));
     sortBy(7);
     EXPECT_EQ(fake.boxes(), std::vector {boxes::sortEmpty});
@@ -183,8 +189,7 @@ TEST_F(Commands, SortAndSearchWithinAFilter)
 
     // The search finds the first match of the filtered, sorted set: in VORNAME order the DL
     // stations of the filter are Jürgen (DL1ABC), then Zoe (DL9ZZ).
-    fake.modalAnswers = {choose(0, "DL*"), step(0), cancelSteps()};
-    operations::mnuSearch_Click(window);
+    search({choose(0, "DL*"), step(0), cancelSteps()});
     EXPECT_EQ(call(), "DL9ZZ");
     EXPECT_TRUE(fake.messages.empty());
 }
@@ -205,8 +210,8 @@ TEST_F(Commands, RestoreUndoesFilterAndSortOrReportsItsFailure)
 
     open("Funk", stationTable({station("0"), station("0")})); // a table of zeros: no reason
     operations::mnuWiederherstellen_Click(window);
-    EXPECT_EQ(fake.boxes(), std::vector {boxes::restoreFailed});
-    fake.messages.clear(); // without a record set, the failure is named
+    EXPECT_EQ(fake.takeBoxes(), std::vector {boxes::restoreFailed});
+    // Without a record set, the failure is named.
     database::closeQuietly(window.datPrimaryRS());
     window.datPrimaryRS().setRecordset(nullptr);
     operations::mnuWiederherstellen_Click(window);
@@ -229,9 +234,8 @@ TEST_F(Commands, SearchStepsThroughTheMatchesInTheOrderShown)
         previousSelected.push_back(static_cast<FrmSuchweiter &>(dialog).Option1[1]->isChecked());
         step(1)(dialog);
     };
-    fake.modalAnswers = {choose(7, " *a* "),  step(0), step(0), step(0), step(0),
-                         previousAfterTheEnd, step(1), step(1), step(1), cancelSteps()};
-    operations::mnuSearch_Click(window);
+    search({choose(7, " *a* "), step(0), step(0), step(0), step(0), previousAfterTheEnd, step(1),
+            step(1), step(1), cancelSteps()});
 
     EXPECT_EQ(window.shownFieldText(7), "André"); // the last match stays after Abbrechen
     ASSERT_EQ(previousSelected.size(), 1u);
@@ -246,15 +250,12 @@ TEST_F(Commands, SearchStepsThroughTheMatchesInTheOrderShown)
 TEST_F(Commands, SearchWithoutMatchOrWithABadTermReturnsToTheRecord)
 {
     ASSERT_OK(set()->SetAbsolutePosition(3));
-    fake.modalAnswers = {choose(0, "XX*")};
-    operations::mnuSearch_Click(window);
-    EXPECT_EQ(fake.boxes(),
+    search({choose(0, "XX*")});
+    EXPECT_EQ(fake.takeBoxes(),
               std::vector<Box>({{"Keine Datensätze gefunden mit \r\nXX*.", 64, " Suchen"}}));
     EXPECT_EQ(counter(), " DS: 3");
 
-    fake.messages.clear();
-    fake.modalAnswers = {choose(7, "O'Brien")};
-    operations::mnuSearch_Click(window);
+    search({choose(7, "O'Brien")});
     ASSERT_EQ(fake.messages.size(), 1u);
     EXPECT_TRUE(fake.messages[0].text.startsWith(
             "Such-Fehler: Das Suchkriterium »[VORNAME] LIKE 'O'Brien'«"));
@@ -266,30 +267,18 @@ TEST_F(Commands, SearchWithoutMatchOrWithABadTermReturnsToTheRecord)
 // record set stays usable.
 TEST_F(Commands, HostileTermsGiveAMessageOrNothing)
 {
-    const QStringList terms = {"O'Brien",
-                               "= 'O''Brien'",
-                               "LIKE '",
-                               "[CALL]",
-                               "= [CALL]",
-                               "#",
-                               "> #13-45-2003#",
-                               "((((((((((",
-                               "LIKE DL*)) OR ((",
-                               QString(1 << 20, 'x'),
-                               "= " + QString(1 << 20, '('),
-                               QString::fromUtf8("\x01\t\r\n\x7f"),
-                               "LIKE J\u00fcrgen",
-                               "= \u041c\u043e\u0441\u043a\u0432\u0430",
-                               "LIKE \u6771\u4eac*",
-                               QString::fromUtf8("= \xf0\x9f\x99\x82")};
+    const QStringList terms =
+            QString("O'Brien|= 'O''Brien'|LIKE '|[CALL]|= [CALL]|#|> #13-45-2003#|(((((((((("
+                    "|LIKE DL*)) OR ((|\x01\t\r\n\x7f|LIKE Jürgen|= 🙂|LIKE 東京*|"
+                    "= Москва")
+                    .split('|')
+            + QStringList {QString(1 << 20, 'x'), "= " + QString(1 << 20, '(')};
     for (const QString &term : terms) {
         SCOPED_TRACE(term.left(40).toStdString());
         for (int row : {0, 7, 11, 12}) {
             fake.messages.clear();
             filter(row, term);
-            fake.modalAnswers = {choose(row, term), cancelSteps()};
-            operations::mnuSearch_Click(window);
-            fake.modalAnswers.clear();
+            search({choose(row, term), cancelSteps()});
             for (const RecordedMessage &message : fake.messages)
                 EXPECT_LT(message.text.size(), 40000) << message.text.left(200).toStdString();
             EXPECT_LE(fake.messages.size(), 3u);
@@ -301,15 +290,12 @@ TEST_F(Commands, HostileTermsGiveAMessageOrNothing)
 
 TEST_F(Commands, ClosingTheStepDialogDiscardsIt)
 {
-    fake.modalAnswers = {choose(0, "*"), step(1), [](QDialog &dialog) { dialog.close(); }};
-    operations::mnuSearch_Click(window);
+    search({choose(0, "*"), step(1), [](QDialog &dialog) { dialog.close(); }});
     EXPECT_EQ(call(), "DL1ABC"); // the first match; "previous" met the start
-    fake.modalAnswers = {choose(0, "*"), [](QDialog &dialog) {
-                             EXPECT_TRUE(
-                                     static_cast<FrmSuchweiter &>(dialog).Option1[0]->isChecked());
-                             static_cast<FrmSuchweiter &>(dialog).Command1_Click();
-                         }};
-    operations::mnuSearch_Click(window);
+    search({choose(0, "*"), [](QDialog &dialog) {
+                EXPECT_TRUE(static_cast<FrmSuchweiter &>(dialog).Option1[0]->isChecked());
+                cancelSteps()(dialog);
+            }});
 }
 
 TEST(ColumnDialog, HandlersBeepResultAndSortMode)
@@ -348,39 +334,33 @@ TEST(ColumnDialog, HandlersBeepResultAndSortMode)
 TEST(ColumnDialog, AColumnChosenByKeyMovesTheFocusToTheTermBox)
 {
     FakePlatform fake;
-    const struct
-    {
-        const char *caption;
-        Qt::Key first, second;
-        int rowAfterSecond;
-        bool termFocused;
-    } cases[] = {
+    const std::tuple<const char *, Qt::Key, Qt::Key, int, bool> cases[] = {
             {"Filtern", Qt::Key_Home, Qt::Key_End, 2, true},
             {"Sortieren", Qt::Key_Home, Qt::Key_End, 2, false},
             {"Filtern", Qt::Key_Down, Qt::Key_Down, 1, true},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.caption << ' ' << c.first);
+    for (const auto &[caption, first, second, rowAfterSecond, termFocused] : cases) {
+        SCOPED_TRACE(testing::Message() << caption << ' ' << first);
         FrmEingabe::unload();
         FrmEingabe &dialog = FrmEingabe::instance();
         dialog.fillColumnList({"CALL :", "DXCC / WAE :", "LOCATOR :"});
-        dialog.setWindowTitle(c.caption);
+        dialog.setWindowTitle(caption);
         dialog.show();
         dialog.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
         ASSERT_TRUE(dialog.List1->hasFocus());
-        QTest::keyClick(dialog.List1, c.first);
+        QTest::keyClick(dialog.List1, first);
         EXPECT_EQ(dialog.List1->currentRow(), 0);
         EXPECT_TRUE(dialog.List1->currentItem()->isSelected());
-        EXPECT_EQ(dialog.Text1->hasFocus(), c.termFocused);
+        EXPECT_EQ(dialog.Text1->hasFocus(), termFocused);
         dialog.List1->setFocus();
-        QTest::keyClick(dialog.List1, c.second);
-        EXPECT_EQ(dialog.List1->currentRow(), c.rowAfterSecond);
-        EXPECT_EQ(dialog.Text1->hasFocus(), c.termFocused);
-        if (c.termFocused) {
+        QTest::keyClick(dialog.List1, second);
+        EXPECT_EQ(dialog.List1->currentRow(), rowAfterSecond);
+        EXPECT_EQ(dialog.Text1->hasFocus(), termFocused);
+        if (termFocused) {
             QTest::keyClicks(QApplication::focusWidget(), "LIKE DL*");
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            EXPECT_EQ(dialog.resultText(), QString::number(c.rowAfterSecond) + " LIKE DL*");
+            EXPECT_EQ(dialog.resultText(), QString::number(rowAfterSecond) + " LIKE DL*");
             EXPECT_FALSE(dialog.isVisible());
         }
     }

@@ -14,11 +14,8 @@ using operations::Item;
 QString fakeOpenDialog(const QString &title, const QString &fileName, const QString &,
                        const QString &folder, qint32, qint32)
 {
-    platform::OpenDialogRequest request;
-    request.title = title;
-    request.fileName = fileName;
-    request.folder = folder;
-    return platform::services().openFile(request);
+    return platform::services().openFile(
+            {.title = title, .folder = folder, .fileName = fileName, .nameFilters = {}});
 }
 
 // Erste.dbf shown, "Zweite Liste.dbf" beside it; the open dialog answered by the test.

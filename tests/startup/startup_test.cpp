@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFontMetrics>
+#include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -26,12 +27,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int startScreens()
+long startScreens()
 {
-    int count = 0;
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        count += qobject_cast<startup::Vorbild *>(widget) ? 1 : 0;
-    return count;
+    return std::ranges::count_if(QApplication::topLevelWidgets(), [](QWidget *widget) {
+        return qobject_cast<startup::Vorbild *>(widget) != nullptr;
+    });
 }
 
 class StartUp : public ::testing::Test
@@ -44,7 +44,6 @@ protected:
         operations::FrmSuchweiter::unload();
         previousFolder = QDir::currentPath();
         QDir::setCurrent(QString::fromStdString(dir.file("")));
-        platform::writeSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "");
     }
 
     void TearDown() override
@@ -54,9 +53,12 @@ protected:
         QDir::setCurrent(previousFolder);
     }
 
-    void start()
+    // Starts with `stored` as the path kept from the session before and `file` on the command
+    // line.
+    void start(const QString &stored = {}, const QString &file = {})
     {
-        window = startup::Main();
+        platform::writeSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", stored);
+        window = startup::Main(file);
         ASSERT_TRUE(window);
     }
 
@@ -69,8 +71,7 @@ protected:
 TEST_F(StartUp, StoredPathOpensTheTableInFileOrder)
 {
     const QString path = QString::fromStdString(dir.write("Funk.dbf", tenStations()));
-    platform::writeSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", path);
-    start();
+    start(path);
     EXPECT_TRUE(fake.messages.empty());
     EXPECT_EQ(database::program().databasePath, path);
     EXPECT_EQ(database::program().lineBreak, "\r\n");
@@ -92,9 +93,7 @@ TEST_F(StartUp, AFileGivenOnTheCommandLineIsOpenedInsteadOfTheStoredOne)
 {
     const QString stored = QString::fromStdString(dir.write("Funk.dbf", tenStations()));
     dir.write("Andere.dbf", stationTable({station("OE1XA", "Eva")}));
-    platform::writeSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", stored);
-    window = startup::Main(QStringLiteral("Andere.dbf")); // relative to the current folder
-    ASSERT_TRUE(window);
+    start(stored, "Andere.dbf"); // relative to the current folder
     EXPECT_EQ(database::program().databasePath, QString::fromStdString(dir.file("Andere.dbf")));
     EXPECT_EQ(window->shownFieldText(0), "OE1XA");
     EXPECT_TRUE(fake.messages.empty());
@@ -102,8 +101,7 @@ TEST_F(StartUp, AFileGivenOnTheCommandLineIsOpenedInsteadOfTheStoredOne)
 
 TEST_F(StartUp, StoredPathOfAVanishedFileSaysSoAndKeepsThePath)
 {
-    platform::writeSetting("Talvo-dBase-Viewer", "Settings", "Datenbank", "/weg/Funk.dbf");
-    start();
+    start("/weg/Funk.dbf");
     ASSERT_EQ(fake.boxes(), std::vector {boxes::noDatabase});
     EXPECT_EQ(fake.messages[0].pointer, platform::kArrow);
     EXPECT_EQ(database::program().databasePath, "/weg/Funk.dbf");
@@ -157,10 +155,11 @@ TEST_F(StartUp, ASecondCopyEndsAfterItsMessage)
 }
 
 // The bytes and modification time of each file in `folder`, by name.
-std::map<std::string, std::pair<std::string, fs::file_time_type>>
-folderState(const fs::path &folder)
+using FolderState = std::map<std::string, std::pair<std::string, fs::file_time_type>>;
+
+FolderState folderState(const fs::path &folder)
 {
-    std::map<std::string, std::pair<std::string, fs::file_time_type>> state;
+    FolderState state;
     for (const auto &entry : fs::directory_iterator(folder)) {
         std::ifstream in(entry.path(), std::ios::binary);
         std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -182,9 +181,7 @@ TEST_F(StartUp, AReadOnlySessionLeavesEveryFileAsItWas)
     fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
     const auto before = folderState(folder);
 
-    platform::writeSetting("Talvo-dBase-Viewer", "Settings", "Datenbank",
-                           QString::fromStdString(table));
-    start();
+    start(QString::fromStdString(table));
     EXPECT_EQ(window->shownFieldText(0), "DL1ABC");
     // Not locked against other programs while open.
     const int fd = ::open(table.c_str(), O_RDONLY);
@@ -195,14 +192,12 @@ TEST_F(StartUp, AReadOnlySessionLeavesEveryFileAsItWas)
     (void)set()->MoveLast();
     (void)set()->MovePrevious();
 
-    fake.modalAnswers = {choose(0, "LIKE D*")};
-    window->menuItem(operations::Item::mnuFiltern)->trigger();
-    fake.modalAnswers = {choose(7)};
-    window->menuItem(operations::Item::mnuSortieren)->trigger();
-    fake.modalAnswers = {choose(7, "A*")};
-    window->menuItem(operations::Item::mnuSearch)->trigger();
-    window->menuItem(operations::Item::mnuWiederherstellen)->trigger();
-    window->menuItem(operations::Item::mnuSortCall)->trigger();
+    // Filter, sort, search (its step dialog cancelled), restore and reload.
+    fake.modalAnswers = {choose(0, "LIKE D*"), choose(7), choose(7, "A*")};
+    using operations::Item;
+    for (Item item : {Item::mnuFiltern, Item::mnuSortieren, Item::mnuSearch,
+                      Item::mnuWiederherstellen, Item::mnuSortCall})
+        window->menuItem(item)->trigger();
     EXPECT_EQ(window->shownFieldText(0), "9A1AA");
 
     fake.openAnswers = {QString::fromStdString(other)};

@@ -120,6 +120,12 @@ public:
 
     // The boxes shown so far, without the mouse pointer.
     std::vector<Box> boxes() const { return {messages.begin(), messages.end()}; }
+    // The boxes shown so far, forgotten by the fake.
+    std::vector<Box> takeBoxes()
+    {
+        const std::vector<RecordedMessage> shown = std::exchange(messages, {});
+        return {shown.begin(), shown.end()};
+    }
 
     std::vector<RecordedMessage> messages;
     std::vector<platform::OpenDialogRequest> openRequests;

@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -64,11 +65,7 @@ TEST_F(ViewerTest, KeysAndButtonsMoveWithinTheSetAndStopAtItsEnds)
     const auto button = [&buttons](int index) {
         return [&buttons, index] { buttons[index]->click(); };
     };
-    const struct
-    {
-        std::function<void()> press;
-        const char *counter, *call;
-    } presses[] = {
+    const std::tuple<std::function<void()>, const char *, const char *> presses[] = {
             {key(Qt::Key_Down), " DS: 1", "9A1AA"}, // on the first record: nothing
             {key(Qt::Key_Up), " DS: 2", "DK2XX"},
             {key(Qt::Key_Up, Qt::ControlModifier), " DS: 3",
@@ -83,9 +80,10 @@ TEST_F(ViewerTest, KeysAndButtonsMoveWithinTheSetAndStopAtItsEnds)
             {button(2), " DS: 10", "PA0AA"}, // next on the last record: stays
     };
     for (size_t step = 0; step < std::size(presses); ++step) {
-        presses[step].press();
-        EXPECT_EQ(counter(), presses[step].counter) << "step " << step;
-        EXPECT_EQ(call(), presses[step].call) << "step " << step;
+        const auto &[press, shownCounter, shownCall] = presses[step];
+        press();
+        EXPECT_EQ(counter(), shownCounter) << "step " << step;
+        EXPECT_EQ(call(), shownCall) << "step " << step;
     }
     EXPECT_TRUE(fake.messages.empty());
 
@@ -139,25 +137,19 @@ TEST_F(ViewerTest, ErrorNotificationsAreStoredAndShownOnlyOnceVisible)
     QString description = QStringLiteral("Verbindung verloren");
     const Box shown {"Datenbank-Fehler:Verbindung verloren", platform::kExclamation,
                      " unerwarteter Fehler"};
-    const struct
-    {
-        int number;
-        bool visible, cancelled;
-        std::vector<Box> boxes;
-    } errors[] = {
+    const std::tuple<int, bool, bool, std::vector<Box>> errors[] = {
             {16389, false, true, {}},
             {3021, false, false, {}}, // before start-up ends, the control's own display shows it
             {3021, true, true, {shown}},
             {16389, true, true, {}},
     };
-    for (const auto &error : errors) {
-        database::program().viewerVisible = error.visible;
-        fake.messages.clear();
+    for (const auto &[number, visible, cancelled, said] : errors) {
+        database::program().viewerVisible = visible;
         bool cancel = false;
-        emit window.datPrimaryRS().Error(error.number, description, cancel);
-        EXPECT_EQ(cancel, error.cancelled) << error.number;
-        EXPECT_EQ(database::program().lastRecordSourceError, error.number);
-        EXPECT_EQ(fake.boxes(), error.boxes) << error.number;
+        emit window.datPrimaryRS().Error(number, description, cancel);
+        EXPECT_EQ(cancel, cancelled) << number;
+        EXPECT_EQ(database::program().lastRecordSourceError, number);
+        EXPECT_EQ(fake.takeBoxes(), said) << number;
     }
 }
 
@@ -194,11 +186,7 @@ TEST_F(ViewerTest, MenusHaveTheirCaptionsShortcutsAndOrder)
     for (QAction *menu : window.menuBar()->actions())
         titles << menu->text();
     EXPECT_EQ(titles, QStringList({"&Datei", "&Bearbeiten", "&Suchen", "&?"}));
-    const struct
-    {
-        Item item;
-        QString shortcut, caption;
-    } items[] = {
+    const std::tuple<Item, QString, QString> items[] = {
             {Item::mnuOpen, "Ctrl+O", "&Öffnen"},
             {Item::mnuSortCall, "Ctrl+N", "&Neu laden"},
             {Item::mnuEnde, "Ctrl+E", "B&eenden"},
@@ -268,11 +256,10 @@ TEST_F(ViewerTest, ClosingSavesThePathClosesTheSetAndTheOtherWindows)
 // value cut off shows whole as the field's hint.
 TEST_F(ViewerTest, ValueFieldsAreNamedByTheirCaptionCopyTheirValueAndHintAtWholeValues)
 {
-    StationRow longRig = station("DL1ABC");
-    longRig[9] = "IC-7300 mit 100 W an einer Delta-Loop f\x81r 80 m, dazu ein Beam f\x81r 20, 15 "
-                 "und 10 m auf dem Dach"; // CP850
     const QString whole = "IC-7300 mit 100 W an einer Delta-Loop für 80 m, dazu ein Beam für 20, "
                           "15 und 10 m auf dem Dach";
+    StationRow longRig = station("DL1ABC");
+    longRig[9] = QString(whole).replace(u'ü', QChar(0x81)).toLatin1().toStdString(); // CP850
     open("Lang", stationTable({longRig, station("DK2XX")}));
     window.show();
     auto *field = static_cast<viewer::ValueField *>(window.txtFields()[0]);
