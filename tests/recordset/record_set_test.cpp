@@ -156,21 +156,18 @@ TEST_F(RecordSetTest, OddPathsOpen)
 
 TEST_F(RecordSetTest, OpenFailuresCarryTheirNumbers)
 {
-    struct OpenCase
-    {
-        const char *query, *names; // `names`: a part of the description
-        int32_t number; // also the number of the error behind it
-    };
-    for (const OpenCase &c : std::vector<OpenCase> {
+    // A query, a part of its description, its number and that of the error behind it.
+    for (const auto &[query, names, number] :
+         std::vector<std::tuple<const char *, const char *, int32_t>> {
                  {"select * from Andere", "Andere", kTableNotFound},
                  // The empty name is the table of ".dbf" only.
                  {"select * from ", "Die Tabelle »« gibt es", kTableNotFound},
                  {"select CALL,RUFNAME from Funk Liste", "RUFNAME", kErrorsInCommand},
                  {"select * from Funk Liste order by QTH", "QTH", kErrorsInCommand},
                  {"zeige alles", "zeige alles", kErrorsInCommand}}) {
-        const auto set = RecordSet::Open("database=" + m_path, c.query);
-        expectRefused(set, c.names, c.number);
-        EXPECT_EQ(set.error().origin().number, c.number) << c.query;
+        const auto set = RecordSet::Open("database=" + m_path, query);
+        expectRefused(set, names, number);
+        EXPECT_EQ(set.error().origin().number, number) << query;
     }
     const auto missing =
             RecordSet::Open("database=" + m_dir.file("fehlt.dbf"), "select * from fehlt");
@@ -331,10 +328,9 @@ TEST_F(RecordSetTest, SortKeepsFilterAndFilterKeepsSort)
 TEST_F(RecordSetTest, HarbourTypesSortByValue)
 {
     using dbfbuild::doubleBytes, dbfbuild::littleEndian32;
-    auto packedDate = [](uint32_t year, uint32_t month, uint32_t day) {
-        const uint32_t packed = year << 9 | month << 5 | day;
-        return std::string {static_cast<char>(packed >> 16), static_cast<char>(packed >> 8),
-                            static_cast<char>(packed)};
+    auto packedDate = [](uint32_t year, uint32_t month, uint32_t day) { // 3 bytes, big-endian
+        const std::string bytes = littleEndian32(year << 9 | month << 5 | day);
+        return std::string {bytes[2], bytes[1], bytes[0]};
     };
     auto set = openTable(
             "harbour",

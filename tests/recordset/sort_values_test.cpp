@@ -84,10 +84,8 @@ protected:
     std::shared_ptr<RecordSet> open(const std::string &query)
     {
         const bool utf8 = GetParam();
-        const std::string path = m_dir.write("t.dbf", table(utf8));
-        dbf::OpenOptions options;
-        options.encoding = utf8 ? "UTF-8" : "";
-        auto set = RecordSet::Open("database=" + path, query, options);
+        auto set = RecordSet::Open("database=" + m_dir.write("t.dbf", table(utf8)), query,
+                                   {.encoding = utf8 ? "UTF-8" : ""});
         EXPECT_TRUE(set) << set.error().description;
         return *set;
     }
