@@ -38,6 +38,8 @@ std::string stations()
 class RecordSetTest : public ::testing::Test
 {
 protected:
+    using Texts = std::vector<std::string>;
+
     void SetUp() override { m_path = m_dir.write("Funk Liste.dbf", stations()); }
 
     std::shared_ptr<RecordSet> open(const std::string &query = "select * from Funk Liste",
@@ -52,16 +54,16 @@ protected:
         return *set;
     }
 
-    // Writes `bytes` as the table `name` and opens all of it.
+    // Writes `bytes` as the table `name` and opens it whole, in file order.
     std::shared_ptr<RecordSet> openTable(const std::string &name, const std::string &bytes)
     {
         return open("select * from " + name, m_dir.write(name + ".dbf", bytes));
     }
 
     // The values of `field` in the current presentation, from the first record on.
-    static std::vector<std::string> column(RecordSet &set, size_t field = 0)
+    static Texts column(RecordSet &set, size_t field = 0)
     {
-        std::vector<std::string> values;
+        Texts values;
         EXPECT_OK(set.MoveFirst());
         while (!*set.AtEOF()) {
             values.push_back(*set.FieldText(field));
@@ -71,7 +73,7 @@ protected:
     }
 
     // A filter criterion or a sort, and the texts of the field checked in the presentation.
-    using Case = std::pair<std::string, std::vector<std::string>>;
+    using Case = std::pair<std::string, Texts>;
     enum Change { kFilter, kSort };
 
     // Each filter or sort in turn, kept, leaves the records whose `field` reads as its case lists.
@@ -103,7 +105,6 @@ protected:
                 << outcome.error().description;
     }
 
-    using Texts = std::vector<std::string>;
     TempDir m_dir;
     std::string m_path;
     int m_moves = 0;
