@@ -12,23 +12,26 @@ using Kind = recordset::Literal::Kind;
 
 namespace {
 
+// `text` parsed as a filter criterion.
+recordset::Result<Criterion> parse(const std::string &text)
+{
+    return recordset::parseCriterion(text, "Filterkriterium");
+}
+
 struct ClauseCase
 {
-    const char *name;
-    const char *text;
-    const char *field;
+    const char *name, *text, *field;
     Operator op;
     Literal::Kind kind;
     const char *value;
 };
 
-class Clauses : public ::testing::TestWithParam<ClauseCase>
-{ };
+using Clauses = ::testing::TestWithParam<ClauseCase>;
 
 TEST_P(Clauses, AreParsed)
 {
     const ClauseCase &c = GetParam();
-    const auto criterion = recordset::parseCriterion(c.text, "Filterkriterium");
+    const auto criterion = parse(c.text);
     ASSERT_TRUE(criterion) << criterion.error().description;
     ASSERT_EQ(criterion->kind, Criterion::Kind::Clause);
     EXPECT_EQ(criterion->clause.field, c.field);
@@ -37,25 +40,23 @@ TEST_P(Clauses, AreParsed)
     EXPECT_EQ(criterion->clause.value.text, c.value);
 }
 
+using enum Operator;
+using enum Kind;
 const std::vector<ClauseCase> kClauses = {
-        {"TextWithTwoBlanks", "[CALL] =  'DL'", "CALL", Operator::Equal, Kind::Text, "DL"},
-        {"Like", "[CALL] LIKE 'DL*'", "CALL", Operator::Like, Kind::Text, "DL*"},
-        {"LikeLowerCase", "[CALL] like 'dl*'", "CALL", Operator::Like, Kind::Text, "dl*"},
-        {"Number", "[NOF_SSB] >= 5", "NOF_SSB", Operator::GreaterOrEqual, Kind::Number, "5"},
-        {"NumberTwoBlanks", "[NOF_SSB] >=  5", "NOF_SSB", Operator::GreaterOrEqual, Kind::Number,
-         "5"},
-        {"DecimalComma", "[NOF_SSB] = 1,5", "NOF_SSB", Operator::Equal, Kind::Number, "1,5"},
-        {"NumberOnTextField", "[LOCATOR] = 12", "LOCATOR", Operator::Equal, Kind::Number, "12"},
-        {"Date", "[UP_DATE] >  #01-05-2003#", "UP_DATE", Operator::Greater, Kind::Date,
-         "01-05-2003"},
-        {"Year", "[UP_DATE] =  #01-01-2003#", "UP_DATE", Operator::Equal, Kind::Date, "01-01-2003"},
-        {"DateWithSlashes", "[UP_DATE] <= #12/31/1999#", "UP_DATE", Operator::LessOrEqual,
-         Kind::Date, "12/31/1999"},
-        {"NotEqualFirstField", "[CALL] <> '0'", "CALL", Operator::NotEqual, Kind::Text, "0"},
-        {"WithoutBrackets", "CALL<'M'", "CALL", Operator::Less, Kind::Text, "M"},
-        {"DoubledApostrophe", "[VORNAME] = 'O''Brien'", "VORNAME", Operator::Equal, Kind::Text,
-         "O'Brien"},
-        {"Umlauts", "[VORNAME] LIKE 'J*rg'", "VORNAME", Operator::Like, Kind::Text, "J*rg"}};
+        {"TextWithTwoBlanks", "[CALL] =  'DL'", "CALL", Equal, Text, "DL"},
+        {"Like", "[CALL] LIKE 'DL*'", "CALL", Like, Text, "DL*"},
+        {"LikeLowerCase", "[CALL] like 'dl*'", "CALL", Like, Text, "dl*"},
+        {"Number", "[NOF_SSB] >= 5", "NOF_SSB", GreaterOrEqual, Number, "5"},
+        {"NumberTwoBlanks", "[NOF_SSB] >=  5", "NOF_SSB", GreaterOrEqual, Number, "5"},
+        {"DecimalComma", "[NOF_SSB] = 1,5", "NOF_SSB", Equal, Number, "1,5"},
+        {"NumberOnTextField", "[LOCATOR] = 12", "LOCATOR", Equal, Number, "12"},
+        {"Date", "[UP_DATE] >  #01-05-2003#", "UP_DATE", Greater, Date, "01-05-2003"},
+        {"Year", "[UP_DATE] =  #01-01-2003#", "UP_DATE", Equal, Date, "01-01-2003"},
+        {"SlashedDate", "[UP_DATE] <= #12/31/1999#", "UP_DATE", LessOrEqual, Date, "12/31/1999"},
+        {"NotEqualFirstField", "[CALL] <> '0'", "CALL", NotEqual, Text, "0"},
+        {"WithoutBrackets", "CALL<'M'", "CALL", Less, Text, "M"},
+        {"DoubledApostrophe", "[VORNAME] = 'O''Brien'", "VORNAME", Equal, Text, "O'Brien"},
+        {"Umlauts", "[VORNAME] LIKE 'J*rg'", "VORNAME", Like, Text, "J*rg"}};
 
 INSTANTIATE_TEST_SUITE_P(RecordSet, Clauses, ::testing::ValuesIn(kClauses), CaseName());
 
@@ -74,7 +75,7 @@ TEST(Criteria, DatesAreMonthFirstAndMayCarryATimeOfDay)
                  {"[UP_DATE] > #1/5/2003  7:05:09#", fifth + 25509 / 86400.0},
                  {"[UP_DATE] > #01-05-03 23:59:59#", fifth + 86399 / 86400.0},
                  {"[UP_DATE] > #01-05-2003 0:00#", fifth}}) {
-        const auto criterion = recordset::parseCriterion(text, "Filterkriterium");
+        const auto criterion = parse(text);
         ASSERT_TRUE(criterion) << criterion.error().description;
         EXPECT_EQ(criterion->clause.value.kind, Kind::Date) << text;
         EXPECT_EQ(criterion->clause.value.date, date) << text;
@@ -96,15 +97,13 @@ TEST(Criteria, GermanDatesReadDayFirstWithATime)
 
 TEST(Criteria, AndBindsCloserThanOrAndParenthesesGroup)
 {
-    const auto c =
-            recordset::parseCriterion("[A] = 'x' OR [B] = 1 AND [C] LIKE 'y*'", "Filterkriterium");
+    const auto c = parse("[A] = 'x' OR [B] = 1 AND [C] LIKE 'y*'");
     ASSERT_TRUE(c);
     ASSERT_EQ(c->kind, Criterion::Kind::Or);
     ASSERT_EQ(c->children.size(), 2u);
     EXPECT_EQ(c->children[1].kind, Criterion::Kind::And);
 
-    const auto grouped =
-            recordset::parseCriterion("([A] = 'x' or [B] = 1) and [C] = 'z'", "Filterkriterium");
+    const auto grouped = parse("([A] = 'x' or [B] = 1) and [C] = 'z'");
     ASSERT_TRUE(grouped);
     ASSERT_EQ(grouped->kind, Criterion::Kind::And);
     EXPECT_EQ(grouped->children[0].kind, Criterion::Kind::Or);
@@ -112,17 +111,14 @@ TEST(Criteria, AndBindsCloserThanOrAndParenthesesGroup)
 
 struct RejectedCase
 {
-    const char *name;
-    const char *text;
-    const char *place;
+    const char *name, *text, *place;
 };
 
-class Rejected : public ::testing::TestWithParam<RejectedCase>
-{ };
+using Rejected = ::testing::TestWithParam<RejectedCase>;
 
 TEST_P(Rejected, WithNumberQuoteAndPlace)
 {
-    const auto criterion = recordset::parseCriterion(GetParam().text, "Filterkriterium");
+    const auto criterion = parse(GetParam().text);
     ASSERT_FALSE(criterion);
     EXPECT_EQ(criterion.error().number, recordset::kInvalidArgument);
     const std::string &description = criterion.error().description;
@@ -152,8 +148,7 @@ INSTANTIATE_TEST_SUITE_P(RecordSet, Rejected, ::testing::ValuesIn(kRejected), Ca
 // error instead of running out of stack.
 TEST(Criteria, HostileTextsGiveShortMessages)
 {
-    const std::string longText = "[CALL] = '" + std::string(1 << 20, 'x');
-    const auto open = recordset::parseCriterion(longText, "Filterkriterium");
+    const auto open = parse("[CALL] = '" + std::string(1 << 20, 'x'));
     ASSERT_FALSE(open);
     EXPECT_LT(open.error().description.size(), 400u);
     EXPECT_NE(open.error().description.find("»[CALL] = 'xxx"), std::string::npos);
@@ -164,14 +159,13 @@ TEST(Criteria, HostileTextsGiveShortMessages)
     ASSERT_FALSE(deep);
     EXPECT_NE(deep.error().description.find("mehr als 100 Klammern"), std::string::npos);
 
-    const std::string hundred = std::string(100, '(') + "[CALL] = 'x'" + std::string(100, ')');
-    EXPECT_TRUE(recordset::parseCriterion(hundred, "Filterkriterium"));
+    EXPECT_TRUE(parse(std::string(100, '(') + "[CALL] = 'x'" + std::string(100, ')')));
 
     // Cut after whole characters, not inside an umlaut.
     std::string umlauts;
     for (int i = 0; i < 100; ++i)
         umlauts += "ü";
-    const auto cut = recordset::parseCriterion(umlauts, "Filterkriterium");
+    const auto cut = parse(umlauts);
     ASSERT_FALSE(cut);
     EXPECT_NE(cut.error().description.find("»" + umlauts.substr(0, 120) + "…«"), std::string::npos)
             << cut.error().description;

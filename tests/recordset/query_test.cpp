@@ -59,13 +59,11 @@ TEST(Connection, TableNameIsTheFileNameWithoutItsLastExtension)
 
 struct QueryCase
 {
-    const char *name;
-    const char *text;
+    const char *name, *text;
     Query expected;
 };
 
-class Queries : public ::testing::TestWithParam<QueryCase>
-{ };
+using Queries = ::testing::TestWithParam<QueryCase>;
 
 TEST_P(Queries, AreParsed)
 {
