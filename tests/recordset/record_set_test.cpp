@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 using dbfbuild::DbfBuilder;
 using recordset::RecordSet;
@@ -49,7 +50,8 @@ protected:
                 RecordSet::Open("Provider=MSDASQL;Mode=Read;uid=;database="
                                         + recordset::connectionValue(path.empty() ? m_path : path),
                                 query);
-        EXPECT_TRUE(set) << set.error().description;
+        if (!set) // GoogleTest reports the exception as this test's failure
+            throw std::runtime_error(set.error().description);
         (*set)->setMoveHandler([this] { ++m_moves; });
         return *set;
     }
@@ -167,11 +169,13 @@ TEST_F(RecordSetTest, OpenFailuresCarryTheirNumbers)
                  {"select * from Funk Liste order by QTH", "QTH", kErrorsInCommand},
                  {"zeige alles", "zeige alles", kErrorsInCommand}}) {
         const auto set = RecordSet::Open("database=" + m_path, query);
+        ASSERT_FALSE(set) << query;
         expectRefused(set, names, number);
         EXPECT_EQ(set.error().origin().number, number) << query;
     }
     const auto missing =
             RecordSet::Open("database=" + m_dir.file("fehlt.dbf"), "select * from fehlt");
+    ASSERT_FALSE(missing);
     expectRefused(missing, "fehlt.dbf", kTableNotFound);
     EXPECT_EQ(missing.error().origin().number, dbf::ErrorCode::FileNotFound);
     EXPECT_EQ(kTableNotFound, -2147217865);
