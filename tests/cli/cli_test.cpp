@@ -140,10 +140,7 @@ std::vector<OutputCase> outputCases()
             // A NUL ends a text in text and CSV output; JSON keeps it, escaped, with the flag.
             {"nul",
              DbfBuilder(0x03, {{"CALL", 'C', 8}, {"SEIT", 'D', 8}})
-                     .record({std::string("DL1\0reak", 8),
-                              std::string("20\0\0"
-                                          "0101",
-                                          8)})
+                     .record({std::string("DL1\0reak", 8), "20" + std::string(2, '\0') + "0101"})
                      .bytes(),
              "Datensatz 1\nCALL : DL1\nSEIT : 20\n", "CALL,SEIT\r\nDL1,20\r\n",
              "CALL,SEIT\r\nDL1,20\r\n",
@@ -256,13 +253,10 @@ TEST_F(Cli, FailuresGoToStandardErrorWithNumber)
     EXPECT_EQ(runTool({"show", m_dir.file("fehlt.dbf")}).err, missing.err);
     m_dir.write("text.dbf", "Keine Tabelle.");
     expectRefusals(R"([
-            [1, "7010", ["info", "text.dbf"]],
-            [2, "7100", []],
-            [2, "7100", ["zeige", "funk.dbf"]],
-            [2, "7100", ["show"]],
+            [1, "7010", ["info", "text.dbf"]], [2, "7100", []], [2, "7100", ["show"]],
+            [2, "7100", ["zeige", "funk.dbf"]], [2, "7100", ["show", "funk.dbf", "--bunt"]],
             [2, "7100", ["show", "funk.dbf", "--format", "xml"]],
             [2, "7100", ["show", "funk.dbf", "--limit", "viele"]],
-            [2, "7100", ["show", "funk.dbf", "--bunt"]],
             [2, "7100", ["show", "funk.dbf", "--plain"]], // --plain belongs to csv
             [2, "7100", ["show", "funk.dbf", "--backward"]], // --backward to --find
             [1, "3001", ["show", "funk.dbf", "--filter", "[CALL] D 'L'"],
@@ -309,9 +303,10 @@ TEST_F(Cli, ShortenedWhileWritingSaysWhatIsGone)
     EXPECT_TRUE(holds(output.str(), {"\r\nDL9,"}));
 }
 
-// The call signs a `show` of `args` lists, each followed by a blank.
-std::string calls(Args args)
+// The call signs a `show` of `table` with `args` lists, each followed by a blank.
+std::string calls(const std::string &table, Args args)
 {
+    args.insert(args.begin(), {"show", table});
     args.insert(args.end(), {"--format", "json"});
     std::istringstream lines(runTool(args).out);
     std::string result;
@@ -322,18 +317,15 @@ std::string calls(Args args)
 
 TEST_F(Cli, QueryFilterSortCountAndFind)
 {
-    const Args find = {"show", m_table, "--deleted", "--find", "[CALL] LIKE 'D*'"};
-    auto found = [&](Args extra) {
-        extra.insert(extra.begin(), find.begin(), find.end());
-        return calls(extra);
-    };
-    EXPECT_EQ(calls({"show", m_table, "--query", "select * from funk Order by CALL"}),
-              "DL1ABC OE3JÖ ");
-    EXPECT_EQ(calls({"show", m_table, "--deleted", "--sort", "CALL DESC"}), "OE3JÖ DL1ABC DK9XX ");
-    EXPECT_EQ(found({}), "DL1ABC DK9XX ");
-    EXPECT_EQ(found({"--backward"}), "DK9XX DL1ABC ");
-    EXPECT_EQ(found({"--skip", "1"}), "DK9XX ");
-    EXPECT_EQ(found({"--limit", "1"}), "DL1ABC ");
+    const std::string find = "[CALL] LIKE 'D*'";
+    for (const auto &[args, expected] : std::vector<std::pair<Args, std::string>> {
+                 {{"--query", "select * from funk Order by CALL"}, "DL1ABC OE3JÖ "},
+                 {{"--deleted", "--sort", "CALL DESC"}, "OE3JÖ DL1ABC DK9XX "},
+                 {{"--deleted", "--find", find}, "DL1ABC DK9XX "},
+                 {{"--deleted", "--find", find, "--backward"}, "DK9XX DL1ABC "},
+                 {{"--deleted", "--find", find, "--skip", "1"}, "DK9XX "},
+                 {{"--deleted", "--find", find, "--limit", "1"}, "DL1ABC "}})
+        EXPECT_EQ(calls(m_table, args), expected);
     EXPECT_EQ(runTool({"show", m_table, "--query", "select RIG from funk", "--format", "csv",
                        "--limit", "1"})
                       .out,
@@ -366,7 +358,7 @@ TEST_F(Cli, FilterComparesDatesWithATime)
                  {"[UP_DATE] >  #01-05-2003 12:00#", "C E "},
                  {"[UP_DATE] >= '05.01.2003 0:00'", "B C E "},
                  {"[UP_DATE] < '05.01.2003 12:00'", "A B D "}})
-        EXPECT_EQ(calls({"show", table, "--filter", criterion}), expected) << criterion;
+        EXPECT_EQ(calls(table, {"--filter", criterion}), expected) << criterion;
     expectRefusals(R"([[1, "3001", ["show", "datum.dbf", "--filter", "[UP_DATE] > 'Mai 2003'"],
             ["Das Filterkriterium »[UP_DATE] > 'Mai 2003'« ist ungültig: das Feld »UP_DATE«",
              "das Feld »UP_DATE« ist ein Datumsfeld"]]])");
@@ -400,8 +392,9 @@ TEST(SampleStations, DlStationsInCallSignOrderWithUmlauts)
     EXPECT_TRUE(holds(show.out, {"ä", "ö", "ü", "ß"}));
     EXPECT_EQ(show.out.find("\xEF\xBF\xBD"), std::string::npos); // no replacement characters
 
-    std::istringstream dl(calls({"show", sample, "--query", "select * from stations Order by CALL",
-                                 "--filter", "[CALL] LIKE 'DL*'"}));
+    std::istringstream dl(calls(
+            sample,
+            {"--query", "select * from stations Order by CALL", "--filter", "[CALL] LIKE 'DL*'"}));
     std::string call, previous;
     int count = 0;
     for (; dl >> call; ++count) {
