@@ -55,10 +55,7 @@ const std::vector<KnownDifference> &knownDifferences()
 const KnownDifference *knownDifference(const std::string &table, const std::string &field)
 {
     for (const KnownDifference &known : knownDifferences()) {
-        const std::string end = "/" + known.table;
-        const bool sameTable = table == known.table
-                || (table.size() > end.size()
-                    && table.compare(table.size() - end.size(), end.size(), end) == 0);
+        const bool sameTable = table == known.table || table.ends_with("/" + known.table);
         if (sameTable && (field == known.field || known.field == "*"))
             return &known;
     }
