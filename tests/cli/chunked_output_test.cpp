@@ -15,6 +15,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 std::string output(recordset::RecordSet &set, cli::Format format, bool plain, unsigned threads)
 {
@@ -67,14 +68,9 @@ TEST(WholeTableOutput, TwoThreadsWriteAGeneratedTableAsOneDoes)
     builder.languageDriver(0x02); // CP850
     // Texts that every format treats on its own: quotes, separators, line breaks, a control
     // character, an umlaut (0x81, ü in CP850), a NUL inside; numbers with and without digits.
-    const std::vector<std::string> notes = {"Contest",
-                                            "\"Zitat\", mit Komma",
-                                            "Zeile\r\nzwei",
-                                            "Esc\x1b[2J",
-                                            "Gr\x81\xe1"
-                                            "e",
-                                            std::string("a\0b", 3),
-                                            ""};
+    const std::vector<std::string> notes = {
+            "Contest", "\"Zitat\", mit Komma", "Zeile\r\nzwei", "Esc\x1b[2J", "Gr\x81\xe1", "a\0b"s,
+            ""};
     const std::vector<std::string> powers = {"100.00", "", "-0.50", "abc", "*******"};
     for (int i = 0; i < 30000; ++i)
         builder.record({"DL" + std::to_string(i), notes[i % notes.size()], std::to_string(i % 997),

@@ -2,15 +2,9 @@
 // "--" ends the options, a file named just ".dbf" opens, numbers that overflow are refused.
 #include "dbf_builder.h"
 #include "support/cli_run.h"
-#include "support/temp_dir.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <sstream>
-#include <sys/wait.h>
 
 using dbfbuild::DbfBuilder, dbfbuild::Layout;
 
@@ -30,30 +24,9 @@ std::string hostileTable()
             .bytes();
 }
 
-std::string contents(const std::string &path)
-{
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
-
-// The built talvo-dbf as a process, its standard output and error in files: the bytes a
-// terminal would get. No argument holds a single quote.
-CliRun runProcess(const TempDir &dir, const std::vector<std::string> &args)
-{
-    std::string command = "'" TALVO_DBF_TOOL "'";
-    for (const std::string &arg : args)
-        command += " '" + arg + "'";
-    command += " >'" + dir.file("out") + "' 2>'" + dir.file("err") + "'";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, contents(dir.file("out")),
-            contents(dir.file("err"))};
-}
-
-class TextOutput : public ::testing::Test
+class TextOutput : public InTempFolder
 {
 protected:
-    TempDir m_dir;
     const std::string m_table = m_dir.write("feind.dbf", hostileTable());
 };
 
@@ -114,45 +87,34 @@ TEST_F(TextOutput, InfoAndCheckShowControlCharactersVisibly)
 // show the control characters of options and names visibly.
 TEST_F(TextOutput, NoControlCharacterReachesTheTerminal)
 {
-    const struct
-    {
-        std::vector<std::string> args;
-        int exit;
-        std::string number, error;
-    } cases[] = {
-            {{"show", m_table, "--encoding", "UTF-8"}, 0, "", ""},
-            {{"info", m_table, "--encoding", "UTF-8"}, 0, "", ""},
-            {{"check", m_table, m_dir.file("fehlt\x1b]0;x\x07.dbf")}, 2, "", "fehlt\\x1b]0;x\\x07"},
-            {{"show", m_table, "--format", "json", "--encoding", "UTF-8"}, 0, "", ""},
-            {{"show", m_table, "--\x1b[2J"}, 2, "7100", "»--\\x1b[2J«"},
-            {{"show", m_dir.file("fehlt\r.dbf")}, 1, "7001", "fehlt\\r.dbf"},
-    };
-    for (const auto &c : cases) {
-        const CliRun r = runProcess(m_dir, c.args);
-        EXPECT_EQ(r.exit, c.exit) << c.args[0];
-        EXPECT_FALSE(r.out.empty() && r.err.empty()) << c.args[0];
+    // [exit code, error number or "", arguments, part of the error]
+    for (const nlohmann::json &c : nlohmann::json::parse(R"([
+            [0, "", ["show", "feind.dbf", "--encoding", "UTF-8"], ""],
+            [0, "", ["info", "feind.dbf", "--encoding", "UTF-8"], ""],
+            [2, "", ["check", "feind.dbf", "fehlt\u001b]0;x\u0007.dbf"], "fehlt\\x1b]0;x\\x07"],
+            [0, "", ["show", "feind.dbf", "--format", "json", "--encoding", "UTF-8"], ""],
+            [2, "7100", ["show", "feind.dbf", "--\u001b[2J"], "»--\\x1b[2J«"],
+            [1, "7001", ["show", "fehlt\r.dbf"], "fehlt\\r.dbf"]])")) {
+        SCOPED_TRACE(c.dump());
+        const CliRun r = runProcess(c[2].get<std::vector<std::string>>(), m_dir.file("err"));
+        EXPECT_EQ(r.exit, c[0]);
+        EXPECT_FALSE(r.out.empty() && r.err.empty());
         EXPECT_TRUE(onlyLineBreaks(r.out)) << r.out;
         EXPECT_TRUE(onlyLineBreaks(r.err)) << r.err;
-        EXPECT_TRUE(holds(r.err, {c.error}));
-        EXPECT_TRUE(c.number.empty() || refused(r, c.exit, c.number));
+        EXPECT_TRUE(holds(r.err, {c[3].get<std::string>()}));
+        EXPECT_TRUE(c[1] == "" || refused(r, c[0].get<int>(), c[1].get<std::string>()));
     }
 }
 
-// A table named like an option and one named just ".dbf", and a folder to run in, restored
-// afterwards.
-class CommandLine : public ::testing::Test
+// A table named like an option and one named just ".dbf" in the current folder.
+class CommandLine : public InTempFolder
 {
 protected:
-    void SetUp() override
+    CommandLine()
     {
         for (const char *name : {"-x.dbf", ".dbf", "funk.dbf"})
             m_dir.write(name, DbfBuilder(0x03, {{"CALL", 'C', 8}}).record({"DL1ABC"}).bytes());
-        std::filesystem::current_path(m_dir.file(""));
     }
-    void TearDown() override { std::filesystem::current_path(m_previous); }
-
-    const std::filesystem::path m_previous = std::filesystem::current_path();
-    TempDir m_dir;
 };
 
 TEST_F(CommandLine, DoubleDashEndsTheOptions)
@@ -162,19 +124,16 @@ TEST_F(CommandLine, DoubleDashEndsTheOptions)
     EXPECT_EQ(plain.out, "CALL\r\nDL1ABC\r\n");
     EXPECT_EQ(runTool({"--", "info", "-x.dbf"}).exit, 0);
     EXPECT_EQ(runTool({"check", "--", "-x.dbf", "-x.dbf"}).exit, 0);
-    expectRefusals({
-            {{"show", "-x.dbf"}, 2, "7100", {"Unbekannte Option »-x.dbf«"}},
+    expectRefusals(R"([
+            [2, "7100", ["show", "-x.dbf"], ["Unbekannte Option »-x.dbf«"]],
             // After "--" an option is a file name.
-            {{"show", "--", "-x.dbf", "--limit"}, 2, "7100", {"Überzähliges Argument »--limit«"}},
+            [2, "7100", ["show", "--", "-x.dbf", "--limit"], ["Überzähliges Argument »--limit«"]],
             // Numbers that overflow are usage errors.
-            {{"show", "--", "-x.dbf", "--limit", "99999999999999999999"}, 2, "7100"},
-            {{"show", "--limit", "18446744073709551616", "--", "-x.dbf"}, 2, "7100"},
-            {{"show", "--find", "[CALL] = 'DL1ABC'", "--skip", "9223372036854775808", "--",
-              "-x.dbf"},
-             2,
-             "7100"},
-            {{"show", "--limit", "-1", "--", "-x.dbf"}, 2, "7100"},
-    });
+            [2, "7100", ["show", "--", "-x.dbf", "--limit", "99999999999999999999"]],
+            [2, "7100", ["show", "--limit", "18446744073709551616", "--", "-x.dbf"]],
+            [2, "7100", ["show", "--find", "[CALL] = 'DL1ABC'", "--skip", "9223372036854775808",
+                         "--", "-x.dbf"]],
+            [2, "7100", ["show", "--limit", "-1", "--", "-x.dbf"]]])");
     EXPECT_EQ(runTool({"show", "--limit", "18446744073709551615", "--", "-x.dbf"}).out,
               "Datensatz 1\nCALL : DL1ABC\n");
     EXPECT_EQ(runTool({"show", "--find", "[CALL] = 'DL1ABC'", "--skip", "9223372036854775807", "--",

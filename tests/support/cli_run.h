@@ -1,12 +1,19 @@
-// Running talvo-dbf in the test process: its exit code and what it wrote to each stream, and
-// checks of the texts it writes.
+// Running talvo-dbf in the test process or as a process of its own: its exit code and what it
+// wrote to each stream, and checks of the texts it writes.
 #pragma once
 
 #include "cli.h"
+#include "support/temp_dir.h"
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <sys/wait.h>
 #include <vector>
 
 struct CliRun
@@ -62,26 +69,57 @@ inline bool onlyLineBreaks(const std::string &bytes)
     return true;
 }
 
-// A run to be refused: its arguments, exit code, error number and parts of the error text.
-struct Refusal
+// Each run of `rows` refused as `refused` says, its error holding its parts and no control
+// character. Rows in JSON, comments allowed: [exit code, error number, [arguments], [parts of the
+// error]].
+inline void expectRefusals(const std::string &rows)
 {
-    std::vector<std::string> args;
-    int exit;
-    std::string number;
-    std::vector<std::string> parts = {};
-};
-
-// Each run refused as `refused` says, its error holding its parts and no control character.
-inline void expectRefusals(const std::vector<Refusal> &refusals)
-{
-    for (const Refusal &refusal : refusals) {
-        std::string call;
-        for (const std::string &arg : refusal.args)
-            call += arg + ' ';
-        SCOPED_TRACE(call);
-        const CliRun run = runTool(refusal.args);
-        EXPECT_TRUE(refused(run, refusal.exit, refusal.number)) << run.err;
-        EXPECT_TRUE(holds(run.err, refusal.parts));
+    for (const nlohmann::json &row : nlohmann::json::parse(rows, nullptr, true, true)) {
+        SCOPED_TRACE(row.dump());
+        const CliRun run = runTool(row[2].get<std::vector<std::string>>());
+        EXPECT_TRUE(refused(run, row[0].get<int>(), row[1].get<std::string>())) << run.err;
+        EXPECT_TRUE(holds(run.err, row.size() > 3 ? row[3] : nlohmann::json::array()));
         EXPECT_TRUE(onlyLineBreaks(run.err)) << run.err;
     }
 }
+
+// The built talvo-dbf as a process: the bytes a terminal would get. Its standard output comes
+// through a pipe, each time more has arrived passed whole to `arrived`; its standard error
+// through the file `errFile`.
+inline CliRun runProcess(const std::vector<std::string> &args, const std::string &errFile,
+                         const std::function<void(const std::string &)> &arrived = {})
+{
+    const auto word = [](const std::string &text) { // for the shell
+        std::string quoted = "'";
+        for (const char c : text)
+            quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return quoted + "'";
+    };
+    std::string command = word(TALVO_DBF_TOOL);
+    for (const std::string &arg : args)
+        command += " " + word(arg);
+    FILE *pipe = ::popen((command + " 2>" + word(errFile)).c_str(), "r");
+    std::string out;
+    char buffer[4096];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        out.append(buffer, got);
+        if (arrived)
+            arrived(out);
+    }
+    const int status = ::pclose(pipe);
+    std::ostringstream err;
+    err << std::ifstream(errFile, std::ios::binary).rdbuf();
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, err.str()};
+}
+
+// A test with a temporary folder of its own as the current folder; the previous one is the
+// current folder again afterwards.
+class InTempFolder : public ::testing::Test
+{
+protected:
+    InTempFolder() { std::filesystem::current_path(m_dir.file("")); }
+    ~InTempFolder() override { std::filesystem::current_path(m_previous); }
+
+    const std::filesystem::path m_previous = std::filesystem::current_path();
+    TempDir m_dir;
+};
