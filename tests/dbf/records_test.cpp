@@ -21,12 +21,6 @@ std::string threeRecords()
             .bytes();
 }
 
-void setHeaderCount(std::string &bytes, uint32_t count)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[4 + i] = static_cast<char>(count >> (8 * i));
-}
-
 dbf::Table open(std::string bytes, bool includeDeleted = false)
 {
     dbf::OpenOptions options;
@@ -62,7 +56,7 @@ TEST(Records, RecordsBeyondAHeaderCountOfALargeTableCountWhileTheyStartWithAFlag
     for (int i = 0; i < 10000; ++i)
         builder.record({std::to_string(i)});
     std::string bytes = builder.bytes();
-    setHeaderCount(bytes, 0);
+    bytes.replace(4, 4, dbfbuild::littleEndian32(0));
     EXPECT_EQ(open(bytes).recordCount(), 10000u);
 
     const size_t firstRecord = 32 + 32 + 1;
@@ -112,7 +106,7 @@ TEST(Records, AlteredFilesKeepTheRecordsThere)
         SCOPED_TRACE(c.name);
         std::string bytes = threeRecords();
         if (c.headerCount)
-            setHeaderCount(bytes, c.headerCount);
+            bytes.replace(4, 4, dbfbuild::littleEndian32(c.headerCount));
         bytes.resize(bytes.size() - c.cut);
         const dbf::Table table = open(bytes + c.tail, true);
         ASSERT_EQ(table.recordCount(), 3u);
