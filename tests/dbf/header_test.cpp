@@ -98,7 +98,16 @@ const std::vector<Damage> kDamages = {
         {"ZeroRecordLength", [](std::string &b) { b.replace(10, 2, std::string(2, '\0')); },
          dbf::ErrorCode::ZeroRecordLength, "(Byte 10)"},
         {"FieldPastRecord", [](std::string &b) { b[32 + 32 + 16] = 100; },
-         dbf::ErrorCode::FieldsOverrunRecord, "»NOF_SSB« reicht über"}};
+         dbf::ErrorCode::FieldsOverrunRecord, "»NOF_SSB« reicht über"},
+        // A DATASUS .dbc: the header, a checksum, then PKWare DCL data (literal coding 0, window
+        // 6).
+        {"Compressed",
+         [](std::string &b) {
+             b.resize(32 + 2 * 32 + 1);
+             b += std::string("\x74\x06\xFC\x02\x00\x06\x40\x80\xD4\x03\x30\x5C", 12);
+             b[4] = 100;
+         },
+         dbf::ErrorCode::CompressedTable, "»test.dbf« ist eine komprimierte Tabelle"}};
 
 INSTANTIATE_TEST_SUITE_P(Dbf, Rejections, ::testing::ValuesIn(kDamages), CaseName());
 

@@ -134,8 +134,7 @@ TEST(Memo, DBase3SingleEndMarkerBeforePaddingOrTheUsedBlocksEnd)
     const uint32_t first = builder.add("erstes"), second = builder.add("zweites");
     std::string memo = builder.bytes();
     memo[first * 512 + 7] = '\0'; // "erstes" 1A, NULs to the end of the block
-    const std::string padded = memo;
-    EXPECT_EQ(dBase3Table(padded, {first, second}).text(0, 0).text, "erstes");
+    EXPECT_EQ(dBase3Table(memo, {first, second}).text(0, 0).text, "erstes");
 
     // The second memo fills its block, the last one in use, to a 0x1A in its last byte; stray
     // bytes follow.

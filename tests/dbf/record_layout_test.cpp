@@ -184,14 +184,4 @@ TEST(RecordLayout, HeaderLengthOffIsCorrectedOnlyWhereTheEndMarkerConfirmsIt)
     EXPECT_NE(finding.text.find("die Werte können verschoben sein"), std::string::npos);
 }
 
-TEST(RecordLayout, CompressedTableIsRefusedByName)
-{
-    // A DATASUS .dbc: the header, a checksum, then PKWare DCL data (literal coding 0, window 6).
-    std::string bytes = stations().substr(0, kHeaderLength);
-    bytes[4] = 100;
-    bytes += std::string("\x74\x06\xFC\x02\x00\x06\x40\x80\xD4\x03\x30\x5C", 12);
-    EXPECT_TRUE(refusedWith(openBytes(bytes), dbf::CompressedTable,
-                            "»test.dbf« ist eine komprimierte Tabelle"));
-}
-
 } // namespace

@@ -22,13 +22,12 @@ template<typename T>
 ::testing::AssertionResult refusedWith(const dbf::Result<T> &result, int32_t number,
                                        const std::string &part = "")
 {
-    if (result)
-        return ::testing::AssertionFailure() << "not refused";
-    if (result.error().number != number
-        || result.error().description.find(part) == std::string::npos)
-        return ::testing::AssertionFailure()
-                << "refused with " << result.error().number << ": " << result.error().description;
-    return ::testing::AssertionSuccess();
+    if (!result && result.error().number == number
+        && result.error().description.find(part) != std::string::npos)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+            << (result ? "not refused"
+                       : std::to_string(result.error().number) + ": " + result.error().description);
 }
 
 // The value of `field` in `record`, with the problem found in it.
