@@ -25,11 +25,6 @@ std::string simpleTable()
             .bytes();
 }
 
-dbf::Result<dbf::Table> openBytes(std::string bytes)
-{
-    return dbf::Table::fromBytes("test.dbf", std::move(bytes));
-}
-
 struct LayoutCase
 {
     const char *name;

@@ -17,6 +17,16 @@ inline dbf::Table opened(dbf::Result<dbf::Table> result)
     return std::move(*result);
 }
 
+// `bytes` opened as the table test.dbf without a memo file; deleted records visited where
+// `includeDeleted` says so.
+inline dbf::Result<dbf::Table> openBytes(std::string bytes, bool includeDeleted = false)
+{
+    dbf::OpenOptions options;
+    options.includeDeleted = includeDeleted;
+    return dbf::Table::fromBytes("test.dbf", std::move(bytes), {}, dbf::MemoFormat::DBase3,
+                                 options);
+}
+
 // Whether `result` is a refusal with error `number` whose description holds `part`.
 template<typename T>
 ::testing::AssertionResult refusedWith(const dbf::Result<T> &result, int32_t number,
