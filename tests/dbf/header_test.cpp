@@ -153,8 +153,7 @@ TEST(Header, DecimalsOfLongCharacterFieldAreLengthHighByteOnlyWhenRecordLengthSa
 {
     // A C field of 300 bytes: length byte 44, decimals 1.
     std::string wide = DbfBuilder(0x03, {{"NOTE", 'C', 44, 1}, {"N", 'C', 2}}).bytes();
-    wide[10] = static_cast<char>((1 + 300 + 2) & 0xFF);
-    wide[11] = static_cast<char>((1 + 300 + 2) >> 8);
+    wide.replace(10, 2, dbfbuild::littleEndian32(1 + 300 + 2), 0, 2);
     wide.pop_back(); // end marker
     wide += " " + std::string(299, 'x') + "y" + "ok" + "\x1A";
     const dbf::Table table = opened(openBytes(wide));

@@ -158,9 +158,8 @@ TEST(Memo, DamagedPointersAndLengthsAreFlaggedInTheMemoFilesWords)
     const uint32_t block = builder.add("Text");
     std::string memo = builder.bytes();
     EXPECT_TRUE(foxTable(memo, {1}).text(0, 0).raw); // inside its header
-    std::string huge = memo; // a length of 4 GB
-    for (int i = 4; i < 8; ++i)
-        huge[block * 64 + i] = '\xFF';
+    std::string huge = memo;
+    huge.replace(block * 64 + 4, 4, 4, '\xFF'); // a length of 4 GB
     const dbf::FieldText text = foxTable(huge, {block}).text(0, 0);
     EXPECT_TRUE(text.raw);
     EXPECT_EQ(text.text.substr(0, 4), "Text");
@@ -225,22 +224,24 @@ TEST(Memo, SoftReturnsAreNoneInUtf8)
     EXPECT_EQ(foxTable(builder.bytes(), {block}, options).text(0, 0).text, "Bač\nka");
 }
 
-// Writes `bytes` as the memo file `name` and extends it to `size` bytes with a hole: a file of
-// gigabytes costs no disk.
-std::string sparseMemoFile(const TempDir &dir, const std::string &name, const std::string &bytes,
-                           uint64_t size)
+// Writes the table sparse.dbf of memoFields(`version`, {`block`}) and `memo` as its memo file
+// sparse.`extension`, extended to `size` bytes with a hole: a file of gigabytes costs no disk.
+// The memo file's path.
+std::string writeSparse(const TempDir &dir, uint8_t version, uint32_t block,
+                        const std::string &memo, const std::string &extension, uint64_t size)
 {
-    const std::string path = dir.write(name, bytes);
+    dir.write("sparse.dbf", memoFields(version, {block}));
+    const std::string path = dir.write("sparse." + extension, memo);
     std::filesystem::resize_file(path, size);
     return path;
 }
 
-// Opens the table `name` in `dir` with its memo file, whose memo at `block` must come cut at the
-// limit with a fault of `kind` (and `faultText` where given); returns the value of NOTES.
-dbf::Value valueCutAtTheLimit(const TempDir &dir, const std::string &name, uint32_t block,
-                              dbf::MemoFault::Kind kind, const std::string &faultText = {})
+// Opens sparse.dbf, whose memo at `block` must come cut at the limit with a fault of `kind` (and
+// `faultText` where given); returns its value.
+dbf::Value valueCutAtTheLimit(const TempDir &dir, uint32_t block, dbf::MemoFault::Kind kind,
+                              const std::string &faultText = {})
 {
-    const dbf::Table table = opened(dbf::Table::open(dir.file(name)));
+    const dbf::Table table = opened(dbf::Table::open(dir.file("sparse.dbf")));
     const dbf::MemoValue read = table.memo()->read(block);
     EXPECT_EQ(read.bytes.size(), dbf::kMemoValueLimit);
     const dbf::MemoFault fault = read.fault.value_or(dbf::MemoFault {});
@@ -260,10 +261,8 @@ TEST(Memo, HugeSparseMemoWithoutEndMarkerIsCutAtTheLimit)
     std::string memo = builder.bytes();
     memo.replace(block * 512 + 3, 2, std::string(2, '\0')); // the 1A 1A
     memo.replace(0, 4, std::string("\xFF\xFF\xFF\x00", 4)); // next free block 16777215
-    sparseMemoFile(dir, "gross.dbt", memo, uint64_t {3} << 30);
-    dir.write("gross.dbf", memoFields(0x83, {block}));
-    const dbf::Value value =
-            valueCutAtTheLimit(dir, "gross.dbf", block, dbf::MemoFault::Kind::TooLong);
+    writeSparse(dir, 0x83, block, memo, "dbt", uint64_t {3} << 30);
+    const dbf::Value value = valueCutAtTheLimit(dir, block, dbf::MemoFault::Kind::TooLong);
     EXPECT_EQ(value.text, "abc"); // the trailing NULs are no part of it
     EXPECT_EQ(value.problem, "Memo gekürzt auf 16 MiB: keine Endmarke 0x1A bis dahin (Byte 512)");
 }
@@ -300,18 +299,16 @@ TEST(Memo, StatedLengthsPastTheLimitAreCut)
         const uint64_t length = fox ? stated : stated + 8;
         for (int i = 0; i < 4; ++i)
             memo[block * 64 + 4 + i] = static_cast<char>(length >> (fox ? 8 * (3 - i) : 8 * i));
-        const std::string name = fox ? "lang.fpt" : "lang.dbt";
-        const std::string path = sparseMemoFile(dir, name, memo, block * 64 + 8 + stated);
-        dir.write("lang.dbf", memoFields(fox ? 0xF5 : 0x8B, {block}));
-        const dbf::Value value =
-                valueCutAtTheLimit(dir, "lang.dbf", block, dbf::MemoFault::Kind::TooLong);
+        const std::string path = writeSparse(dir, fox ? 0xF5 : 0x8B, block, memo,
+                                             fox ? "fpt" : "dbt", block * 64 + 8 + stated);
+        const dbf::Value value = valueCutAtTheLimit(dir, block, dbf::MemoFault::Kind::TooLong);
         EXPECT_EQ(value.text, "Text");
         EXPECT_EQ(value.problem,
                   "Memo gekürzt auf 16 MiB: Memolänge " + std::to_string(stated) + " (Byte "
                           + std::to_string(block * 64 + 4) + ")");
 
         std::filesystem::resize_file(path, block * 64 + 8 + stated - 1); // one byte short
-        valueCutAtTheLimit(dir, "lang.dbf", block, dbf::MemoFault::Kind::Damaged,
+        valueCutAtTheLimit(dir, block, dbf::MemoFault::Kind::Damaged,
                            "Memolänge " + std::to_string(stated)
                                    + " reicht über das Dateiende (Byte "
                                    + std::to_string(block * 64 + 4) + "); Memo gekürzt auf 16 MiB");
