@@ -36,13 +36,12 @@ std::vector<std::string> visitedCalls(const dbf::Table &table)
 
 TEST(Records, DeletedAreSkippedUnlessIncluded)
 {
-    using Calls = std::vector<std::string>;
-    EXPECT_EQ(visitedCalls(open(threeRecords())), (Calls {"DL1AA", "DL3CC"}));
+    using Texts = std::vector<std::string>;
+    EXPECT_EQ(visitedCalls(open(threeRecords())), (Texts {"DL1AA", "DL3CC"}));
     const dbf::Table all = open(threeRecords(), true);
-    EXPECT_EQ(visitedCalls(all), (Calls {"DL1AA", "DL2BB", "DL3CC"}));
-    EXPECT_FALSE(all.isDeleted(0));
-    EXPECT_TRUE(all.isDeleted(1));
-    EXPECT_FALSE(all.isDeleted(2));
+    EXPECT_EQ(visitedCalls(all), (Texts {"DL1AA", "DL2BB", "DL3CC"}));
+    // The deletion mark before each record's CALL.
+    EXPECT_EQ(reading(all), (Texts {"CALL", "#3", " ", "DL1AA", "*", "DL2BB", " ", "DL3CC"}));
 }
 
 TEST(Records, RecordsBeyondAHeaderCountOfALargeTableCountWhileTheyStartWithAFlag)
