@@ -94,8 +94,7 @@ const std::vector<Damage> kDamages = {
          dbf::ErrorCode::ZeroRecordLength, "(Byte 10)"},
         {"FieldPastRecord", [](std::string &b) { b[32 + 32 + 16] = 100; },
          dbf::ErrorCode::FieldsOverrunRecord, "»NOF_SSB« reicht über"},
-        // A DATASUS .dbc: the header, a checksum, then PKWare DCL data (literal coding 0, window
-        // 6).
+        // A DATASUS .dbc: header, checksum, then PKWare DCL data (literal coding 0, window 6).
         {"Compressed",
          [](std::string &b) {
              b.resize(32 + 2 * 32 + 1);

@@ -74,8 +74,8 @@ struct AlteredCase
     const char *lastCall; // the text of the third record
     std::optional<dbf::FindingKind> kind;
     const char *text = ""; // part of the finding's text
-    std::optional<uint64_t> record = std::nullopt; // of the finding, and its offset
-    uint64_t offset = 0;
+    std::optional<uint64_t> record = std::nullopt; // the finding's record, none for the header's
+    uint64_t offset = 0; // the finding's
 };
 
 TEST(Records, AlteredFilesKeepTheRecordsThere)
