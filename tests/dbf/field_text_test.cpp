@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <gtest/gtest.h>
+#include <optional>
 
 using dbfbuild::DbfBuilder;
 using dbfbuild::Layout;
@@ -164,65 +165,60 @@ TEST(Values, EmptyPointAndStarsHoldNoNumber)
                                                                   .record({"******"})
                                                                   .record({"**.* *"})
                                                                   .bytes()));
-    EXPECT_EQ(table.value(table.recordBytes(0), 0).kind, dbf::Value::Kind::Empty);
-    const dbf::Value stars = table.value(table.recordBytes(1), 0);
+    EXPECT_EQ(valueOf(table, 0, 0).kind, dbf::Value::Kind::Empty);
+    const dbf::Value stars = valueOf(table, 1, 0);
     EXPECT_EQ(stars.kind, dbf::Value::Kind::Stars);
     EXPECT_EQ(stars.text, "******");
     EXPECT_FALSE(stars.flagged());
-    EXPECT_EQ(table.value(table.recordBytes(2), 0).kind, dbf::Value::Kind::Invalid);
+    EXPECT_EQ(valueOf(table, 2, 0).kind, dbf::Value::Kind::Invalid);
 }
 
-TEST(Values, VisualFoxProNullsAndVarcharLengths)
-{
-    // NAME V(10) gets the length bit 0, NOTE C(5) nullable the null bit 1.
-    const std::string bytes =
-            DbfBuilder(
-                    0x30,
-                    {{"NAME", 'V', 10}, {"NOTE", 'C', 5, 0, 0x02}, {"_NullFlags", '0', 1, 0, 0x05}},
-                    Layout::FoxPro)
-                    .record({std::string("abc\0\0\0\0\0\0\x03", 10), "x", std::string(1, '\x03')})
-                    .record({"full value", "y", std::string(1, '\0')})
-                    .bytes();
-    const dbf::Table table = opened(dbf::Table::fromBytes("n.dbf", bytes));
-    ASSERT_EQ(table.fieldCount(), 2u); // _NullFlags is hidden
-    EXPECT_EQ(table.text(0, 0).text, "abc");
-    EXPECT_TRUE(table.text(0, 1).null);
-    EXPECT_EQ(table.text(1, 0).text, "full value");
-    EXPECT_EQ(table.text(1, 1).text, "y");
-}
-
-// Harbour's DBF driver writes _NullFlags into dBase III tables as well, with Visual FoxPro's bits
-// in the same order: Q fields hold text there, bytes when flagged binary (0x04).
-TEST(Values, HarbourNullsAndVarLengthFieldsInDBaseTables)
-{
-    // NAME Q(10) gets the length bit 0, DATA Q(4) binary bit 1, NOTE C(5) nullable the null bit 2.
-    const std::string bytes =
-            DbfBuilder(0x03,
-                       {{"NAME", 'Q', 10},
-                        {"DATA", 'Q', 4, 0, 0x04},
-                        {"NOTE", 'C', 5, 0, 0x02},
-                        {"_NullFlags", '0', 1, 0, 0x01}})
-                    .record({std::string("abc\0\0\0\0\0\0\x03", 10),
-                             std::string("\x01\x02\0\x02", 4), "x", std::string(1, '\x07')})
-                    .record({"full value", "\xAA\xBB\xCC\xDD", "y", std::string(1, '\0')})
-                    .bytes();
-    const dbf::Table table = opened(dbf::Table::fromBytes("h.dbf", bytes));
-    ASSERT_EQ(table.fieldCount(), 3u);
-    EXPECT_EQ(table.text(0, 0).text, "abc");
-    EXPECT_EQ(table.text(0, 1).text, "0102");
-    EXPECT_TRUE(table.text(0, 2).null);
-    EXPECT_EQ(table.text(1, 0).text, "full value");
-    EXPECT_EQ(table.text(1, 1).text, "AABBCCDD");
-    EXPECT_EQ(table.text(1, 2).text, "y");
-}
-
+// Visual FoxPro's _NullFlags, hidden, hold a bit for each V field (its length ends in its last
+// byte) and each nullable field. Harbour's DBF driver writes it into dBase III tables as well,
+// with the bits in the same order: Q fields hold text there, bytes when flagged binary (0x04).
 // Without _NullFlags the flag byte of a dBase III descriptor is no flag: Clipper leaves it random.
-TEST(Values, FlagBytesOfClipperTablesAreNoFlags)
+TEST(Values, NullFlagsAndVarLengthFields)
 {
-    const dbf::Table table = opened(dbf::Table::fromBytes(
-            "c.dbf", DbfBuilder(0x03, {{"NOTE", 'C', 5, 0, 0x02}}).record({"x"}).bytes()));
-    EXPECT_EQ(table.text(0, 0).text, "x");
-    EXPECT_FALSE(table.text(0, 0).null);
+    using Texts = std::vector<std::optional<std::string>>; // nullopt: null
+    const std::string abc("abc\0\0\0\0\0\0\x03", 10);
+    const struct
+    {
+        std::string bytes;
+        std::vector<Texts> records;
+    } cases[] = {
+            // NAME V(10) gets the length bit 0, NOTE C(5) nullable the null bit 1.
+            {DbfBuilder(0x30,
+                        {{"NAME", 'V', 10},
+                         {"NOTE", 'C', 5, 0, 0x02},
+                         {"_NullFlags", '0', 1, 0, 0x05}},
+                        Layout::FoxPro)
+                     .record({abc, "x", "\x03"})
+                     .record({"full value", "y", std::string(1, '\0')})
+                     .bytes(),
+             {{"abc", std::nullopt}, {"full value", "y"}}},
+            // NAME Q(10) gets the length bit 0, DATA Q(4) binary bit 1, NOTE C(5) nullable bit 2.
+            {DbfBuilder(0x03,
+                        {{"NAME", 'Q', 10},
+                         {"DATA", 'Q', 4, 0, 0x04},
+                         {"NOTE", 'C', 5, 0, 0x02},
+                         {"_NullFlags", '0', 1, 0, 0x01}})
+                     .record({abc, std::string("\x01\x02\0\x02", 4), "x", "\x07"})
+                     .record({"full value", "\xAA\xBB\xCC\xDD", "y", std::string(1, '\0')})
+                     .bytes(),
+             {{"abc", "0102", std::nullopt}, {"full value", "AABBCCDD", "y"}}},
+            {DbfBuilder(0x03, {{"NOTE", 'C', 5, 0, 0x02}}).record({"x"}).bytes(), {{"x"}}}};
+    for (const auto &c : cases) {
+        const dbf::Table table = opened(dbf::Table::fromBytes("n.dbf", c.bytes));
+        ASSERT_EQ(table.fieldCount(), c.records[0].size()); // _NullFlags is hidden
+        for (size_t record = 0; record < c.records.size(); ++record) {
+            for (size_t field = 0; field < table.fieldCount(); ++field) {
+                const dbf::FieldText text = table.text(record, field);
+                EXPECT_EQ(text.null, !c.records[record][field]) << record << " " << field;
+                EXPECT_EQ(text.text, c.records[record][field].value_or(""))
+                        << record << " " << field;
+            }
+        }
+    }
 }
 
 } // namespace

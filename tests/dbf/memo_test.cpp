@@ -60,33 +60,8 @@ const std::vector<MemoCase> kMemoCases = {
 
 INSTANTIATE_TEST_SUITE_P(Dbf, MemoFormats, ::testing::ValuesIn(kMemoCases), CaseName());
 
-// A table of one memo field NOTES whose one record points at `block`.
-std::string notesTable(uint8_t version, uint32_t block)
-{
-    return DbfBuilder(version, {{"NOTES", 'M', 10}}).record({std::to_string(block)}).bytes();
-}
-
-dbf::Table foxTable(const std::string &memo, uint32_t block)
-{
-    return opened(
-            dbf::Table::fromBytes("f.dbf", notesTable(0xF5, block), memo, dbf::MemoFormat::FoxPro));
-}
-
-TEST(Memo, BinaryMemosAreNamedNotShown)
-{
-    MemoBuilder builder(MemoKind::FoxPro, 64);
-    const uint32_t picture = builder.add("GIF89a", 0);
-    const uint32_t jpegInText = builder.add(std::string("\xFF\xD8\xFF\xE0\0\x10JFIF", 10));
-    const std::string table = DbfBuilder(0xF5, {{"A", 'M', 10}, {"B", 'M', 10}})
-                                      .record({std::to_string(picture), std::to_string(jpegInText)})
-                                      .bytes();
-    const dbf::Table result =
-            opened(dbf::Table::fromBytes("b.dbf", table, builder.bytes(), dbf::MemoFormat::FoxPro));
-    EXPECT_EQ(result.text(0, 0).text, "(Binärdaten, 6 Bytes)");
-    EXPECT_EQ(result.text(0, 1).text, "(Binärdaten, 10 Bytes)");
-}
-
-dbf::Table dBase3Table(const std::string &memo, const std::vector<uint32_t> &blocks)
+// A table of memo fields M0, M1, … whose one record points at `blocks`.
+std::string memoFields(uint8_t version, const std::vector<uint32_t> &blocks)
 {
     std::vector<dbfbuild::FieldSpec> fields;
     std::vector<std::string> values;
@@ -96,8 +71,38 @@ dbf::Table dBase3Table(const std::string &memo, const std::vector<uint32_t> &blo
         fields.push_back({name, 'M', 10});
         values.push_back(std::to_string(blocks[i]));
     }
-    const std::string table = DbfBuilder(0x83, fields).record(values).bytes();
-    return opened(dbf::Table::fromBytes("d.dbf", table, memo, dbf::MemoFormat::DBase3));
+    return DbfBuilder(version, fields).record(values).bytes();
+}
+
+// memoFields() of FoxPro 2 with `memo`.
+dbf::Table foxTable(const std::string &memo, const std::vector<uint32_t> &blocks,
+                    const dbf::OpenOptions &options = {})
+{
+    return opened(dbf::Table::fromBytes("f.dbf", memoFields(0xF5, blocks), memo,
+                                        dbf::MemoFormat::FoxPro, options));
+}
+
+// memoFields() of dBase III with `memo`.
+dbf::Table dBase3Table(const std::string &memo, const std::vector<uint32_t> &blocks)
+{
+    return opened(dbf::Table::fromBytes("d.dbf", memoFields(0x83, blocks), memo,
+                                        dbf::MemoFormat::DBase3));
+}
+
+TEST(Memo, BinaryMemosAreNamedNotShown)
+{
+    MemoBuilder builder(MemoKind::FoxPro, 64);
+    const uint32_t picture = builder.add("GIF89a", 0);
+    const uint32_t jpegInText = builder.add(std::string("\xFF\xD8\xFF\xE0\0\x10JFIF", 10));
+    const dbf::Table result = foxTable(builder.bytes(), {picture, jpegInText});
+    EXPECT_EQ(result.text(0, 0).text, "(Binärdaten, 6 Bytes)");
+    EXPECT_EQ(result.text(0, 1).text, "(Binärdaten, 10 Bytes)");
+}
+
+// The problem of a dBase III memo at `block` that no 0x1A ends.
+std::string noEndMarker(uint32_t block)
+{
+    return "Memotext ohne Endmarke 0x1A (Byte " + std::to_string(block * 512) + ")";
 }
 
 // A dBase III memo ends at 1A 1A; a single 0x1A inside belongs to it.
@@ -129,8 +134,7 @@ TEST(Memo, DBase3SingleEndMarkerBeforePaddingOrTheUsedBlocksEnd)
     const uint32_t first = builder.add("erstes"), second = builder.add("zweites");
     std::string memo = builder.bytes();
     memo[first * 512 + 7] = '\0'; // "erstes" 1A, NULs to the end of the block
-    const std::string padded = memo;
-    EXPECT_EQ(dBase3Table(padded, {first, second}).text(0, 0).text, "erstes");
+    EXPECT_EQ(dBase3Table(memo, {first, second}).text(0, 0).text, "erstes");
 
     // The second memo fills its block, the last one in use, to a 0x1A in its last byte; stray
     // bytes follow.
@@ -141,10 +145,9 @@ TEST(Memo, DBase3SingleEndMarkerBeforePaddingOrTheUsedBlocksEnd)
     // Without any end marker a memo ends where the used blocks end (the next free block), not at
     // the bytes behind them.
     memo.replace(second * 512 + 511, 1, "y");
-    const dbf::Table open = dBase3Table(memo, {second});
-    EXPECT_EQ(open.value(open.recordBytes(0), 0).text, "zweites" + std::string(504, 'z') + "y");
-    EXPECT_EQ(open.value(open.recordBytes(0), 0).problem,
-              "Memotext ohne Endmarke 0x1A (Byte " + std::to_string(second * 512) + ")");
+    const dbf::Value open = valueOf(dBase3Table(memo, {second}), 0, 0);
+    EXPECT_EQ(open.text, "zweites" + std::string(504, 'z') + "y");
+    EXPECT_EQ(open.problem, noEndMarker(second));
 }
 
 // Damaged pointers and lengths are no fatal error: what was wrong reaches the value in the memo
@@ -154,23 +157,21 @@ TEST(Memo, DamagedPointersAndLengthsAreFlaggedInTheMemoFilesWords)
     MemoBuilder builder(MemoKind::FoxPro, 64);
     const uint32_t block = builder.add("Text");
     std::string memo = builder.bytes();
-    EXPECT_TRUE(foxTable(memo, 1).text(0, 0).raw); // inside its header
-    std::string huge = memo; // a length of 4 GB
-    for (int i = 4; i < 8; ++i)
-        huge[block * 64 + i] = '\xFF';
-    const dbf::FieldText text = foxTable(huge, block).text(0, 0);
+    EXPECT_TRUE(foxTable(memo, {1}).text(0, 0).raw); // inside its header
+    std::string huge = memo;
+    huge.replace(block * 64 + 4, 4, 4, '\xFF'); // a length of 4 GB
+    const dbf::FieldText text = foxTable(huge, {block}).text(0, 0);
     EXPECT_TRUE(text.raw);
     EXPECT_EQ(text.text.substr(0, 4), "Text");
 
-    const dbf::Table pastTheEnd = foxTable(memo, 100000);
+    const dbf::Table pastTheEnd = foxTable(memo, {100000});
     EXPECT_TRUE(pastTheEnd.text(0, 0).raw);
-    EXPECT_EQ(pastTheEnd.value(pastTheEnd.recordBytes(0), 0).problem,
+    EXPECT_EQ(valueOf(pastTheEnd, 0, 0).problem,
               "Memoblock 100000 liegt hinter dem Ende der Memodatei (Byte "
                       + std::to_string(memo.size()) + ")");
 
     memo[block * 64 + 7] = '\x7F'; // length 127 of a 4-byte text
-    const dbf::Table tooLong = foxTable(memo, block);
-    const dbf::Value value = tooLong.value(tooLong.recordBytes(0), 0);
+    const dbf::Value value = valueOf(foxTable(memo, {block}), 0, 0);
     EXPECT_EQ(value.kind, dbf::Value::Kind::Text);
     EXPECT_EQ(value.problem,
               "Memolänge 127 reicht über das Dateiende (Byte " + std::to_string(block * 64 + 4)
@@ -183,8 +184,7 @@ TEST(Memo, DamagedPointersAndLengthsAreFlaggedInTheMemoFilesWords)
     const dbf::Table noMarker = dBase3Table(cut, {open});
     EXPECT_EQ(noMarker.text(0, 0).text, "offen"); // it stops at the file's end
     EXPECT_TRUE(noMarker.text(0, 0).raw);
-    EXPECT_EQ(noMarker.value(noMarker.recordBytes(0), 0).problem,
-              "Memotext ohne Endmarke 0x1A (Byte " + std::to_string(open * 512) + ")");
+    EXPECT_EQ(valueOf(noMarker, 0, 0).problem, noEndMarker(open));
 }
 
 // The soft returns (8D 0A) that the memo editors of dBase, Clipper and FoxPro insert where they
@@ -209,7 +209,7 @@ TEST(Memo, SoftReturnsOfTheMemoEditorsAreLeftOut)
                 dbf::Table::fromBytes("s.dbf", table, builder.bytes(),
                                       fox ? dbf::MemoFormat::FoxPro : dbf::MemoFormat::DBase4));
         EXPECT_EQ(result.text(0, 0).text, "QSL via Büro, bitte.\r\nDank ì");
-        EXPECT_EQ(result.value(result.recordBytes(0), 1).bytes, picture);
+        EXPECT_EQ(valueOf(result, 0, 1).bytes, picture);
         EXPECT_EQ(result.text(0, 2).text, "ICì\n705");
     }
 }
@@ -221,37 +221,34 @@ TEST(Memo, SoftReturnsAreNoneInUtf8)
     const uint32_t block = builder.add("Ba\xC4\x8D\nka");
     dbf::OpenOptions options;
     options.encoding = "UTF-8";
-    const dbf::Table result = opened(dbf::Table::fromBytes(
-            "u.dbf", notesTable(0xF5, block), builder.bytes(), dbf::MemoFormat::FoxPro, options));
-    EXPECT_EQ(result.text(0, 0).text, "Bač\nka");
+    EXPECT_EQ(foxTable(builder.bytes(), {block}, options).text(0, 0).text, "Bač\nka");
 }
 
-// Writes `bytes` as the memo file `name` and extends it to `size` bytes with a hole: a file of
-// gigabytes costs no disk.
-std::string sparseMemoFile(const TempDir &dir, const std::string &name, const std::string &bytes,
-                           uint64_t size)
+// Writes the table sparse.dbf of memoFields(`version`, {`block`}) and `memo` as its memo file
+// sparse.`extension`, extended to `size` bytes with a hole: a file of gigabytes costs no disk.
+// The memo file's path.
+std::string writeSparse(const TempDir &dir, uint8_t version, uint32_t block,
+                        const std::string &memo, const std::string &extension, uint64_t size)
 {
-    const std::string path = dir.write(name, bytes);
+    dir.write("sparse.dbf", memoFields(version, {block}));
+    const std::string path = dir.write("sparse." + extension, memo);
     std::filesystem::resize_file(path, size);
     return path;
 }
 
-// Opens the table `name` in `dir` with its memo file, whose memo at `block` must come cut at the
-// limit with a fault of `kind` (and `faultText` where given); returns the value of NOTES.
-dbf::Value valueCutAtTheLimit(const TempDir &dir, const std::string &name, uint32_t block,
-                              dbf::MemoFault::Kind kind, const std::string &faultText = {})
+// Opens sparse.dbf, whose memo at `block` must come cut at the limit with a fault of `kind` (and
+// `faultText` where given); returns its value.
+dbf::Value valueCutAtTheLimit(const TempDir &dir, uint32_t block, dbf::MemoFault::Kind kind,
+                              const std::string &faultText = {})
 {
-    const dbf::Table table = opened(dbf::Table::open(dir.file(name)));
+    const dbf::Table table = opened(dbf::Table::open(dir.file("sparse.dbf")));
     const dbf::MemoValue read = table.memo()->read(block);
     EXPECT_EQ(read.bytes.size(), dbf::kMemoValueLimit);
+    const dbf::MemoFault fault = read.fault.value_or(dbf::MemoFault {});
     EXPECT_TRUE(read.fault);
-    if (read.fault) {
-        EXPECT_EQ(read.fault->kind, kind);
-        if (!faultText.empty()) {
-            EXPECT_EQ(read.fault->text, faultText);
-        }
-    }
-    return table.value(table.recordBytes(0), 0);
+    EXPECT_EQ(fault.kind, kind);
+    EXPECT_TRUE(faultText.empty() || fault.text == faultText) << fault.text;
+    return valueOf(table, 0, 0);
 }
 
 // A hostile memo file costs one value no more than the limit: a text in a sparse dBase III file
@@ -264,10 +261,8 @@ TEST(Memo, HugeSparseMemoWithoutEndMarkerIsCutAtTheLimit)
     std::string memo = builder.bytes();
     memo.replace(block * 512 + 3, 2, std::string(2, '\0')); // the 1A 1A
     memo.replace(0, 4, std::string("\xFF\xFF\xFF\x00", 4)); // next free block 16777215
-    sparseMemoFile(dir, "gross.dbt", memo, uint64_t {3} << 30);
-    dir.write("gross.dbf", notesTable(0x83, block));
-    const dbf::Value value =
-            valueCutAtTheLimit(dir, "gross.dbf", block, dbf::MemoFault::Kind::TooLong);
+    writeSparse(dir, 0x83, block, memo, "dbt", uint64_t {3} << 30);
+    const dbf::Value value = valueCutAtTheLimit(dir, block, dbf::MemoFault::Kind::TooLong);
     EXPECT_EQ(value.text, "abc"); // the trailing NULs are no part of it
     EXPECT_EQ(value.problem, "Memo gekürzt auf 16 MiB: keine Endmarke 0x1A bis dahin (Byte 512)");
 }
@@ -280,15 +275,12 @@ TEST(Memo, DBase3MemosEndAlikeInAnyOrder)
     const uint32_t open = builder.add("abc"), closed = builder.add("def");
     std::string memo = builder.bytes();
     memo.replace(open * 512 + 3, 2, std::string(2, '\0'));
-    auto text = [&](const dbf::Table &table, size_t field) {
-        return table.value(table.recordBytes(0), field).text;
-    };
-    const std::string alone = text(dBase3Table(memo, {closed}), 0);
+    const std::string alone = valueOf(dBase3Table(memo, {closed}), 0, 0).text;
     EXPECT_EQ(alone, "def");
     const dbf::Table both = dBase3Table(memo, {open, closed, open});
-    EXPECT_EQ(text(both, 1), alone);
-    EXPECT_EQ(text(both, 0), text(both, 2));
-    EXPECT_EQ(text(both, 1), alone);
+    EXPECT_EQ(valueOf(both, 0, 1).text, alone);
+    EXPECT_EQ(valueOf(both, 0, 0).text, valueOf(both, 0, 2).text);
+    EXPECT_EQ(valueOf(both, 0, 1).text, alone);
 }
 
 // dBase IV and FoxPro memos whose stated length reaches past the limit are cut at it; one whose
@@ -307,18 +299,16 @@ TEST(Memo, StatedLengthsPastTheLimitAreCut)
         const uint64_t length = fox ? stated : stated + 8;
         for (int i = 0; i < 4; ++i)
             memo[block * 64 + 4 + i] = static_cast<char>(length >> (fox ? 8 * (3 - i) : 8 * i));
-        const std::string name = fox ? "lang.fpt" : "lang.dbt";
-        const std::string path = sparseMemoFile(dir, name, memo, block * 64 + 8 + stated);
-        dir.write("lang.dbf", notesTable(fox ? 0xF5 : 0x8B, block));
-        const dbf::Value value =
-                valueCutAtTheLimit(dir, "lang.dbf", block, dbf::MemoFault::Kind::TooLong);
+        const std::string path = writeSparse(dir, fox ? 0xF5 : 0x8B, block, memo,
+                                             fox ? "fpt" : "dbt", block * 64 + 8 + stated);
+        const dbf::Value value = valueCutAtTheLimit(dir, block, dbf::MemoFault::Kind::TooLong);
         EXPECT_EQ(value.text, "Text");
         EXPECT_EQ(value.problem,
                   "Memo gekürzt auf 16 MiB: Memolänge " + std::to_string(stated) + " (Byte "
                           + std::to_string(block * 64 + 4) + ")");
 
         std::filesystem::resize_file(path, block * 64 + 8 + stated - 1); // one byte short
-        valueCutAtTheLimit(dir, "lang.dbf", block, dbf::MemoFault::Kind::Damaged,
+        valueCutAtTheLimit(dir, block, dbf::MemoFault::Kind::Damaged,
                            "Memolänge " + std::to_string(stated)
                                    + " reicht über das Dateiende (Byte "
                                    + std::to_string(block * 64 + 4) + "); Memo gekürzt auf 16 MiB");

@@ -27,6 +27,9 @@ const std::vector<std::string> kUtf8Pieces = {"a", "A", "ä", "Ä", "o",  "O",  
                                               "u", "ü", "Ü", "ß", "ss", "b",  "B", "z",
                                               "Z", " ", "0", "9", "-",  "DL", "dl"};
 
+// The table's fields, by the number a clause gives them.
+const char *const kFields[] = {"NAME", "NUM", "DAT"};
+
 // Unicode case folding, for LIKE: a pattern matches without regard to case.
 std::string folded(const std::string &utf8)
 {
@@ -49,7 +52,7 @@ struct Row
 
 struct Clause
 {
-    int field; // 0 name, 1 number, 2 date
+    int field; // in kFields: 0 name, 1 number, 2 date
     std::string op;
     std::string literal; // as it goes into the criterion
     std::string value; // text, number or yyyy-mm-dd behind it
@@ -214,20 +217,16 @@ protected:
         return builder.bytes();
     }
 
-    // No filter, one clause or two joined by AND: the criterion, with its clauses.
-    std::string randomCriterion(std::vector<Clause> &clauses)
+    // No filter, one clause or two, to be joined by AND.
+    std::vector<Clause> randomClauses()
     {
-        clauses = {randomClause()};
-        std::string criterion = criterionOf(clauses[0]);
+        std::vector<Clause> clauses = {randomClause()};
         const size_t shape = pick(5);
-        if (shape == 0) {
+        if (shape == 0)
             clauses.clear();
-            criterion.clear();
-        } else if (shape == 1) {
+        else if (shape == 1)
             clauses.push_back(randomClause());
-            criterion += " AND " + criterionOf(clauses[1]);
-        }
-        return criterion;
+        return clauses;
     }
 
     // A find of one clause from a random match of `expected`, the set's order, with or without
@@ -262,8 +261,7 @@ protected:
 
     static std::string criterionOf(const Clause &c)
     {
-        static const char *names[] = {"[NAME]", "[NUM]", "[DAT]"};
-        return std::string(names[c.field]) + " " + c.op + " " + c.literal;
+        return std::string("[") + kFields[c.field] + "] " + c.op + " " + c.literal;
     }
 };
 
@@ -296,14 +294,15 @@ TEST_F(Randomized, FilterSortAndFindAgreeWithTheReference)
                     {uint32_t(*r), t.text(*r, 0).text, t.text(*r, 1).text, t.text(*r, 2).text});
 
         for (int round = 0; round < 60; ++round) {
-            std::vector<Clause> clauses;
-            const std::string criterion = randomCriterion(clauses);
+            const std::vector<Clause> clauses = randomClauses();
+            std::string criterion;
+            for (const Clause &clause : clauses)
+                criterion += (criterion.empty() ? "" : " AND ") + criterionOf(clause);
             const int sortField = int(pick(4)) - 1; // -1: no sort
             const bool descending = pick(2);
-            static const char *fields[] = {"NAME", "NUM", "DAT"};
             const std::string sort = sortField < 0
                     ? ""
-                    : std::string(fields[sortField]) + (descending ? " DESC" : "");
+                    : std::string(kFields[sortField]) + (descending ? " DESC" : "");
 
             const std::vector<Row> expected =
                     reference.select(rows, clauses, sortField, descending);

@@ -1,4 +1,5 @@
-// Reading test tables: a table that must open, what a table shows, and what it reports.
+// Reading test tables: a table that must open or be refused, what a table shows, and what it
+// reports.
 #pragma once
 #include "dbf/table.h"
 
@@ -14,6 +15,35 @@ inline dbf::Table opened(dbf::Result<dbf::Table> result)
     if (!result)
         throw std::runtime_error(result.error().description);
     return std::move(*result);
+}
+
+// `bytes` opened as the table test.dbf without a memo file; deleted records visited where
+// `includeDeleted` says so.
+inline dbf::Result<dbf::Table> openBytes(std::string bytes, bool includeDeleted = false)
+{
+    dbf::OpenOptions options;
+    options.includeDeleted = includeDeleted;
+    return dbf::Table::fromBytes("test.dbf", std::move(bytes), {}, dbf::MemoFormat::DBase3,
+                                 options);
+}
+
+// Whether `result` is a refusal with error `number` whose description holds `part`.
+template<typename T>
+::testing::AssertionResult refusedWith(const dbf::Result<T> &result, int32_t number,
+                                       const std::string &part = "")
+{
+    if (!result && result.error().number == number
+        && result.error().description.find(part) != std::string::npos)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+            << (result ? "not refused"
+                       : std::to_string(result.error().number) + ": " + result.error().description);
+}
+
+// The value of `field` in `record`, with the problem found in it.
+inline dbf::Value valueOf(const dbf::Table &table, uint64_t record, size_t field)
+{
+    return table.value(table.recordBytes(record), field);
 }
 
 // The field names, the record count, then of the first `most` records the deletion mark and the
