@@ -54,120 +54,115 @@ struct OutputCase
     std::vector<std::string> info = {};
 };
 
-std::vector<OutputCase> outputCases()
-{
-    using dbfbuild::littleEndian32, dbfbuild::littleEndian64;
-    return {
-            {"funk",
-             funk(),
-             "Datensatz 1\nCALL    : DL1ABC\nRIG     : IC-7300, \"Dipol\"\nNOF_SSB : 12,5\n\n"
-             "Datensatz 2\nCALL    : OE3JÖ\nRIG     : Yaesu\\r\\nFT-817\nNOF_SSB : 3\n",
-             kFunkCsv,
-             "CALL,RIG,NOF_SSB\r\n"
-             "DL1ABC,\"IC-7300, \"\"Dipol\"\"\",12.5\r\n"
-             "OE3JÖ,\"Yaesu\r\nFT-817\",3\r\n",
-             "{\"CALL\":\"DL1ABC\",\"RIG\":\"IC-7300, \\\"Dipol\\\"\",\"NOF_SSB\":12.5}\n"
-             "{\"CALL\":\"OE3JÖ\",\"RIG\":\"Yaesu\\r\\nFT-817\",\"NOF_SSB\":3}\n",
-             0,
-             {"0x03 (dBase III)", "CP850 (aus dem Sprachtreiber-Byte 0x02)",
-              "3 laut Kopf, 3 vorhanden\n", "NOF_SSB     N      6   1",
-              "Gelöscht:         1 von 3 Datensätzen"}},
-            // Numbers with their stored digits, ISO dates, booleans, null for empty values, and
-            // values that do not decode as stored with the reason.
-            {"typen",
-             DbfBuilder(0x03,
-                        {{"CALL", 'C', 8}, {"SSB", 'N', 7, 2}, {"SEIT", 'D', 8}, {"QSL", 'L', 1}})
-                     .record({"DL1ABC", "+012.50", "20030501", "T"})
-                     .record({"", "", "", " "})
-                     .record({"X", "**", "20031332", "X"})
-                     .bytes(),
-             "Datensatz 1\nCALL : DL1ABC\nSSB  : +012,50\nSEIT : 01.05.2003\nQSL  : Wahr\n\n"
-             "Datensatz 2\nCALL : \nSSB  : \nSEIT : \nQSL  : \n\n"
-             "Datensatz 3\nCALL : X\nSSB  : **\nSEIT : 20031332\nQSL  : X\n",
-             "CALL,SSB,SEIT,QSL\r\nDL1ABC,\"+012,50\",01.05.2003,Wahr\r\n,,,\r\nX,**,20031332,"
-             "X\r\n",
-             "CALL,SSB,SEIT,QSL\r\nDL1ABC,12.50,2003-05-01,true\r\n,,,\r\nX,**,20031332,X\r\n",
-             "{\"CALL\":\"DL1ABC\",\"SSB\":12.50,\"SEIT\":\"2003-05-01\",\"QSL\":true}\n"
-             "{\"CALL\":\"\",\"SSB\":null,\"SEIT\":null,\"QSL\":null}\n"
-             "{\"CALL\":\"X\",\"SSB\":{\"$invalid\":\"**\",\"reason\":\"keine Zahl\"},"
-             "\"SEIT\":{\"$invalid\":\"20031332\",\"reason\":\"kein Tag des Kalenders\"},"
-             "\"QSL\":{\"$invalid\":\"X\",\"reason\":\"kein Wahrheitswert\"}}\n",
-             1},
-            // Harbour's own field types in a dBase III table: integers scaled by their decimals,
-            // a double that is no memo pointer (check looks for no memo file), times of day and
-            // Julian timestamps.
-            {"harbour",
-             DbfBuilder(0x03,
-                        {{"QRG", 'I', 4, 2},
-                         {"NR", 'I', 8},
-                         {"WATT", 'B', 8, 1},
-                         {"UHRZEIT", 'T', 4},
-                         {"SEIT", '@', 8},
-                         {"GEAENDERT", '=', 8},
-                         {"VERSION", '^', 8}})
-                     .record({littleEndian32(710000), littleEndian64(uint64_t(-3)),
-                              dbfbuild::doubleBytes(2.5), littleEndian32(3723004),
-                              littleEndian32(2451545) + littleEndian32(3723000), "",
-                              littleEndian64(2)})
-                     .bytes(),
-             "Datensatz 1\nQRG       : 7100,00\nNR        : -3\nWATT      : 2,5\nUHRZEIT   : "
-             "01:02:03\n"
-             "SEIT      : 01.01.2000 01:02:03\nGEAENDERT : \nVERSION   : 2\n",
-             "QRG,NR,WATT,UHRZEIT,SEIT,GEAENDERT,VERSION\r\n"
-             "\"7100,00\",-3,\"2,5\",01:02:03,01.01.2000 01:02:03,,2\r\n",
-             "QRG,NR,WATT,UHRZEIT,SEIT,GEAENDERT,VERSION\r\n"
-             "7100.00,-3,2.5,01:02:03.004,2000-01-01 01:02:03,,2\r\n",
-             "{\"QRG\":7100.00,\"NR\":-3,\"WATT\":2.5,\"UHRZEIT\":\"01:02:03.004\","
-             "\"SEIT\":\"2000-01-01T01:02:03\",\"GEAENDERT\":null,\"VERSION\":2}\n",
-             0},
-            // A number field full of '*' (shapelib's null, dBase's number too wide for its
-            // field) is shown as stored and has no value. Partly starred is no number.
-            {"sterne",
-             DbfBuilder(0x03, {{"WATT", 'N', 4}, {"QRG", 'N', 6}}).record({"****", "**"}).bytes(),
-             "Datensatz 1\nWATT : ****\nQRG  : **\n", "WATT,QRG\r\n****,**\r\n",
-             "WATT,QRG\r\n,**\r\n",
-             "{\"WATT\":null,\"QRG\":{\"$invalid\":\"**\",\"reason\":\"keine Zahl\"}}\n", 1},
-            // dBase IV and 5 and FoxPro leave an empty number with decimals blank but for its
-            // point: no value, and nothing for check to find.
-            {"leer",
-             DbfBuilder(0x8B, {{"SSB", 'N', 5, 1}, {"QRG", 'F', 8, 3}})
-                     .record({"  .  ", "    .   "})
-                     .record({" 12.5", "  14.200"})
-                     .bytes(),
-             "Datensatz 1\nSSB : \nQRG : \n\nDatensatz 2\nSSB : 12,5\nQRG : 14,200\n",
-             "SSB,QRG\r\n,\r\n\"12,5\",\"14,200\"\r\n", "SSB,QRG\r\n,\r\n12.5,14.200\r\n",
-             "{\"SSB\":null,\"QRG\":null}\n{\"SSB\":12.5,\"QRG\":14.200}\n", 0},
-            // A NUL ends a text in text and CSV output; JSON keeps it, escaped, with the flag.
-            {"nul",
-             DbfBuilder(0x03, {{"CALL", 'C', 8}, {"SEIT", 'D', 8}})
-                     .record({std::string("DL1\0reak", 8), "20" + std::string(2, '\0') + "0101"})
-                     .bytes(),
-             "Datensatz 1\nCALL : DL1\nSEIT : 20\n", "CALL,SEIT\r\nDL1,20\r\n",
-             "CALL,SEIT\r\nDL1,20\r\n",
-             "{\"CALL\":{\"$invalid\":\"DL1\\u0000reak\",\"reason\":\"NUL-Byte im Text\"},"
-             "\"SEIT\":{\"$invalid\":\"20\\u0000\\u00000101\",\"reason\":\"kein Datum der Form "
-             "JJJJMMTT\"}}\n",
-             1},
-            // mazovia.dbf of the Ruby dbf project: a Visual FoxPro table with the Mazovia driver
-            // 0x69 whose two records have the flag byte 0x00. Both are shown, the second in
-            // Mazovia's upper half, where it keeps CP437's box drawing.
-            {"mazovia",
-             mazovia(),
-             "Datensatz 1\nA1 : 2020-01-04\nA2 : English\n\n"
-             "Datensatz 2\nA1 : 2020-01-04\nA2 : Ś╫êëτ⌡ś\n",
-             "A1,A2\r\n2020-01-04,English\r\n2020-01-04,Ś╫êëτ⌡ś\r\n",
-             "A1,A2\r\n2020-01-04,English\r\n2020-01-04,Ś╫êëτ⌡ś\r\n",
-             "{\"A1\":\"2020-01-04\",\"A2\":\"English\"}\n"
-             "{\"A1\":\"2020-01-04\",\"A2\":\"Ś╫êëτ⌡ś\"}\n",
-             1, // the flag bytes 0x00
-             {"Codepage:         CP620"}},
-    };
-}
+using dbfbuild::littleEndian32, dbfbuild::littleEndian64;
+
+const std::vector<OutputCase> kOutputCases = {
+        {"funk",
+         funk(),
+         "Datensatz 1\nCALL    : DL1ABC\nRIG     : IC-7300, \"Dipol\"\nNOF_SSB : 12,5\n\n"
+         "Datensatz 2\nCALL    : OE3JÖ\nRIG     : Yaesu\\r\\nFT-817\nNOF_SSB : 3\n",
+         kFunkCsv,
+         "CALL,RIG,NOF_SSB\r\n"
+         "DL1ABC,\"IC-7300, \"\"Dipol\"\"\",12.5\r\n"
+         "OE3JÖ,\"Yaesu\r\nFT-817\",3\r\n",
+         "{\"CALL\":\"DL1ABC\",\"RIG\":\"IC-7300, \\\"Dipol\\\"\",\"NOF_SSB\":12.5}\n"
+         "{\"CALL\":\"OE3JÖ\",\"RIG\":\"Yaesu\\r\\nFT-817\",\"NOF_SSB\":3}\n",
+         0,
+         {"0x03 (dBase III)", "CP850 (aus dem Sprachtreiber-Byte 0x02)",
+          "3 laut Kopf, 3 vorhanden\n", "NOF_SSB     N      6   1",
+          "Gelöscht:         1 von 3 Datensätzen"}},
+        // Numbers with their stored digits, ISO dates, booleans, null for empty values, and
+        // values that do not decode as stored with the reason.
+        {"typen",
+         DbfBuilder(0x03, {{"CALL", 'C', 8}, {"SSB", 'N', 7, 2}, {"SEIT", 'D', 8}, {"QSL", 'L', 1}})
+                 .record({"DL1ABC", "+012.50", "20030501", "T"})
+                 .record({"", "", "", " "})
+                 .record({"X", "**", "20031332", "X"})
+                 .bytes(),
+         "Datensatz 1\nCALL : DL1ABC\nSSB  : +012,50\nSEIT : 01.05.2003\nQSL  : Wahr\n\n"
+         "Datensatz 2\nCALL : \nSSB  : \nSEIT : \nQSL  : \n\n"
+         "Datensatz 3\nCALL : X\nSSB  : **\nSEIT : 20031332\nQSL  : X\n",
+         "CALL,SSB,SEIT,QSL\r\nDL1ABC,\"+012,50\",01.05.2003,Wahr\r\n,,,\r\nX,**,20031332,"
+         "X\r\n",
+         "CALL,SSB,SEIT,QSL\r\nDL1ABC,12.50,2003-05-01,true\r\n,,,\r\nX,**,20031332,X\r\n",
+         "{\"CALL\":\"DL1ABC\",\"SSB\":12.50,\"SEIT\":\"2003-05-01\",\"QSL\":true}\n"
+         "{\"CALL\":\"\",\"SSB\":null,\"SEIT\":null,\"QSL\":null}\n"
+         "{\"CALL\":\"X\",\"SSB\":{\"$invalid\":\"**\",\"reason\":\"keine Zahl\"},"
+         "\"SEIT\":{\"$invalid\":\"20031332\",\"reason\":\"kein Tag des Kalenders\"},"
+         "\"QSL\":{\"$invalid\":\"X\",\"reason\":\"kein Wahrheitswert\"}}\n",
+         1},
+        // Harbour's own field types in a dBase III table: integers scaled by their decimals,
+        // a double that is no memo pointer (check looks for no memo file), times of day and
+        // Julian timestamps.
+        {"harbour",
+         DbfBuilder(0x03,
+                    {{"QRG", 'I', 4, 2},
+                     {"NR", 'I', 8},
+                     {"WATT", 'B', 8, 1},
+                     {"UHRZEIT", 'T', 4},
+                     {"SEIT", '@', 8},
+                     {"GEAENDERT", '=', 8},
+                     {"VERSION", '^', 8}})
+                 .record({littleEndian32(710000), littleEndian64(uint64_t(-3)),
+                          dbfbuild::doubleBytes(2.5), littleEndian32(3723004),
+                          littleEndian32(2451545) + littleEndian32(3723000), "", littleEndian64(2)})
+                 .bytes(),
+         "Datensatz 1\nQRG       : 7100,00\nNR        : -3\nWATT      : 2,5\nUHRZEIT   : "
+         "01:02:03\n"
+         "SEIT      : 01.01.2000 01:02:03\nGEAENDERT : \nVERSION   : 2\n",
+         "QRG,NR,WATT,UHRZEIT,SEIT,GEAENDERT,VERSION\r\n"
+         "\"7100,00\",-3,\"2,5\",01:02:03,01.01.2000 01:02:03,,2\r\n",
+         "QRG,NR,WATT,UHRZEIT,SEIT,GEAENDERT,VERSION\r\n"
+         "7100.00,-3,2.5,01:02:03.004,2000-01-01 01:02:03,,2\r\n",
+         "{\"QRG\":7100.00,\"NR\":-3,\"WATT\":2.5,\"UHRZEIT\":\"01:02:03.004\","
+         "\"SEIT\":\"2000-01-01T01:02:03\",\"GEAENDERT\":null,\"VERSION\":2}\n",
+         0},
+        // A number field full of '*' (shapelib's null, dBase's number too wide for its
+        // field) is shown as stored and has no value. Partly starred is no number.
+        {"sterne",
+         DbfBuilder(0x03, {{"WATT", 'N', 4}, {"QRG", 'N', 6}}).record({"****", "**"}).bytes(),
+         "Datensatz 1\nWATT : ****\nQRG  : **\n", "WATT,QRG\r\n****,**\r\n", "WATT,QRG\r\n,**\r\n",
+         "{\"WATT\":null,\"QRG\":{\"$invalid\":\"**\",\"reason\":\"keine Zahl\"}}\n", 1},
+        // dBase IV and 5 and FoxPro leave an empty number with decimals blank but for its
+        // point: no value, and nothing for check to find.
+        {"leer",
+         DbfBuilder(0x8B, {{"SSB", 'N', 5, 1}, {"QRG", 'F', 8, 3}})
+                 .record({"  .  ", "    .   "})
+                 .record({" 12.5", "  14.200"})
+                 .bytes(),
+         "Datensatz 1\nSSB : \nQRG : \n\nDatensatz 2\nSSB : 12,5\nQRG : 14,200\n",
+         "SSB,QRG\r\n,\r\n\"12,5\",\"14,200\"\r\n", "SSB,QRG\r\n,\r\n12.5,14.200\r\n",
+         "{\"SSB\":null,\"QRG\":null}\n{\"SSB\":12.5,\"QRG\":14.200}\n", 0},
+        // A NUL ends a text in text and CSV output; JSON keeps it, escaped, with the flag.
+        {"nul",
+         DbfBuilder(0x03, {{"CALL", 'C', 8}, {"SEIT", 'D', 8}})
+                 .record({std::string("DL1\0reak", 8), "20" + std::string(2, '\0') + "0101"})
+                 .bytes(),
+         "Datensatz 1\nCALL : DL1\nSEIT : 20\n", "CALL,SEIT\r\nDL1,20\r\n",
+         "CALL,SEIT\r\nDL1,20\r\n",
+         "{\"CALL\":{\"$invalid\":\"DL1\\u0000reak\",\"reason\":\"NUL-Byte im Text\"},"
+         "\"SEIT\":{\"$invalid\":\"20\\u0000\\u00000101\",\"reason\":\"kein Datum der Form "
+         "JJJJMMTT\"}}\n",
+         1},
+        // mazovia.dbf of the Ruby dbf project: a Visual FoxPro table with the Mazovia driver
+        // 0x69 whose two records have the flag byte 0x00. Both are shown, the second in
+        // Mazovia's upper half, where it keeps CP437's box drawing.
+        {"mazovia",
+         mazovia(),
+         "Datensatz 1\nA1 : 2020-01-04\nA2 : English\n\n"
+         "Datensatz 2\nA1 : 2020-01-04\nA2 : Ś╫êëτ⌡ś\n",
+         "A1,A2\r\n2020-01-04,English\r\n2020-01-04,Ś╫êëτ⌡ś\r\n",
+         "A1,A2\r\n2020-01-04,English\r\n2020-01-04,Ś╫êëτ⌡ś\r\n",
+         "{\"A1\":\"2020-01-04\",\"A2\":\"English\"}\n"
+         "{\"A1\":\"2020-01-04\",\"A2\":\"Ś╫êëτ⌡ś\"}\n",
+         1, // the flag bytes 0x00
+         {"Codepage:         CP620"}},
+};
 
 TEST(Show, EveryFormatOfEveryKindOfValue)
 {
     const TempDir dir;
-    for (const OutputCase &c : outputCases()) {
+    for (const OutputCase &c : kOutputCases) {
         SCOPED_TRACE(c.name);
         const std::string table = dir.write(std::string(c.name) + ".dbf", c.table);
         EXPECT_EQ(runTool({"show", table}).out, c.text);
