@@ -273,7 +273,8 @@ TEST(CodePage, DecodingTellsWhatDefinesTells)
         EXPECT_EQ(decoder->defines(c.bytes), c.defined) << c.page << " " << c.bytes;
         std::string out = "x";
         EXPECT_EQ(decoder->decodeAppend(c.bytes, out), c.defined) << c.page << " " << c.bytes;
-        EXPECT_EQ(out, "x" + decoder->decode(c.bytes)) << c.page << " " << c.bytes;
+        EXPECT_EQ(out, std::string("x").append(decoder->decode(c.bytes)))
+                << c.page << " " << c.bytes;
     }
 }
 

@@ -126,7 +126,7 @@ inline std::vector<ChangeScenario> changeScenarios(int count)
              },
              "durch eine andere Datei ersetzt; der Dateikopf nennt jetzt 5 statt " + n
                      + " Datensätze.",
-             0, count, true, 5, "X" + callOf(5)},
+             0, count, true, 5, std::string("X").append(callOf(5))},
             {"Deleted",
              [](const TempDir &, const std::string &path) { std::filesystem::remove(path); },
              "gelöscht oder umbenannt.", 0, count, true, -1, ""},

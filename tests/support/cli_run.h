@@ -96,9 +96,12 @@ inline CliRun runProcess(const std::vector<std::string> &args, const std::string
         return quoted + "'";
     };
     std::string command = word(TALVO_DBF_TOOL);
+    // Appended piece by piece: `" " + word(…)` makes GCC 12 at -O3 warn falsely (-Wrestrict,
+    // GCC bug 105329).
     for (const std::string &arg : args)
-        command += " " + word(arg);
-    FILE *pipe = ::popen((command + " 2>" + word(errFile)).c_str(), "r");
+        command.append(" ").append(word(arg));
+    command.append(" 2>").append(word(errFile));
+    FILE *pipe = ::popen(command.c_str(), "r");
     std::string out;
     char buffer[4096];
     for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
