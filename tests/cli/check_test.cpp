@@ -23,7 +23,7 @@ namespace {
 
 // A station table with text, number, date and logical fields; header 32 + 4 * 32 + 1 bytes,
 // records of 1 + 10 + 5 + 8 + 1 bytes.
-constexpr size_t kFirstRecord = 161, kRecordLength = 25;
+constexpr size_t kFirstRecord = 161;
 
 std::string stations()
 {

@@ -41,7 +41,7 @@ TEST_P(Clauses, AreParsed)
 }
 
 using enum Operator;
-using enum Kind;
+using enum recordset::Literal::Kind;
 const std::vector<ClauseCase> kClauses = {
         {"TextWithTwoBlanks", "[CALL] =  'DL'", "CALL", Equal, Text, "DL"},
         {"Like", "[CALL] LIKE 'DL*'", "CALL", Like, Text, "DL*"},
