@@ -4,6 +4,8 @@
 #include "targets.h"
 #include "temp_folder.h"
 
+#include <algorithm>
+
 namespace fuzz {
 namespace {
 

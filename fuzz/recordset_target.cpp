@@ -3,6 +3,7 @@
 #include "targets.h"
 #include "temp_folder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>

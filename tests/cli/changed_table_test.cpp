@@ -4,6 +4,7 @@
 #include "support/change_scenarios.h"
 #include "support/cli_run.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sstream>
 

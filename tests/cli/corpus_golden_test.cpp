@@ -10,6 +10,7 @@
 #include "support/cli_run.h"
 #include "support/corpus_tables.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>

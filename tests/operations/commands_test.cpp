@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <algorithm>
 #include <array>
 #include <gtest/gtest.h>
 #include <tuple>

@@ -7,6 +7,7 @@
 #include "support/german_collation.h"
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 #include <random>

@@ -7,6 +7,7 @@
 #include "support/station_window.h"
 
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
